@@ -1,0 +1,115 @@
+#include "search/http_transfer.h"
+
+#include "search/search_error.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QScopeGuard>
+#include <QTimer>
+
+namespace varnex {
+
+namespace {
+
+constexpr int kMaxRedirects = 5;
+
+enum class Stop { None, TimedOut, TooLarge };
+
+} // namespace
+
+HttpTransfer::HttpTransfer(QNetworkAccessManager &network, QObject *parent,
+                           std::chrono::milliseconds timeout)
+    : QObject(parent), m_network(network), m_timeout(timeout)
+{
+}
+
+HttpTransfer::~HttpTransfer()
+{
+    releaseReply();
+}
+
+void HttpTransfer::releaseReply()
+{
+    if (m_reply)
+        m_reply->deleteLater();
+    m_reply = nullptr;
+}
+
+QByteArray HttpTransfer::fetchDocument(const QUrl &url)
+{
+    releaseReply();
+
+    QNetworkRequest request(url);
+    // Follow a registrar's redirects on its own host only: a page from elsewhere is not its answer.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::SameOriginRedirectPolicy);
+    request.setMaximumRedirectsAllowed(kMaxRedirects);
+
+    QNetworkReply *reply = m_network.get(request);
+    m_reply = reply;
+    // Whatever way this returns, a reply still running is stopped.
+    const auto stopReply = qScopeGuard([reply] {
+        if (!reply->isFinished())
+            reply->abort();
+    });
+
+    Stop stop = Stop::None;
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    connect(&deadline, &QTimer::timeout, &loop, [&] {
+        stop = Stop::TimedOut;
+        reply->abort();
+    });
+    auto checkSize = [&] {
+        if (reply->header(QNetworkRequest::ContentLengthHeader).toLongLong() > kMaxBodySize
+            || reply->bytesAvailable() > kMaxBodySize) {
+            stop = Stop::TooLarge;
+            reply->abort();
+        }
+    };
+    connect(reply, &QNetworkReply::metaDataChanged, &loop, checkSize);
+    connect(reply, &QNetworkReply::readyRead, &loop, checkSize);
+    connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    deadline.start(m_timeout);
+    if (!reply->isFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+
+    switch (stop) {
+    case Stop::TimedOut:
+        throw SearchError(QNetworkReply::TimeoutError,
+                          QStringLiteral("The registrar did not answer within %1 seconds.")
+                              .arg(m_timeout.count() / 1000.0)
+                              .toStdString());
+    case Stop::TooLarge:
+        throw SearchError(QNetworkReply::UnknownContentError,
+                          QStringLiteral("The registrar's page is larger than %1 MiB.")
+                              .arg(kMaxBodySize >> 20)
+                              .toStdString());
+    case Stop::None:
+        break;
+    }
+    if (!reply->isFinished()) // the loop was ended from outside: the program is quitting
+        throw SearchError(QNetworkReply::OperationCanceledError, "The search was cancelled.");
+
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299)) {
+        throw SearchError(status.toInt(),
+                          reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute)
+                              .toString()
+                              .toStdString());
+    }
+    if (reply->error() != QNetworkReply::NoError)
+        throw SearchError(reply->error(), reply->errorString().toStdString());
+
+    return reply->readAll();
+}
+
+QByteArray HttpTransfer::nextPiece(qsizetype maxSize)
+{
+    return m_reply ? m_reply->read(maxSize) : QByteArray();
+}
+
+} // namespace varnex

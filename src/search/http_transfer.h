@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+#include <QNetworkReply>
+#include <QObject>
+#include <QPointer>
+#include <QUrl>
+
+#include <chrono>
+
+class QNetworkAccessManager;
+
+
+namespace varnex {
+
+// The page fetch of a search: fetch a whole document, then read what is still
+// pending in pieces. Errors are thrown as SearchError.
+//
+// fetchDocument() waits in a local event loop that leaves user input queued, so
+// the window keeps repainting but cannot start anything while the page arrives.
+class HttpTransfer final : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr std::chrono::milliseconds kTimeout = std::chrono::seconds(60);
+    // A registrar's page is a few kilobytes; anything near this is not one.
+    static constexpr qint64 kMaxBodySize = qint64(64) << 20;
+    static constexpr qsizetype kPieceSize = 2048;
+
+    explicit HttpTransfer(QNetworkAccessManager &network, QObject *parent = nullptr,
+                          std::chrono::milliseconds timeout = kTimeout);
+    ~HttpTransfer() override;
+
+    // The whole response body, byte for byte. Throws SearchError on a network
+    // error, a time-out, an HTTP status that is not 2xx or a body over
+    // kMaxBodySize, and when the wait was ended from outside (the program quits).
+    QByteArray fetchDocument(const QUrl &url);
+
+    // The next piece of the last response that fetchDocument() left unread, at
+    // most `maxSize` bytes; empty when nothing is left. fetchDocument() takes the
+    // whole body, so after it the pending response is empty.
+    QByteArray nextPiece(qsizetype maxSize = kPieceSize);
+
+private:
+    void releaseReply();
+
+    QNetworkAccessManager &m_network;
+    std::chrono::milliseconds m_timeout;
+    // The last response, kept for nextPiece(). The manager owns it and may go first.
+    QPointer<QNetworkReply> m_reply;
+};
+
+} // namespace varnex

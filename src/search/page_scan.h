@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace varnex {
+
+// Finds the names a registrar's result page offers: every value of a field
+// written as  name="domain…" value="NAME" , in page order, duplicates kept.
+//
+// The matcher is deliberately simple and literal: it is case-sensitive and never
+// looks at a character twice, so a failed test goes on with the next unread
+// character ("nname=" misses the field, since the second n was used up by the
+// test for "a"). Feed it the page in blocks of any size; the result does not
+// depend on where the blocks are cut.
+class PageScanner final {
+public:
+    void feed(std::string_view block);
+
+    // The end of the page: a match cut off by it adds nothing, but a value that
+    // was being collected counts as far as it got.
+    std::vector<std::string> finish() &&;
+
+private:
+    enum class State {
+        Seek,          // looking for "n"
+        NameA,         // "n" read, next must be "a"
+        NameM,
+        NameE,
+        NameEquals,
+        NameQuote,     // one character skipped: the opening quotation mark
+        Domain,        // six characters compared with "domain"
+        SkipToSpace,   // rest of the field name, up to and including a space
+        Value,         // six characters compared with "value="
+        ValueQuote,    // one character skipped: the opening quotation mark
+        Collect,       // value up to the closing quotation mark
+    };
+
+    void commitName();
+
+    State m_state = State::Seek;
+    std::size_t m_matched = 0;   // characters read of a six-character word
+    bool m_mismatch = false;     // that word already differs
+    std::string m_name;
+    std::vector<std::string> m_names;
+};
+
+// Removes carriage-return/line-feed pairs, left to right without looking back,
+// so "\r\r\n\n" becomes "\r\n".
+void removeCrLfPairs(std::string &text);
+
+// Copies the capture file to `cleaned` without its CR and LF bytes.
+// Throws SearchError on a file error.
+void cleanCaptureFile(const std::filesystem::path &capture, const std::filesystem::path &cleaned);
+
+// Runs PageScanner over the capture file. Throws SearchError on a file error.
+std::vector<std::string> scanCaptureFile(const std::filesystem::path &capture);
+
+} // namespace varnex

@@ -1,0 +1,14 @@
+#include "search/request_url.h"
+
+namespace varnex {
+
+QUrl whoisRequestUrl(const QString &registrarHost, const QString &typedName)
+{
+    QString query = typedName;
+    query.remove(QLatin1Char(' '));
+    const QByteArray encoded = QUrl::toPercentEncoding(query);
+    return QUrl::fromEncoded("http://" + registrarHost.toUtf8() + "/whois.cgi?vhost_name=" + encoded,
+                             QUrl::StrictMode);
+}
+
+} // namespace varnex

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QStringList>
+#include <QTimer>
+
+namespace varnex::test {
+
+// Answers every message box that opens while it lives, keeping their texts, so
+// a test never blocks on one.
+class MessageBoxAnswerer final {
+public:
+    MessageBoxAnswerer()
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                m_texts.append(box->text());
+                box->accept();
+            }
+        });
+        m_timer.start(5);
+    }
+
+    const QStringList &texts() const { return m_texts; }
+
+private:
+    QTimer m_timer;
+    QStringList m_texts;
+};
+
+// True when this process holds the file open.
+inline bool isOpenInThisProcess(const QString &path)
+{
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QFileInfo &fd : fds.entryInfoList(QDir::System | QDir::NoDotAndDotDot)) {
+        if (!canonical.isEmpty() && fd.symLinkTarget() == canonical)
+            return true;
+    }
+    return false;
+}
+
+} // namespace varnex::test

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QTcpServer>
+
+#include <chrono>
+#include <functional>
+#include <utility>
+
+namespace varnex::test {
+
+struct HttpRequest {
+    QByteArray requestLine; // e.g. "GET /whois.cgi?vhost_name=x HTTP/1.1"
+    QByteArray target;      // e.g. "/whois.cgi?vhost_name=x"
+};
+
+struct HttpResponse {
+    int status = 200;
+    QByteArray reason = "OK";
+    QByteArray body;
+    QList<std::pair<QByteArray, QByteArray>> headers;
+    std::chrono::milliseconds delay{0}; // wait this long before answering
+    bool sendContentLength = true;      // false: the body ends when the connection closes
+    bool closeMidBody = false;          // announce the whole body, send half, close
+};
+
+// A small real HTTP/1.1 server on 127.0.0.1 for tests: it reads each request's
+// head, records it, and answers with whatever the handler returns, then closes
+// the connection. It runs on the test's own thread, so it answers while the code
+// under test waits in an event loop.
+class HttpServer final : public QObject {
+    Q_OBJECT
+
+public:
+    using Handler = std::function<HttpResponse(const HttpRequest &)>;
+
+    explicit HttpServer(Handler handler = {}, quint16 port = 0);
+
+    quint16 port() const { return m_server.serverPort(); }
+    QString hostAndPort() const;
+    bool isListening() const { return m_server.isListening(); }
+
+    void setHandler(Handler handler) { m_handler = std::move(handler); }
+    // Runs as each request arrives, before it is answered.
+    void setOnRequest(std::function<void(const HttpRequest &)> onRequest) { m_onRequest = std::move(onRequest); }
+    const QList<HttpRequest> &requests() const { return m_requests; }
+
+private:
+    void accept();
+
+    QTcpServer m_server;
+    Handler m_handler;
+    std::function<void(const HttpRequest &)> m_onRequest;
+    QList<HttpRequest> m_requests;
+};
+
+} // namespace varnex::test

@@ -1,0 +1,386 @@
+#include "search/registrar_host.h"
+#include "support/gui_helpers.h"
+#include "support/http_server.h"
+#include "ui/main_window/form1.h"
+#include "ui/main_window/list_box.h"
+#include "ui/main_window/picture_box.h"
+
+#include <QSignalSpy>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace std::chrono_literals;
+using varnex::Form1;
+using varnex::ListBox;
+using varnex::PictureBox;
+using varnex::SearchSettings;
+using varnex::test::HttpRequest;
+using varnex::test::HttpResponse;
+using varnex::test::HttpServer;
+using varnex::test::MessageBoxAnswerer;
+
+Q_DECLARE_METATYPE(HttpResponse)
+
+namespace {
+
+QByteArray field(int number, const QByteArray &name)
+{
+    return "<tr><td><input type=\"checkbox\" name=\"domain" + QByteArray::number(number) + "\" value=\"" + name
+           + "\"></td></tr>\r\n";
+}
+
+// A registrar-like result page offering these names.
+QByteArray page(const QList<QByteArray> &names)
+{
+    QByteArray out = "<html>\r\n<body>\r\n<form action=\"/cart\">\r\n<table>\r\n";
+    int number = 1;
+    for (const QByteArray &name : names)
+        out += field(number++, name);
+    return out + "</table>\r\n<input type=\"submit\" name=\"add\" value=\"Add\">\r\n</form>\r\n</body>\r\n</html>\r\n";
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// The main window searching against a loopback server, with its files in a scratch folder.
+class Window final {
+public:
+    explicit Window(HttpServer::Handler handler, std::chrono::milliseconds timeout = 5s)
+        : server(std::move(handler)),
+          form(SearchSettings{server.hostAndPort(), folder.path(), timeout})
+    {
+        form.show();
+    }
+
+    template <typename Control>
+    Control *get(const char *name)
+    {
+        auto *control = form.findChild<Control *>(QLatin1String(name));
+        if (!control)
+            qFatal("no control %s", name);
+        return control;
+    }
+    QLineEdit *text2() { return get<QLineEdit>("Text2"); }
+    ListBox *list1() { return get<ListBox>("List1"); }
+    ListBox *list2() { return get<ListBox>("List2"); }
+    QLabel *label2() { return get<QLabel>("Label2"); }
+    QLabel *label9() { return get<QLabel>("Label9"); }
+    QString capturePath() const { return folder.filePath("chkdom.tmp"); }
+    QString cleanedPath() const { return folder.filePath("clean.tmp"); }
+
+    void typeAndPressEnter(const QString &text)
+    {
+        text2()->clear();
+        QTest::keyClicks(text2(), text);
+        QTest::keyClick(text2(), Qt::Key_Return);
+    }
+
+    QTemporaryDir folder;
+    HttpServer server;
+    Form1 form;
+};
+
+const QList<QByteArray> kOffered{"myshop.com", "myshop.net",  "myshop.org",  "myshop.biz", "myshop.info",
+                                 "myshop.us",  "myshop.de",   "myshop.com",  "z\xC3\xA9.com"};
+
+QStringList decoded(const QList<QByteArray> &names)
+{
+    QStringList out;
+    for (const QByteArray &name : names)
+        out.append(QString::fromUtf8(name));
+    return out;
+}
+
+} // namespace
+
+class TestSearchRun final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void enterRunsTheWholeChain();
+    void otherKeysStartNothing();
+    void doubleClickSearchesTheSelectedName();
+    void boxesRefilterTheLastSearch();
+    void emptyPageAndLeftoverCapture();
+    void manyNamesAreCountedExactly();
+    void errorsEndTheRunCleanly_data();
+    void errorsEndTheRunCleanly();
+    void secondStartDuringARunIsIgnored();
+    void closingTheWindowDuringARun();
+    void compiledInRegistrarHost();
+};
+
+void TestSearchRun::enterRunsTheWholeChain()
+{
+    const QByteArray body = page(kOffered);
+    Window window([&](const HttpRequest &) { return HttpResponse{.body = body}; });
+
+    QStringList duringFetch;
+    window.server.setOnRequest([&](const HttpRequest &) {
+        const QCursor *cursor = QApplication::overrideCursor();
+        duringFetch << (cursor && cursor->shape() == Qt::WaitCursor ? "busy" : "normal")
+                    << window.list1()->items() << window.label2()->text();
+    });
+    QSignalSpy status(&window.form, &Form1::statusChanged);
+    window.typeAndPressEnter("my shop");
+
+    QCOMPARE(window.server.requests().size(), 1);
+    QCOMPARE(window.server.requests().first().requestLine, QByteArray("GET /whois.cgi?vhost_name=myshop HTTP/1.1"));
+    QCOMPARE(duringFetch, (QStringList{"busy", "Searching...please wait", "    Searching..."}));
+    QStringList statusTexts;
+    for (const QList<QVariant> &arguments : status)
+        statusTexts.append(arguments.first().toString());
+    QCOMPARE(statusTexts, (QStringList{"    Searching...", "    Cleaning File...", "    Scan File...",
+                                          "    List complete!"}));
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+
+    QCOMPARE(readFile(window.capturePath()), body);
+    QByteArray cleaned = body;
+    cleaned.replace("\r", "").replace("\n", "");
+    QCOMPARE(readFile(window.cleanedPath()), cleaned);
+
+    QCOMPARE(window.list2()->items(), decoded(kOffered));
+    QStringList shown = decoded(kOffered);
+    shown.removeAll("myshop.de");
+    QCOMPARE(window.list1()->items(), shown);
+    QCOMPARE(window.label9()->text(), QString::number(shown.size()));
+    QVERIFY(window.get<PictureBox>("Image4")->isVisible());
+    QCOMPARE(window.text2()->text(), QStringLiteral("my shop"));
+    QVERIFY(!varnex::test::isOpenInThisProcess(window.capturePath()));
+    QVERIFY(!varnex::test::isOpenInThisProcess(window.cleanedPath()));
+
+    // The search button's click runs the same search.
+    QTest::mouseClick(window.get<PictureBox>("Image2"), Qt::LeftButton);
+    QCOMPARE(window.server.requests().size(), 2);
+    QCOMPARE(window.list1()->items(), shown);
+}
+
+void TestSearchRun::otherKeysStartNothing()
+{
+    Window window([](const HttpRequest &) { return HttpResponse{.body = page(kOffered)}; });
+    QTest::keyClicks(window.text2(), "shop");
+    for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Tab, Qt::Key_Escape, Qt::Key_Backspace, Qt::Key_F5})
+        QTest::keyClick(window.text2(), key);
+    QTest::keyClick(window.text2(), Qt::Key_Enter); // the keypad's Enter counts as Enter
+    QCOMPARE(window.server.requests().size(), 1);
+}
+
+void TestSearchRun::doubleClickSearchesTheSelectedName()
+{
+    Window window([](const HttpRequest &) { return HttpResponse{.body = page(kOffered)}; });
+    window.typeAndPressEnter("my shop");
+
+    ListBox *list = window.list1();
+    const QModelIndex net = list->model()->index(1, 0);
+    QCOMPARE(net.data().toString(), QStringLiteral("myshop.net"));
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(net).center());
+
+    QCOMPARE(window.text2()->text(), QStringLiteral("myshop.net"));
+    QCOMPARE(window.server.requests().size(), 2);
+    QCOMPARE(window.server.requests().last().target, QByteArray("/whois.cgi?vhost_name=myshop.net"));
+    QCOMPARE(window.list2()->items(), decoded(kOffered)); // refilled, not appended to
+}
+
+void TestSearchRun::boxesRefilterTheLastSearch()
+{
+    Window window([](const HttpRequest &) {
+        return HttpResponse{.body = page({"a.com", "a.net", "a.info", "a.us", "b.com"})};
+    });
+    // Before any search a click leaves the list empty and the count at 0.
+    QTest::mouseClick(window.get<QCheckBox>("Check1"), Qt::LeftButton);
+    QCOMPARE(window.label9()->text(), QStringLiteral("0"));
+    QTest::mouseClick(window.get<QCheckBox>("Check1"), Qt::LeftButton);
+
+    window.typeAndPressEnter("a");
+    QCOMPARE(window.label9()->text(), QStringLiteral("5"));
+
+    for (const char *box : {"Check2", "Check6"})
+        QTest::mouseClick(window.get<QCheckBox>(box), Qt::LeftButton);
+    QCOMPARE(window.list1()->items(), (QStringList{"a.com", "a.info", "b.com"}));
+    QCOMPARE(window.label9()->text(), QStringLiteral("3"));
+
+    for (const char *box : {"Check1", "Check3", "Check4", "Check5"})
+        QTest::mouseClick(window.get<QCheckBox>(box), Qt::LeftButton);
+    QCOMPARE(window.list1()->items(), QStringList{});
+    QCOMPARE(window.label9()->text(), QStringLiteral("0"));
+
+    QTest::mouseClick(window.get<QCheckBox>("Check6"), Qt::LeftButton);
+    QTest::mouseClick(window.get<QCheckBox>("Check1"), Qt::LeftButton);
+    QCOMPARE(window.list1()->items(), (QStringList{"a.com", "a.us", "b.com"}));
+    QCOMPARE(window.label9()->text(), QStringLiteral("3"));
+    QCOMPARE(window.server.requests().size(), 1); // a re-filter never fetches again
+}
+
+void TestSearchRun::emptyPageAndLeftoverCapture()
+{
+    Window window([](const HttpRequest &) { return HttpResponse{}; });
+    {
+        QFile leftover(window.capturePath());
+        QVERIFY(leftover.open(QIODevice::WriteOnly));
+        leftover.write(field(1, "stale.com"));
+    }
+    window.typeAndPressEnter("nothing");
+
+    QVERIFY(QFileInfo::exists(window.capturePath()));
+    QCOMPARE(QFileInfo(window.capturePath()).size(), 0);
+    QCOMPARE(QFileInfo(window.cleanedPath()).size(), 0);
+    QCOMPARE(window.list1()->count(), 0);
+    QCOMPARE(window.label9()->text(), QStringLiteral("0"));
+    QCOMPARE(window.label2()->text(), QStringLiteral("    List complete!"));
+}
+
+void TestSearchRun::manyNamesAreCountedExactly()
+{
+    QList<QByteArray> names;
+    for (int i = 0; i < 40000; ++i)
+        names.append("name" + QByteArray::number(i) + (i % 4 ? ".com" : ".de"));
+    Window window([&](const HttpRequest &) { return HttpResponse{.body = page(names)}; });
+    window.typeAndPressEnter("name");
+    QCOMPARE(window.list2()->count(), 40000);
+    QCOMPARE(window.label9()->text(), QStringLiteral("30000"));
+}
+
+void TestSearchRun::errorsEndTheRunCleanly_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("refused") << "refused" << QString("Error %1: ").arg(int(QNetworkReply::ConnectionRefusedError));
+    QTest::newRow("500") << "500" << "Error 500: Internal Server Error";
+    QTest::newRow("time-out") << "time-out"
+                              << QString("Error %1: The registrar did not answer within 0.3 seconds.")
+                                     .arg(int(QNetworkReply::TimeoutError));
+    QTest::newRow("oversized") << "oversized"
+                               << QString("Error %1: The registrar's page is larger than 64 MiB.")
+                                      .arg(int(QNetworkReply::UnknownContentError));
+    QTest::newRow("capture file cannot be written") << "file" << "Error ";
+}
+
+void TestSearchRun::errorsEndTheRunCleanly()
+{
+    QFETCH(QString, failure);
+    QFETCH(QString, message);
+
+    bool failing = true;
+    Window window(
+        [&](const HttpRequest &) {
+            if (!failing)
+                return HttpResponse{.body = page(kOffered)};
+            if (failure == "500")
+                return HttpResponse{.status = 500, .reason = "Internal Server Error", .body = page(kOffered)};
+            if (failure == "time-out")
+                return HttpResponse{.body = page(kOffered), .delay = 3s};
+            if (failure == "oversized")
+                return HttpResponse{.headers = {{"Content-Length", "67108865"}}, .sendContentLength = false};
+            return HttpResponse{.body = page(kOffered)};
+        },
+        300ms);
+    SearchSettings settings{window.server.hostAndPort(), window.folder.path(), 300ms};
+    std::unique_ptr<HttpServer> closedServer;
+    if (failure == "refused") {
+        closedServer = std::make_unique<HttpServer>();
+        settings.registrarHost = closedServer->hostAndPort();
+        closedServer.reset();
+    }
+    Form1 form(settings);
+    form.show();
+    if (failure == "file")
+        QVERIFY(QDir(window.folder.path()).mkdir("chkdom.tmp")); // a folder where the capture file goes
+
+    auto *text2 = form.findChild<QLineEdit *>("Text2");
+    auto *list1 = form.findChild<ListBox *>("List1");
+    {
+        MessageBoxAnswerer answerer;
+        QTest::keyClicks(text2, "my shop");
+        QTest::keyClick(text2, Qt::Key_Return);
+        QCOMPARE(answerer.texts().size(), 1);
+        QVERIFY2(answerer.texts().first().startsWith(message), qPrintable(answerer.texts().first()));
+    }
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    QCOMPARE(list1->count(), 0);
+    QCOMPARE(form.findChild<ListBox *>("List2")->count(), 0);
+    QCOMPARE(form.findChild<QLabel *>("Label9")->text(), QStringLiteral("0"));
+    QCOMPARE(form.findChild<QLabel *>("Label2")->text(), QStringLiteral("    Search failed"));
+    QVERIFY(!varnex::test::isOpenInThisProcess(window.capturePath()));
+
+    // The window keeps working: the same window searches again once the fault is gone.
+    if (failure == "refused")
+        return;
+    failing = false;
+    if (failure == "file")
+        QVERIFY(QDir(window.folder.path()).rmdir("chkdom.tmp"));
+    QTest::keyClick(text2, Qt::Key_Return);
+    QCOMPARE(form.findChild<QLabel *>("Label2")->text(), QStringLiteral("    List complete!"));
+    QCOMPARE(list1->count(), kOffered.size() - 1);
+}
+
+void TestSearchRun::secondStartDuringARunIsIgnored()
+{
+    Window window([](const HttpRequest &) { return HttpResponse{.body = page(kOffered)}; });
+    window.server.setOnRequest([&](const HttpRequest &) {
+        // Runs while the first search waits for its page.
+        QTimer::singleShot(0, &window.form, [&] {
+            QTest::keyClick(window.text2(), Qt::Key_Return);
+            QTest::mouseClick(window.get<PictureBox>("Image2"), Qt::LeftButton);
+            QTest::mouseDClick(window.list1()->viewport(), Qt::LeftButton, {},
+                               window.list1()->visualRect(window.list1()->model()->index(0, 0)).center());
+            // A box may still be clicked: it filters the (still empty) found names.
+            QTest::mouseClick(window.get<QCheckBox>("Check2"), Qt::LeftButton);
+            QCOMPARE(window.list1()->count(), 0);
+            QCOMPARE(window.label9()->text(), QStringLiteral("0"));
+        });
+    });
+    window.typeAndPressEnter("my shop");
+
+    QCOMPARE(window.server.requests().size(), 1);
+    QCOMPARE(window.text2()->text(), QStringLiteral("my shop"));
+    QStringList shown = decoded(kOffered);
+    shown.removeAll("myshop.de");
+    shown.removeAll("myshop.net");
+    QCOMPARE(window.list1()->items(), shown);
+    QCOMPARE(readFile(window.capturePath()), page(kOffered));
+}
+
+void TestSearchRun::closingTheWindowDuringARun()
+{
+    Window window([](const HttpRequest &) { return HttpResponse{.body = page(kOffered), .delay = 100ms}; });
+    window.server.setOnRequest([&](const HttpRequest &) { QTimer::singleShot(0, &window.form, &QWidget::close); });
+    MessageBoxAnswerer answerer;
+    window.typeAndPressEnter("my shop");
+
+    QVERIFY(!window.form.isVisible());
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    QCOMPARE(answerer.texts(), QStringList{});
+    QCOMPARE(window.label2()->text(), QStringLiteral("    Searching...")); // nothing touched after the close
+    QVERIFY(!varnex::test::isOpenInThisProcess(window.capturePath()));
+}
+
+void TestSearchRun::compiledInRegistrarHost()
+{
+    const QString host = QString::fromLatin1(varnex::kRegistrarHost);
+    if (!host.startsWith("127.0.0.1:"))
+        QSKIP("the build's registrar host is not on loopback");
+    HttpServer server([](const HttpRequest &) { return HttpResponse{.body = page({"built.com"})}; },
+                      host.section(':', 1).toUShort());
+    if (!server.isListening())
+        QSKIP("the build's registrar port is taken");
+    QTemporaryDir folder;
+    Form1 form(SearchSettings{.captureFolder = folder.path()});
+    form.show();
+    auto *text2 = form.findChild<QLineEdit *>("Text2");
+    QTest::keyClicks(text2, "built");
+    QTest::keyClick(text2, Qt::Key_Return);
+    QCOMPARE(server.requests().size(), 1);
+    QCOMPARE(form.findChild<ListBox *>("List1")->items(), QStringList{"built.com"});
+}
+
+QTEST_MAIN(TestSearchRun)
+#include "test_search_run.moc"
