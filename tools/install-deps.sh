@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what Varnex needs to build, run and test on Debian 12, as root or through sudo.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++            # build
+  qt6-base-dev                     # Qt Core, Network, Widgets, Test
+  fonts-liberation                 # Arial's metrics for the window's captions
+)
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  sudo="sudo"
+fi
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi
