@@ -3,7 +3,7 @@
 #include "support/http_server.h"
 #include "ui/main_window/form1.h"
 #include "ui/main_window/list_box.h"
-#include "ui/main_window/picture_box.h"
+#include "ui/common/clickable_label.h"
 
 #include <QSignalSpy>
 #include <QCheckBox>
@@ -17,7 +17,7 @@
 using namespace std::chrono_literals;
 using varnex::Form1;
 using varnex::ListBox;
-using varnex::PictureBox;
+using varnex::ClickableLabel;
 using varnex::SearchSettings;
 using varnex::test::HttpRequest;
 using varnex::test::HttpResponse;
@@ -152,13 +152,13 @@ void TestSearchRun::enterRunsTheWholeChain()
     shown.removeAll("myshop.de");
     QCOMPARE(window.list1()->items(), shown);
     QCOMPARE(window.label9()->text(), QString::number(shown.size()));
-    QVERIFY(window.get<PictureBox>("Image4")->isVisible());
+    QVERIFY(window.get<ClickableLabel>("Image4")->isVisible());
     QCOMPARE(window.text2()->text(), QStringLiteral("my shop"));
     QVERIFY(!varnex::test::isOpenInThisProcess(window.capturePath()));
     QVERIFY(!varnex::test::isOpenInThisProcess(window.cleanedPath()));
 
     // The search button's click runs the same search.
-    QTest::mouseClick(window.get<PictureBox>("Image2"), Qt::LeftButton);
+    QTest::mouseClick(window.get<ClickableLabel>("Image2"), Qt::LeftButton);
     QCOMPARE(window.server.requests().size(), 2);
     QCOMPARE(window.list1()->items(), shown);
 }
@@ -329,7 +329,7 @@ void TestSearchRun::secondStartDuringARunIsIgnored()
         // Runs while the first search waits for its page.
         QTimer::singleShot(0, &window.form, [&] {
             QTest::keyClick(window.text2(), Qt::Key_Return);
-            QTest::mouseClick(window.get<PictureBox>("Image2"), Qt::LeftButton);
+            QTest::mouseClick(window.get<ClickableLabel>("Image2"), Qt::LeftButton);
             QTest::mouseDClick(window.list1()->viewport(), Qt::LeftButton, {},
                                window.list1()->visualRect(window.list1()->model()->index(0, 0)).center());
             // A box may still be clicked: it filters the (still empty) found names.

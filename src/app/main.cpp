@@ -1,4 +1,5 @@
 #include "ui/main_window/form1.h"
+#include "ui/main_window/start_up.h"
 
 #include <QApplication>
 
@@ -7,7 +8,6 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("varnex"));
     varnex::Form1 form;
-    form.setWindowTitle(QStringLiteral("Varnex v1.0"));
-    form.show();
+    varnex::startUp(form);
     return QApplication::exec();
 }

@@ -1,18 +1,18 @@
-#include "ui/main_window/picture_box.h"
+#include "ui/common/clickable_label.h"
 
 #include <QMouseEvent>
 
 namespace varnex {
 
-PictureBox::PictureBox(QWidget *parent) : QLabel(parent) {}
+ClickableLabel::ClickableLabel(QWidget *parent) : QLabel(parent) {}
 
-void PictureBox::mousePressEvent(QMouseEvent *event)
+void ClickableLabel::mousePressEvent(QMouseEvent *event)
 {
     emit mouseDown();
     event->accept();
 }
 
-void PictureBox::mouseReleaseEvent(QMouseEvent *event)
+void ClickableLabel::mouseReleaseEvent(QMouseEvent *event)
 {
     emit mouseUp();
     event->accept();

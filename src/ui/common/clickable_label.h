@@ -4,13 +4,14 @@
 
 namespace varnex {
 
-// A picture that acts as a button: it reports mouse-down and mouse-up with any
-// mouse button, and a click when the left button is released over it.
-class PictureBox final : public QLabel {
+// A picture or label that acts as a button or a web link: it reports mouse-down
+// and mouse-up with any mouse button, and a click when the left button is
+// released over it.
+class ClickableLabel final : public QLabel {
     Q_OBJECT
 
 public:
-    explicit PictureBox(QWidget *parent = nullptr);
+    explicit ClickableLabel(QWidget *parent = nullptr);
 
 signals:
     void mouseDown();

@@ -1,0 +1,73 @@
+#include "ui/about/form2.h"
+
+#include "ui/common/clickable_label.h"
+#include "ui/common/fonts.h"
+#include "ui/common/maker_site.h"
+#include "ui/common/open_page.h"
+#include "ui/common/theme.h"
+
+namespace varnex {
+
+Form2::Form2()
+    // A tool window stays out of the task bar; it has a close button and nothing else.
+    : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("Form2"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("About"));
+    setWindowIcon(QIcon(QStringLiteral(":/assets/varnex.ico")));
+    setFixedSize(187, 106);
+    setFont(defaultUiFont());
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
+
+    // Back to front.
+    Image1 = new ClickableLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(0, 0, 90, 45);
+    Image1->setPixmap(QPixmap(QStringLiteral(":/assets/about_logo.bmp")));
+    Image1->setCursor(linkCursor());
+    Image1->setToolTip(QStringLiteral("Visit Ormbrook for more free software!"));
+
+    Label2 = new QLabel(this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setGeometry(8, 56, 177, 33);
+    Label2->setText(QStringLiteral("For more FREE software and internet business courses, check out:"));
+    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label2->setWordWrap(true);
+
+    Label3 = new ClickableLabel(this);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3->setGeometry(0, 88, 185, 17);
+    Label3->setText(QLatin1String(kMakerHost));
+    Label3->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Label3->setFont(uiFont(QStringLiteral("MS Sans Serif"), 8.25, /*bold=*/true, /*italic=*/false, /*underline=*/true));
+    Label3->setCursor(linkCursor());
+
+    connect(Image1, &ClickableLabel::clicked, this, &Form2::Image1_Click);
+    connect(Label3, &ClickableLabel::clicked, this, &Form2::Label3_Click);
+    Form_Load();
+}
+
+void Form2::showEvent(QShowEvent *event)
+{
+    // The program ends only when this window is closed too. Qt clears the
+    // attribute from tool windows when it creates their native window, so it
+    // is set here, after that.
+    setAttribute(Qt::WA_QuitOnClose);
+    QWidget::showEvent(event);
+}
+
+void Form2::Form_Load()
+{
+    QPalette palette = Label3->palette();
+    palette.setColor(QPalette::WindowText, kAccentGreen);
+    Label3->setPalette(palette);
+}
+
+void Form2::Image1_Click() { openPage(Image1, makerPage(kProductPagePath)); }
+void Form2::Label3_Click() { openPage(Label3, makerPage(kHomePagePath)); }
+
+} // namespace varnex

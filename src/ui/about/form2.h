@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+
+namespace varnex {
+
+class ClickableLabel;
+
+// The About window: the logo, a line of text and the maker's web host as a link.
+// Modeless and owned by no other window; it deletes itself when closed.
+class Form2 final : public QWidget {
+    Q_OBJECT
+
+public:
+    Form2();
+
+    void Image1_Click();
+    void Label3_Click();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void Form_Load();
+
+    ClickableLabel *Label3 = nullptr;
+    QLabel *Label2 = nullptr;
+    ClickableLabel *Image1 = nullptr;
+};
+
+} // namespace varnex

@@ -1,0 +1,161 @@
+// The search chain: the search run and the page scan and filter it goes through.
+
+#include "search/name_lists.h"
+#include "search/page_scan.h"
+#include "search/request_url.h"
+#include "search/search_error.h"
+#include "ui/main_window/form1.h"
+#include "ui/main_window/list_box.h"
+#include "ui/common/clickable_label.h"
+#include "ui/main_window/wait_cursor.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QScopeGuard>
+
+#include <filesystem>
+#include <optional>
+
+namespace varnex {
+
+namespace {
+
+std::filesystem::path toPath(const QString &path)
+{
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+SearchError fileError(const QFile &file)
+{
+    return SearchError(file.error(), QStringLiteral("%1: %2").arg(file.fileName(), file.errorString()).toStdString());
+}
+
+} // namespace
+
+void Form1::setStatus(const QString &text)
+{
+    Label2->setText(text);
+    emit statusChanged(text);
+}
+
+std::array<QCheckBox *, 6> Form1::extensionBoxes() const
+{
+    return {Check1, Check2, Check3, Check4, Check5, Check6};
+}
+
+void Form1::Text2_KeyUp(int keyCode, Qt::KeyboardModifiers)
+{
+    if (keyCode == Qt::Key_Return || keyCode == Qt::Key_Enter)
+        Image2_Click();
+}
+
+void Form1::List1_DblClick()
+{
+    if (m_running)
+        return;
+    Text2->setText(List1->selectedText());
+    Image2_Click();
+}
+
+void Form1::Image2_Click()
+{
+    // The page-writing loop lets events run: a second start from there would
+    // reopen the capture file under the first one, so it is ignored.
+    if (m_running)
+        return;
+    m_running = true;
+    m_abandoned = false;
+    const auto finished = qScopeGuard([this] { m_running = false; });
+    try {
+        runSearch();
+    } catch (const SearchError &error) {
+        endFailedRun(error);
+    }
+}
+
+void Form1::runSearch()
+{
+    std::optional<WaitCursor> busy(std::in_place);
+    List1->clear();
+    List2->clear();
+    if (QFileInfo(m_files.capture).isFile())
+        QFile::remove(m_files.capture);
+    List1->addItem(QStringLiteral("Searching...please wait"));
+    setStatus(QStringLiteral("    Searching..."));
+
+    const QUrl url = whoisRequestUrl(m_settings.registrarHost, Text2->text());
+    QByteArray page = Inet1->fetchDocument(url);
+    page += Inet1->nextPiece();
+    if (m_abandoned)
+        return;
+
+    QFile capture(m_files.capture);
+    if (!capture.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw fileError(capture);
+    while (!page.isEmpty()) {
+        QCoreApplication::processEvents();
+        if (m_abandoned)
+            return;
+        if (capture.write(page) != page.size())
+            throw fileError(capture);
+        page = Inet1->nextPiece();
+    }
+    busy.reset();
+    if (!capture.flush())
+        throw fileError(capture);
+    capture.close();
+    setStatus(QStringLiteral("    Cleaning File..."));
+    CleanCaptureFile();
+}
+
+void Form1::endFailedRun(const SearchError &error)
+{
+    // The pointer and the capture file were released on the way out of runSearch().
+    if (m_abandoned)
+        return;
+    List1->clear();
+    List2->clear();
+    Label9->setText(QStringLiteral("0"));
+    setStatus(QStringLiteral("    Search failed"));
+    QMessageBox::critical(this, QStringLiteral("Varnex"),
+                          QStringLiteral("Error %1: %2").arg(error.number()).arg(QString::fromStdString(error.what())));
+}
+
+void Form1::CleanCaptureFile()
+{
+    cleanCaptureFile(toPath(m_files.capture), toPath(m_files.cleaned));
+    setStatus(QStringLiteral("    Scan File..."));
+    ScanCaptureFile();
+}
+
+void Form1::ScanCaptureFile()
+{
+    List2->setItems(decodeNames(scanCaptureFile(toPath(m_files.capture))));
+    setStatus(QStringLiteral("    List complete!"));
+    Image4->setVisible(true);
+    ApplyExtensionFilter();
+}
+
+void Form1::ApplyExtensionFilter()
+{
+    TickedExtensions ticked;
+    const auto boxes = extensionBoxes();
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        ticked.set(i, boxes[i]->checkState() == Qt::Checked);
+    List1->setItems(filterNames(List2->items(), ticked));
+    Label9->setText(QString::number(List1->count()));
+}
+
+void Form1::Check1_Click() { ApplyExtensionFilter(); }
+void Form1::Check2_Click() { ApplyExtensionFilter(); }
+void Form1::Check3_Click() { ApplyExtensionFilter(); }
+void Form1::Check4_Click() { ApplyExtensionFilter(); }
+void Form1::Check5_Click() { ApplyExtensionFilter(); }
+void Form1::Check6_Click() { ApplyExtensionFilter(); }
+
+} // namespace varnex
