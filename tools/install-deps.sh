@@ -5,6 +5,8 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++            # build
   qt6-base-dev                     # Qt Core, Network, Widgets, Test
+  qt6-httpserver-dev qt6-websockets-dev  # the registrar service (Debian's HTTP server needs WebSockets to configure)
+  libssl3 ca-certificates          # HTTPS to the registries
   fonts-liberation                 # Arial's metrics for the window's captions
 )
 

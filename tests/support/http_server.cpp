@@ -19,14 +19,15 @@ QByteArray head(const HttpResponse &response)
     return out + "\r\n";
 }
 
-void answer(QTcpSocket *socket, const HttpResponse &response)
+} // namespace
+
+void HttpServer::answer(QTcpSocket *socket, const HttpResponse &response)
 {
+    --m_inFlight;
     socket->write(head(response));
     socket->write(response.closeMidBody ? response.body.left(response.body.size() / 2) : response.body);
     socket->disconnectFromHost();
 }
-
-} // namespace
 
 HttpServer::HttpServer(Handler handler, quint16 port) : m_handler(std::move(handler))
 {
@@ -57,11 +58,12 @@ void HttpServer::accept()
             const QList<QByteArray> parts = request.requestLine.split(' ');
             request.target = parts.value(1);
             m_requests.append(request);
+            m_maxInFlight = std::max(m_maxInFlight, ++m_inFlight);
             if (m_onRequest)
                 m_onRequest(request);
             const HttpResponse response = m_handler ? m_handler(request) : HttpResponse{};
             if (response.delay.count() > 0) {
-                QTimer::singleShot(response.delay, socket, [socket, response] { answer(socket, response); });
+                QTimer::singleShot(response.delay, socket, [this, socket, response] { answer(socket, response); });
             } else {
                 answer(socket, response);
             }

@@ -46,14 +46,20 @@ public:
     // Runs as each request arrives, before it is answered.
     void setOnRequest(std::function<void(const HttpRequest &)> onRequest) { m_onRequest = std::move(onRequest); }
     const QList<HttpRequest> &requests() const { return m_requests; }
+    // Requests read but not yet answered, now and at the most so far.
+    int inFlight() const { return m_inFlight; }
+    int maxInFlight() const { return m_maxInFlight; }
 
 private:
     void accept();
+    void answer(QTcpSocket *socket, const HttpResponse &response);
 
     QTcpServer m_server;
     Handler m_handler;
     std::function<void(const HttpRequest &)> m_onRequest;
     QList<HttpRequest> m_requests;
+    int m_inFlight = 0;
+    int m_maxInFlight = 0;
 };
 
 } // namespace varnex::test

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "availability.h"
+
+#include <QHash>
+#include <QString>
+
+#include <chrono>
+#include <list>
+#include <optional>
+
+namespace varnex::registrar {
+
+// Recent answers, least recently used out when full. "Not registered" is kept
+// for 5 minutes, "registered" for an hour; other answers are not kept, so a
+// failure is asked again next time.
+class AvailabilityCache final {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    static constexpr std::size_t kCapacity = 50000;
+    static constexpr std::chrono::minutes kNotRegisteredFor{5};
+    static constexpr std::chrono::hours kRegisteredFor{1};
+
+    explicit AvailabilityCache(std::size_t capacity = kCapacity) : m_capacity(capacity) {}
+
+    std::optional<Availability> find(const QString &domain, Clock::time_point now = Clock::now());
+    void store(const QString &domain, const Availability &answer, Clock::time_point now = Clock::now());
+    std::size_t size() const { return m_entries.size(); }
+
+private:
+    struct Entry {
+        QString domain;
+        Availability answer;
+        Clock::time_point expires;
+    };
+    using Order = std::list<Entry>; // most recently used first
+
+    std::size_t m_capacity;
+    Order m_entries;
+    QHash<QString, Order::iterator> m_index;
+};
+
+} // namespace varnex::registrar

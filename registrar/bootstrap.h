@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+namespace varnex::registrar {
+
+// Which RDAP service answers for which ending, from a file in IANA's dns.json
+// form: {"version", "publication", "services": [[["com", "net"], ["https://…/"]], …]}.
+class Bootstrap final {
+public:
+    // Reads the bootstrap file; an empty optional and `error` set when it is not
+    // one. Of several base URLs for an ending, an https one is preferred.
+    static std::optional<Bootstrap> fromJson(const QByteArray &json, QString *error = nullptr);
+    static std::optional<Bootstrap> fromFile(const QString &path, QString *error = nullptr);
+    // The file built into the program, for the six endings.
+    static Bootstrap bundled();
+
+    // The base URL (ending in "/") for the ending of a name, if any.
+    std::optional<QUrl> baseFor(const QString &domain) const;
+
+private:
+    QHash<QString, QUrl> m_bases;
+};
+
+} // namespace varnex::registrar

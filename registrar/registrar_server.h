@@ -1,0 +1,50 @@
+#pragma once
+
+#include "availability_cache.h"
+#include "bootstrap.h"
+#include "rdap_client.h"
+
+#include <QAbstractHttpServer>
+#include <QHash>
+#include <QNetworkAccessManager>
+
+#include <chrono>
+#include <memory>
+
+namespace varnex::registrar {
+
+struct PageJob;
+
+// The registrar's WHOIS page, GET or HEAD /whois.cgi?vhost_name=NAME, answered
+// from the registries over RDAP. Other paths answer 404, other methods 405, a
+// request target over 2 KB 414. One line per request goes to standard error.
+class RegistrarServer final : public QAbstractHttpServer {
+    Q_OBJECT
+
+public:
+    struct Settings {
+        std::chrono::milliseconds pageDeadline = std::chrono::seconds(20);
+        RdapClient::Settings rdap;
+    };
+
+    RegistrarServer(Bootstrap bootstrap, Settings settings, QObject *parent = nullptr);
+    ~RegistrarServer() override;
+
+protected:
+    bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override;
+    void missingHandler(const QHttpServerRequest &request, QTcpSocket *socket) override;
+
+private:
+    void startPage(const QHttpServerRequest &request, QTcpSocket *socket, bool headOnly);
+    void check(const std::shared_ptr<PageJob> &job, int index);
+    void finishPage(const std::shared_ptr<PageJob> &job);
+    void lookup(const QString &domain, RdapClient::Done done);
+
+    Settings m_settings;
+    QNetworkAccessManager m_network;
+    RdapClient m_rdap;
+    AvailabilityCache m_cache;
+    QHash<QString, QList<RdapClient::Done>> m_inFlight; // one lookup per name, however many pages wait for it
+};
+
+} // namespace varnex::registrar

@@ -1,0 +1,404 @@
+#include "availability_cache.h"
+#include "bootstrap.h"
+#include "name_rules.h"
+#include "registrar_server.h"
+#include "search/page_scan.h"
+#include "support/http_server.h"
+
+#include <QElapsedTimer>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+using namespace std::chrono_literals;
+using namespace varnex::registrar;
+using varnex::test::HttpRequest;
+using varnex::test::HttpResponse;
+using varnex::test::HttpServer;
+
+namespace {
+
+// A fixture registry: answers /rdap/domain/NAME by what the test set for NAME,
+// "not registered" (404) for anything else.
+struct Registry {
+    QHash<QString, HttpResponse> answers;
+    std::chrono::milliseconds delay{0};
+    HttpServer server{[this](const HttpRequest &request) {
+        const QString name = QString::fromLatin1(request.target).section(QLatin1Char('/'), -1);
+        HttpResponse response = answers.value(name, HttpResponse{.status = 404, .reason = "Not Found"});
+        if (response.delay == 0ms)
+            response.delay = delay;
+        return response;
+    }};
+
+    QString base() const { return QStringLiteral("http://127.0.0.1:%1/rdap/").arg(server.port()); }
+};
+
+const HttpResponse kTaken{.body = R"({"objectClassName":"domain","ldhName":"x"})"};
+
+Bootstrap bootstrapFor(const QHash<QString, const Registry *> &registries)
+{
+    QByteArray services;
+    for (auto it = registries.begin(); it != registries.end(); ++it)
+        services += (services.isEmpty() ? "" : ",") + QByteArray("[[\"") + it.key().toLatin1() + "\"],[\""
+                    + it.value()->base().toLatin1() + "\"]]";
+    return *Bootstrap::fromJson(R"({"version":"1.0","publication":"2026-12-08T00:00:00Z","services":[)" + services + "]}");
+}
+
+Bootstrap allEndingsAt(const Registry &registry)
+{
+    QHash<QString, const Registry *> registries;
+    for (const QString &ending : kEndings)
+        registries.insert(ending, &registry);
+    return bootstrapFor(registries);
+}
+
+struct Page {
+    int status = 0;
+    QByteArray body;
+    QByteArray contentLength;
+    qint64 milliseconds = 0;
+};
+
+// Asks the service over HTTP, as the desktop program does.
+Page fetch(quint16 port, const QByteArray &target, const QByteArray &method = "GET")
+{
+    static QNetworkAccessManager network;
+    QElapsedTimer timer;
+    timer.start();
+    const QNetworkRequest request(QUrl::fromEncoded("http://127.0.0.1:" + QByteArray::number(port) + target));
+    // A HEAD answer has no body, which only head() knows to expect.
+    QNetworkReply *reply = method == "HEAD" ? network.head(request) : network.sendCustomRequest(request, method);
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(30s, &loop, &QEventLoop::quit);
+    loop.exec();
+    Page page{reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), reply->readAll(),
+              reply->rawHeader("Content-Length"), timer.elapsed()};
+    reply->deleteLater();
+    return page;
+}
+
+// The names the desktop program would take from the page.
+std::vector<std::string> offered(const QByteArray &page)
+{
+    varnex::PageScanner scanner;
+    scanner.feed(std::string_view(page.constData(), std::size_t(page.size())));
+    return std::move(scanner).finish();
+}
+
+std::unique_ptr<RegistrarServer> startService(Bootstrap bootstrap, RegistrarServer::Settings settings = {})
+{
+    auto service = std::make_unique<RegistrarServer>(std::move(bootstrap), settings);
+    service->listen(QHostAddress::LocalHost, 0);
+    return service;
+}
+
+quint16 portOf(RegistrarServer &service)
+{
+    return service.serverPorts().value(0);
+}
+
+} // namespace
+
+class TestRegistrar final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void labels_data();
+    void labels();
+    void candidates();
+    void bootstrapFiles_data();
+    void bootstrapFiles();
+    void cacheKeepsAnswersForTheirTime();
+    void pageFields();
+    void invalidNamesOfferNothing_data();
+    void invalidNamesOfferNothing();
+    void otherRequests_data();
+    void otherRequests();
+    void headHasTheHeadersOnly();
+    void backsOffAfter429();
+    void perHostLimit();
+    void secondSearchComesFromTheCache();
+    void pageDeadline();
+};
+
+void TestRegistrar::labels_data()
+{
+    QTest::addColumn<QString>("requested");
+    QTest::addColumn<QString>("label"); // empty: not a valid name
+
+    QTest::newRow("spaces and case") << " My Shop " << "myshop";
+    QTest::newRow("one known ending taken off") << "MyShop.NET" << "myshop";
+    QTest::newRow("only one ending") << "myshop.net.com" << "";
+    QTest::newRow("other ending") << "myshop.de" << "";
+    QTest::newRow("digits and hyphens") << "shop-24" << "shop-24";
+    QTest::newRow("leading hyphen") << "-shop" << "";
+    QTest::newRow("trailing hyphen") << "shop-" << "";
+    QTest::newRow("underscore") << "my_shop" << "";
+    QTest::newRow("empty") << "" << "";
+    QTest::newRow("only an ending") << ".com" << "";
+    QTest::newRow("63 characters") << QString(63, 'a') << QString(63, 'a');
+    QTest::newRow("64 characters") << QString(64, 'a') << "";
+    QTest::newRow("internationalised") << QString::fromUtf8("München") << "xn--mnchen-3ya";
+    QTest::newRow("internationalised with ending") << QString::fromUtf8("bücher.info") << "xn--bcher-kva";
+    QTest::newRow("markup") << "<b>&\"" << "";
+    QTest::newRow("NUL") << QString("a") + QChar(0) + "b" << "";
+}
+
+void TestRegistrar::labels()
+{
+    QFETCH(QString, requested);
+    QFETCH(QString, label);
+    QCOMPARE(labelFor(requested).value_or(QString()), label);
+}
+
+void TestRegistrar::candidates()
+{
+    QCOMPARE(candidatesFor("shop"),
+             (QStringList{"shop.com", "shop.net", "shop.org", "shop.biz", "shop.info", "shop.us", "getshop.com",
+                          "myshop.com", "theshop.com", "shoponline.com", "shophq.com", "shopapp.com", "getshop.net",
+                          "myshop.net", "theshop.net", "shoponline.net", "shophq.net", "shopapp.net"}));
+    // No suggestion repeats a prefix or suffix the label already has, or grows past 63 characters.
+    const QStringList mine = candidatesFor("myshopapp");
+    QVERIFY(!mine.contains("mymyshopapp.com"));
+    QVERIFY(!mine.contains("myshopappapp.com"));
+    const QString longest(61, 'a');
+    for (const QString &name : candidatesFor(longest))
+        QVERIFY2(name.section('.', 0, 0).size() <= 63, qPrintable(name));
+    QCOMPARE(candidatesFor(longest).size(), 6 + 2 * 2); // only "hq" fits, and "my": 63 characters
+}
+
+void TestRegistrar::bootstrapFiles_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<QString>("comBase"); // empty: the file is refused
+
+    QTest::newRow("IANA form") << QByteArray(R"({"version":"1.0","publication":"x","services":[[["com","net"],["https://r.example/v1/"]]]})")
+                               << "https://r.example/v1/";
+    QTest::newRow("https preferred") << QByteArray(R"({"services":[[["com"],["http://r.example/a/","https://r.example/b/"]]]})")
+                                     << "https://r.example/b/";
+    QTest::newRow("base must end in /") << QByteArray(R"({"services":[[["com"],["https://r.example/v1"]]]})") << "";
+    QTest::newRow("no services") << QByteArray(R"({"version":"1.0"})") << "";
+    QTest::newRow("not JSON") << QByteArray("services") << "";
+}
+
+void TestRegistrar::bootstrapFiles()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(QString, comBase);
+
+    const std::optional<Bootstrap> bootstrap = Bootstrap::fromJson(json);
+    QCOMPARE(bootstrap.has_value(), !comBase.isEmpty());
+    if (bootstrap) {
+        QCOMPARE(bootstrap->baseFor("shop.com").value_or(QUrl()), QUrl(comBase));
+        QVERIFY(!bootstrap->baseFor("shop.de"));
+    }
+    // The built-in file names a registry for each of the six endings.
+    for (const QString &ending : kEndings)
+        QVERIFY(Bootstrap::bundled().baseFor("x." + ending).value_or(QUrl()).scheme() == "https");
+}
+
+void TestRegistrar::cacheKeepsAnswersForTheirTime()
+{
+    using State = Availability::State;
+    AvailabilityCache cache(2);
+    const auto start = AvailabilityCache::Clock::now();
+    cache.store("free.com", {State::NotRegistered, {}}, start);
+    cache.store("taken.com", {State::Registered, {}}, start);
+    cache.store("failed.com", Availability::unchecked("HTTP 500"), start);
+    QVERIFY(!cache.find("failed.com", start)); // failures are never kept
+    QCOMPARE(cache.size(), std::size_t(2));
+
+    QVERIFY(cache.find("free.com", start + 4min));
+    QVERIFY(!cache.find("free.com", start + 5min));
+    QVERIFY(cache.find("taken.com", start + 59min));
+    QVERIFY(!cache.find("taken.com", start + 60min));
+
+    // Full: the least recently used goes.
+    cache.store("a.com", {State::Registered, {}}, start);
+    cache.store("b.com", {State::Registered, {}}, start);
+    QVERIFY(cache.find("a.com", start));
+    cache.store("c.com", {State::Registered, {}}, start);
+    QVERIFY(cache.find("a.com", start));
+    QVERIFY(!cache.find("b.com", start));
+    QVERIFY(cache.find("c.com", start));
+}
+
+void TestRegistrar::pageFields()
+{
+    Registry registry;
+    Registry elsewhere; // another host: a redirect there is not the registry's own answer
+    registry.answers = {
+        {"shop.net", kTaken},
+        {"shop.org", {.status = 400, .reason = "Bad Request"}},
+        {"shop.biz", {.status = 500, .reason = "Internal Server Error"}},
+        {"shop.info", {.status = 301, .reason = "Moved", .headers = {{"Location", "/rdap/domain/moved-shop.info"}}}},
+        {"shop.us", {.status = 302, .reason = "Found",
+                     .headers = {{"Location", elsewhere.base().toLatin1() + "domain/shop.us"}}}},
+        {"getshop.com", {.status = 404, .reason = "Not Found", .delay = 3s}},
+        {"myshop.com", kTaken},
+        {"theshop.com", {.status = 200, .body = R"({"objectClassName":"entity"})"}},
+    };
+    auto service = startService(allEndingsAt(registry), {.rdap = {.lookupTimeout = 300ms}});
+
+    const Page page = fetch(portOf(*service), "/whois.cgi?vhost_name=Shop");
+    QCOMPARE(page.status, 200);
+    const std::vector<std::string> expected{"shop.com", "shop.info", "shoponline.com", "shophq.com", "shopapp.com",
+                                            "getshop.net", "myshop.net", "theshop.net", "shoponline.net",
+                                            "shophq.net", "shopapp.net"};
+    QCOMPARE(offered(page.body), expected);
+
+    // Numbered from 1 in candidate order, written exactly as the desktop program reads them.
+    const QRegularExpression field(R"re(<input type="checkbox" name="domain(\d+)" value="([^"]*)">)re");
+    int number = 0;
+    for (auto match = field.globalMatch(QString::fromUtf8(page.body)); match.hasNext();) {
+        const QRegularExpressionMatch next = match.next();
+        QCOMPARE(next.captured(1).toInt(), ++number);
+        QCOMPARE(next.captured(2).toStdString(), expected[std::size_t(number - 1)]);
+    }
+    QCOMPARE(number, int(expected.size()));
+
+    for (const char *line : {"<li>shop.net: registered</li>", "<li>shop.org: not available:",
+                             "<li>shop.biz: could not be checked: the registry answered HTTP 500</li>",
+                             "<li>shop.us: could not be checked:", "<li>getshop.com: could not be checked: no answer within",
+                             "<li>myshop.com: registered</li>", "<li>theshop.com: could not be checked:"})
+        QVERIFY2(page.body.contains(line), line);
+    QVERIFY(page.body.contains("reserved or premium name may still be refused"));
+    QCOMPARE(elsewhere.server.requests().size(), 0);
+}
+
+void TestRegistrar::invalidNamesOfferNothing_data()
+{
+    QTest::addColumn<QByteArray>("target");
+    QTest::addColumn<QByteArray>("echo");
+
+    QTest::newRow("empty") << QByteArray("/whois.cgi?vhost_name=") << QByteArray();
+    QTest::newRow("no parameter") << QByteArray("/whois.cgi") << QByteArray();
+    QTest::newRow("markup is escaped") << QByteArray("/whois.cgi?vhost_name=%3Cb%3E%26%22'")
+                                       << QByteArray("&lt;b&gt;&amp;&quot;&#39;");
+    QTest::newRow("bad percent-encoding") << QByteArray("/whois.cgi?vhost_name=%zz") << QByteArray();
+    QTest::newRow("dot inside") << QByteArray("/whois.cgi?vhost_name=my.shop") << QByteArray("my.shop");
+}
+
+void TestRegistrar::invalidNamesOfferNothing()
+{
+    QFETCH(QByteArray, target);
+    QFETCH(QByteArray, echo);
+
+    Registry registry;
+    auto service = startService(allEndingsAt(registry));
+    const Page page = fetch(portOf(*service), target);
+    QCOMPARE(page.status, 200);
+    QVERIFY(page.body.contains("not a name that can be registered"));
+    QVERIFY(offered(page.body).empty());
+    QVERIFY(page.body.contains(echo));
+    QVERIFY(!page.body.contains("<b>"));
+    QCOMPARE(registry.server.requests().size(), 0);
+}
+
+void TestRegistrar::otherRequests_data()
+{
+    QTest::addColumn<QByteArray>("method");
+    QTest::addColumn<QByteArray>("target");
+    QTest::addColumn<int>("status");
+
+    QTest::newRow("other path") << QByteArray("GET") << QByteArray("/index.html") << 404;
+    QTest::newRow("root") << QByteArray("GET") << QByteArray("/") << 404;
+    QTest::newRow("POST") << QByteArray("POST") << QByteArray("/whois.cgi?vhost_name=shop") << 405;
+    QTest::newRow("DELETE") << QByteArray("DELETE") << QByteArray("/whois.cgi?vhost_name=shop") << 405;
+    QTest::newRow("target over 2 KB") << QByteArray("GET") << "/whois.cgi?vhost_name=" + QByteArray(2100, 'a') << 414;
+}
+
+void TestRegistrar::otherRequests()
+{
+    QFETCH(QByteArray, method);
+    QFETCH(QByteArray, target);
+    QFETCH(int, status);
+
+    Registry registry;
+    auto service = startService(allEndingsAt(registry));
+    QCOMPARE(fetch(portOf(*service), target, method).status, status);
+    QCOMPARE(registry.server.requests().size(), 0);
+    // The service keeps answering.
+    QCOMPARE(fetch(portOf(*service), "/whois.cgi?vhost_name=shop").status, 200);
+}
+
+void TestRegistrar::headHasTheHeadersOnly()
+{
+    Registry registry;
+    auto service = startService(allEndingsAt(registry));
+    const Page get = fetch(portOf(*service), "/whois.cgi?vhost_name=shop");
+    const Page head = fetch(portOf(*service), "/whois.cgi?vhost_name=shop", "HEAD");
+    QCOMPARE(head.status, 200);
+    QCOMPARE(head.body, QByteArray());
+    QVERIFY(!get.body.isEmpty());
+    QCOMPARE(head.contentLength, QByteArray::number(get.body.size()));
+}
+
+void TestRegistrar::backsOffAfter429()
+{
+    Registry registry;
+    registry.answers = {{"shop.com", {.status = 429, .reason = "Too Many Requests", .headers = {{"Retry-After", "60"}}}}};
+    auto service = startService(allEndingsAt(registry), {.rdap = {.perHostLimit = 1}});
+    const Page page = fetch(portOf(*service), "/whois.cgi?vhost_name=shop");
+
+    // The first answer silenced the registry: nothing more was asked of it, nothing offered.
+    QCOMPARE(registry.server.requests().size(), 1);
+    QVERIFY(offered(page.body).empty());
+    QCOMPARE(page.body.count("could not be checked: the registry asked to slow down"), 18);
+}
+
+void TestRegistrar::perHostLimit()
+{
+    Registry dotCom;
+    Registry others;
+    dotCom.delay = others.delay = 100ms;
+    QHash<QString, const Registry *> registries{{"com", &dotCom}};
+    for (const QString &ending : kEndings.mid(1))
+        registries.insert(ending, &others);
+    auto service = startService(bootstrapFor(registries));
+
+    const Page page = fetch(portOf(*service), "/whois.cgi?vhost_name=shop");
+    QCOMPARE(offered(page.body).size(), std::size_t(18));
+    QCOMPARE(dotCom.server.requests().size(), 7);
+    QCOMPARE(others.server.requests().size(), 11);
+    QCOMPARE(dotCom.server.maxInFlight(), 4);
+    QCOMPARE(others.server.maxInFlight(), 4);
+}
+
+void TestRegistrar::secondSearchComesFromTheCache()
+{
+    Registry registry;
+    registry.answers = {{"shop.net", kTaken}, {"shop.biz", {.status = 500, .reason = "Internal Server Error"}}};
+    auto service = startService(allEndingsAt(registry));
+    const Page first = fetch(portOf(*service), "/whois.cgi?vhost_name=shop");
+    QCOMPARE(registry.server.requests().size(), 18);
+
+    // A double-clicked result asks for the same label: answered from the cache,
+    // but for the failure, which is asked again.
+    const Page second = fetch(portOf(*service), "/whois.cgi?vhost_name=shop.net");
+    QCOMPARE(registry.server.requests().size(), 19);
+    QCOMPARE(registry.server.requests().last().target, QByteArray("/rdap/domain/shop.biz"));
+    QCOMPARE(offered(second.body), offered(first.body));
+}
+
+void TestRegistrar::pageDeadline()
+{
+    Registry registry;
+    registry.delay = 3s;
+    registry.answers = {{"shop.com", {.status = 404, .reason = "Not Found", .delay = 10ms}}};
+    auto service = startService(allEndingsAt(registry), {.pageDeadline = 400ms});
+    const Page page = fetch(portOf(*service), "/whois.cgi?vhost_name=shop");
+    QCOMPARE(page.status, 200);
+    QVERIFY2(page.milliseconds < 2000, qPrintable(QString::number(page.milliseconds)));
+    QCOMPARE(offered(page.body), std::vector<std::string>{"shop.com"});
+    QCOMPARE(page.body.count("could not be checked: no answer in time"), 17);
+}
+
+QTEST_GUILESS_MAIN(TestRegistrar)
+#include "test_registrar.moc"
