@@ -53,9 +53,11 @@ QByteArray readFile(const QString &path)
 // The main window searching against a loopback server, with its files in a scratch folder.
 class Window final {
 public:
-    explicit Window(HttpServer::Handler handler, std::chrono::milliseconds timeout = 5s)
+    // `registrarHost` empty: the window asks this window's own server.
+    explicit Window(HttpServer::Handler handler, std::chrono::milliseconds timeout = 20s,
+                    const QString &registrarHost = {})
         : server(std::move(handler)),
-          form(SearchSettings{server.hostAndPort(), folder.path(), timeout})
+          form(SearchSettings{registrarHost.isEmpty() ? server.hostAndPort() : registrarHost, folder.path(), timeout})
     {
         form.show();
     }
@@ -269,6 +271,10 @@ void TestSearchRun::errorsEndTheRunCleanly()
     QFETCH(QString, failure);
     QFETCH(QString, message);
 
+    // Nothing listens where the refused search goes.
+    QString refusingHost;
+    if (failure == "refused")
+        refusingHost = HttpServer().hostAndPort();
     bool failing = true;
     Window window(
         [&](const HttpRequest &) {
@@ -282,33 +288,21 @@ void TestSearchRun::errorsEndTheRunCleanly()
                 return HttpResponse{.headers = {{"Content-Length", "67108865"}}, .sendContentLength = false};
             return HttpResponse{.body = page(kOffered)};
         },
-        300ms);
-    SearchSettings settings{window.server.hostAndPort(), window.folder.path(), 300ms};
-    std::unique_ptr<HttpServer> closedServer;
-    if (failure == "refused") {
-        closedServer = std::make_unique<HttpServer>();
-        settings.registrarHost = closedServer->hostAndPort();
-        closedServer.reset();
-    }
-    Form1 form(settings);
-    form.show();
+        failure == "time-out" ? 300ms : 20s, refusingHost);
     if (failure == "file")
         QVERIFY(QDir(window.folder.path()).mkdir("chkdom.tmp")); // a folder where the capture file goes
 
-    auto *text2 = form.findChild<QLineEdit *>("Text2");
-    auto *list1 = form.findChild<ListBox *>("List1");
     {
         MessageBoxAnswerer answerer;
-        QTest::keyClicks(text2, "my shop");
-        QTest::keyClick(text2, Qt::Key_Return);
+        window.typeAndPressEnter("my shop");
         QCOMPARE(answerer.texts().size(), 1);
         QVERIFY2(answerer.texts().first().startsWith(message), qPrintable(answerer.texts().first()));
     }
     QCOMPARE(QApplication::overrideCursor(), nullptr);
-    QCOMPARE(list1->count(), 0);
-    QCOMPARE(form.findChild<ListBox *>("List2")->count(), 0);
-    QCOMPARE(form.findChild<QLabel *>("Label9")->text(), QStringLiteral("0"));
-    QCOMPARE(form.findChild<QLabel *>("Label2")->text(), QStringLiteral("    Search failed"));
+    QCOMPARE(window.list1()->count(), 0);
+    QCOMPARE(window.list2()->count(), 0);
+    QCOMPARE(window.label9()->text(), QStringLiteral("0"));
+    QCOMPARE(window.label2()->text(), QStringLiteral("    Search failed"));
     QVERIFY(!varnex::test::isOpenInThisProcess(window.capturePath()));
 
     // The window keeps working: the same window searches again once the fault is gone.
@@ -317,9 +311,9 @@ void TestSearchRun::errorsEndTheRunCleanly()
     failing = false;
     if (failure == "file")
         QVERIFY(QDir(window.folder.path()).rmdir("chkdom.tmp"));
-    QTest::keyClick(text2, Qt::Key_Return);
-    QCOMPARE(form.findChild<QLabel *>("Label2")->text(), QStringLiteral("    List complete!"));
-    QCOMPARE(list1->count(), kOffered.size() - 1);
+    QTest::keyClick(window.text2(), Qt::Key_Return);
+    QCOMPARE(window.label2()->text(), QStringLiteral("    List complete!"));
+    QCOMPARE(window.list1()->count(), kOffered.size() - 1);
 }
 
 void TestSearchRun::secondStartDuringARunIsIgnored()
