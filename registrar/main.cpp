@@ -66,7 +66,7 @@ int main(int argc, char *argv[])
     }
 
     varnex::registrar::RegistrarServer server(std::move(*bootstrap), {});
-    if (server.listen(hostAddress, quint16(port)) == 0) {
+    if (server.listenGuarded(hostAddress, quint16(port)) == 0) {
         std::fprintf(stderr, "varnex-registrar: cannot listen on %s\n", qPrintable(address));
         return 1;
     }

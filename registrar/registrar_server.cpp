@@ -56,6 +56,7 @@ void write(QTcpSocket *socket, const Response &response, bool headOnly, bool clo
                       + QByteArray::number(response.body.size()) + "\r\n" + response.extraHeaders;
     if (close)
         head += "Connection: close\r\n";
+    GuardedTcpServer::answered(socket);
     socket->write(head + "\r\n");
     if (!headOnly)
         socket->write(response.body);
@@ -107,6 +108,17 @@ RegistrarServer::RegistrarServer(Bootstrap bootstrap, Settings settings, QObject
 
 RegistrarServer::~RegistrarServer() = default;
 
+quint16 RegistrarServer::listenGuarded(const QHostAddress &address, quint16 port, GuardedTcpServer::Limits limits)
+{
+    auto *listener = new GuardedTcpServer(limits, this);
+    if (!listener->listen(address, port)) {
+        delete listener;
+        return 0;
+    }
+    bind(listener);
+    return listener->serverPort();
+}
+
 void RegistrarServer::missingHandler(const QHttpServerRequest &, QTcpSocket *) {}
 
 bool RegistrarServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *socket)
@@ -153,6 +165,7 @@ void RegistrarServer::startPage(const QHttpServerRequest &request, QTcpSocket *s
     }
     for (const QString &domain : candidatesFor(*label))
         job->names.append({domain, std::nullopt});
+    GuardedTcpServer::setWaiting(socket, true);
     for (int i = 0; i < job->names.size(); ++i)
         check(job, i);
     if (job->waiting == 0) {
@@ -209,6 +222,7 @@ void RegistrarServer::finishPage(const std::shared_ptr<PageJob> &job)
         log(job->method, job->target, 200, job->timer, note + ", client gone");
         return;
     }
+    GuardedTcpServer::setWaiting(job->socket, false);
     write(job->socket, {200, whoisPage(job->requested, job->names)}, job->headOnly, job->close);
     log(job->method, job->target, 200, job->timer, note);
 }

@@ -2,6 +2,7 @@
 
 #include "availability_cache.h"
 #include "bootstrap.h"
+#include "guarded_tcp_server.h"
 #include "rdap_client.h"
 
 #include <QAbstractHttpServer>
@@ -29,6 +30,9 @@ public:
 
     RegistrarServer(Bootstrap bootstrap, Settings settings, QObject *parent = nullptr);
     ~RegistrarServer() override;
+
+    // Listens with the connection limits on; returns the port, 0 on failure.
+    quint16 listenGuarded(const QHostAddress &address, quint16 port, GuardedTcpServer::Limits limits = {});
 
 protected:
     bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override;

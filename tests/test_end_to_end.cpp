@@ -40,7 +40,7 @@ void TestEndToEnd::windowListsWhatTheRegistryCallsFree()
                     + QByteArray::number(registry.port()) + "/rdap/\"]]";
     varnex::registrar::RegistrarServer service(
         *varnex::registrar::Bootstrap::fromJson(R"({"version":"1.0","services":[)" + services + "]}"), {});
-    const quint16 port = service.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = service.listenGuarded(QHostAddress::LocalHost, 0);
     QVERIFY(port != 0);
 
     QTemporaryDir folder;

@@ -9,6 +9,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QRegularExpression>
+#include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 
@@ -91,11 +92,39 @@ std::vector<std::string> offered(const QByteArray &page)
     return std::move(scanner).finish();
 }
 
-std::unique_ptr<RegistrarServer> startService(Bootstrap bootstrap, RegistrarServer::Settings settings = {})
+std::unique_ptr<RegistrarServer> startService(Bootstrap bootstrap, RegistrarServer::Settings settings = {},
+                                              GuardedTcpServer::Limits limits = {})
 {
     auto service = std::make_unique<RegistrarServer>(std::move(bootstrap), settings);
-    service->listen(QHostAddress::LocalHost, 0);
+    service->listenGuarded(QHostAddress::LocalHost, 0, limits);
     return service;
+}
+
+// Sends raw bytes on a new connection; returns what came back before the
+// server closed it or `wait` ran out, and whether the server closed it.
+std::pair<QByteArray, bool> sendRaw(quint16 port, const QByteArray &bytes, std::chrono::milliseconds wait = 3s)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!socket.waitForConnected(3000))
+        return {"<no connection>", true};
+    socket.write(bytes);
+    QByteArray received;
+    bool closed = false;
+    QEventLoop loop;
+    QObject::connect(&socket, &QTcpSocket::readyRead, &loop, [&] { received += socket.readAll(); });
+    QObject::connect(&socket, &QTcpSocket::disconnected, &loop, [&] {
+        closed = true;
+        loop.quit();
+    });
+    QObject::connect(&socket, &QTcpSocket::errorOccurred, &loop, [&] {
+        closed = true;
+        loop.quit();
+    });
+    QTimer::singleShot(wait, &loop, &QEventLoop::quit);
+    if (socket.state() == QAbstractSocket::ConnectedState)
+        loop.exec();
+    return {received + socket.readAll(), closed};
 }
 
 quint16 portOf(RegistrarServer &service)
@@ -125,6 +154,9 @@ private slots:
     void perHostLimit();
     void secondSearchComesFromTheCache();
     void pageDeadline();
+    void hostileClients_data();
+    void hostileClients();
+    void slowAndIdleClientsAreDropped();
 };
 
 void TestRegistrar::labels_data()
@@ -398,6 +430,70 @@ void TestRegistrar::pageDeadline()
     QVERIFY2(page.milliseconds < 2000, qPrintable(QString::number(page.milliseconds)));
     QCOMPARE(offered(page.body), std::vector<std::string>{"shop.com"});
     QCOMPARE(page.body.count("could not be checked: no answer in time"), 17);
+}
+
+void TestRegistrar::hostileClients_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("answerStarts"); // empty: closed without an answer; "*": either
+
+    const QByteArray end = " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
+    QTest::newRow("not HTTP") << QByteArray("GARBAGE\r\n\r\n") << QByteArray();
+    QTest::newRow("binary") << QByteArray("\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03", 11) << QByteArray();
+    QTest::newRow("no version") << QByteArray("GET /whois.cgi?vhost_name=shop\r\n\r\n") << QByteArray();
+    QTest::newRow("bad percent-encoding") << "GET /whois.cgi?vhost_name=%zz%" + end << QByteArray("HTTP/1.1 200 OK");
+    QTest::newRow("NUL in the name") << "GET /whois.cgi?vhost_name=a%00b" + end << QByteArray("HTTP/1.1 200 OK");
+    QTest::newRow("raw NUL in the target") << QByteArray("GET /whois.cgi?vhost_name=a\0b", 29) + end << QByteArray("*");
+    QTest::newRow("huge header") << "GET /whois.cgi?vhost_name=shop HTTP/1.1\r\nX-Big: " + QByteArray(200000, 'a') + "\r\n\r\n"
+                                 << QByteArray();
+    QTest::newRow("a body it never needs") << "GET /whois.cgi?vhost_name=shop HTTP/1.1\r\nContent-Length: 50000000\r\n\r\n"
+                                                  + QByteArray(100000, 'a')
+                                           << QByteArray();
+    QTest::newRow("target over 2 KB") << "GET /whois.cgi?vhost_name=" + QByteArray(3000, 'a') + end
+                                      << QByteArray("HTTP/1.1 414");
+}
+
+void TestRegistrar::hostileClients()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, answerStarts);
+
+    Registry registry;
+    auto service = startService(allEndingsAt(registry), {}, {.idle = 500ms});
+    const auto [received, closed] = sendRaw(portOf(*service), bytes);
+    QVERIFY2(closed, "the server must not keep the connection");
+    if (answerStarts.isEmpty())
+        QVERIFY2(!received.startsWith("HTTP/1.1 200"), received.left(60).constData());
+    else if (answerStarts != "*")
+        QVERIFY2(received.startsWith(answerStarts), received.left(60).constData());
+    // Others are answered as before.
+    QCOMPARE(offered(fetch(portOf(*service), "/whois.cgi?vhost_name=shop").body).size(), std::size_t(18));
+}
+
+void TestRegistrar::slowAndIdleClientsAreDropped()
+{
+    Registry registry;
+    auto service = startService(allEndingsAt(registry), {}, {.idle = 300ms, .maxConnections = 20});
+    const quint16 port = portOf(*service);
+
+    // Idle connections and one that never finishes its request head.
+    std::vector<std::unique_ptr<QTcpSocket>> idle;
+    for (int i = 0; i < 30; ++i) {
+        idle.push_back(std::make_unique<QTcpSocket>());
+        idle.back()->connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY(idle.back()->waitForConnected(3000));
+    }
+    idle.front()->write("GET /whois.cgi?vhost_na");
+    QTRY_VERIFY_WITH_TIMEOUT(std::all_of(idle.begin(), idle.end(), [](const auto &socket) {
+                                 return socket->state() == QAbstractSocket::UnconnectedState;
+                             }),
+                             5000);
+    // Past the limits, the service still answers a normal client.
+    QCOMPARE(offered(fetch(port, "/whois.cgi?vhost_name=shop").body).size(), std::size_t(18));
+
+    // A page that takes longer than the idle limit is still answered.
+    registry.delay = 600ms;
+    QCOMPARE(offered(fetch(port, "/whois.cgi?vhost_name=other").body).size(), std::size_t(18));
 }
 
 QTEST_GUILESS_MAIN(TestRegistrar)

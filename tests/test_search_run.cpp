@@ -1,6 +1,7 @@
 #include "search/registrar_host.h"
 #include "support/gui_helpers.h"
 #include "support/http_server.h"
+#include "support/search_window.h"
 #include "ui/main_window/form1.h"
 #include "ui/main_window/list_box.h"
 #include "ui/common/clickable_label.h"
@@ -23,72 +24,14 @@ using varnex::test::HttpRequest;
 using varnex::test::HttpResponse;
 using varnex::test::HttpServer;
 using varnex::test::MessageBoxAnswerer;
+using varnex::test::Window;
+using varnex::test::field;
+using varnex::test::page;
+using varnex::test::readFile;
 
 Q_DECLARE_METATYPE(HttpResponse)
 
 namespace {
-
-QByteArray field(int number, const QByteArray &name)
-{
-    return "<tr><td><input type=\"checkbox\" name=\"domain" + QByteArray::number(number) + "\" value=\"" + name
-           + "\"></td></tr>\r\n";
-}
-
-// A registrar-like result page offering these names.
-QByteArray page(const QList<QByteArray> &names)
-{
-    QByteArray out = "<html>\r\n<body>\r\n<form action=\"/cart\">\r\n<table>\r\n";
-    int number = 1;
-    for (const QByteArray &name : names)
-        out += field(number++, name);
-    return out + "</table>\r\n<input type=\"submit\" name=\"add\" value=\"Add\">\r\n</form>\r\n</body>\r\n</html>\r\n";
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-// The main window searching against a loopback server, with its files in a scratch folder.
-class Window final {
-public:
-    // `registrarHost` empty: the window asks this window's own server.
-    explicit Window(HttpServer::Handler handler, std::chrono::milliseconds timeout = 20s,
-                    const QString &registrarHost = {})
-        : server(std::move(handler)),
-          form(SearchSettings{registrarHost.isEmpty() ? server.hostAndPort() : registrarHost, folder.path(), timeout})
-    {
-        form.show();
-    }
-
-    template <typename Control>
-    Control *get(const char *name)
-    {
-        auto *control = form.findChild<Control *>(QLatin1String(name));
-        if (!control)
-            qFatal("no control %s", name);
-        return control;
-    }
-    QLineEdit *text2() { return get<QLineEdit>("Text2"); }
-    ListBox *list1() { return get<ListBox>("List1"); }
-    ListBox *list2() { return get<ListBox>("List2"); }
-    QLabel *label2() { return get<QLabel>("Label2"); }
-    QLabel *label9() { return get<QLabel>("Label9"); }
-    QString capturePath() const { return folder.filePath("chkdom.tmp"); }
-    QString cleanedPath() const { return folder.filePath("clean.tmp"); }
-
-    void typeAndPressEnter(const QString &text)
-    {
-        text2()->clear();
-        QTest::keyClicks(text2(), text);
-        QTest::keyClick(text2(), Qt::Key_Return);
-    }
-
-    QTemporaryDir folder;
-    HttpServer server;
-    Form1 form;
-};
 
 const QList<QByteArray> kOffered{"myshop.com", "myshop.net",  "myshop.org",  "myshop.biz", "myshop.info",
                                  "myshop.us",  "myshop.de",   "myshop.com",  "z\xC3\xA9.com"};

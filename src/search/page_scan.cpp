@@ -172,18 +172,23 @@ std::vector<std::string> PageScanner::finish() &&
     return std::move(m_names);
 }
 
+std::size_t copyWithoutLineEnds(std::string_view in, char *out)
+{
+    // Branch-free compaction: every byte is written, only the kept ones advance.
+    char *end = out;
+    for (const char c : in) {
+        *end = c;
+        end += (c != '\r') & (c != '\n');
+    }
+    return static_cast<std::size_t>(end - out);
+}
+
 void cleanCaptureFile(const std::filesystem::path &capture, const std::filesystem::path &cleaned)
 {
     const File out = openFile(cleaned, "wb");
     const std::unique_ptr<char[]> kept(new char[kBlockSize]);
     readBlocks(capture, [&](std::string_view block) {
-        // Branch-free compaction: every byte is written, only the kept ones advance.
-        char *end = kept.get();
-        for (const char c : block) {
-            *end = c;
-            end += (c != '\r') & (c != '\n');
-        }
-        const auto size = static_cast<std::size_t>(end - kept.get());
+        const std::size_t size = copyWithoutLineEnds(block, kept.get());
         if (std::fwrite(kept.get(), 1, size, out.get()) != size)
             throwFileError(errno ? errno : EIO, "Cannot write", cleaned);
     });

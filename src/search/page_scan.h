@@ -52,6 +52,10 @@ private:
 // so "\r\r\n\n" becomes "\r\n".
 void removeCrLfPairs(std::string &text);
 
+// Copies `in` to `out` without CR and LF bytes; returns how many bytes were
+// written. `out` has room for in.size() bytes.
+std::size_t copyWithoutLineEnds(std::string_view in, char *out);
+
 // Copies the capture file to `cleaned` without its CR and LF bytes.
 // Throws SearchError on a file error.
 void cleanCaptureFile(const std::filesystem::path &capture, const std::filesystem::path &cleaned);

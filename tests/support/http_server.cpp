@@ -25,6 +25,19 @@ void HttpServer::answer(QTcpSocket *socket, const HttpResponse &response)
 {
     --m_inFlight;
     socket->write(head(response));
+    if (response.trickle.count() > 0) {
+        auto *timer = new QTimer(socket);
+        connect(timer, &QTimer::timeout, socket, [socket, timer, body = response.body, sent = qsizetype(0)]() mutable {
+            if (sent == body.size()) {
+                timer->stop();
+                socket->disconnectFromHost();
+                return;
+            }
+            socket->write(body.mid(sent++, 1));
+        });
+        timer->start(response.trickle);
+        return;
+    }
     socket->write(response.closeMidBody ? response.body.left(response.body.size() / 2) : response.body);
     socket->disconnectFromHost();
 }

@@ -24,6 +24,7 @@ struct HttpResponse {
     std::chrono::milliseconds delay{0}; // wait this long before answering
     bool sendContentLength = true;      // false: the body ends when the connection closes
     bool closeMidBody = false;          // announce the whole body, send half, close
+    std::chrono::milliseconds trickle{0}; // send the body one byte at a time at this pace
 };
 
 // A small real HTTP/1.1 server on 127.0.0.1 for tests: it reads each request's
