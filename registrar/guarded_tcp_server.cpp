@@ -17,7 +17,11 @@ QTimer *idleTimer(QTcpSocket *socket)
 
 } // namespace
 
-GuardedTcpServer::GuardedTcpServer(Limits limits, QObject *parent) : QTcpServer(parent), m_limits(limits) {}
+GuardedTcpServer::GuardedTcpServer(Limits limits, QObject *parent) : QTcpServer(parent), m_limits(limits)
+{
+    // Room for a burst of clients connecting at once (the default queue is 50).
+    setListenBacklogSize(m_limits.maxConnections);
+}
 
 QTcpSocket *GuardedTcpServer::nextPendingConnection()
 {

@@ -12,7 +12,9 @@ constexpr qsizetype kMaxSuggestions = 12;
 
 bool isValidLabel(const QString &label)
 {
-    static const QRegularExpression valid(QStringLiteral("^[a-z0-9](?:[a-z0-9-]{0,61}[a-z0-9])?$"));
+    // Anchored on the whole text: a plain "$" would also accept a trailing line feed.
+    static const QRegularExpression valid(
+        QRegularExpression::anchoredPattern(QStringLiteral("[a-z0-9](?:[a-z0-9-]{0,61}[a-z0-9])?")));
     return valid.match(label).hasMatch();
 }
 

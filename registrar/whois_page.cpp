@@ -4,9 +4,14 @@ namespace varnex::registrar {
 
 namespace {
 
+// HTML-escaped, and "=" too: a reader that takes fields by `name=` and `value=`
+// (as Varnex does) must never find one in echoed text.
 QByteArray escaped(const QString &text)
 {
-    return text.toHtmlEscaped().replace(QLatin1Char('\''), QLatin1String("&#39;")).toUtf8();
+    return text.toHtmlEscaped()
+        .replace(QLatin1Char('\''), QLatin1String("&#39;"))
+        .replace(QLatin1Char('='), QLatin1String("&#61;"))
+        .toUtf8();
 }
 
 QByteArray pageStart(const QString &requested)

@@ -180,6 +180,8 @@ void TestRegistrar::labels_data()
     QTest::newRow("internationalised with ending") << QString::fromUtf8("bücher.info") << "xn--bcher-kva";
     QTest::newRow("markup") << "<b>&\"" << "";
     QTest::newRow("NUL") << QString("a") + QChar(0) + "b" << "";
+    QTest::newRow("trailing line feed") << "hq\n" << "";
+    QTest::newRow("tab") << "my\tshop" << "";
 }
 
 void TestRegistrar::labels()
@@ -315,6 +317,8 @@ void TestRegistrar::invalidNamesOfferNothing_data()
                                        << QByteArray("&lt;b&gt;&amp;&quot;&#39;");
     QTest::newRow("bad percent-encoding") << QByteArray("/whois.cgi?vhost_name=%zz") << QByteArray();
     QTest::newRow("dot inside") << QByteArray("/whois.cgi?vhost_name=my.shop") << QByteArray("my.shop");
+    QTest::newRow("text that reads as a field")
+        << QByteArray("/whois.cgi?vhost_name=name%3Dxdomain%20value%3Dxabc.com") << QByteArray("name&#61;xdomain");
 }
 
 void TestRegistrar::invalidNamesOfferNothing()

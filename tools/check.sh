@@ -1,13 +1,31 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds Varnex with its tests and runs the whole suite.
-# The build asks a loopback registrar port of its own, so a registrar running on
-# the default port does not get in the way.
+# Installs what is needed, builds Varnex with its tests and runs the whole suite:
+# the normal build, the same tests built with AddressSanitizer and
+# UndefinedBehaviorSanitizer, then each fuzzer for FUZZ_SECONDS (default 60).
+# The builds ask a loopback registrar port of their own, so a registrar running
+# on the default port does not get in the way.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash tools/install-deps.sh
+export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
+
+echo "== normal build"
 cmake -S . -B build-check -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVARNEX_REGISTRAR_HOST=127.0.0.1:18537
 cmake --build build-check
-export QT_QPA_PLATFORM=offscreen
-ctest --test-dir build-check --output-on-failure --timeout 300 -j "$(nproc)"
+ctest --test-dir build-check --output-on-failure --timeout 300 -j "$jobs"
+
+echo "== sanitizer build (ASan + UBSan)"
+sanitize="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVARNEX_BUILD_BENCH=OFF \
+  -DVARNEX_REGISTRAR_HOST=127.0.0.1:18538 \
+  -DCMAKE_CXX_FLAGS="$sanitize" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
+cmake --build build-asan
+ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=1 \
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-asan --output-on-failure --timeout 600 -j "$jobs"
+
+echo "== fuzzing"
+bash tools/fuzz.sh "${FUZZ_SECONDS:-60}"
