@@ -4,60 +4,30 @@
 //
 //   bench_registrar [FRESH_PAGES] [WRK_SECONDS]   (defaults 20 and 10; wrk is the Debian package wrk)
 
-#include "support/http_server.h"
+#include "registrar_harness.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
-#include <memory>
-#include <vector>
 
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
+using varnex::bench::Clock;
+using varnex::bench::waitUntil;
 
-const QStringList kEndings{"com", "net", "org", "biz", "info", "us"};
 constexpr int kNamesPerPage = 18;
-
-// Runs the event loop, so the fixtures keep answering, until `done` or the time is up.
-bool waitUntil(const std::function<bool()> &done, std::chrono::milliseconds limit)
-{
-    const auto end = Clock::now() + limit;
-    QEventLoop loop;
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        if (done() || Clock::now() >= end)
-            loop.quit();
-    });
-    tick.start(5);
-    if (!done())
-        loop.exec();
-    return done();
-}
-
-quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
 
 // A wrk latency such as "812.00us", "4.51ms" or "1.02s", in milliseconds.
 double toMs(const QString &text)
@@ -88,95 +58,33 @@ int main(int argc, char *argv[])
     const int freshPages = argc > 1 ? std::clamp(std::atoi(argv[1]), 1, 1000) : 20;
     const int wrkSeconds = argc > 2 ? std::clamp(std::atoi(argv[2]), 1, 300) : 10;
 
-    // Each lookup takes 100 ms; a name with "free" in it is not registered.
-    std::vector<std::unique_ptr<varnex::test::HttpServer>> registries;
-    for (int i = 0; i < kEndings.size(); ++i) {
-        registries.push_back(std::make_unique<varnex::test::HttpServer>([](const varnex::test::HttpRequest &request) {
-            if (request.target.contains("free"))
-                return varnex::test::HttpResponse{.status = 404, .reason = "Not Found", .delay = 100ms};
-            return varnex::test::HttpResponse{.body = R"({"objectClassName":"domain"})", .delay = 100ms};
-        }));
-        if (!registries.back()->isListening()) {
-            std::fprintf(stderr, "cannot listen on loopback\n");
-            return 1;
-        }
-    }
-    auto lookups = [&] {
-        qsizetype total = 0;
-        for (const auto &registry : registries)
-            total += registry->requests().size();
-        return total;
-    };
-
-    QTemporaryDir folder;
-    QByteArray services;
-    for (int i = 0; i < kEndings.size(); ++i) {
-        services += (i ? ",\n" : "") + QStringLiteral(R"([["%1"],["http://%2/rdap/"]])")
-                                             .arg(kEndings[i], registries[i]->hostAndPort())
-                                             .toUtf8();
-    }
-    QFile bootstrap(folder.filePath("dns.json"));
-    if (!folder.isValid() || !bootstrap.open(QIODevice::WriteOnly)
-        || bootstrap.write(R"({"version":"1.0","publication":"2026-12-08T00:00:00Z","services":[)" + services + "]}\n") < 0) {
-        std::fprintf(stderr, "cannot write the bootstrap file\n");
+    // Each lookup takes 100 ms.
+    varnex::bench::FixtureRegistries registries(100ms);
+    if (!registries.listening()) {
+        std::fprintf(stderr, "cannot listen on loopback\n");
         return 1;
     }
-    bootstrap.close();
-
-    const quint16 port = freePort();
-    const QString base = QStringLiteral("http://127.0.0.1:%1/whois.cgi?vhost_name=").arg(port);
-    QProcess registrar;
+    varnex::bench::Registrar registrar(registries);
     QProcess wrk;
-    // The service's own log line per request would only slow it down here.
-    registrar.setStandardOutputFile(QProcess::nullDevice());
-    registrar.setStandardErrorFile(QProcess::nullDevice());
-    // The lookups must reach the loopback registries, not a proxy from the environment.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
-        environment.remove(name);
-    registrar.setProcessEnvironment(environment);
-    registrar.start(VARNEX_REGISTRAR_PATH, {"--listen", QStringLiteral("127.0.0.1:%1").arg(port), "--bootstrap",
-                                            bootstrap.fileName()});
-
     auto stop = [&] {
-        for (QProcess *process : {&wrk, &registrar}) {
-            if (process->state() == QProcess::NotRunning)
-                continue;
-            process->terminate();
-            if (!process->waitForFinished(5000)) {
-                process->kill();
-                process->waitForFinished(2000);
-            }
-        }
+        varnex::bench::stopProcess(wrk);
+        registrar.stop();
     };
     // Nothing here may run on: give up after a bound that grows with the asked work.
     const int watchdogSeconds = std::max(120, 60 + 2 * freshPages + 2 * wrkSeconds);
     QTimer::singleShot(std::chrono::seconds(watchdogSeconds), &app, [&] {
         std::fprintf(stderr, "gave up after %d s\n", watchdogSeconds);
         stop();
-        folder.remove();
         std::exit(1);
     });
-    auto fail = [&](const char *why) {
-        std::fprintf(stderr, "%s\n", why);
+    auto fail = [&](const QString &why) {
+        std::fprintf(stderr, "%s\n", qPrintable(why));
         stop();
         return 1;
     };
-
-    if (!registrar.waitForStarted(5000))
-        return fail("cannot start " VARNEX_REGISTRAR_PATH);
-    bool accepting = false;
-    for (const auto end = Clock::now() + 10s; !accepting && Clock::now() < end;) {
-        if (registrar.state() == QProcess::NotRunning)
-            return fail("the registrar stopped at start");
-        QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, port);
-        accepting = probe.waitForConnected(200);
-        if (!accepting)
-            waitUntil([] { return false; }, 50ms);
-    }
-    if (!accepting)
-        return fail("the registrar does not accept connections");
+    if (QString error; !registrar.start(&error))
+        return fail(error);
+    const QString base = registrar.origin() + "/whois.cgi?vhost_name=";
 
     QNetworkAccessManager network;
     network.setProxy(QNetworkProxy::NoProxy);
@@ -208,13 +116,11 @@ int main(int argc, char *argv[])
         incomplete += offered != kNamesPerPage;
     }
     std::sort(times.begin(), times.end());
-    int mostAtOnce = 0;
-    for (const auto &registry : registries)
-        mostAtOnce = std::max(mostAtOnce, registry->maxInFlight());
+    const int mostAtOnce = registries.mostAtOnce();
     std::printf("fresh pages: %d names, 100 ms a lookup: median %.1f ms, p90 %.1f ms, min %.1f ms, max %.1f ms\n",
                 freshPages, times[times.size() / 2], times[times.size() * 9 / 10], times.front(), times.back());
     std::printf("             %lld lookups (%d a page), at most %d at once on one registry, %d pages not all offered\n",
-                static_cast<long long>(lookups()), kNamesPerPage, mostAtOnce, incomplete);
+                registries.lookups(), kNamesPerPage, mostAtOnce, incomplete);
 
     const QString cached = QStringLiteral("freecached");
     if (page(cached).first < 0)
@@ -223,7 +129,7 @@ int main(int argc, char *argv[])
     if (wrkPath.isEmpty()) {
         std::printf("cached pages: skipped, wrk is not installed (Debian package wrk)\n");
     } else {
-        const qsizetype lookupsBefore = lookups();
+        const long long lookupsBefore = registries.lookups();
         const QStringList arguments{"-t2", "-c64", QStringLiteral("-d%1s").arg(wrkSeconds), "--latency", base + cached};
         wrk.start(wrkPath, arguments);
         // Waiting in the loop, not in waitForFinished, keeps the fixtures answering.
@@ -244,16 +150,13 @@ int main(int argc, char *argv[])
         }
         std::printf("cached pages: wrk -t2 -c64 -d%ds: %.0f requests/s, p99 %.2f ms, %s, %lld new lookups\n", wrkSeconds,
                     requestsPerSecond, p99, errors.isEmpty() ? "0 errors" : qPrintable(errors.join("; ")),
-                    static_cast<long long>(lookups() - lookupsBefore));
+                    registries.lookups() - lookupsBefore);
     }
 
-    QFile status(QStringLiteral("/proc/%1/status").arg(registrar.processId()));
-    QString peak;
-    if (status.open(QIODevice::ReadOnly))
-        peak = wrkLine(QString::fromLatin1(status.readAll()), "VmHWM:").simplified(); // "VmHWM: 12345 kB"
-    if (peak.section(' ', 2) != "kB")
+    const long long peakKb = varnex::bench::procStatusKb(registrar.pid(), "VmHWM:");
+    if (peakKb < 0)
         return fail("cannot read the registrar's peak memory");
-    std::printf("registrar peak memory (VmHWM): %.1f MiB\n", peak.section(' ', 1, 1).toDouble() / 1024);
+    std::printf("registrar peak memory (VmHWM): %.1f MiB\n", double(peakKb) / 1024);
     stop();
     return 0;
 }

@@ -5,7 +5,7 @@
 //
 //   bench_registrar_load [SECONDS] [CONNECTIONS]   (defaults 30 and 128; wrk is the Debian package wrk)
 
-#include "support/http_server.h"
+#include "registrar_harness.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -16,26 +16,19 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <map>
-#include <memory>
-#include <vector>
 
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
+using varnex::bench::waitUntil;
 
-const QStringList kEndings{"com", "net", "org", "biz", "info", "us"};
 constexpr int kHotNames = 50;
 // The registrar's cache holds this many names; shown next to the lookup count.
 constexpr int kCacheNames = 50000;
@@ -49,46 +42,6 @@ constexpr int kFillSeconds = 40;
 QString hotName(int i)
 {
     return (i % 2 == 0 ? QStringLiteral("freehot%1") : QStringLiteral("hot%1")).arg(i);
-}
-
-// Runs the event loop, so the fixtures keep answering, until `done` or the time is up.
-bool waitUntil(const std::function<bool()> &done, std::chrono::milliseconds limit)
-{
-    const auto end = Clock::now() + limit;
-    QEventLoop loop;
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        if (done() || Clock::now() >= end)
-            loop.quit();
-    });
-    tick.start(5);
-    if (!done())
-        loop.exec();
-    return done();
-}
-
-quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
-// A "VmRSS:" or "VmHWM:" figure of a process in kB, or -1 when it cannot be read.
-long long procStatusKb(qint64 pid, const QByteArray &field)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(field)) {
-            const QList<QByteArray> parts = line.simplified().split(' '); // "VmRSS: 12345 kB"
-            bool ok = false;
-            const long long kb = parts.value(1).toLongLong(&ok);
-            return ok && parts.value(2) == "kB" ? kb : -1;
-        }
-    }
-    return -1;
 }
 
 double mib(long long kb)
@@ -131,96 +84,35 @@ int main(int argc, char *argv[])
     }
 
     // No delay: a fresh name costs lookups but hardly any time, so what is left
-    // is the registrar's own work. A name with "free" in it is not registered.
-    std::vector<std::unique_ptr<varnex::test::HttpServer>> registries;
-    for (int i = 0; i < kEndings.size(); ++i) {
-        registries.push_back(std::make_unique<varnex::test::HttpServer>([](const varnex::test::HttpRequest &request) {
-            if (request.target.contains("free"))
-                return varnex::test::HttpResponse{.status = 404, .reason = "Not Found"};
-            return varnex::test::HttpResponse{.body = R"({"objectClassName":"domain"})"};
-        }));
-        if (!registries.back()->isListening()) {
-            std::fprintf(stderr, "cannot listen on loopback\n");
-            return 1;
-        }
-    }
-    auto lookups = [&] {
-        qsizetype total = 0;
-        for (const auto &registry : registries)
-            total += registry->requests().size();
-        return static_cast<long long>(total);
-    };
-
-    QTemporaryDir folder;
-    QByteArray services;
-    for (int i = 0; i < kEndings.size(); ++i) {
-        services += (i ? ",\n" : "") + QStringLiteral(R"([["%1"],["http://%2/rdap/"]])")
-                                             .arg(kEndings[i], registries[i]->hostAndPort())
-                                             .toUtf8();
-    }
-    QFile bootstrap(folder.filePath("dns.json"));
-    if (!folder.isValid() || !bootstrap.open(QIODevice::WriteOnly)
-        || bootstrap.write(R"({"version":"1.0","publication":"2026-12-08T00:00:00Z","services":[)" + services + "]}\n") < 0) {
-        std::fprintf(stderr, "cannot write the bootstrap file\n");
+    // is the registrar's own work.
+    varnex::bench::FixtureRegistries registries(0ms);
+    if (!registries.listening()) {
+        std::fprintf(stderr, "cannot listen on loopback\n");
         return 1;
     }
-    bootstrap.close();
-
-    const quint16 port = freePort();
-    const QString origin = QStringLiteral("http://127.0.0.1:%1").arg(port);
-    QProcess registrar;
+    auto lookups = [&] { return registries.lookups(); };
+    varnex::bench::Registrar registrar(registries);
     QProcess wrk;
-    // The service's own log line per request would only slow it down here.
-    registrar.setStandardOutputFile(QProcess::nullDevice());
-    registrar.setStandardErrorFile(QProcess::nullDevice());
-    // The lookups must reach the loopback registries, not a proxy from the environment.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
-        environment.remove(name);
-    registrar.setProcessEnvironment(environment);
-    registrar.start(VARNEX_REGISTRAR_PATH, {"--listen", QStringLiteral("127.0.0.1:%1").arg(port), "--bootstrap",
-                                            bootstrap.fileName()});
-
     auto stop = [&] {
-        for (QProcess *process : {&wrk, &registrar}) {
-            if (process->state() == QProcess::NotRunning)
-                continue;
-            process->terminate();
-            if (!process->waitForFinished(5000)) {
-                process->kill();
-                process->waitForFinished(2000);
-            }
-        }
+        varnex::bench::stopProcess(wrk);
+        registrar.stop();
     };
     // The whole run, warm-up and wrk included, ends within this bound.
     const int watchdogSeconds = seconds + kFillSeconds + 90;
     QTimer::singleShot(std::chrono::seconds(watchdogSeconds), &app, [&] {
         std::fprintf(stderr, "gave up after %d s\n", watchdogSeconds);
         stop();
-        folder.remove();
         std::exit(1);
     });
-    auto fail = [&](const char *why) {
-        std::fprintf(stderr, "%s\n", why);
+    auto fail = [&](const QString &why) {
+        std::fprintf(stderr, "%s\n", qPrintable(why));
         stop();
         return 1;
     };
-
-    if (!registrar.waitForStarted(5000))
-        return fail("cannot start " VARNEX_REGISTRAR_PATH);
-    bool accepting = false;
-    for (const auto end = Clock::now() + 10s; !accepting && Clock::now() < end;) {
-        if (registrar.state() == QProcess::NotRunning)
-            return fail("the registrar stopped at start");
-        QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, port);
-        accepting = probe.waitForConnected(200);
-        if (!accepting)
-            waitUntil([] { return false; }, 50ms);
-    }
-    if (!accepting)
-        return fail("the registrar does not accept connections");
-    const qint64 pid = registrar.processId();
+    if (QString error; !registrar.start(&error))
+        return fail(error);
+    const qint64 pid = registrar.pid();
+    const QString origin = registrar.origin();
 
     // Warm-up, part one: every hot name once, so wrk's hot pages come from the cache.
     QNetworkAccessManager network;
@@ -254,14 +146,14 @@ int main(int argc, char *argv[])
     if (!warmHotNames())
         return fail("a warm-up page failed");
     const long long warmLookups = lookups();
-    const long long rssAfterWarmUp = procStatusKb(pid, "VmRSS:");
+    const long long rssAfterWarmUp = varnex::bench::procStatusKb(pid, "VmRSS:");
 
     // One sample a second while wrk runs; the timer fires from the same loop
     // that lets the fixtures answer.
     std::vector<long long> rss;
     QTimer sampler;
     QObject::connect(&sampler, &QTimer::timeout, &app, [&] {
-        if (const long long kb = procStatusKb(pid, "VmRSS:"); kb > 0)
+        if (const long long kb = varnex::bench::procStatusKb(pid, "VmRSS:"); kb > 0)
             rss.push_back(kb);
     });
     // A fresh page may take up to the 20 s page deadline: wrk's own 2 s limit would count it as failed.
@@ -279,7 +171,7 @@ int main(int argc, char *argv[])
     sampler.stop();
     if (!finished)
         return fail("wrk did not finish");
-    if (const long long kb = procStatusKb(pid, "VmRSS:"); kb > 0)
+    if (const long long kb = varnex::bench::procStatusKb(pid, "VmRSS:"); kb > 0)
         rss.push_back(kb);
     const QString output = QString::fromLocal8Bit(wrk.readAllStandardOutput());
     if (wrk.exitStatus() != QProcess::NormalExit || wrk.exitCode() != 0) {
@@ -295,7 +187,7 @@ int main(int argc, char *argv[])
     const long long socketErrors = figures["connect"] + figures["read"] + figures["write"] + figures["timeout"];
     const long long failed = figures["non2xx"] + socketErrors;
     const long long runLookups = lookups() - warmLookups;
-    const long long peak = procStatusKb(pid, "VmHWM:");
+    const long long peak = varnex::bench::procStatusKb(pid, "VmHWM:");
     if (rss.size() < 3 || rssAfterWarmUp <= 0 || peak <= 0)
         return fail("cannot read the registrar's memory");
 
@@ -311,7 +203,7 @@ int main(int argc, char *argv[])
         std::printf("failed requests: %lld failed (non-2xx %lld, connect %lld, read %lld, write %lld, timeout %lld)\n", failed,
                     figures["non2xx"], figures["connect"], figures["read"], figures["write"], figures["timeout"]);
     }
-    std::printf("lookups: %lld during the run (%lld in warm-up, the cache filled to its limit of %d names)\n", runLookups, warmLookups,
+    std::printf("lookups: %lld during the run (%lld in warm-up; the cache keeps at most %d names)\n", runLookups, warmLookups,
                 kCacheNames);
 
     // Fresh names keep adding cache entries for the whole run, but the cache
@@ -323,6 +215,8 @@ int main(int argc, char *argv[])
     std::printf("memory: RSS after warm-up %.1f MiB, at 1/3 %.1f MiB, at 2/3 %.1f MiB, at end %.1f MiB, VmHWM %.1f MiB "
                 "(%zu samples)\n",
                 mib(rssAfterWarmUp), mib(atFirstThird), mib(atSecondThird), mib(atEnd), mib(peak), rss.size());
+    if (warmLookups < kCacheNames)
+        std::printf("note: the warm-up did not fill the cache (a busy machine?), so it was still growing during the run\n");
     const double growth = double(atEnd) / double(rssAfterWarmUp);
     std::printf("memory flat after warm-up: %s (end is %.2fx the RSS after warm-up, at most %.2fx allowed)\n",
                 growth <= kFlatGrowth ? "yes" : "no", growth, kFlatGrowth);

@@ -19,8 +19,7 @@ QTimer *idleTimer(QTcpSocket *socket)
 
 GuardedTcpServer::GuardedTcpServer(Limits limits, QObject *parent) : QTcpServer(parent), m_limits(limits)
 {
-    // Room for a burst of clients connecting at once (the default queue is 50).
-    setListenBacklogSize(m_limits.maxConnections);
+    setListenBacklogSize(m_limits.listenBacklog);
 }
 
 QTcpSocket *GuardedTcpServer::nextPendingConnection()

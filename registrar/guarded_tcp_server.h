@@ -18,6 +18,7 @@ public:
         qint64 maxUnansweredBytes = 32 * 1024;
         std::chrono::milliseconds idle = std::chrono::seconds(10);
         int maxConnections = 512;
+        int listenBacklog = 512; // room for a burst of clients connecting at once (the default is 50)
     };
 
     explicit GuardedTcpServer(Limits limits, QObject *parent = nullptr);

@@ -1,3 +1,4 @@
+#include "support/gui_helpers.h"
 #include "support/http_server.h"
 #include "ui/main_window/form1.h"
 #include "ui/common/open_page.h"
@@ -127,10 +128,7 @@ private:
     template <typename T = QWidget>
     T *control(const char *name)
     {
-        auto *found = m_form->findChild<T *>(QLatin1String(name));
-        if (!found)
-            qFatal("no control %s", name);
-        return found;
+        return varnex::test::findControl<T>(m_form.get(), name);
     }
 
     QTemporaryDir m_folder;

@@ -1,3 +1,4 @@
+#include "support/gui_helpers.h"
 #include "support/http_server.h"
 #include "ui/about/form2.h"
 #include "ui/common/clickable_label.h"
@@ -68,10 +69,7 @@ private:
     template <typename T = QWidget>
     T *control(const char *name)
     {
-        auto *found = m_form->findChild<T *>(QLatin1String(name));
-        if (!found)
-            qFatal("no control %s", name);
-        return found;
+        return varnex::test::findControl<T>(m_form.get(), name);
     }
     void search(const QString &name)
     {

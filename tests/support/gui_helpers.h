@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QStringList>
 #include <QTimer>
@@ -29,6 +30,16 @@ private:
     QTimer m_timer;
     QStringList m_texts;
 };
+
+// A window's control by its object name; a test cannot go on without it.
+template <typename Control = QWidget>
+Control *findControl(const QObject *window, const char *name)
+{
+    auto *found = window->findChild<Control *>(QLatin1String(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return found;
+}
 
 // True when this process holds the file open.
 inline bool isOpenInThisProcess(const QString &path)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/gui_helpers.h"
 #include "support/http_server.h"
 #include "ui/main_window/form1.h"
 #include "ui/main_window/list_box.h"
@@ -53,10 +54,7 @@ public:
     template <typename Control>
     Control *get(const char *name)
     {
-        auto *control = form.findChild<Control *>(QLatin1String(name));
-        if (!control)
-            qFatal("no control %s", name);
-        return control;
+        return findControl<Control>(&form, name);
     }
     QLineEdit *text2() { return get<QLineEdit>("Text2"); }
     ListBox *list1() { return get<ListBox>("List1"); }
