@@ -7,6 +7,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("varnex"));
+    QApplication::setApplicationVersion(QStringLiteral("1.00"));
     varnex::Form1 form;
     varnex::startUp(form);
     return QApplication::exec();
