@@ -13,9 +13,10 @@ using varnex::test::page;
 
 Q_DECLARE_METATYPE(HttpResponse)
 
-// Whatever is typed and whatever the registrar sends back, the window lists
-// the right names or shows one error message, and stays usable, with no file
-// left open.
+// Whatever is typed, whatever the registrar sends back and whatever fails on
+// the way, the window lists the right names or shows one error message (its
+// number and description), and stays usable, with no file left open and the
+// normal pointer back.
 class TestHostileInputs final : public QObject {
     Q_OBJECT
 
@@ -38,33 +39,34 @@ void TestHostileInputs::inputs_data()
     QTest::addColumn<QStringList>("shown");     // the results when the search succeeds
     QTest::addColumn<QString>("errorStarts");   // empty: no error expected
     QTest::addColumn<int>("timeoutMs");
+    QTest::addColumn<QString>("failure"); // a fault outside the answer: "refused" or "file"
 
     const HttpResponse normal{.body = kNormal};
     const QStringList ok{"ok.com", "ok.net"};
     const int t = 20000;
 
     // What the user types.
-    QTest::newRow("empty") << "" << normal << QByteArray("/whois.cgi?vhost_name=") << ok << "" << t;
-    QTest::newRow("only spaces") << "     " << normal << QByteArray("/whois.cgi?vhost_name=") << ok << "" << t;
+    QTest::newRow("empty") << "" << normal << QByteArray("/whois.cgi?vhost_name=") << ok << "" << t << "";
+    QTest::newRow("only spaces") << "     " << normal << QByteArray("/whois.cgi?vhost_name=") << ok << "" << t << "";
     QTest::newRow("10,000 characters") << QString(10000, 'a') << normal << "/whois.cgi?vhost_name=" + QByteArray(10000, 'a')
-                                       << ok << "" << t;
+                                       << ok << "" << t << "";
     QTest::newRow("non-ASCII") << QString::fromUtf8("münchen 東京") << normal
-                               << QByteArray("/whois.cgi?vhost_name=m%C3%BCnchen%E6%9D%B1%E4%BA%AC") << ok << "" << t;
+                               << QByteArray("/whois.cgi?vhost_name=m%C3%BCnchen%E6%9D%B1%E4%BA%AC") << ok << "" << t << "";
     QTest::newRow("control characters") << QString("a\x01\x1f\x7f" "b\tc") << normal
-                                        << QByteArray("/whois.cgi?vhost_name=a%01%1F%7Fb%09c") << ok << "" << t;
+                                        << QByteArray("/whois.cgi?vhost_name=a%01%1F%7Fb%09c") << ok << "" << t << "";
     QTest::newRow("URL characters") << QString("& # % ? / \\ \"") << normal
-                                    << QByteArray("/whois.cgi?vhost_name=%26%23%25%3F%2F%5C%22") << ok << "" << t;
+                                    << QByteArray("/whois.cgi?vhost_name=%26%23%25%3F%2F%5C%22") << ok << "" << t << "";
 
     // What the registrar sends back.
-    QTest::newRow("empty body") << "shop" << HttpResponse{} << QByteArray() << QStringList{} << "" << t;
+    QTest::newRow("empty body") << "shop" << HttpResponse{} << QByteArray() << QStringList{} << "" << t << "";
     QTest::newRow("binary with NUL bytes")
         << "shop" << HttpResponse{.body = page({"a.com"}) + QByteArray("\0\x01\xff\x00name=\"domain9\" value=\"b.net\"", 32)}
-        << QByteArray() << QStringList{"a.com", "b.net"} << "" << t;
+        << QByteArray() << QStringList{"a.com", "b.net"} << "" << t << "";
     QTest::newRow("invalid UTF-8") << "shop" << HttpResponse{.body = page({"bad\xff\xfe.com", "fine.us"})} << QByteArray()
-                                   << QStringList{QString::fromUtf8("bad\xff\xfe.com"), "fine.us"} << "" << t;
+                                   << QStringList{QString::fromUtf8("bad\xff\xfe.com"), "fine.us"} << "" << t << "";
     QTest::newRow("64 MiB plus one byte")
         << "shop" << HttpResponse{.body = QByteArray((64 << 20) + 1, 'x'), .sendContentLength = false} << QByteArray()
-        << QStringList{} << "Error 299: The registrar's page is larger than 64 MiB." << t;
+        << QStringList{} << "Error 299: The registrar's page is larger than 64 MiB." << t << "";
     QList<QByteArray> many;
     for (int i = 0; i < 100000; ++i)
         many.append("n" + QByteArray::number(i) + ".com");
@@ -72,21 +74,30 @@ void TestHostileInputs::inputs_data()
     for (const QByteArray &name : many)
         manyShown.append(QString::fromLatin1(name));
     QTest::newRow("100,000 offered names") << "shop" << HttpResponse{.body = page(many)} << QByteArray() << manyShown << ""
-                                           << t;
+                                           << t << "";
     QTest::newRow("a trickle of one byte a second") << "shop" << HttpResponse{.body = kNormal, .trickle = 1s}
-                                                    << QByteArray() << QStringList{} << "Error 4: " << 1500;
+                                                    << QByteArray() << QStringList{} << "Error 4: " << 1500 << "";
     QTest::newRow("closed mid-body") << "shop" << HttpResponse{.body = kNormal, .closeMidBody = true} << QByteArray()
-                                     << QStringList{} << "Error 2: " << t;
+                                     << QStringList{} << "Error 2: " << t << "";
     QTest::newRow("redirect loop")
         << "shop" << HttpResponse{.status = 302, .reason = "Found", .headers = {{"Location", "/whois.cgi?vhost_name=shop"}}}
-        << QByteArray() << QStringList{} << "Error " << t;
+        << QByteArray() << QStringList{} << "Error " << t << "";
     QTest::newRow("301 to another host")
         << "shop"
         << HttpResponse{.status = 301, .reason = "Moved Permanently", .headers = {{"Location", "http://127.0.0.2:9/whois.cgi"}}}
-        << QByteArray() << QStringList{} << "Error " << t;
+        << QByteArray() << QStringList{} << "Error " << t << "";
+    QTest::newRow("time-out") << "shop" << HttpResponse{.body = kNormal, .delay = 3s} << QByteArray() << QStringList{}
+                              << QString("Error 4: The registrar did not answer within 0.3 seconds.") << 300 << "";
+    QTest::newRow("announced body over 64 MiB")
+        << "shop" << HttpResponse{.headers = {{"Content-Length", "67108865"}}, .sendContentLength = false} << QByteArray()
+        << QStringList{} << "Error 299: The registrar's page is larger than 64 MiB." << t << "";
+    QTest::newRow("connection refused") << "shop" << normal << QByteArray() << QStringList{} << "Error 1: " << t
+                                        << "refused";
+    QTest::newRow("capture file cannot be written") << "shop" << normal << QByteArray() << QStringList{}
+                                                    << QString("Error %1: ").arg(int(QFileDevice::OpenError)) << t << "file";
     QTest::newRow("500 with a page that looks like results")
         << "shop" << HttpResponse{.status = 500, .reason = "Internal Server Error", .body = kNormal} << QByteArray()
-        << QStringList{} << "Error 500: Internal Server Error" << t;
+        << QStringList{} << "Error 500: Internal Server Error" << t << "";
 }
 
 void TestHostileInputs::inputs()
@@ -97,10 +108,15 @@ void TestHostileInputs::inputs()
     QFETCH(QStringList, shown);
     QFETCH(QString, errorStarts);
     QFETCH(int, timeoutMs);
+    QFETCH(QString, failure);
 
+    // Nothing listens where a refused search goes.
+    const QString refusingHost = failure == "refused" ? HttpServer().hostAndPort() : QString();
     bool hostile = true;
     Window window([&](const HttpRequest &) { return hostile ? response : HttpResponse{.body = kNormal}; },
-                  std::chrono::milliseconds(timeoutMs));
+                  std::chrono::milliseconds(timeoutMs), refusingHost);
+    if (failure == "file")
+        QVERIFY(QDir(window.folder.path()).mkdir("chkdom.tmp")); // a folder where the capture file goes
     {
         MessageBoxAnswerer answerer;
         window.text2()->setText(typed);
@@ -113,6 +129,8 @@ void TestHostileInputs::inputs()
             QCOMPARE(answerer.texts().size(), 1);
             QVERIFY2(answerer.texts().first().startsWith(errorStarts), qPrintable(answerer.texts().first()));
             QCOMPARE(window.list1()->count(), 0);
+            QCOMPARE(window.list2()->count(), 0);
+            QCOMPARE(window.label9()->text(), QStringLiteral("0"));
             QCOMPARE(window.label2()->text(), QStringLiteral("    Search failed"));
         }
     }
@@ -122,8 +140,12 @@ void TestHostileInputs::inputs()
     QVERIFY(!varnex::test::isOpenInThisProcess(window.cleanedPath()));
     QCOMPARE(QApplication::overrideCursor(), nullptr);
 
-    // The window is still usable.
+    // The window is still usable once the fault is gone.
+    if (failure == "refused")
+        return;
     hostile = false;
+    if (failure == "file")
+        QVERIFY(QDir(window.folder.path()).rmdir("chkdom.tmp"));
     window.typeAndPressEnter("again");
     QCOMPARE(window.list1()->items(), (QStringList{"ok.com", "ok.net"}));
 }

@@ -56,8 +56,6 @@ private slots:
     void boxesRefilterTheLastSearch();
     void emptyPageAndLeftoverCapture();
     void manyNamesAreCountedExactly();
-    void errorsEndTheRunCleanly_data();
-    void errorsEndTheRunCleanly();
     void secondStartDuringARunIsIgnored();
     void closingTheWindowDuringARun();
     void compiledInRegistrarHost();
@@ -191,72 +189,6 @@ void TestSearchRun::manyNamesAreCountedExactly()
     window.typeAndPressEnter("name");
     QCOMPARE(window.list2()->count(), 40000);
     QCOMPARE(window.label9()->text(), QStringLiteral("30000"));
-}
-
-void TestSearchRun::errorsEndTheRunCleanly_data()
-{
-    QTest::addColumn<QString>("failure");
-    QTest::addColumn<QString>("message");
-
-    QTest::newRow("refused") << "refused" << QString("Error %1: ").arg(int(QNetworkReply::ConnectionRefusedError));
-    QTest::newRow("500") << "500" << "Error 500: Internal Server Error";
-    QTest::newRow("time-out") << "time-out"
-                              << QString("Error %1: The registrar did not answer within 0.3 seconds.")
-                                     .arg(int(QNetworkReply::TimeoutError));
-    QTest::newRow("oversized") << "oversized"
-                               << QString("Error %1: The registrar's page is larger than 64 MiB.")
-                                      .arg(int(QNetworkReply::UnknownContentError));
-    QTest::newRow("capture file cannot be written") << "file" << "Error ";
-}
-
-void TestSearchRun::errorsEndTheRunCleanly()
-{
-    QFETCH(QString, failure);
-    QFETCH(QString, message);
-
-    // Nothing listens where the refused search goes.
-    QString refusingHost;
-    if (failure == "refused")
-        refusingHost = HttpServer().hostAndPort();
-    bool failing = true;
-    Window window(
-        [&](const HttpRequest &) {
-            if (!failing)
-                return HttpResponse{.body = page(kOffered)};
-            if (failure == "500")
-                return HttpResponse{.status = 500, .reason = "Internal Server Error", .body = page(kOffered)};
-            if (failure == "time-out")
-                return HttpResponse{.body = page(kOffered), .delay = 3s};
-            if (failure == "oversized")
-                return HttpResponse{.headers = {{"Content-Length", "67108865"}}, .sendContentLength = false};
-            return HttpResponse{.body = page(kOffered)};
-        },
-        failure == "time-out" ? 300ms : 20s, refusingHost);
-    if (failure == "file")
-        QVERIFY(QDir(window.folder.path()).mkdir("chkdom.tmp")); // a folder where the capture file goes
-
-    {
-        MessageBoxAnswerer answerer;
-        window.typeAndPressEnter("my shop");
-        QCOMPARE(answerer.texts().size(), 1);
-        QVERIFY2(answerer.texts().first().startsWith(message), qPrintable(answerer.texts().first()));
-    }
-    QCOMPARE(QApplication::overrideCursor(), nullptr);
-    QCOMPARE(window.list1()->count(), 0);
-    QCOMPARE(window.list2()->count(), 0);
-    QCOMPARE(window.label9()->text(), QStringLiteral("0"));
-    QCOMPARE(window.label2()->text(), QStringLiteral("    Search failed"));
-    QVERIFY(!varnex::test::isOpenInThisProcess(window.capturePath()));
-
-    // The window keeps working: the same window searches again once the fault is gone.
-    if (failure == "refused")
-        return;
-    failing = false;
-    if (failure == "file")
-        QVERIFY(QDir(window.folder.path()).rmdir("chkdom.tmp"));
-    QTest::keyClick(window.text2(), Qt::Key_Return);
-    QCOMPARE(window.label2()->text(), QStringLiteral("    List complete!"));
-    QCOMPARE(window.list1()->count(), kOffered.size() - 1);
 }
 
 void TestSearchRun::secondStartDuringARunIsIgnored()
