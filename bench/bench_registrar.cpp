@@ -66,24 +66,10 @@ int main(int argc, char *argv[])
     }
     varnex::bench::Registrar registrar(registries);
     QProcess wrk;
-    auto stop = [&] {
-        varnex::bench::stopProcess(wrk);
-        registrar.stop();
-    };
     // Nothing here may run on: give up after a bound that grows with the asked work.
-    const int watchdogSeconds = std::max(120, 60 + 2 * freshPages + 2 * wrkSeconds);
-    QTimer::singleShot(std::chrono::seconds(watchdogSeconds), &app, [&] {
-        std::fprintf(stderr, "gave up after %d s\n", watchdogSeconds);
-        stop();
-        std::exit(1);
-    });
-    auto fail = [&](const QString &why) {
-        std::fprintf(stderr, "%s\n", qPrintable(why));
-        stop();
-        return 1;
-    };
+    varnex::bench::Teardown teardown(registrar, wrk, std::chrono::seconds(std::max(120, 60 + 2 * freshPages + 2 * wrkSeconds)));
     if (QString error; !registrar.start(&error))
-        return fail(error);
+        return teardown.fail(error);
     const QString base = registrar.origin() + "/whois.cgi?vhost_name=";
 
     QNetworkAccessManager network;
@@ -111,7 +97,7 @@ int main(int argc, char *argv[])
     for (int i = 0; i < freshPages; ++i) {
         const auto [ms, offered] = page(QStringLiteral("free%1x").arg(i));
         if (ms < 0)
-            return fail("a fresh page failed");
+            return teardown.fail("a fresh page failed");
         times.push_back(ms);
         incomplete += offered != kNamesPerPage;
     }
@@ -124,7 +110,7 @@ int main(int argc, char *argv[])
 
     const QString cached = QStringLiteral("freecached");
     if (page(cached).first < 0)
-        return fail("the warming page failed");
+        return teardown.fail("the warming page failed");
     const QString wrkPath = QStandardPaths::findExecutable("wrk");
     if (wrkPath.isEmpty()) {
         std::printf("cached pages: skipped, wrk is not installed (Debian package wrk)\n");
@@ -134,12 +120,12 @@ int main(int argc, char *argv[])
         wrk.start(wrkPath, arguments);
         // Waiting in the loop, not in waitForFinished, keeps the fixtures answering.
         if (!waitUntil([&] { return wrk.state() == QProcess::NotRunning; }, std::chrono::seconds(wrkSeconds + 30))) {
-            return fail("wrk did not finish");
+            return teardown.fail("wrk did not finish");
         }
         const QString output = QString::fromLocal8Bit(wrk.readAllStandardOutput());
         if (wrk.exitStatus() != QProcess::NormalExit || wrk.exitCode() != 0) {
             std::fprintf(stderr, "%s%s", qPrintable(output), wrk.readAllStandardError().constData());
-            return fail("wrk failed");
+            return teardown.fail("wrk failed");
         }
         const double requestsPerSecond = wrkLine(output, "Requests/sec:").section(' ', -1).toDouble();
         const double p99 = toMs(wrkLine(output, "99%").section(' ', -1));
@@ -155,8 +141,8 @@ int main(int argc, char *argv[])
 
     const long long peakKb = varnex::bench::procStatusKb(registrar.pid(), "VmHWM:");
     if (peakKb < 0)
-        return fail("cannot read the registrar's peak memory");
+        return teardown.fail("cannot read the registrar's peak memory");
     std::printf("registrar peak memory (VmHWM): %.1f MiB\n", double(peakKb) / 1024);
-    stop();
+    teardown.stop();
     return 0;
 }

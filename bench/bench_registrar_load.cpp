@@ -93,24 +93,10 @@ int main(int argc, char *argv[])
     auto lookups = [&] { return registries.lookups(); };
     varnex::bench::Registrar registrar(registries);
     QProcess wrk;
-    auto stop = [&] {
-        varnex::bench::stopProcess(wrk);
-        registrar.stop();
-    };
     // The whole run, warm-up and wrk included, ends within this bound.
-    const int watchdogSeconds = seconds + kFillSeconds + 90;
-    QTimer::singleShot(std::chrono::seconds(watchdogSeconds), &app, [&] {
-        std::fprintf(stderr, "gave up after %d s\n", watchdogSeconds);
-        stop();
-        std::exit(1);
-    });
-    auto fail = [&](const QString &why) {
-        std::fprintf(stderr, "%s\n", qPrintable(why));
-        stop();
-        return 1;
-    };
+    varnex::bench::Teardown teardown(registrar, wrk, std::chrono::seconds(seconds + kFillSeconds + 90));
     if (QString error; !registrar.start(&error))
-        return fail(error);
+        return teardown.fail(error);
     const qint64 pid = registrar.pid();
     const QString origin = registrar.origin();
 
@@ -133,7 +119,7 @@ int main(int argc, char *argv[])
     return true;
     };
     if (!warmHotNames())
-        return fail("a warm-up page failed");
+        return teardown.fail("a warm-up page failed");
 
     // Warm-up, part two: fresh names only, until the cache has reached its size
     // limit; from then on its memory should stay put. The hot names are asked
@@ -141,10 +127,10 @@ int main(int argc, char *argv[])
     wrk.start(wrkPath, {"-t2", "--timeout", "25s", QStringLiteral("-c%1").arg(connections),
                         QStringLiteral("-d%1s").arg(kFillSeconds), "-s", VARNEX_LOAD_MIX_LUA, origin, "--", "fill"});
     if (!waitUntil([&] { return wrk.state() == QProcess::NotRunning; }, std::chrono::seconds(kFillSeconds + 30)))
-        return fail("wrk did not finish filling the cache");
+        return teardown.fail("wrk did not finish filling the cache");
     wrk.readAllStandardOutput();
     if (!warmHotNames())
-        return fail("a warm-up page failed");
+        return teardown.fail("a warm-up page failed");
     const long long warmLookups = lookups();
     const long long rssAfterWarmUp = varnex::bench::procStatusKb(pid, "VmRSS:");
 
@@ -170,18 +156,18 @@ int main(int argc, char *argv[])
     const bool finished = waitUntil([&] { return wrk.state() == QProcess::NotRunning; }, std::chrono::seconds(seconds + 30));
     sampler.stop();
     if (!finished)
-        return fail("wrk did not finish");
+        return teardown.fail("wrk did not finish");
     if (const long long kb = varnex::bench::procStatusKb(pid, "VmRSS:"); kb > 0)
         rss.push_back(kb);
     const QString output = QString::fromLocal8Bit(wrk.readAllStandardOutput());
     if (wrk.exitStatus() != QProcess::NormalExit || wrk.exitCode() != 0) {
         std::fprintf(stderr, "%s%s", qPrintable(output), wrk.readAllStandardError().constData());
-        return fail("wrk failed");
+        return teardown.fail("wrk failed");
     }
     std::map<QString, long long> figures = loadMixFigures(output);
     if (!figures.count("requests") || !figures.count("duration_us")) {
         std::fprintf(stderr, "%s", qPrintable(output));
-        return fail("wrk printed no load_mix line");
+        return teardown.fail("wrk printed no load_mix line");
     }
     const long long requests = figures["requests"];
     const long long socketErrors = figures["connect"] + figures["read"] + figures["write"] + figures["timeout"];
@@ -189,7 +175,7 @@ int main(int argc, char *argv[])
     const long long runLookups = lookups() - warmLookups;
     const long long peak = varnex::bench::procStatusKb(pid, "VmHWM:");
     if (rss.size() < 3 || rssAfterWarmUp <= 0 || peak <= 0)
-        return fail("cannot read the registrar's memory");
+        return teardown.fail("cannot read the registrar's memory");
 
     std::printf("load: wrk -t2 -c%d -d%ds, %d hot names cached, about 20%% fresh names\n", connections, seconds,
                 kHotNames);
@@ -221,7 +207,7 @@ int main(int argc, char *argv[])
     std::printf("memory flat after warm-up: %s (end is %.2fx the RSS after warm-up, at most %.2fx allowed)\n",
                 growth <= kFlatGrowth ? "yes" : "no", growth, kFlatGrowth);
 
-    stop();
+    teardown.stop();
     if (failed > 0) {
         std::fprintf(stderr, "%lld of %lld requests failed\n", failed, requests);
         return 1;

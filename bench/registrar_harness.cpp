@@ -6,6 +6,9 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace varnex::bench {
 
 using namespace std::chrono_literals;
@@ -162,6 +165,29 @@ void stopProcess(QProcess &process)
         process.kill();
         process.waitForFinished(2000);
     }
+}
+
+Teardown::Teardown(Registrar &registrar, QProcess &wrk, std::chrono::seconds limit)
+    : m_registrar(registrar), m_wrk(wrk)
+{
+    QTimer::singleShot(limit, &wrk, [this, limit] {
+        std::fprintf(stderr, "gave up after %lld s\n", static_cast<long long>(limit.count()));
+        stop();
+        std::exit(1);
+    });
+}
+
+void Teardown::stop()
+{
+    stopProcess(m_wrk);
+    m_registrar.stop();
+}
+
+int Teardown::fail(const QString &why)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(why));
+    stop();
+    return 1;
 }
 
 } // namespace varnex::bench

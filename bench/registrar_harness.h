@@ -61,4 +61,19 @@ private:
 // Ends a process that may still run: terminate, then kill.
 void stopProcess(QProcess &process);
 
+// Stops wrk and the registrar when a run fails, and gives up (exit 1) if the
+// run is still going after `limit`: nothing a benchmark starts may run on.
+class Teardown final {
+public:
+    Teardown(Registrar &registrar, QProcess &wrk, std::chrono::seconds limit);
+
+    void stop();
+    // Says why, stops everything, and returns the exit code for main().
+    int fail(const QString &why);
+
+private:
+    Registrar &m_registrar;
+    QProcess &m_wrk;
+};
+
 } // namespace varnex::bench

@@ -2,6 +2,7 @@
 // Runs the program's own cleaning pass, page scan and extension filter on a
 // capture file and prints {"found": [...], "shown": [...], "count": N} on one line.
 
+#include "search/capture_folder.h"
 #include "search/extension_filter.h"
 #include "search/name_lists.h"
 #include "search/page_scan.h"
@@ -14,16 +15,10 @@
 #include <QTemporaryFile>
 
 #include <cstdio>
-#include <filesystem>
 
 namespace {
 
 constexpr char kUsage[] = "usage: varnex-scan [--extensions com,net,org,biz,info,us] CAPTURE_FILE\n";
-
-std::filesystem::path toPath(const QString &path)
-{
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
 
 QByteArray jsonArray(const QStringList &names)
 {
@@ -60,8 +55,8 @@ int run(const QStringList &args)
         QTemporaryFile cleaned;
         if (!cleaned.open())
             throw varnex::SearchError(cleaned.error(), cleaned.errorString().toStdString());
-        varnex::cleanCaptureFile(toPath(capture), toPath(cleaned.fileName()));
-        const QStringList found = varnex::decodeNames(varnex::scanCaptureFile(toPath(capture)));
+        varnex::cleanCaptureFile(varnex::localPath(capture), varnex::localPath(cleaned.fileName()));
+        const QStringList found = varnex::decodeNames(varnex::scanCaptureFile(varnex::localPath(capture)));
         const QStringList shown = varnex::filterNames(found, ticked);
         // Written by hand to keep the keys in this order (QJsonObject sorts them).
         const QByteArray json = "{\"found\":" + jsonArray(found) + ",\"shown\":" + jsonArray(shown)

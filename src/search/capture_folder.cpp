@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -26,6 +27,11 @@ QString defaultCaptureFolder()
 {
     return chooseCaptureFolder(QCoreApplication::applicationDirPath(),
                                QStandardPaths::writableLocation(QStandardPaths::CacheLocation));
+}
+
+std::filesystem::path localPath(const QString &path)
+{
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
 } // namespace varnex

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <filesystem>
+
 namespace varnex {
 
 // The capture file and its cleaned copy, by their fixed names in a folder.
@@ -19,5 +21,8 @@ QString chooseCaptureFolder(const QString &programFolder, const QString &cacheFo
 
 // chooseCaptureFolder() for this program.
 QString defaultCaptureFolder();
+
+// A Qt path as the scan's file functions take it, in the local 8-bit encoding.
+std::filesystem::path localPath(const QString &path);
 
 } // namespace varnex

@@ -18,17 +18,11 @@
 #include <QMessageBox>
 #include <QScopeGuard>
 
-#include <filesystem>
 #include <optional>
 
 namespace varnex {
 
 namespace {
-
-std::filesystem::path toPath(const QString &path)
-{
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
 
 SearchError fileError(const QFile &file)
 {
@@ -128,14 +122,14 @@ void Form1::endFailedRun(const SearchError &error)
 
 void Form1::CleanCaptureFile()
 {
-    cleanCaptureFile(toPath(m_files.capture), toPath(m_files.cleaned));
+    cleanCaptureFile(localPath(m_files.capture), localPath(m_files.cleaned));
     setStatus(QStringLiteral("    Scan File..."));
     ScanCaptureFile();
 }
 
 void Form1::ScanCaptureFile()
 {
-    List2->setItems(decodeNames(scanCaptureFile(toPath(m_files.capture))));
+    List2->setItems(decodeNames(scanCaptureFile(localPath(m_files.capture))));
     setStatus(QStringLiteral("    List complete!"));
     Image4->setVisible(true);
     ApplyExtensionFilter();
