@@ -1,17 +1,28 @@
 // varnex-registrar: the registrar's WHOIS page that Varnex asks, answered from
-// the registries over RDAP. Listens on loopback unless told otherwise.
+// the registries over RDAP. Listens on loopback unless told otherwise, or on
+// the socket a service manager passes it (socket activation).
+//
+// Exit status: 0 after --help or --version, 2 on a usage error, 1 when the
+// service cannot start (bootstrap file unreadable, port taken).
 
 #include "bootstrap.h"
+#include "guarded_tcp_server.h"
 #include "registrar_server.h"
+#include "socket_activation.h"
 #include "search/registrar_host.h"
+#include "varnex_version.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QHostAddress>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
+
+constexpr int kRunFailure = 1;
+constexpr int kUsageError = 2;
 
 // The address of the program's own default registrar, on loopback.
 QString defaultListen()
@@ -21,26 +32,100 @@ QString defaultListen()
     return QStringLiteral("127.0.0.1:") + port;
 }
 
+struct ListenAddress {
+    QHostAddress host;
+    quint16 port = 0;
+};
+
+// HOST:PORT, with an IPv6 host in brackets.
+std::optional<ListenAddress> parseListen(const QString &address)
+{
+    const qsizetype colon = address.lastIndexOf(QLatin1Char(':'));
+    if (colon < 0)
+        return std::nullopt;
+    bool portOk = false;
+    const uint port = address.mid(colon + 1).toUInt(&portOk);
+    QString host = address.left(colon);
+    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
+        host = host.mid(1, host.size() - 2);
+    const QHostAddress hostAddress(host);
+    if (!portOk || port > 65535 || hostAddress.isNull())
+        return std::nullopt;
+    return ListenAddress{hostAddress, quint16(port)};
+}
+
+QString hostAndPort(const QHostAddress &host, quint16 port)
+{
+    const QString text = host.toString();
+    return (host.protocol() == QAbstractSocket::IPv6Protocol ? QLatin1Char('[') + text + QLatin1Char(']') : text)
+           + QLatin1Char(':') + QString::number(port);
+}
+
+// Off loopback the service looks names up for anyone who can reach it.
+void warnUnlessLoopback(const QHostAddress &host)
+{
+    if (host.isLoopback())
+        return;
+    std::fprintf(stderr,
+                 "varnex-registrar: warning: %s is not a loopback address: anyone who can reach it can have "
+                 "this service look names up\n",
+                 qPrintable(host.toString()));
+}
+
+void printListening(const QTcpServer &listener, const char *how)
+{
+    std::fprintf(stderr, "varnex-registrar: listening on http://%s/whois.cgi?vhost_name=NAME%s\n",
+                 qPrintable(hostAndPort(listener.serverAddress(), listener.serverPort())), how);
+}
+
+int usageError(const QString &reason)
+{
+    std::fprintf(stderr, "varnex-registrar: %s\nTry 'varnex-registrar --help' for more information.\n",
+                 qPrintable(reason));
+    return kUsageError;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    using varnex::registrar::GuardedTcpServer;
+
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("varnex-registrar"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(varnex::kVersion));
+
+    // Taken first, so the variables are gone whatever happens next.
+    const QList<int> passed = varnex::registrar::takePassedSockets();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Answers the registrar WHOIS page that Varnex asks (/whois.cgi?vhost_name=NAME) from the registries over RDAP."));
+        "Answers the registrar WHOIS page that Varnex asks (/whois.cgi?vhost_name=NAME) from the registries over RDAP.\n"
+        "Started by systemd's varnex-registrar.socket, it answers on the socket passed to it."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption listen(QStringLiteral("listen"),
-                                    QStringLiteral("Listen on HOST:PORT (default %1, loopback only).").arg(defaultListen()),
+                                    QStringLiteral("Listen on HOST:PORT (default %1, loopback only; port 0: any free "
+                                                   "port). Not used when a socket is passed.")
+                                        .arg(defaultListen()),
                                     QStringLiteral("HOST:PORT"), defaultListen());
     const QCommandLineOption bootstrapFile(QStringLiteral("bootstrap"),
                                            QStringLiteral("RDAP bootstrap file in IANA's dns.json form, instead of the built-in one."),
                                            QStringLiteral("FILE"));
     parser.addOption(listen);
     parser.addOption(bootstrapFile);
-    parser.process(app);
+    if (!parser.parse(QCoreApplication::arguments()))
+        return usageError(parser.errorText());
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().constFirst()));
+    const std::optional<ListenAddress> address = parseListen(parser.value(listen));
+    if (!address)
+        return usageError(QStringLiteral("--listen takes an address and a port, e.g. %1, not '%2'")
+                              .arg(defaultListen(), parser.value(listen)));
 
     std::optional<varnex::registrar::Bootstrap> bootstrap = varnex::registrar::Bootstrap::bundled();
     if (parser.isSet(bootstrapFile)) {
@@ -48,28 +133,41 @@ int main(int argc, char *argv[])
         bootstrap = varnex::registrar::Bootstrap::fromFile(parser.value(bootstrapFile), &error);
         if (!bootstrap) {
             std::fprintf(stderr, "varnex-registrar: %s: %s\n", qPrintable(parser.value(bootstrapFile)), qPrintable(error));
-            return 2;
+            return kRunFailure;
         }
     }
 
-    const QString address = parser.value(listen);
-    const qsizetype colon = address.lastIndexOf(QLatin1Char(':'));
-    bool portOk = false;
-    const uint port = address.mid(colon + 1).toUInt(&portOk);
-    QString host = address.left(colon);
-    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
-        host = host.mid(1, host.size() - 2);
-    const QHostAddress hostAddress(host);
-    if (colon < 0 || !portOk || port > 65535 || hostAddress.isNull()) {
-        std::fprintf(stderr, "varnex-registrar: --listen takes an address and a port, e.g. 127.0.0.1:8537\n");
-        return 2;
+    varnex::registrar::RegistrarServer server(std::move(*bootstrap), {});
+    if (!passed.isEmpty()) {
+        if (parser.isSet(listen))
+            std::fprintf(stderr, "varnex-registrar: a socket was passed to it; --listen is not used\n");
+        for (const int fd : passed) {
+            auto *listener = new GuardedTcpServer({}, &server);
+            if (!varnex::registrar::isListeningStreamSocket(fd) || !listener->setSocketDescriptor(fd)) {
+                std::fprintf(stderr, "varnex-registrar: the passed descriptor %d is not a listening TCP socket\n", fd);
+                return kRunFailure;
+            }
+            warnUnlessLoopback(listener->serverAddress());
+            server.bind(listener);
+            printListening(*listener, " (socket passed by the service manager)");
+        }
+        return QCoreApplication::exec();
     }
 
-    varnex::registrar::RegistrarServer server(std::move(*bootstrap), {});
-    if (server.listenGuarded(hostAddress, quint16(port)) == 0) {
-        std::fprintf(stderr, "varnex-registrar: cannot listen on %s\n", qPrintable(address));
-        return 1;
+    warnUnlessLoopback(address->host);
+    auto *listener = new GuardedTcpServer({}, &server);
+    if (!listener->listen(address->host, address->port)) {
+        const QString where = hostAndPort(address->host, address->port);
+        std::fprintf(stderr, "varnex-registrar: cannot listen on %s: %s\n", qPrintable(where),
+                     qPrintable(listener->errorString()));
+        if (listener->serverError() == QAbstractSocket::AddressInUseError)
+            std::fprintf(stderr,
+                         "varnex-registrar: another program holds port %u; if it is the installed service, see "
+                         "'systemctl --user status varnex-registrar.socket'\n",
+                         unsigned(address->port));
+        return kRunFailure;
     }
-    std::fprintf(stderr, "varnex-registrar: listening on http://%s/whois.cgi?vhost_name=NAME\n", qPrintable(address));
+    server.bind(listener);
+    printListening(*listener, "");
     return QCoreApplication::exec();
 }

@@ -1,3 +1,5 @@
+#include "varnex_version.h"
+
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -10,6 +12,8 @@ private slots:
     void initTestCase();
     void prints_data();
     void prints();
+    void commandLine_data();
+    void commandLine();
 
 private:
     QTemporaryDir m_folder;
@@ -60,6 +64,41 @@ void TestVarnexScan::prints()
     QCOMPARE(tool.readAllStandardOutput(), output);
     if (exitCode != 0)
         QVERIFY(!tool.readAllStandardError().isEmpty());
+}
+
+void TestVarnexScan::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("out"); // the start of standard output
+    QTest::addColumn<QByteArray>("err"); // part of standard error
+
+    QTest::newRow("help") << QStringList{"--help"} << 0 << QByteArray("usage: varnex-scan [--extensions") << QByteArray();
+    QTest::newRow("version") << QStringList{"--version"} << 0 << QByteArray("varnex-scan ") + varnex::kVersion + '\n'
+                             << QByteArray();
+    QTest::newRow("unknown option") << QStringList{"--frob", "PAGE"} << 2 << QByteArray() << QByteArray("unknown option '--frob'");
+    QTest::newRow("list missing") << QStringList{"PAGE", "--extensions"} << 2 << QByteArray()
+                                  << QByteArray("--extensions needs a list");
+    QTest::newRow("two files") << QStringList{"PAGE", "PAGE"} << 2 << QByteArray() << QByteArray("one capture file only");
+    QTest::newRow("dash file after --") << QStringList{"--", "--not-there"} << 1 << QByteArray() << QByteArray("error ");
+}
+
+void TestVarnexScan::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, out);
+    QFETCH(QByteArray, err);
+
+    arguments.replaceInStrings(QRegularExpression("^PAGE$"), m_page);
+    QProcess tool;
+    tool.start(QStringLiteral(VARNEX_SCAN_PATH), arguments);
+    QVERIFY(tool.waitForFinished());
+    QCOMPARE(tool.exitCode(), exitCode);
+    const QByteArray stdOut = tool.readAllStandardOutput();
+    const QByteArray stdErr = tool.readAllStandardError();
+    QVERIFY2(out.isEmpty() ? stdOut.isEmpty() : stdOut.startsWith(out), stdOut.constData());
+    QVERIFY2(err.isEmpty() ? stdErr.isEmpty() : stdErr.contains(err), stdErr.constData());
 }
 
 QTEST_GUILESS_MAIN(TestVarnexScan)

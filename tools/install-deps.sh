@@ -8,6 +8,9 @@ packages=(
   qt6-httpserver-dev qt6-websockets-dev  # the registrar service (Debian's HTTP server needs WebSockets to configure)
   libssl3 ca-certificates          # HTTPS to the registries
   fonts-liberation                 # Arial's metrics for the window's captions
+  dpkg-dev file                    # the Debian package: dpkg-shlibdeps, and CPack's test for programs
+  systemd                          # systemd-socket-activate, which the registrar's tests pass a socket with
+  lintian desktop-file-utils appstream  # checks of the package, its desktop entry and its metadata
 )
 
 sudo=""

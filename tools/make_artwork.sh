@@ -135,8 +135,12 @@ convert -size 8x8 xc:white -fill "$edge" -draw "circle 3.5,3.5 3.5,0.2" \
   -fill "$accent" -draw "circle 3.3,3.3 3.3,1.1" -fill "$strip" -draw "circle 2.8,2.8 2.8,1.8" \
   +dither -colors 16 "$out/bullet.gif"
 
-# Window icon and its large copy for the desktop entry.
-png_plain -size 128x128 xc:none -draw "scale 4,4 $emblem" "PNG32:$out/varnex.png"
+# Window icon, and the desktop entry's icon in the theme's sizes.
+mkdir -p "$out/icons"
+for size in 16 32 48 64 128 256; do
+  scale=$(python3 -c "print($size / 32)")
+  png_plain -size "${size}x${size}" xc:none -draw "scale $scale,$scale $emblem" "PNG32:$out/icons/varnex-$size.png"
+done
 convert -size 32x32 xc:none -draw "$emblem" "$tmp/icon.png"
 # The ICO has one mask bit and 16 colours: cut the alpha in two, give every
 # transparent pixel the same colour so it takes one palette entry, then quantize.
@@ -263,7 +267,9 @@ done
 check "$out/info0.bmp" BMP3 22 22
 check "$out/info1.bmp" BMP3 22 22
 check "$out/bullet.gif" GIF 8 8
-check "$out/varnex.png" PNG 128 128
+for size in 16 32 48 64 128 256; do
+  check "$out/icons/varnex-$size.png" PNG "$size" "$size"
+done
 for icon in varnex link banner; do
   check "$out/$icon.ico" ICO 32 32
 done

@@ -1,4 +1,4 @@
-// varnex-scan [--extensions LIST] CAPTURE_FILE
+// varnex-scan [--extensions LIST] CAPTURE_FILE | --help | --version
 // Runs the program's own cleaning pass, page scan and extension filter on a
 // capture file and prints {"found": [...], "shown": [...], "count": N} on one line.
 
@@ -7,6 +7,7 @@
 #include "search/name_lists.h"
 #include "search/page_scan.h"
 #include "search/search_error.h"
+#include "varnex_version.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -19,10 +20,27 @@
 namespace {
 
 constexpr char kUsage[] = "usage: varnex-scan [--extensions com,net,org,biz,info,us] CAPTURE_FILE\n";
+constexpr char kHelp[] =
+    "Runs Varnex's cleaning pass, page scan and extension filter on a capture file\n"
+    "and prints {\"found\": [...], \"shown\": [...], \"count\": N} on one line.\n"
+    "\n"
+    "  --extensions LIST  the ticked endings, comma-separated (default: all six)\n"
+    "  --help             show this help and exit\n"
+    "  --version          show the version and exit\n"
+    "\n"
+    "Exit status: 0 when the file was scanned, 1 when it could not be read, 2 on a usage error.\n";
+constexpr int kRunFailure = 1;
+constexpr int kUsageError = 2;
 
 QByteArray jsonArray(const QStringList &names)
 {
     return QJsonDocument(QJsonArray::fromStringList(names)).toJson(QJsonDocument::Compact);
+}
+
+int usageError(const QString &reason)
+{
+    std::fprintf(stderr, "varnex-scan: %s\n%s", qPrintable(reason), kUsage);
+    return kUsageError;
 }
 
 int run(const QStringList &args)
@@ -30,26 +48,34 @@ int run(const QStringList &args)
     varnex::TickedExtensions ticked;
     ticked.set();
     QString capture;
+    bool optionsEnded = false;
     for (qsizetype i = 1; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--extensions") && i + 1 < args.size()) {
-            if (!varnex::parseExtensionList(args[++i].toStdString(), ticked)) {
-                std::fprintf(stderr, "varnex-scan: unknown extension in '%s'\n%s", qPrintable(args[i]), kUsage);
-                return 2;
-            }
-        } else if (args[i] == QLatin1String("--help")) {
+        const QString &arg = args[i];
+        const bool option = !optionsEnded && arg.startsWith(QLatin1Char('-')) && arg != QLatin1String("-");
+        if (!option) {
+            if (!capture.isEmpty())
+                return usageError(QStringLiteral("one capture file only, not also '%1'").arg(arg));
+            capture = arg;
+        } else if (arg == QLatin1String("--")) {
+            optionsEnded = true;
+        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             std::fputs(kUsage, stdout);
+            std::fputs(kHelp, stdout);
             return 0;
-        } else if (capture.isEmpty() && !args[i].startsWith(QLatin1String("--"))) {
-            capture = args[i];
+        } else if (arg == QLatin1String("--version")) {
+            std::printf("varnex-scan %s\n", varnex::kVersion);
+            return 0;
+        } else if (arg == QLatin1String("--extensions")) {
+            if (i + 1 >= args.size())
+                return usageError(QStringLiteral("--extensions needs a list, e.g. com,net"));
+            if (!varnex::parseExtensionList(args[++i].toStdString(), ticked))
+                return usageError(QStringLiteral("unknown extension in '%1'").arg(args[i]));
         } else {
-            std::fputs(kUsage, stderr);
-            return 2;
+            return usageError(QStringLiteral("unknown option '%1'").arg(arg));
         }
     }
-    if (capture.isEmpty()) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
+    if (capture.isEmpty())
+        return usageError(QStringLiteral("no capture file named"));
 
     try {
         QTemporaryFile cleaned;
@@ -66,7 +92,7 @@ int run(const QStringList &args)
         return 0;
     } catch (const varnex::SearchError &error) {
         std::fprintf(stderr, "varnex-scan: error %d: %s\n", error.number(), error.what());
-        return 1;
+        return kRunFailure;
     }
 }
 

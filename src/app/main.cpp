@@ -1,5 +1,6 @@
 #include "ui/main_window/form1.h"
 #include "ui/main_window/start_up.h"
+#include "varnex_version.h"
 
 #include <QApplication>
 
@@ -7,7 +8,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("varnex"));
-    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    QApplication::setApplicationVersion(QString::fromLatin1(varnex::kVersionRecord));
     varnex::Form1 form;
     varnex::startUp(form);
     return QApplication::exec();

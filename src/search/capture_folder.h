@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <filesystem>
 
@@ -14,10 +15,19 @@ struct CaptureFiles {
     static CaptureFiles in(const QString &folder);
 };
 
+// Where an installed copy of the program lives: the system's program and data
+// folders and the folder this build installs its programs into. Scratch files
+// never go there, whoever runs the program (root could write to them).
+QStringList installedLocations();
+
+// Whether a folder is one of the roots or lies below one, symbolic links resolved.
+bool isUnderAny(const QString &folder, const QStringList &roots);
+
 // The folder the capture files go to: the program's own folder when it can be
-// written, otherwise (an installed copy under /usr) the per-user cache folder,
-// which is created if need be.
-QString chooseCaptureFolder(const QString &programFolder, const QString &cacheFolder);
+// written and is not an installed location (a build or unpacked copy),
+// otherwise the per-user cache folder, which is created if need be.
+QString chooseCaptureFolder(const QString &programFolder, const QString &cacheFolder,
+                            const QStringList &installed = installedLocations());
 
 // chooseCaptureFolder() for this program.
 QString defaultCaptureFolder();
