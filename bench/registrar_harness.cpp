@@ -63,7 +63,8 @@ FixtureRegistries::FixtureRegistries(std::chrono::milliseconds delay)
         m_registries.push_back(std::make_unique<test::HttpServer>([delay](const test::HttpRequest &request) {
             if (request.target.contains("free"))
                 return test::HttpResponse{.status = 404, .reason = "Not Found", .delay = delay};
-            return test::HttpResponse{.body = R"({"objectClassName":"domain"})", .delay = delay};
+            const QByteArray name = request.target.mid(request.target.lastIndexOf('/') + 1);
+            return test::HttpResponse{.body = R"({"objectClassName":"domain","ldhName":")" + name + "\"}", .delay = delay};
         }));
     }
 }

@@ -86,13 +86,17 @@ void checkCandidates(const QString &label, const QStringList &candidates)
     static const QStringList kEndings{QStringLiteral("com"), QStringLiteral("net"), QStringLiteral("org"),
                                       QStringLiteral("biz"), QStringLiteral("info"), QStringLiteral("us")};
     check(candidates.size() >= 6 && candidates.size() <= 18, "6 names and at most 12 suggestions");
+    const QString ascii = varnex::registrar::asciiLabel(label).value_or(QString());
     for (qsizetype i = 0; i < 6; ++i)
-        check(candidates[i] == label + u'.' + kEndings[i], "the label under every ending first");
+        check(candidates[i] == ascii + u'.' + kEndings[i], "the label under every ending first");
     for (qsizetype i = 0; i < candidates.size(); ++i) {
         const QString &name = candidates[i];
         const qsizetype dot = name.indexOf(u'.');
         check(dot > 0 && name.indexOf(u'.', dot + 1) < 0, "one dot");
         check(isValidLabel(name.left(dot)), "candidate label part");
+        // An A-label reads back to a label the rules accept as it is.
+        const QString unicode = varnex::registrar::displayName(name.left(dot));
+        check(varnex::registrar::asciiLabel(unicode) == name.left(dot), "candidate round-trips");
         check(kEndings.contains(name.mid(dot + 1)), "candidate ending");
         if (i >= 6)
             check(name.endsWith(QLatin1String(".com")) || name.endsWith(QLatin1String(".net")),
@@ -137,10 +141,10 @@ void checkWhoisPage(const QString &requested, const QString &reason, const QList
 
 void checkInvalidNamePage(const QString &requested)
 {
-    const QByteArray page = varnex::registrar::invalidNamePage(requested);
+    const QByteArray page = varnex::registrar::invalidNamePage(requested, QStringLiteral("x"));
     check(scan(page).empty(), "the invalid-name page offers nothing");
     check(!page.contains("<input"), "the invalid-name page has no field");
-    const QByteArray plainPage = varnex::registrar::invalidNamePage(QStringLiteral("x"));
+    const QByteArray plainPage = varnex::registrar::invalidNamePage(QStringLiteral("x"), QStringLiteral("x"));
     for (const char c : {'<', '>', '"', '\'', '='})
         check(page.count(c) == plainPage.count(c), "markup characters come from the page alone");
     check(page.contains(htmlEscaped(requested)), "requested name echoed escaped");
@@ -167,7 +171,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         checkWhoisPage(requested, reason, {});
         return 0;
     }
-    check(isValidLabel(*label), "label shape");
+    const std::optional<QString> ascii = varnex::registrar::asciiLabel(*label);
+    check(ascii && isValidLabel(*ascii), "label shape");
     check(varnex::registrar::labelFor(*label) == label, "a label is its own label");
 
     const QStringList candidates = varnex::registrar::candidatesFor(*label);

@@ -7,8 +7,12 @@
 
 namespace varnex::registrar {
 
-std::optional<Bootstrap> Bootstrap::fromJson(const QByteArray &json, QString *error)
+std::optional<Bootstrap> Bootstrap::fromJson(const QByteArray &json, QString *error, QStringList *warnings)
 {
+    auto warn = [warnings](const QString &warning) {
+        if (warnings)
+            warnings->append(warning);
+    };
     auto fail = [&](const QString &why) -> std::optional<Bootstrap> {
         if (error)
             *error = why;
@@ -25,26 +29,36 @@ std::optional<Bootstrap> Bootstrap::fromJson(const QByteArray &json, QString *er
     Bootstrap bootstrap;
     for (const QJsonValue &service : services.toArray()) {
         const QJsonArray pair = service.toArray();
-        if (pair.size() != 2 || !pair[0].isArray() || !pair[1].isArray())
-            return fail(QStringLiteral("a service is not a pair of lists"));
+        if (pair.size() != 2 || !pair[0].isArray() || !pair[1].isArray()) {
+            warn(QStringLiteral("skipped a service that is not a pair of lists"));
+            continue;
+        }
         std::optional<QUrl> chosen;
         for (const QJsonValue &value : pair[1].toArray()) {
-            const QUrl url(value.toString(), QUrl::StrictMode);
-            if (!url.isValid() || !url.path().endsWith(QLatin1Char('/'))
+            QUrl url(value.toString(), QUrl::StrictMode);
+            if (!url.isValid() || url.host().isEmpty()
                 || (url.scheme() != QLatin1String("https") && url.scheme() != QLatin1String("http")))
                 continue;
+            // IANA's files have carried base URLs without the final slash.
+            if (!url.path().endsWith(QLatin1Char('/')))
+                url.setPath(url.path() + QLatin1Char('/'));
             if (!chosen || (url.scheme() == QLatin1String("https") && chosen->scheme() != QLatin1String("https")))
                 chosen = url;
         }
-        if (!chosen)
-            return fail(QStringLiteral("a service has no usable base URL ending in /"));
+        QStringList endings;
         for (const QJsonValue &ending : pair[0].toArray())
-            bootstrap.m_bases.insert(ending.toString().toLower(), *chosen);
+            endings.append(ending.toString().toLower());
+        if (!chosen) {
+            warn(QStringLiteral("skipped %1: no usable base URL").arg(endings.join(QLatin1Char(' '))));
+            continue;
+        }
+        for (const QString &ending : endings)
+            bootstrap.m_bases.insert(ending, *chosen);
     }
     return bootstrap;
 }
 
-std::optional<Bootstrap> Bootstrap::fromFile(const QString &path, QString *error)
+std::optional<Bootstrap> Bootstrap::fromFile(const QString &path, QString *error, QStringList *warnings)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -52,7 +66,7 @@ std::optional<Bootstrap> Bootstrap::fromFile(const QString &path, QString *error
             *error = file.errorString();
         return std::nullopt;
     }
-    return fromJson(file.read(1 << 20), error);
+    return fromJson(file.readAll(), error, warnings);
 }
 
 Bootstrap Bootstrap::bundled()

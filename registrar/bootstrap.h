@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <optional>
@@ -13,9 +14,13 @@ namespace varnex::registrar {
 class Bootstrap final {
 public:
     // Reads the bootstrap file; an empty optional and `error` set when it is not
-    // one. Of several base URLs for an ending, an https one is preferred.
-    static std::optional<Bootstrap> fromJson(const QByteArray &json, QString *error = nullptr);
-    static std::optional<Bootstrap> fromFile(const QString &path, QString *error = nullptr);
+    // one. Of several base URLs for an ending, an https one is preferred; a
+    // missing final slash is added; an entry that cannot be used is skipped with
+    // a line in `warnings`, so one odd entry does not cost the others.
+    static std::optional<Bootstrap> fromJson(const QByteArray &json, QString *error = nullptr,
+                                             QStringList *warnings = nullptr);
+    static std::optional<Bootstrap> fromFile(const QString &path, QString *error = nullptr,
+                                             QStringList *warnings = nullptr);
     // The file built into the program, for the six endings.
     static Bootstrap bundled();
 

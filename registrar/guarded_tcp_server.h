@@ -1,22 +1,22 @@
 #pragma once
 
-#include <QTcpServer>
+#include "client_connection.h"
 
-#include <chrono>
+#include <QTcpServer>
 
 namespace varnex::registrar {
 
 // The listening socket of the service, with limits that keep any one client
 // from holding it: a connection must send a whole request within a few
 // kilobytes and a few seconds of opening or of its last answer, and there is a
-// cap on open connections. The page needs neither a body nor long headers.
+// cap on open connections. A connection over the cap is closed at once and
+// takes no place. The page needs neither a body nor long headers.
 class GuardedTcpServer final : public QTcpServer {
     Q_OBJECT
 
 public:
     struct Limits {
-        qint64 maxUnansweredBytes = 32 * 1024;
-        std::chrono::milliseconds idle = std::chrono::seconds(10);
+        ClientConnection::Limits client;
         int maxConnections = 512;
         int listenBacklog = 512; // room for a burst of clients connecting at once (the default is 50)
     };
@@ -25,16 +25,13 @@ public:
 
     QTcpSocket *nextPendingConnection() override;
 
-    // The service has answered on this connection: its allowance starts again.
-    static void answered(QTcpSocket *socket);
-    // A page is being worked on for this connection: it is not idle meanwhile.
-    static void setWaiting(QTcpSocket *socket, bool waiting);
-
     int openConnections() const { return m_open; }
+    int refusedConnections() const { return m_refused; }
 
 private:
     Limits m_limits;
     int m_open = 0;
+    int m_refused = 0;
 };
 
 } // namespace varnex::registrar

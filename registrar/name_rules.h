@@ -7,19 +7,39 @@
 
 namespace varnex::registrar {
 
-// The endings the page checks, in the order it lists them.
+// The endings the page checks, in the order it lists them (the window's boxes
+// are in the same order).
 inline const QStringList kEndings{QStringLiteral("com"), QStringLiteral("net"), QStringLiteral("org"),
                                   QStringLiteral("biz"), QStringLiteral("info"), QStringLiteral("us")};
 
-// Turns the requested name into the label to check: spaces removed, lower-cased,
-// one trailing known ending taken off (a double-clicked "myshop.net" searches
-// "myshop"), an internationalised name in its ASCII form. Empty when what is
-// left is not a valid label (letters, digits and hyphens, 1 to 63 characters, no
-// hyphen at either end). `requested` is already percent-decoded.
+// What a typed name comes to: the label in its Unicode form, or why it cannot
+// be registered (in plain words, ASCII, fit for an HTTP reason phrase).
+struct LabelCheck {
+    QString label;
+    QString refusal;
+    explicit operator bool() const { return refusal.isEmpty(); }
+};
+
+// Turns the requested name into the label to check: spaces removed,
+// lower-cased, one trailing known ending taken off (a double-clicked
+// "myshop.net" searches "myshop"), an "xn--" form read back as Unicode. The
+// label must be a valid LDH label or a valid internationalised label under
+// IDNA2008 whose A-label round-trips, and letters of one script only.
+// `requested` is already percent-decoded.
+LabelCheck checkLabel(const QString &requested);
 std::optional<QString> labelFor(const QString &requested);
 
-// The names to check for a label: the label under every ending, then up to 12
-// suggestions made of it with common prefixes and suffixes, .com ones first.
+// The A-label (or LDH label) for a label in Unicode form; empty with `why` set
+// when the label is not one that can be registered.
+std::optional<QString> asciiLabel(const QString &label, QString *why = nullptr);
+
+// The names to check for a label, in A-label form: the label under every
+// ending, then up to 12 suggestions made of it with common prefixes and
+// suffixes, .com ones first. Suggestions are built on the Unicode label and
+// kept only when valid themselves.
 QStringList candidatesFor(const QString &label);
+
+// A name as a person reads it: the Unicode form of each A-label.
+QString displayName(const QString &domain);
 
 } // namespace varnex::registrar

@@ -1,38 +1,87 @@
 #include "rdap_client.h"
 
+#include "http_response_reader.h"
+#include "registry_connection.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QTimer>
+#include <QLocale>
+#include <QTimeZone>
 
 namespace varnex::registrar {
 
 namespace {
 
-constexpr int kDefaultRetryAfterSeconds = 60;
-constexpr qint64 kMaxAnswerSize = 1 << 20; // an RDAP domain object is a few kilobytes
+using Clock = std::chrono::steady_clock;
 
-// Retry-After as seconds or as an HTTP date.
-QDateTime retryAfter(const QByteArray &value)
+constexpr qint64 kDefaultRetryAfterSeconds = 60;
+constexpr qint64 kLongestRetryAfterSeconds = 3600;
+
+QString hostKeyOf(const QUrl &url)
 {
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    bool isNumber = false;
-    const qint64 seconds = value.trimmed().toLongLong(&isNumber);
-    if (isNumber && seconds >= 0)
-        return now.addSecs(std::min<qint64>(seconds, 3600));
-    const QDateTime date = QDateTime::fromString(QString::fromLatin1(value.trimmed()), Qt::RFC2822Date);
-    if (date.isValid() && date > now)
-        return std::min(date.toUTC(), now.addSecs(3600));
-    return now.addSecs(kDefaultRetryAfterSeconds);
+    return url.scheme() + QLatin1String("://") + url.host() + QLatin1Char(':')
+           + QString::number(url.port(url.scheme() == QLatin1String("https") ? 443 : 80));
+}
+
+// The three date forms HTTP allows: IMF-fixdate, RFC 850 and asctime.
+QDateTime httpDate(const QByteArray &value)
+{
+    // The weekday is left out of the reading: Qt checks it against the year it
+    // guesses for a two-digit one, which is the wrong century.
+    static const char *const formats[] = {"dd MMM yyyy HH:mm:ss 'GMT'", "dd-MMM-yy HH:mm:ss 'GMT'",
+                                          "MMM d HH:mm:ss yyyy"};
+    const QString text = QString::fromLatin1(value.simplified());
+    const QString withoutWeekday = text.section(QLatin1Char(' '), 1);
+    for (const char *format : formats) {
+        QDateTime date = QLocale::c().toDateTime(withoutWeekday, QLatin1String(format));
+        if (!date.isValid())
+            continue;
+        date.setTimeZone(QTimeZone::utc());
+        // Qt reads a two-digit year as 19yy; HTTP takes the one nearest to now.
+        if (QByteArrayView(format).contains("-yy ") && date.date().year() < 2000)
+            date = date.addYears(100);
+        return date;
+    }
+    return {};
 }
 
 } // namespace
 
-RdapClient::RdapClient(Bootstrap bootstrap, QNetworkAccessManager &network, Settings settings, QObject *parent)
-    : QObject(parent), m_bootstrap(std::move(bootstrap)), m_network(network), m_settings(settings)
+QDateTime retryAfter(const QByteArray &value, const QDateTime &now)
 {
+    const QByteArray text = value.trimmed();
+    bool isNumber = !text.isEmpty();
+    for (const char c : text)
+        isNumber = isNumber && c >= '0' && c <= '9';
+    if (isNumber) {
+        bool fits = false;
+        const qint64 seconds = text.size() <= 18 ? text.toLongLong(&fits) : 0;
+        return now.addSecs(fits ? std::min(seconds, kLongestRetryAfterSeconds) : kLongestRetryAfterSeconds);
+    }
+    const QDateTime date = httpDate(text);
+    if (!date.isValid())
+        return now.addSecs(kDefaultRetryAfterSeconds);
+    return std::clamp(date, now, now.addSecs(kLongestRetryAfterSeconds));
+}
+
+RdapClient::RdapClient(Bootstrap bootstrap, Settings settings, QObject *parent)
+    : QObject(parent), m_bootstrap(std::move(bootstrap)), m_settings(settings)
+{
+}
+
+RdapClient::~RdapClient() = default;
+
+int RdapClient::queued() const
+{
+    int count = 0;
+    for (const auto &[key, host] : m_hosts)
+        count += int(host->queue.size());
+    return count;
+}
+
+int RdapClient::inFlight() const
+{
+    return int(m_active.size());
 }
 
 void RdapClient::finishLater(Done done, Availability answer)
@@ -40,91 +89,258 @@ void RdapClient::finishLater(Done done, Availability answer)
     QTimer::singleShot(0, this, [done = std::move(done), answer = std::move(answer)] { done(answer); });
 }
 
-void RdapClient::lookup(const QString &domain, Done done)
+RdapClient::Host &RdapClient::host(const QString &hostKey)
 {
+    std::unique_ptr<Host> &slot = m_hosts[hostKey];
+    if (!slot) {
+        slot = std::make_unique<Host>();
+        slot->queueTimer.setSingleShot(true);
+        connect(&slot->queueTimer, &QTimer::timeout, this, [this, hostKey] { expireQueue(hostKey); });
+    }
+    return *slot;
+}
+
+RdapClient::Ticket RdapClient::lookup(const QString &domain, Done done)
+{
+    const Ticket ticket = m_nextTicket++;
     const std::optional<QUrl> base = m_bootstrap.baseFor(domain);
     if (!base) {
         finishLater(std::move(done), Availability::unchecked(QStringLiteral("no registry known for this ending")));
+        return ticket;
+    }
+    const QString hostKey = hostKeyOf(*base);
+    host(hostKey).base = *base;
+    Lookup lookup{ticket, domain, base->resolved(QUrl(QStringLiteral("domain/") + domain)), std::move(done)};
+    enqueue(hostKey, std::move(lookup));
+    return ticket;
+}
+
+void RdapClient::cancel(Ticket ticket)
+{
+    for (auto &[key, host] : m_hosts) {
+        std::erase_if(host->queue, [ticket](const Lookup &lookup) { return lookup.ticket == ticket; });
+    }
+}
+
+void RdapClient::enqueue(const QString &hostKey, Lookup lookup, bool front)
+{
+    Host &target = host(hostKey);
+    if (Clock::now() < target.unreachableUntil) {
+        finishLater(std::move(lookup.done), Availability::unchecked(target.unreachableReason));
         return;
     }
-    const QString hostKey = base->host() + QLatin1Char(':') + QString::number(base->port(base->scheme() == QLatin1String("https") ? 443 : 80));
-    m_hosts[hostKey].queue.push_back({domain, base->resolved(QUrl(QStringLiteral("domain/") + domain)), std::move(done)});
+    if (!front && int(target.queue.size()) >= m_settings.maxQueued) {
+        finishLater(std::move(lookup.done), Availability::unchecked(QStringLiteral("the registry has too many questions waiting")));
+        return;
+    }
+    lookup.queuedAt = Clock::now();
+    if (front)
+        target.queue.push_front(std::move(lookup));
+    else
+        target.queue.push_back(std::move(lookup));
     startNext(hostKey);
+}
+
+RegistryConnection *RdapClient::connectionFor(Host &host, bool mustBeNew)
+{
+    if (!mustBeNew) {
+        for (RegistryConnection *connection : host.connections) {
+            if (connection->isIdle())
+                return connection;
+        }
+    }
+    const auto busy = std::count_if(host.connections.begin(), host.connections.end(),
+                                    [](const RegistryConnection *connection) { return connection->isBusy(); });
+    if (busy >= m_settings.perHostLimit)
+        return nullptr;
+    // Make room by closing an idle connection rather than going over the limit.
+    while (host.connections.size() >= m_settings.perHostLimit) {
+        const auto idle = std::find_if(host.connections.begin(), host.connections.end(),
+                                       [](const RegistryConnection *connection) { return !connection->isBusy(); });
+        if (idle == host.connections.end())
+            return nullptr;
+        forget(host, *idle);
+    }
+    auto *connection = new RegistryConnection(host.base, this);
+    host.connections.append(connection);
+    connect(connection, &RegistryConnection::answered, this,
+            [this, connection](const RegistryConnection::Outcome &outcome) { onAnswered(connection, outcome); });
+    connect(connection, &RegistryConnection::closedWhileIdle, this, [this, &host, connection] { forget(host, connection); });
+    return connection;
+}
+
+void RdapClient::forget(Host &host, RegistryConnection *connection)
+{
+    if (host.connections.removeOne(connection)) {
+        connection->disconnect(this);
+        connection->deleteLater();
+    }
 }
 
 void RdapClient::startNext(const QString &hostKey)
 {
-    Host &host = m_hosts[hostKey];
-    while (!host.queue.empty() && host.inFlight < m_settings.perHostLimit) {
-        Pending pending = std::move(host.queue.front());
-        host.queue.pop_front();
+    Host &host = this->host(hostKey);
+    while (!host.queue.empty()) {
         if (host.quietUntil.isValid() && QDateTime::currentDateTimeUtc() < host.quietUntil) {
-            finishLater(std::move(pending.done), Availability::unchecked(QStringLiteral("the registry asked to slow down")));
+            Lookup lookup = std::move(host.queue.front());
+            host.queue.pop_front();
+            finishLater(std::move(lookup.done), Availability::unchecked(QStringLiteral("the registry asked to slow down")));
             continue;
         }
-        start(hostKey, std::move(pending));
+        RegistryConnection *connection = connectionFor(host, host.queue.front().needsNewConnection);
+        if (!connection)
+            break;
+        Active &active = m_active.emplace_back();
+        active.lookup = std::move(host.queue.front());
+        host.queue.pop_front();
+        active.hostKey = hostKey;
+        active.connection = connection;
+        active.timer.setSingleShot(true);
+        connect(&active.timer, &QTimer::timeout, this, [this, pointer = &active] {
+            forget(this->host(pointer->hostKey), pointer->connection);
+            finish(pointer, Availability::unchecked(
+                                QStringLiteral("no answer within %1 s").arg(m_settings.lookupTimeout.count() / 1000.0)));
+        });
+        active.timer.start(m_settings.lookupTimeout);
+        connection->get(active.lookup.url);
+    }
+    // The oldest waiting lookup gives up when its wait is over.
+    if (host.queue.empty()) {
+        host.queueTimer.stop();
+    } else if (!host.queueTimer.isActive()) {
+        const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - host.queue.front().queuedAt);
+        host.queueTimer.start(std::max(std::chrono::milliseconds(0), m_settings.queueTimeout - waited));
     }
 }
 
-void RdapClient::start(const QString &hostKey, Pending pending)
+void RdapClient::expireQueue(const QString &hostKey)
 {
-    QNetworkRequest request(pending.url);
-    request.setRawHeader("Accept", "application/rdap+json");
-    // Redirects stay on the registry's own host: a "not registered" must come from it.
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
-    request.setMaximumRedirectsAllowed(m_settings.maxRedirects);
-    QNetworkReply *reply = m_network.get(request);
-    ++m_hosts[hostKey].inFlight;
-
-    auto *timer = new QTimer(reply);
-    timer->setSingleShot(true);
-    connect(timer, &QTimer::timeout, reply, [reply] {
-        reply->setProperty("timedOut", true);
-        reply->abort();
-    });
-    timer->start(m_settings.lookupTimeout);
-    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received) {
-        if (received > kMaxAnswerSize)
-            reply->abort();
-    });
-    connect(reply, &QNetworkReply::finished, this, [this, reply, hostKey, done = std::move(pending.done)] {
-        reply->deleteLater();
-        const Availability answer = classify(reply, hostKey, reply->property("timedOut").toBool());
-        --m_hosts[hostKey].inFlight;
-        startNext(hostKey);
-        done(answer);
-    });
+    Host &host = this->host(hostKey);
+    const auto now = Clock::now();
+    while (!host.queue.empty() && now - host.queue.front().queuedAt >= m_settings.queueTimeout) {
+        Lookup lookup = std::move(host.queue.front());
+        host.queue.pop_front();
+        finishLater(std::move(lookup.done), Availability::unchecked(QStringLiteral("the registry is busy")));
+    }
+    startNext(hostKey);
 }
 
-Availability RdapClient::classify(QNetworkReply *reply, const QString &hostKey, bool timedOut)
+void RdapClient::failQueue(Host &host, const QString &reason)
+{
+    for (Lookup &lookup : host.queue)
+        finishLater(std::move(lookup.done), Availability::unchecked(reason));
+    host.queue.clear();
+}
+
+void RdapClient::onAnswered(RegistryConnection *connection, const RegistryConnection::Outcome &outcome)
+{
+    const auto found = std::find_if(m_active.begin(), m_active.end(),
+                                    [connection](const Active &active) { return active.connection == connection; });
+    if (found == m_active.end())
+        return;
+    Active *active = &*found;
+    Host &host = this->host(active->hostKey);
+    if (!outcome.response || !connection->isIdle())
+        forget(host, connection);
+
+    if (!outcome.response) {
+        if (outcome.transportError && outcome.unreachable) {
+            // Every other lookup for this host would fail the same way: say so at once.
+            host.unreachableUntil = Clock::now() + m_settings.unreachableFor;
+            host.unreachableReason = outcome.error;
+            failQueue(host, outcome.error);
+        }
+        // A reused connection may simply have been closed by the registry meanwhile: ask once more on a new one.
+        if (!outcome.firstOnConnection && !outcome.transportError && !active->lookup.needsNewConnection) {
+            Lookup again = release(active);
+            again.needsNewConnection = true;
+            const QString key = hostKeyOf(again.url);
+            enqueue(key, std::move(again), true);
+            return;
+        }
+        finish(active, Availability::unchecked(outcome.error));
+        return;
+    }
+    std::variant<Availability, Lookup> next = classify(*active, *outcome.response, outcome.firstOnConnection);
+    if (Availability *answer = std::get_if<Availability>(&next)) {
+        finish(active, *answer);
+        return;
+    }
+    Lookup again = std::get<Lookup>(std::move(next));
+    again.done = std::move(release(active).done);
+    const QString key = hostKeyOf(again.url);
+    enqueue(key, std::move(again), true);
+}
+
+std::variant<Availability, RdapClient::Lookup> RdapClient::classify(const Active &active, const HttpResponseReader &response,
+                                                                    bool firstOnConnection)
 {
     using State = Availability::State;
-    if (timedOut)
-        return Availability::unchecked(QStringLiteral("no answer within %1 s").arg(m_settings.lookupTimeout.count() / 1000.0));
-    const QVariant statusAttribute = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (!statusAttribute.isValid())
-        return Availability::unchecked(reply->errorString());
-    switch (const int status = statusAttribute.toInt()) {
-    case 404:
-        if (reply->error() != QNetworkReply::ContentNotFoundError) // e.g. cut off
-            return Availability::unchecked(reply->errorString());
-        return {State::NotRegistered, {}};
-    case 400:
-        return {State::Invalid, QStringLiteral("the registry calls this name invalid")};
-    case 429:
-        m_hosts[hostKey].quietUntil = retryAfter(reply->rawHeader("Retry-After"));
-        return Availability::unchecked(QStringLiteral("the registry asked to slow down"));
-    case 200: {
-        if (reply->error() != QNetworkReply::NoError)
-            return Availability::unchecked(reply->errorString());
-        const QJsonObject object = QJsonDocument::fromJson(reply->readAll()).object();
+    const Lookup &asked = active.lookup;
+    switch (const int status = response.status()) {
+    case 404: {
+        if (response.framedByClose())
+            return Availability::unchecked(QStringLiteral("the registry's answer had no length, so it may be cut off"));
+        const QJsonObject object = QJsonDocument::fromJson(response.body()).object();
         if (object.value(QLatin1String("objectClassName")).toString() == QLatin1String("domain"))
-            return {State::Registered, {}};
-        return Availability::unchecked(QStringLiteral("the registry's answer is not a domain object"));
+            return Availability::unchecked(QStringLiteral("the registry's answer contradicts itself"));
+        if (!firstOnConnection) {
+            // On a reused connection a 404 could be an answer left over from another question.
+            if (asked.needsNewConnection)
+                return Availability::unchecked(QStringLiteral("the registry's answer could not be tied to the question"));
+            Lookup again{asked.ticket, asked.domain, asked.url, {}, asked.redirects, true};
+            return again;
+        }
+        return Availability{State::NotRegistered, {}};
+    }
+    case 200: {
+        const QJsonObject object = QJsonDocument::fromJson(response.body()).object();
+        if (object.value(QLatin1String("objectClassName")).toString() != QLatin1String("domain"))
+            return Availability::unchecked(QStringLiteral("the registry's answer is not a domain object"));
+        QString ldhName = object.value(QLatin1String("ldhName")).toString().toLower();
+        if (ldhName.endsWith(QLatin1Char('.')))
+            ldhName.chop(1);
+        if (ldhName != asked.domain)
+            return Availability::unchecked(QStringLiteral("the registry answered for another name"));
+        return Availability{State::Registered, {}};
+    }
+    case 400:
+        return Availability{State::Invalid, QStringLiteral("the registry calls this name invalid")};
+    case 429:
+        host(active.hostKey).quietUntil = retryAfter(response.header("retry-after"), QDateTime::currentDateTimeUtc());
+        return Availability::unchecked(QStringLiteral("the registry asked to slow down"));
+    case 301:
+    case 302:
+    case 303:
+    case 307:
+    case 308: {
+        // Redirects stay on the registry's own scheme, host and port: a "not registered" must come from it.
+        const QUrl target = asked.url.resolved(QUrl(QString::fromLatin1(response.header("location"))));
+        if (!target.isValid() || hostKeyOf(target) != hostKeyOf(asked.url))
+            return Availability::unchecked(QStringLiteral("the registry sent the question elsewhere"));
+        if (asked.redirects >= m_settings.maxRedirects)
+            return Availability::unchecked(QStringLiteral("too many redirects"));
+        return Lookup{asked.ticket, asked.domain, target, {}, asked.redirects + 1, false};
     }
     default:
         return Availability::unchecked(QStringLiteral("the registry answered HTTP %1").arg(status));
     }
+}
+
+// Ends an active lookup without answering it; its slot is free for the next.
+RdapClient::Lookup RdapClient::release(Active *active)
+{
+    const QString hostKey = active->hostKey;
+    Lookup lookup = std::move(active->lookup);
+    m_active.remove_if([active](const Active &item) { return &item == active; });
+    QTimer::singleShot(0, this, [this, hostKey] { startNext(hostKey); });
+    return lookup;
+}
+
+void RdapClient::finish(Active *active, const Availability &answer)
+{
+    Lookup lookup = release(active);
+    finishLater(std::move(lookup.done), answer);
 }
 
 } // namespace varnex::registrar

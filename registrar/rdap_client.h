@@ -2,60 +2,111 @@
 
 #include "availability.h"
 #include "bootstrap.h"
+#include "registry_connection.h"
 
 #include <QDateTime>
 #include <QHash>
 #include <QObject>
+#include <QTimer>
+#include <QUrl>
 
 #include <chrono>
 #include <deque>
 #include <functional>
-
-class QNetworkAccessManager;
-class QNetworkReply;
+#include <list>
+#include <map>
+#include <memory>
+#include <optional>
+#include <variant>
 
 namespace varnex::registrar {
 
-// Asks each name's registry over RDAP whether it is registered: at most a few
-// lookups at once per registry host, the rest queued, each given up after a
-// time-out; a registry that answers 429 is left alone for as long as it asks.
+
+// When a registry that answered 429 may be asked again: Retry-After in seconds
+// or as an HTTP date in any of its three forms; missing or unreadable means a
+// minute, and no wait is longer than an hour.
+QDateTime retryAfter(const QByteArray &value, const QDateTime &now);
+
+// Asks each name's registry over RDAP whether it is registered. Lookups to one
+// registry host share a few connections, one question at a time on each; the
+// rest wait in a bounded queue for a bounded time. A "not registered" is taken
+// only from a complete, well-framed 404 that is the first answer on its
+// connection, so it cannot be an answer left over from another question; a 404
+// on a reused connection is asked again on a new one. A 200 must be a domain
+// object for exactly the name asked.
 class RdapClient final : public QObject {
     Q_OBJECT
 
 public:
     struct Settings {
         std::chrono::milliseconds lookupTimeout = std::chrono::seconds(10);
-        int perHostLimit = 4;
+        std::chrono::milliseconds queueTimeout = std::chrono::seconds(5); // the longest wait for a connection
+        std::chrono::milliseconds unreachableFor = std::chrono::seconds(5); // a host that did not resolve or refused
+        int perHostLimit = 6;
+        int maxQueued = 256; // per host
         int maxRedirects = 3;
     };
     using Done = std::function<void(const Availability &)>;
+    using Ticket = quint64;
 
-    RdapClient(Bootstrap bootstrap, QNetworkAccessManager &network, Settings settings, QObject *parent = nullptr);
+    RdapClient(Bootstrap bootstrap, Settings settings, QObject *parent = nullptr);
+    ~RdapClient() override;
 
-    // Calls `done` once with the answer, later (never from inside this call).
-    void lookup(const QString &domain, Done done);
+    // Calls `done` once with the answer, later (never from inside this call),
+    // unless the lookup is cancelled first.
+    Ticket lookup(const QString &domain, Done done);
+    // Nobody needs this lookup any more: if it is still queued it is never sent.
+    void cancel(Ticket ticket);
+
+    int queued() const;
+    int inFlight() const;
 
 private:
-    struct Pending {
+    struct Lookup {
+        Ticket ticket = 0;
         QString domain;
         QUrl url;
         Done done;
+        int redirects = 0;
+        bool needsNewConnection = false;
+        std::chrono::steady_clock::time_point queuedAt;
+    };
+    struct Active {
+        Lookup lookup;
+        QString hostKey;
+        RegistryConnection *connection = nullptr;
+        QTimer timer;
     };
     struct Host {
-        int inFlight = 0;
-        std::deque<Pending> queue;
+        QUrl base;
+        std::deque<Lookup> queue;
+        QList<RegistryConnection *> connections;
         QDateTime quietUntil; // after a 429
+        std::chrono::steady_clock::time_point unreachableUntil;
+        QString unreachableReason;
+        QTimer queueTimer;
     };
 
+    Host &host(const QString &hostKey);
+    void enqueue(const QString &hostKey, Lookup lookup, bool front = false);
     void startNext(const QString &hostKey);
-    void start(const QString &hostKey, Pending pending);
-    Availability classify(QNetworkReply *reply, const QString &hostKey, bool timedOut);
+    void expireQueue(const QString &hostKey);
+    void failQueue(Host &host, const QString &reason);
+    RegistryConnection *connectionFor(Host &host, bool mustBeNew);
+    void onAnswered(RegistryConnection *connection, const RegistryConnection::Outcome &outcome);
+    // The answer, or the lookup to send again (a redirect, or a 404 to confirm on a new connection).
+    std::variant<Availability, Lookup> classify(const Active &active, const HttpResponseReader &response,
+                                                bool firstOnConnection);
+    Lookup release(Active *active);
+    void finish(Active *active, const Availability &answer);
     void finishLater(Done done, Availability answer);
+    void forget(Host &host, RegistryConnection *connection);
 
     Bootstrap m_bootstrap;
-    QNetworkAccessManager &m_network;
     Settings m_settings;
-    QHash<QString, Host> m_hosts;
+    std::map<QString, std::unique_ptr<Host>> m_hosts;
+    std::list<Active> m_active;
+    Ticket m_nextTicket = 1;
 };
 
 } // namespace varnex::registrar

@@ -17,18 +17,25 @@ namespace varnex::registrar {
 namespace {
 
 constexpr qsizetype kMaxTarget = 2048;
+constexpr int kRetryAfterSeconds = 30; // when no registry could be reached
 
 QByteArray reasonPhrase(int status)
 {
     switch (status) {
     case 200:
         return "OK";
+    case 400:
+        return "Bad Request";
     case 404:
         return "Not Found";
     case 405:
         return "Method Not Allowed";
     case 414:
         return "URI Too Long";
+    case 421:
+        return "Misdirected Request";
+    case 503:
+        return "Service Unavailable";
     default:
         return "Error";
     }
@@ -38,31 +45,8 @@ struct Response {
     int status = 200;
     QByteArray body;
     QByteArray extraHeaders;
+    QByteArray reason; // empty: the standard phrase
 };
-
-bool wantsClose(const QHttpServerRequest &request)
-{
-    for (const auto &[name, value] : request.headers()) {
-        if (name.compare("connection", Qt::CaseInsensitive) == 0 && value.toLower().contains("close"))
-            return true;
-    }
-    return false;
-}
-
-void write(QTcpSocket *socket, const Response &response, bool headOnly, bool close)
-{
-    QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status)
-                      + "\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: "
-                      + QByteArray::number(response.body.size()) + "\r\n" + response.extraHeaders;
-    if (close)
-        head += "Connection: close\r\n";
-    GuardedTcpServer::answered(socket);
-    socket->write(head + "\r\n");
-    if (!headOnly)
-        socket->write(response.body);
-    if (close)
-        socket->disconnectFromHost();
-}
 
 QByteArray methodName(QHttpServerRequest::Method method)
 {
@@ -85,12 +69,33 @@ void log(const QByteArray &method, const QByteArray &target, int status, const Q
                  static_cast<long long>(timer.elapsed()), note.isEmpty() ? "" : ", ", note.constData());
 }
 
+// A Host that names this service: a loopback name or address, or the address
+// the connection came in on. Anything else may be a page in a browser that
+// rebound its own name to this address, or a client using it as an open relay.
+bool namesThisService(const QHttpServerRequest &request, const QTcpSocket *socket)
+{
+    QByteArray host = request.value("host").trimmed().toLower();
+    if (host.isEmpty())
+        return true; // HTTP/1.0 clients may send none; browsers always do
+    if (host.startsWith('[')) {
+        host = host.mid(1, host.indexOf(']') - 1);
+    } else if (host.count(':') == 1) {
+        host.truncate(host.indexOf(':'));
+    }
+    if (host.endsWith('.'))
+        host.chop(1);
+    if (host == "localhost" || host.endsWith(".localhost"))
+        return true;
+    const QHostAddress address(QString::fromLatin1(host));
+    return !address.isNull() && (address.isLoopback() || address.isEqual(socket->localAddress()));
+}
+
 } // namespace
 
 struct PageJob {
     QPointer<QTcpSocket> socket;
+    ClientConnection::Request request;
     bool headOnly = false;
-    bool close = false;
     QByteArray method;
     QByteArray target;
     QElapsedTimer timer;
@@ -101,8 +106,29 @@ struct PageJob {
     bool answered = false;
 };
 
+namespace {
+
+void write(QTcpSocket *socket, const ClientConnection::Request &request, const Response &response, bool headOnly)
+{
+    QByteArray bytes = (request.http10 ? "HTTP/1.0 " : "HTTP/1.1 ") + QByteArray::number(response.status) + ' '
+                       + (response.reason.isEmpty() ? reasonPhrase(response.status) : response.reason)
+                       + "\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: "
+                       + QByteArray::number(response.body.size()) + "\r\n" + response.extraHeaders;
+    if (!request.keepAlive)
+        bytes += "Connection: close\r\n";
+    else if (request.http10)
+        bytes += "Connection: keep-alive\r\n";
+    bytes += "\r\n";
+    if (!headOnly)
+        bytes += response.body;
+    if (ClientConnection *client = ClientConnection::of(socket))
+        client->answer(request, bytes);
+}
+
+} // namespace
+
 RegistrarServer::RegistrarServer(Bootstrap bootstrap, Settings settings, QObject *parent)
-    : QAbstractHttpServer(parent), m_settings(settings), m_rdap(std::move(bootstrap), m_network, settings.rdap)
+    : QAbstractHttpServer(parent), m_settings(settings), m_rdap(std::move(bootstrap), settings.rdap)
 {
 }
 
@@ -123,49 +149,48 @@ void RegistrarServer::missingHandler(const QHttpServerRequest &, QTcpSocket *) {
 
 bool RegistrarServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *socket)
 {
-    QElapsedTimer timer;
-    timer.start();
-    const QByteArray method = methodName(request.method());
-    const QByteArray requestTarget = target(request);
-    const bool close = wantsClose(request);
-    const bool headOnly = request.method() == QHttpServerRequest::Method::Head;
+    ClientConnection *client = ClientConnection::of(socket);
+    if (!client)
+        return true; // not one of ours: never answered
+    auto job = std::make_shared<PageJob>();
+    job->timer.start();
+    job->socket = socket;
+    job->request = client->begin();
+    job->method = methodName(request.method());
+    job->target = target(request);
+    job->headOnly = request.method() == QHttpServerRequest::Method::Head;
     auto answer = [&](const Response &response) {
-        write(socket, response, headOnly, close);
-        log(method, requestTarget, response.status, timer);
+        write(socket, job->request, response, job->headOnly);
+        log(job->method, job->target, response.status, job->timer);
     };
 
-    if (requestTarget.size() > kMaxTarget) {
+    if (job->target.size() > kMaxTarget) {
         answer({414, "<p>The request is too long.</p>\r\n"});
+    } else if (!namesThisService(request, socket)) {
+        answer({421, "<p>This service answers only for its own address.</p>\r\n"});
     } else if (request.url().path() != QLatin1String("/whois.cgi")) {
         answer({404, "<p>Not found. The page is /whois.cgi?vhost_name=NAME</p>\r\n"});
-    } else if (request.method() != QHttpServerRequest::Method::Get && !headOnly) {
+    } else if (request.method() != QHttpServerRequest::Method::Get && !job->headOnly) {
         answer({405, "<p>Only GET and HEAD are answered here.</p>\r\n", "Allow: GET, HEAD\r\n"});
     } else {
-        startPage(request, socket, headOnly);
+        startPage(request, job);
     }
     return true;
 }
 
-void RegistrarServer::startPage(const QHttpServerRequest &request, QTcpSocket *socket, bool headOnly)
+void RegistrarServer::startPage(const QHttpServerRequest &request, const std::shared_ptr<PageJob> &job)
 {
-    auto job = std::make_shared<PageJob>();
-    job->timer.start();
-    job->socket = socket;
-    job->headOnly = headOnly;
-    job->close = wantsClose(request);
-    job->method = methodName(request.method());
-    job->target = target(request);
     job->requested = request.query().queryItemValue(QStringLiteral("vhost_name"), QUrl::FullyDecoded);
-
-    const std::optional<QString> label = labelFor(job->requested);
+    const LabelCheck label = checkLabel(job->requested);
     if (!label) {
-        write(socket, {200, invalidNamePage(job->requested)}, headOnly, job->close);
-        log(job->method, job->target, 200, job->timer, "not a valid name");
+        // A refusal is a failure the window reports, not an empty list.
+        const QByteArray reason = "Not a name that can be registered: " + label.refusal.toLatin1();
+        write(job->socket, job->request, {400, invalidNamePage(job->requested, label.refusal), {}, reason}, job->headOnly);
+        log(job->method, job->target, 400, job->timer, label.refusal.toLatin1());
         return;
     }
-    for (const QString &domain : candidatesFor(*label))
+    for (const QString &domain : candidatesFor(label.label))
         job->names.append({domain, std::nullopt});
-    GuardedTcpServer::setWaiting(socket, true);
     for (int i = 0; i < job->names.size(); ++i)
         check(job, i);
     if (job->waiting == 0) {
@@ -188,7 +213,7 @@ void RegistrarServer::check(const std::shared_ptr<PageJob> &job, int index)
         return;
     }
     ++job->waiting;
-    lookup(domain, [this, job, index](const Availability &answer) {
+    lookup(domain, job.get(), [this, job, index](const Availability &answer) {
         if (job->answered)
             return;
         job->names[index].answer = answer;
@@ -197,18 +222,33 @@ void RegistrarServer::check(const std::shared_ptr<PageJob> &job, int index)
     });
 }
 
-void RegistrarServer::lookup(const QString &domain, RdapClient::Done done)
+void RegistrarServer::lookup(const QString &domain, const PageJob *job, RdapClient::Done done)
 {
-    QList<RdapClient::Done> &waiting = m_inFlight[domain];
-    waiting.append(std::move(done));
-    if (waiting.size() > 1)
+    Waiting &waiting = m_inFlight[domain];
+    waiting.pages.append({job, std::move(done)});
+    if (waiting.pages.size() > 1)
         return;
-    m_rdap.lookup(domain, [this, domain](const Availability &answer) {
+    waiting.ticket = m_rdap.lookup(domain, [this, domain](const Availability &answer) {
         m_cache.store(domain, answer);
-        const QList<RdapClient::Done> callbacks = m_inFlight.take(domain);
-        for (const RdapClient::Done &callback : callbacks)
+        const Waiting waiting = m_inFlight.take(domain);
+        for (const auto &[page, callback] : waiting.pages)
             callback(answer);
     });
+}
+
+// A page that is answered no longer waits; a lookup nobody waits for is not sent.
+void RegistrarServer::stopWaiting(const PageJob *job)
+{
+    for (const CheckedName &name : job->names) {
+        const auto found = m_inFlight.find(name.domain);
+        if (found == m_inFlight.end())
+            continue;
+        found->pages.removeIf([job](const auto &entry) { return entry.first == job; });
+        if (found->pages.isEmpty()) {
+            m_rdap.cancel(found->ticket);
+            m_inFlight.erase(found);
+        }
+    }
 }
 
 void RegistrarServer::finishPage(const std::shared_ptr<PageJob> &job)
@@ -216,15 +256,24 @@ void RegistrarServer::finishPage(const std::shared_ptr<PageJob> &job)
     if (job->answered)
         return;
     job->answered = true;
+    stopWaiting(job.get());
     const QByteArray note = QByteArray::number(job->cacheHits) + " of " + QByteArray::number(job->names.size())
                             + " names from the cache";
+    const bool anyAnswered = std::any_of(job->names.begin(), job->names.end(), [](const CheckedName &name) {
+        return name.answer && name.answer->state != Availability::State::Unchecked;
+    });
+    // No registry answered at all: that is a failure to report, not a page on which nothing is free.
+    const Response response = anyAnswered
+                                  ? Response{200, whoisPage(job->requested, job->names)}
+                                  : Response{503, whoisPage(job->requested, job->names),
+                                             "Retry-After: " + QByteArray::number(kRetryAfterSeconds) + "\r\n",
+                                             "No registry could be reached"};
     if (!job->socket) {
-        log(job->method, job->target, 200, job->timer, note + ", client gone");
+        log(job->method, job->target, response.status, job->timer, note + ", client gone");
         return;
     }
-    GuardedTcpServer::setWaiting(job->socket, false);
-    write(job->socket, {200, whoisPage(job->requested, job->names)}, job->headOnly, job->close);
-    log(job->method, job->target, 200, job->timer, note);
+    write(job->socket, job->request, response, job->headOnly);
+    log(job->method, job->target, response.status, job->timer, note);
 }
 
 } // namespace varnex::registrar

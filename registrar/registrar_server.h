@@ -7,7 +7,6 @@
 
 #include <QAbstractHttpServer>
 #include <QHash>
-#include <QNetworkAccessManager>
 
 #include <chrono>
 #include <memory>
@@ -18,7 +17,10 @@ struct PageJob;
 
 // The registrar's WHOIS page, GET or HEAD /whois.cgi?vhost_name=NAME, answered
 // from the registries over RDAP. Other paths answer 404, other methods 405, a
-// request target over 2 KB 414. One line per request goes to standard error.
+// request target over 2 KB 414, a Host that is not this service 421, a name
+// that cannot be registered 400, a page on which no registry could answer 503.
+// Answers go out in request order, in the client's HTTP version. One line per
+// request goes to standard error.
 class RegistrarServer final : public QAbstractHttpServer {
     Q_OBJECT
 
@@ -34,21 +36,28 @@ public:
     // Listens with the connection limits on; returns the port, 0 on failure.
     quint16 listenGuarded(const QHostAddress &address, quint16 port, GuardedTcpServer::Limits limits = {});
 
+    const RdapClient &rdap() const { return m_rdap; }
+
 protected:
     bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override;
     void missingHandler(const QHttpServerRequest &request, QTcpSocket *socket) override;
 
 private:
-    void startPage(const QHttpServerRequest &request, QTcpSocket *socket, bool headOnly);
+    void startPage(const QHttpServerRequest &request, const std::shared_ptr<PageJob> &job);
     void check(const std::shared_ptr<PageJob> &job, int index);
     void finishPage(const std::shared_ptr<PageJob> &job);
-    void lookup(const QString &domain, RdapClient::Done done);
+    void lookup(const QString &domain, const PageJob *job, RdapClient::Done done);
+    void stopWaiting(const PageJob *job);
+
+    struct Waiting {
+        RdapClient::Ticket ticket = 0;
+        QList<std::pair<const PageJob *, RdapClient::Done>> pages;
+    };
 
     Settings m_settings;
-    QNetworkAccessManager m_network;
     RdapClient m_rdap;
     AvailabilityCache m_cache;
-    QHash<QString, QList<RdapClient::Done>> m_inFlight; // one lookup per name, however many pages wait for it
+    QHash<QString, Waiting> m_inFlight; // one lookup per name, however many pages wait for it
 };
 
 } // namespace varnex::registrar

@@ -1,5 +1,7 @@
 #include "whois_page.h"
 
+#include "name_rules.h"
+
 namespace varnex::registrar {
 
 namespace {
@@ -21,6 +23,13 @@ QByteArray pageStart(const QString &requested)
 }
 
 const QByteArray kPageEnd = "</body>\r\n</html>\r\n";
+
+// The name as registries write it, and as a person reads it where that differs.
+QByteArray shown(const QString &domain)
+{
+    const QString display = displayName(domain);
+    return display == domain ? escaped(domain) : escaped(domain) + " (" + escaped(display) + ")";
+}
 
 QByteArray reasonText(const std::optional<Availability> &answer)
 {
@@ -46,12 +55,15 @@ QByteArray whoisPage(const QString &requested, const QList<CheckedName> &names)
     QByteArray offered;
     QByteArray others;
     int number = 0;
+    int unchecked = 0;
     for (const CheckedName &name : names) {
         if (name.answer && name.answer->state == Availability::State::NotRegistered) {
             offered += "<tr><td><input type=\"checkbox\" name=\"domain" + QByteArray::number(++number) + "\" value=\""
-                       + escaped(name.domain) + "\"></td><td>" + escaped(name.domain) + "</td></tr>\r\n";
+                       + escaped(name.domain) + "\"></td><td>" + shown(name.domain) + "</td></tr>\r\n";
         } else {
-            others += "<li>" + escaped(name.domain) + ": " + reasonText(name.answer) + "</li>\r\n";
+            others += "<li>" + shown(name.domain) + ": " + reasonText(name.answer) + "</li>\r\n";
+            if (!name.answer || name.answer->state == Availability::State::Unchecked)
+                ++unchecked;
         }
     }
 
@@ -59,19 +71,24 @@ QByteArray whoisPage(const QString &requested, const QList<CheckedName> &names)
     page += "<p>\"Not registered\" is the registry's own answer just now. A reserved or premium name may "
             "still be refused at purchase.</p>\r\n";
     page += "<form action=\"/whois.cgi\" method=\"get\">\r\n<h2>Not registered</h2>\r\n";
-    page += offered.isEmpty() ? QByteArray("<p>None of these names is free.</p>\r\n")
-                              : "<table>\r\n" + offered + "</table>\r\n";
+    if (!offered.isEmpty())
+        page += "<table>\r\n" + offered + "</table>\r\n";
+    else if (unchecked == 0)
+        page += "<p>None of these names is free.</p>\r\n";
+    else
+        page += "<p>No name was found free, but " + QByteArray::number(unchecked) + " of "
+                + QByteArray::number(names.size()) + " could not be checked: try again shortly.</p>\r\n";
     page += "</form>\r\n";
     if (!others.isEmpty())
         page += "<h2>Registered or not checked</h2>\r\n<ul>\r\n" + others + "</ul>\r\n";
     return page + kPageEnd;
 }
 
-QByteArray invalidNamePage(const QString &requested)
+QByteArray invalidNamePage(const QString &requested, const QString &refusal)
 {
-    return pageStart(requested)
-           + "<p>This is not a name that can be registered: use letters, digits and hyphens, 1 to 63 of them, "
-             "with no hyphen at either end.</p>\r\n"
+    return pageStart(requested) + "<p>This is not a name that can be registered: " + escaped(refusal)
+           + ".</p>\r\n<p>A name is letters, digits and hyphens, 1 to 63 of them, with no hyphen at either end, "
+             "or an internationalised name in one script.</p>\r\n"
            + kPageEnd;
 }
 

@@ -19,10 +19,11 @@ struct CheckedName {
 // check-box field written exactly as
 //   <input type="checkbox" name="domainN" value="NAME">
 // numbered from 1 in candidate order; the others are listed as plain text with
-// their reason. Everything echoed back is HTML-escaped.
+// their reason; an internationalised name shows its Unicode form beside it.
+// Everything echoed back is HTML-escaped.
 QByteArray whoisPage(const QString &requested, const QList<CheckedName> &names);
 
-// The page for a name that is not a valid label: it says so and offers nothing.
-QByteArray invalidNamePage(const QString &requested);
+// The page for a name that cannot be registered: it says why and offers nothing.
+QByteArray invalidNamePage(const QString &requested, const QString &refusal);
 
 } // namespace varnex::registrar

@@ -2,6 +2,7 @@
 #include "bootstrap.h"
 #include "name_rules.h"
 #include "registrar_server.h"
+#include "search/extension_filter.h"
 #include "search/page_scan.h"
 #include "support/http_server.h"
 
@@ -31,6 +32,7 @@ struct Registry {
     HttpServer server{[this](const HttpRequest &request) {
         const QString name = QString::fromLatin1(request.target).section(QLatin1Char('/'), -1);
         HttpResponse response = answers.value(name, HttpResponse{.status = 404, .reason = "Not Found"});
+        response.body.replace("{name}", name.toLatin1());
         if (response.delay == 0ms)
             response.delay = delay;
         return response;
@@ -39,7 +41,7 @@ struct Registry {
     QString base() const { return QStringLiteral("http://127.0.0.1:%1/rdap/").arg(server.port()); }
 };
 
-const HttpResponse kTaken{.body = R"({"objectClassName":"domain","ldhName":"x"})"};
+const HttpResponse kTaken{.body = R"({"objectClassName":"domain","ldhName":"{name}"})"};
 
 Bootstrap bootstrapFor(const QHash<QString, const Registry *> &registries)
 {
@@ -60,6 +62,7 @@ Bootstrap allEndingsAt(const Registry &registry)
 
 struct Page {
     int status = 0;
+    QByteArray reason;
     QByteArray body;
     QByteArray contentLength;
     qint64 milliseconds = 0;
@@ -78,7 +81,8 @@ Page fetch(quint16 port, const QByteArray &target, const QByteArray &method = "G
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QTimer::singleShot(30s, &loop, &QEventLoop::quit);
     loop.exec();
-    Page page{reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), reply->readAll(),
+    Page page{reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
+              reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray(), reply->readAll(),
               reply->rawHeader("Content-Length"), timer.elapsed()};
     reply->deleteLater();
     return page;
@@ -141,6 +145,8 @@ private slots:
     void labels_data();
     void labels();
     void candidates();
+    void internationalCandidates();
+    void endingsAgreeWithTheWindow();
     void bootstrapFiles_data();
     void bootstrapFiles();
     void cacheKeepsAnswersForTheirTime();
@@ -157,6 +163,12 @@ private slots:
     void hostileClients_data();
     void hostileClients();
     void slowAndIdleClientsAreDropped();
+    void noRegistryReachedIsAFailure();
+    void connectionCapComesBack();
+    void answersInRequestOrder();
+    void http10AnsweredInKind();
+    void foreignHostRefused();
+    void lookupsEndWithTheirPages();
 };
 
 void TestRegistrar::labels_data()
@@ -176,8 +188,17 @@ void TestRegistrar::labels_data()
     QTest::newRow("only an ending") << ".com" << "";
     QTest::newRow("63 characters") << QString(63, 'a') << QString(63, 'a');
     QTest::newRow("64 characters") << QString(64, 'a') << "";
-    QTest::newRow("internationalised") << QString::fromUtf8("München") << "xn--mnchen-3ya";
-    QTest::newRow("internationalised with ending") << QString::fromUtf8("bücher.info") << "xn--bcher-kva";
+    QTest::newRow("internationalised") << QString::fromUtf8("München") << QString::fromUtf8("münchen");
+    QTest::newRow("internationalised with ending") << QString::fromUtf8("bücher.info") << QString::fromUtf8("bücher");
+    QTest::newRow("typed A-label") << "xn--bcher-kva.com" << QString::fromUtf8("bücher");
+    QTest::newRow("A-label that does not decode") << "xn--a" << "";
+    QTest::newRow("A-label of a disallowed name") << "xn--zzzzzzzz" << "";
+    QTest::newRow("reserved hyphens") << "ab--cd" << "";
+    QTest::newRow("lone joiner") << QString(QChar(0x200D)) << "";
+    QTest::newRow("emoji") << QString::fromUtf8("shopð") << "";
+    QTest::newRow("Latin with a Cyrillic a") << QString::fromUtf8("pÐ°ypal") << "";
+    QTest::newRow("Cyrillic alone") << QString::fromUtf8("магазин") << QString::fromUtf8("магазин");
+    QTest::newRow("Japanese scripts together") << QString::fromUtf8("東京ストア") << QString::fromUtf8("東京ストア");
     QTest::newRow("markup") << "<b>&\"" << "";
     QTest::newRow("NUL") << QString("a") + QChar(0) + "b" << "";
     QTest::newRow("trailing line feed") << "hq\n" << "";
@@ -189,6 +210,37 @@ void TestRegistrar::labels()
     QFETCH(QString, requested);
     QFETCH(QString, label);
     QCOMPARE(labelFor(requested).value_or(QString()), label);
+    // A refused name always says why, in words that fit an HTTP reason phrase.
+    const LabelCheck check = checkLabel(requested);
+    QCOMPARE(check.refusal.isEmpty(), !label.isEmpty());
+    for (const QChar c : check.refusal)
+        QVERIFY(c.unicode() >= 0x20 && c.unicode() < 0x7f);
+}
+
+void TestRegistrar::internationalCandidates()
+{
+    // Built on the Unicode label, then converted: each is a valid A-label that reads back as prefix or suffix + word.
+    const QStringList names = candidatesFor(QString::fromUtf8("bücher"));
+    QCOMPARE(names.mid(0, 6), (QStringList{"xn--bcher-kva.com", "xn--bcher-kva.net", "xn--bcher-kva.org",
+                                           "xn--bcher-kva.biz", "xn--bcher-kva.info", "xn--bcher-kva.us"}));
+    QStringList shown;
+    for (const QString &name : names) {
+        QVERIFY2(asciiLabel(displayName(name).section('.', 0, 0)) == name.section('.', 0, 0), qPrintable(name));
+        shown.append(displayName(name));
+    }
+    QVERIFY(shown.contains(QString::fromUtf8("getbücher.com")));
+    QVERIFY(shown.contains(QString::fromUtf8("büchershq.net")) || shown.contains(QString::fromUtf8("bücherhq.net")));
+    QVERIFY(!names.contains("thexn--bcher-kva.com"));
+    // A suggestion that would mix scripts is left out.
+    for (const QString &name : candidatesFor(QString::fromUtf8("магазин")))
+        QVERIFY2(!displayName(name).contains("get") && !displayName(name).contains("online"), qPrintable(name));
+}
+
+void TestRegistrar::endingsAgreeWithTheWindow()
+{
+    QCOMPARE(kEndings.size(), qsizetype(varnex::kExtensionTable.size()));
+    for (std::size_t i = 0; i < varnex::kExtensionTable.size(); ++i)
+        QCOMPARE("." + kEndings[qsizetype(i)], QString::fromLatin1(varnex::kExtensionTable[i].caption));
 }
 
 void TestRegistrar::candidates()
@@ -216,7 +268,10 @@ void TestRegistrar::bootstrapFiles_data()
                                << "https://r.example/v1/";
     QTest::newRow("https preferred") << QByteArray(R"({"services":[[["com"],["http://r.example/a/","https://r.example/b/"]]]})")
                                      << "https://r.example/b/";
-    QTest::newRow("base must end in /") << QByteArray(R"({"services":[[["com"],["https://r.example/v1"]]]})") << "";
+    QTest::newRow("missing final slash added") << QByteArray(R"({"services":[[["com"],["https://r.example/v1"]]]})")
+                                               << "https://r.example/v1/";
+    QTest::newRow("one unusable entry skipped")
+        << QByteArray(R"({"services":[[["cz"],["ftp://x/"]],"odd",[["com"],["https://r.example/"]]]})") << "https://r.example/";
     QTest::newRow("no services") << QByteArray(R"({"version":"1.0"})") << "";
     QTest::newRow("not JSON") << QByteArray("services") << "";
 }
@@ -329,7 +384,7 @@ void TestRegistrar::invalidNamesOfferNothing()
     Registry registry;
     auto service = startService(allEndingsAt(registry));
     const Page page = fetch(portOf(*service), target);
-    QCOMPARE(page.status, 200);
+    QCOMPARE(page.status, 400);
     QVERIFY(page.body.contains("not a name that can be registered"));
     QVERIFY(offered(page.body).empty());
     QVERIFY(page.body.contains(echo));
@@ -403,8 +458,8 @@ void TestRegistrar::perHostLimit()
     QCOMPARE(offered(page.body).size(), std::size_t(18));
     QCOMPARE(dotCom.server.requests().size(), 7);
     QCOMPARE(others.server.requests().size(), 11);
-    QCOMPARE(dotCom.server.maxInFlight(), 4);
-    QCOMPARE(others.server.maxInFlight(), 4);
+    QCOMPARE(dotCom.server.maxInFlight(), 6);
+    QCOMPARE(others.server.maxInFlight(), 6);
 }
 
 void TestRegistrar::secondSearchComesFromTheCache()
@@ -441,12 +496,12 @@ void TestRegistrar::hostileClients_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QByteArray>("answerStarts"); // empty: closed without an answer; "*": either
 
-    const QByteArray end = " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
+    const QByteArray end = " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
     QTest::newRow("not HTTP") << QByteArray("GARBAGE\r\n\r\n") << QByteArray();
     QTest::newRow("binary") << QByteArray("\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03", 11) << QByteArray();
     QTest::newRow("no version") << QByteArray("GET /whois.cgi?vhost_name=shop\r\n\r\n") << QByteArray();
-    QTest::newRow("bad percent-encoding") << "GET /whois.cgi?vhost_name=%zz%" + end << QByteArray("HTTP/1.1 200 OK");
-    QTest::newRow("NUL in the name") << "GET /whois.cgi?vhost_name=a%00b" + end << QByteArray("HTTP/1.1 200 OK");
+    QTest::newRow("bad percent-encoding") << "GET /whois.cgi?vhost_name=%zz%" + end << QByteArray("HTTP/1.1 400");
+    QTest::newRow("NUL in the name") << "GET /whois.cgi?vhost_name=a%00b" + end << QByteArray("HTTP/1.1 400");
     QTest::newRow("raw NUL in the target") << QByteArray("GET /whois.cgi?vhost_name=a\0b", 29) + end << QByteArray("*");
     QTest::newRow("huge header") << "GET /whois.cgi?vhost_name=shop HTTP/1.1\r\nX-Big: " + QByteArray(200000, 'a') + "\r\n\r\n"
                                  << QByteArray();
@@ -463,7 +518,7 @@ void TestRegistrar::hostileClients()
     QFETCH(QByteArray, answerStarts);
 
     Registry registry;
-    auto service = startService(allEndingsAt(registry), {}, {.idle = 500ms});
+    auto service = startService(allEndingsAt(registry), {}, {.client = {.idle = 500ms}});
     const auto [received, closed] = sendRaw(portOf(*service), bytes);
     QVERIFY2(closed, "the server must not keep the connection");
     if (answerStarts.isEmpty())
@@ -477,7 +532,7 @@ void TestRegistrar::hostileClients()
 void TestRegistrar::slowAndIdleClientsAreDropped()
 {
     Registry registry;
-    auto service = startService(allEndingsAt(registry), {}, {.idle = 300ms, .maxConnections = 20});
+    auto service = startService(allEndingsAt(registry), {}, {.client = {.idle = 300ms}, .maxConnections = 20});
     const quint16 port = portOf(*service);
 
     // Idle connections and one that never finishes its request head.
@@ -498,6 +553,105 @@ void TestRegistrar::slowAndIdleClientsAreDropped()
     // A page that takes longer than the idle limit is still answered.
     registry.delay = 600ms;
     QCOMPARE(offered(fetch(port, "/whois.cgi?vhost_name=other").body).size(), std::size_t(18));
+}
+
+void TestRegistrar::noRegistryReachedIsAFailure()
+{
+    QTcpServer closed; // a port nobody listens on once this closes
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    const QByteArray base = "http://127.0.0.1:" + QByteArray::number(closed.serverPort()) + "/rdap/";
+    closed.close();
+    QByteArray services;
+    for (const QString &ending : kEndings)
+        services += (services.isEmpty() ? "" : ",") + QByteArray("[[\"") + ending.toLatin1() + "\"],[\"" + base + "\"]]";
+    auto service = startService(*Bootstrap::fromJson(R"({"services":[)" + services + "]}"));
+
+    const Page page = fetch(portOf(*service), "/whois.cgi?vhost_name=shop");
+    QCOMPARE(page.status, 503);
+    QCOMPARE(page.reason, QByteArray("No registry could be reached"));
+    QVERIFY(offered(page.body).empty());
+    QVERIFY(!page.body.contains("None of these names is free"));
+}
+
+void TestRegistrar::connectionCapComesBack()
+{
+    Registry registry;
+    auto service = startService(allEndingsAt(registry), {}, {.maxConnections = 20});
+    auto *listener = qobject_cast<GuardedTcpServer *>(service->servers().value(0));
+    QVERIFY(listener);
+    for (int burst = 0; burst < 3; ++burst) {
+        std::vector<std::unique_ptr<QTcpSocket>> clients;
+        for (int i = 0; i < 60; ++i) {
+            clients.push_back(std::make_unique<QTcpSocket>());
+            clients.back()->connectToHost(QHostAddress::LocalHost, portOf(*service));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(listener->openConnections() + listener->refusedConnections(), 60 * (burst + 1) - 20 * burst, 10000);
+        QCOMPARE(listener->openConnections(), 20);
+        clients.clear();
+        QTRY_COMPARE_WITH_TIMEOUT(listener->openConnections(), 0, 10000);
+    }
+    QCOMPARE(listener->refusedConnections(), 3 * 40);
+    QCOMPARE(offered(fetch(portOf(*service), "/whois.cgi?vhost_name=shop").body).size(), std::size_t(18));
+}
+
+void TestRegistrar::answersInRequestOrder()
+{
+    Registry registry;
+    auto service = startService(allEndingsAt(registry));
+    // The pages take lookups, the 404 in between does not: it must still come second.
+    const auto [received, closed] = sendRaw(portOf(*service),
+                                            "GET /whois.cgi?vhost_name=first HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"
+                                            "GET /nothing HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"
+                                            "GET /whois.cgi?vhost_name=last HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n",
+                                            30s);
+    QVERIFY(closed);
+    const QRegularExpression marks(R"(HTTP/1.1 (\d+)|<title>Domain search: (\w+))");
+    QStringList order;
+    for (auto match = marks.globalMatch(QString::fromLatin1(received)); match.hasNext();) {
+        const QRegularExpressionMatch next = match.next();
+        order.append(next.captured(1) + next.captured(2));
+    }
+    QCOMPARE(order, (QStringList{"200", "first", "404", "200", "last"}));
+}
+
+void TestRegistrar::http10AnsweredInKind()
+{
+    Registry registry;
+    // A long idle limit: only the service's own close ends the exchange in time.
+    auto service = startService(allEndingsAt(registry), {}, {.client = {.idle = 120s}});
+    const auto [plain, plainClosed] = sendRaw(portOf(*service), "GET /whois.cgi?vhost_name=shop HTTP/1.0\r\n\r\n", 60s);
+    QVERIFY(plain.startsWith("HTTP/1.0 200 OK\r\n"));
+    QVERIFY(plain.contains("Connection: close\r\n"));
+    QVERIFY(plainClosed);
+    const auto [kept, keptClosed] = sendRaw(portOf(*service), "GET /x HTTP/1.0\r\nConnection: keep-alive\r\n\r\n", 2s);
+    QVERIFY(kept.startsWith("HTTP/1.0 404"));
+    QVERIFY(kept.contains("Connection: keep-alive\r\n"));
+    QVERIFY(!keptClosed);
+}
+
+void TestRegistrar::foreignHostRefused()
+{
+    Registry registry;
+    auto service = startService(allEndingsAt(registry));
+    const QByteArray request = "GET /whois.cgi?vhost_name=shop HTTP/1.1\r\nConnection: close\r\nHost: ";
+    QVERIFY(sendRaw(portOf(*service), request + "evil.example\r\n\r\n").first.startsWith("HTTP/1.1 421"));
+    QVERIFY(sendRaw(portOf(*service), request + "10.1.2.3:8537\r\n\r\n").first.startsWith("HTTP/1.1 421"));
+    QCOMPARE(registry.server.requests().size(), 0);
+    for (const QByteArray host : {"localhost:8537", "127.0.0.1", "[::1]:8537"})
+        QVERIFY2(sendRaw(portOf(*service), request + host + "\r\n\r\n").first.startsWith("HTTP/1.1 200"), host.constData());
+}
+
+void TestRegistrar::lookupsEndWithTheirPages()
+{
+    Registry registry;
+    registry.delay = 1s;
+    auto service = startService(allEndingsAt(registry), {.pageDeadline = 200ms, .rdap = {.perHostLimit = 1}});
+    const Page page = fetch(portOf(*service), "/whois.cgi?vhost_name=shop");
+    QCOMPARE(page.status, 503);
+    // The page is answered: the 17 lookups queued for it are never sent.
+    QCOMPARE(service->rdap().queued(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(service->rdap().inFlight(), 0, 10000);
+    QCOMPARE(registry.server.requests().size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestRegistrar)

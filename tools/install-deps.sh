@@ -7,6 +7,8 @@ packages=(
   qt6-base-dev                     # Qt Core, Network, Widgets, Test
   qt6-httpserver-dev qt6-websockets-dev  # the registrar service (Debian's HTTP server needs WebSockets to configure)
   libssl3 ca-certificates          # HTTPS to the registries
+  libidn2-dev pkg-config           # IDNA2008 rules for internationalised names
+  python3                          # the tests' stand-in registry
   fonts-liberation                 # Arial's metrics for the window's captions
   dpkg-dev file                    # the Debian package: dpkg-shlibdeps, and CPack's test for programs
   systemd                          # systemd-socket-activate, which the registrar's tests pass a socket with

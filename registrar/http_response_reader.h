@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QPair>
+#include <QString>
+
+namespace varnex::registrar {
+
+// Reads one HTTP/1.x response as its bytes arrive, strictly: a single
+// Content-Length or chunked framing (never both, never two lengths), no header
+// folding, bounded head and body. Whatever follows the response is left to the
+// caller, who can then tell a connection that sent more than it was asked for.
+struct HttpResponseLimits {
+    qsizetype maxHead = 16 * 1024;
+    qsizetype maxBody = 1 << 20; // an RDAP domain object is a few kilobytes
+};
+
+class HttpResponseReader final {
+public:
+    enum class State { Reading, Complete, Failed };
+    using Limits = HttpResponseLimits;
+
+    HttpResponseReader() = default;
+    explicit HttpResponseReader(Limits limits) : m_limits(limits) {}
+
+    // Takes bytes up to the end of the response; returns how many it took.
+    qsizetype feed(QByteArrayView bytes);
+    // The peer closed the connection: only a body framed by the close ends here.
+    void endOfStream();
+
+    State state() const { return m_state; }
+    const QString &error() const { return m_error; }
+    int status() const { return m_status; }
+    const QByteArray &body() const { return m_body; }
+    // The last value of a header, by case-insensitive name; empty when absent.
+    QByteArray header(QByteArrayView name) const;
+    // The body ended with the connection, so a cut-off one looks the same.
+    bool framedByClose() const { return m_framing == Framing::Close; }
+    // The server lets this connection carry another request.
+    bool keepAlive() const { return m_keepAlive; }
+
+private:
+    enum class Phase { StatusLine, Headers, Body, ChunkSize, ChunkData, ChunkEnd, Trailers, Done };
+    enum class Framing { None, Length, Chunked, Close };
+
+    bool takeLine(QByteArrayView bytes, qsizetype &at, QByteArray &line);
+    void fail(const QString &why);
+    void onStatusLine(const QByteArray &line);
+    void onHeaderLine(const QByteArray &line);
+    void onHeadEnd();
+    void onChunkSize(const QByteArray &line);
+    void complete() { m_phase = Phase::Done; m_state = State::Complete; }
+
+    Limits m_limits;
+    State m_state = State::Reading;
+    Phase m_phase = Phase::StatusLine;
+    Framing m_framing = Framing::None;
+    QString m_error;
+    QByteArray m_line;
+    qsizetype m_headSize = 0;
+    bool m_http10 = false;
+    bool m_keepAlive = false;
+    int m_status = 0;
+    QList<QPair<QByteArray, QByteArray>> m_headers;
+    qint64 m_remaining = 0; // of the body or of the current chunk
+    QByteArray m_body;
+};
+
+} // namespace varnex::registrar

@@ -1,0 +1,170 @@
+#!/usr/bin/env python3
+"""A registry that misbehaves on purpose, byte for byte, for the registrar's tests.
+
+Listens on 127.0.0.1 (port 0 unless given), prints the port on its first line,
+and answers GET /rdap/domain/NAME by the first label of NAME:
+  free...   not registered: a complete 404
+  taken...  registered: a 200 domain object for NAME
+  any other first label names a misbehaviour (see BEHAVIOURS below); its
+  "truth" is registered unless the label starts with "free".
+Standard library only (asyncio), so it can send exactly the bytes it wants.
+"""
+import asyncio
+import json
+import sys
+
+PORT_OTHER = None  # set from argv: a second address for redirects elsewhere
+
+
+def head(status, reason, headers, version=b"HTTP/1.1"):
+    lines = [version + b" %d " % status + reason]
+    lines += [name + b": " + value for name, value in headers]
+    return b"\r\n".join(lines) + b"\r\n\r\n"
+
+
+def framed(status, reason, body, extra=()):
+    return head(status, reason, [(b"Content-Type", b"application/rdap+json"),
+                                 (b"Content-Length", str(len(body)).encode())] + list(extra)) + body
+
+
+def domain_object(name):
+    return json.dumps({"objectClassName": "domain", "ldhName": name}).encode()
+
+
+NOT_FOUND = json.dumps({"errorCode": 404, "title": "Not Found"}).encode()
+
+
+def chunked(body, pieces=3):
+    out = b""
+    step = max(1, len(body) // pieces)
+    for i in range(0, len(body), step):
+        part = body[i:i + step]
+        out += b"%x\r\n" % len(part) + part + b"\r\n"
+    return out + b"0\r\n\r\n"
+
+
+async def behave(kind, name, path, writer, port):
+    """Writes the answer for one request; returns False to close the connection."""
+    taken = framed(200, b"OK", domain_object(name))
+    free = framed(404, b"Not Found", NOT_FOUND)
+    if kind.startswith("free"):
+        writer.write(free)
+    elif kind.startswith("taken"):
+        writer.write(taken)
+    elif kind == "extra":          # one answer too many: a 404 nobody asked for
+        writer.write(taken + free)
+    elif kind == "extralate":      # the extra answer comes a little later
+        writer.write(taken)
+        await writer.drain()
+        await asyncio.sleep(0.05)
+        writer.write(free)
+    elif kind == "wrongname":
+        writer.write(framed(200, b"OK", domain_object("other-" + name)))
+    elif kind == "noname":
+        writer.write(framed(200, b"OK", json.dumps({"objectClassName": "domain"}).encode()))
+    elif kind == "uppername":
+        writer.write(framed(200, b"OK", domain_object(name.upper() + ".")))
+    elif kind == "cut404":         # says 100 bytes, sends 20, closes
+        writer.write(head(404, b"Not Found", [(b"Content-Length", b"100")]) + NOT_FOUND[:20])
+        return False
+    elif kind == "cutchunked":     # chunked, closes before the last chunk
+        writer.write(head(404, b"Not Found", [(b"Transfer-Encoding", b"chunked")]) + b"a\r\n0123456789\r\n")
+        return False
+    elif kind == "twolengths":
+        writer.write(head(404, b"Not Found", [(b"Content-Length", b"2"), (b"Content-Length", b"2")]) + b"{}")
+    elif kind == "lengthandchunked":
+        writer.write(head(404, b"Not Found", [(b"Content-Length", b"5"), (b"Transfer-Encoding", b"chunked")])
+                     + chunked(b"{}"))
+    elif kind == "closeframed":    # no length at all: ends with the connection
+        writer.write(head(404, b"Not Found", [(b"Connection", b"close")]) + NOT_FOUND)
+        return False
+    elif kind == "claims":         # a 404 whose body says the name exists
+        writer.write(framed(404, b"Not Found", domain_object(name)))
+    elif kind == "chunked404":     # well-framed chunked 404: a real "not found"
+        writer.write(head(404, b"Not Found", [(b"Transfer-Encoding", b"chunked")]) + chunked(NOT_FOUND))
+    elif kind == "redirectsame":
+        if path.endswith("/moved"):
+            writer.write(taken)
+        else:
+            writer.write(head(302, b"Found", [(b"Location", path.encode() + b"/moved"), (b"Content-Length", b"0")]))
+    elif kind == "redirectloop":
+        writer.write(head(302, b"Found", [(b"Location", path.encode()), (b"Content-Length", b"0")]))
+    elif kind == "redirectother":
+        writer.write(head(302, b"Found", [(b"Location", b"http://localhost:%d%s" % (port, path.encode())),
+                                          (b"Content-Length", b"0")]))
+    elif kind == "redirecthttps":
+        writer.write(head(302, b"Found", [(b"Location", b"https://127.0.0.1:%d%s" % (port, path.encode())),
+                                          (b"Content-Length", b"0")]))
+    elif kind.startswith("slow"):  # 429 with the Retry-After the label names
+        value = {"slownone": None, "slowhuge": b"99999999999999999999", "slownegative": b"-5",
+                 "slowdate": b"Sun, 06 Nov 2094 08:49:37 GMT"}[kind]
+        headers = [(b"Content-Length", b"0")] + ([(b"Retry-After", value)] if value else [])
+        writer.write(head(429, b"Too Many Requests", headers))
+    elif kind == "silence":
+        await asyncio.sleep(3600)
+    elif kind == "trickle":        # a byte at a time, for ever
+        for byte in head(404, b"Not Found", [(b"Content-Length", b"100000")]) * 1000:
+            writer.write(bytes([byte]))
+            await writer.drain()
+            await asyncio.sleep(0.01)
+    elif kind == "endless":        # a chunked body that never ends
+        writer.write(head(404, b"Not Found", [(b"Transfer-Encoding", b"chunked")]))
+        piece = b"%x\r\n" % 65536 + b"x" * 65536 + b"\r\n"
+        for _ in range(1 << 16):
+            writer.write(piece)
+            await writer.drain()
+    elif kind == "gigabyte":
+        writer.write(head(404, b"Not Found", [(b"Content-Length", b"1073741824")]))
+        for _ in range(1 << 14):
+            writer.write(b"x" * 65536)
+            await writer.drain()
+    elif kind == "gzipbomb":
+        import gzip
+        body = gzip.compress(b"\0" * (64 << 20))
+        writer.write(framed(404, b"Not Found", body, [(b"Content-Encoding", b"gzip")]))
+    elif kind == "midclose":       # a 200 closed in the middle of its body
+        writer.write(head(200, b"OK", [(b"Content-Length", b"500")]) + domain_object(name)[:10])
+        return False
+    elif kind == "interim":        # a 100 Continue nobody asked for, then a 404
+        writer.write(head(100, b"Continue", []) + free)
+    elif kind == "http10":         # an old server: a framed 404 in HTTP/1.0
+        writer.write(head(404, b"Not Found", [(b"Content-Length", b"2")], b"HTTP/1.0") + b"{}")
+        return False
+    elif kind == "barelf":
+        writer.write(b"HTTP/1.1 404 Not Found\nContent-Length: 2\n\n{}")
+    elif kind == "garbage":
+        writer.write(b"\x00\xff garbage \r\n\r\n")
+    elif kind == "servererror":
+        writer.write(framed(500, b"Internal Server Error", b"{}"))
+    else:
+        writer.write(framed(400, b"Bad Request", b"{}"))
+    return True
+
+
+async def serve(reader, writer):
+    port = writer.get_extra_info("sockname")[1]
+    try:
+        while True:
+            request = await reader.readuntil(b"\r\n\r\n")
+            path = request.split(b" ")[1].decode()
+            name = path.split("/")[3] if path.count("/") >= 3 else ""
+            kind = name.split(".")[0]
+            if not await behave(kind, name, path, writer, port):
+                break
+            await writer.drain()
+    except (asyncio.IncompleteReadError, ConnectionError, IndexError):
+        pass
+    finally:
+        writer.close()
+
+
+async def main():
+    port = int(sys.argv[1]) if len(sys.argv) > 1 else 0
+    server = await asyncio.start_server(serve, "127.0.0.1", port)
+    print(server.sockets[0].getsockname()[1], flush=True)
+    async with server:
+        await server.serve_forever()
+
+
+if __name__ == "__main__":
+    asyncio.run(main())

@@ -1,0 +1,210 @@
+// What the registrar makes of every kind of registry answer, played byte for
+// byte by a stand-in registry (tests/support/stand_in_registry.py) on loopback.
+// The one figure that counts: no name is called "not registered" without its
+// own registry's complete, well-framed 404 to exactly that question.
+
+#include "bootstrap.h"
+#include "rdap_client.h"
+
+#include <QProcess>
+#include <QTcpServer>
+#include <QTimeZone>
+#include <QTest>
+
+using namespace std::chrono_literals;
+using namespace varnex::registrar;
+using State = Availability::State;
+
+namespace {
+
+// The stand-in's kinds of answer that are a real "not found".
+bool isHonest404(const QString &domain)
+{
+    const QString kind = domain.section('.', 0, 0);
+    return kind.startsWith("free") || kind == "chunked404" || kind == "http10";
+}
+
+QString letters(State state)
+{
+    switch (state) {
+    case State::NotRegistered:
+        return "N";
+    case State::Registered:
+        return "R";
+    case State::Invalid:
+        return "I";
+    case State::Unchecked:
+        return "U";
+    }
+    return "?";
+}
+
+} // namespace
+
+class TestRegistryAnswers final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void answers_data();
+    void answers();
+    void retryAfterForms_data();
+    void retryAfterForms();
+    void unreachableRegistryFailsAtOnce();
+
+private:
+    QList<Availability> ask(const QStringList &domains, RdapClient::Settings settings);
+
+    QProcess m_registry;
+    quint16 m_port = 0;
+    int m_falseOffers = 0;
+};
+
+void TestRegistryAnswers::initTestCase()
+{
+    m_registry.setProgram("python3");
+    m_registry.setArguments({QStringLiteral(VARNEX_TEST_SUPPORT_DIR "/stand_in_registry.py")});
+    m_registry.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_registry.start();
+    QVERIFY2(m_registry.waitForStarted(10000), "python3 is needed for the stand-in registry");
+    QVERIFY(m_registry.waitForReadyRead(20000));
+    m_port = quint16(m_registry.readLine().trimmed().toUInt());
+    QVERIFY(m_port != 0);
+}
+
+void TestRegistryAnswers::cleanupTestCase()
+{
+    m_registry.kill();
+    m_registry.waitForFinished();
+    QCOMPARE(m_falseOffers, 0);
+}
+
+// Asks for the names in turn, each after the last is answered, so that they
+// share a connection wherever the client reuses one.
+QList<Availability> TestRegistryAnswers::ask(const QStringList &domains, RdapClient::Settings settings)
+{
+    const QByteArray json = R"({"services":[[["com"],["http://127.0.0.1:)" + QByteArray::number(m_port) + R"(/rdap/"]]]})";
+    RdapClient client(*Bootstrap::fromJson(json), settings);
+    QList<Availability> answers;
+    for (const QString &domain : domains) {
+        std::optional<Availability> answer;
+        client.lookup(domain, [&](const Availability &given) { answer = given; });
+        if (!QTest::qWaitFor([&] { return answer.has_value(); }, 60000))
+            answer = Availability::unchecked("the test gave up");
+        answers.append(*answer);
+    }
+    return answers;
+}
+
+void TestRegistryAnswers::answers_data()
+{
+    QTest::addColumn<QStringList>("domains");
+    QTest::addColumn<QString>("expected"); // one letter a name: N, R, I, U; "R|U" allows either
+
+    auto row = [](const char *name, QStringList domains, QString expected) {
+        QTest::newRow(name) << domains << expected;
+    };
+    row("complete 404", {"free1.com"}, "N");
+    row("registered", {"taken1.com"}, "R");
+    row("404s on a reused connection are asked again", {"taken2.com", "free2.com", "taken3.com", "free3.com"}, "R N R N");
+    row("chunked 404", {"chunked404.com"}, "N");
+    row("HTTP/1.0 404 with a length", {"http10.com"}, "N");
+    row("one answer too many", {"extra.com", "taken4.com", "taken5.com"}, "R|U R R");
+    row("one answer too many, late", {"extralate.com", "taken6.com", "taken7.com"}, "R|U R|U R");
+    row("answer for another name", {"wrongname.com"}, "U");
+    row("domain object without a name", {"noname.com"}, "U");
+    row("name in capitals with a dot", {"uppername.com"}, "R");
+    row("404 cut off", {"cut404.com"}, "U");
+    row("chunked 404 cut off", {"cutchunked.com"}, "U");
+    row("two lengths", {"twolengths.com"}, "U");
+    row("length and chunked", {"lengthandchunked.com"}, "U");
+    row("404 framed by the close", {"closeframed.com"}, "U");
+    row("404 that claims the name", {"claims.com"}, "U");
+    row("redirect on the same host", {"redirectsame.com"}, "R");
+    row("redirect loop", {"redirectloop.com"}, "U");
+    row("redirect to another host", {"redirectother.com"}, "U");
+    row("redirect to another scheme", {"redirecthttps.com"}, "U");
+    row("429 without Retry-After", {"slownone.com", "free4.com"}, "U U");
+    row("429 with a huge Retry-After", {"slowhuge.com", "free5.com"}, "U U");
+    row("429 with a negative Retry-After", {"slownegative.com", "free6.com"}, "U U");
+    row("429 with an HTTP date", {"slowdate.com", "free7.com"}, "U U");
+    row("silence", {"silence.com"}, "U");
+    row("trickle", {"trickle.com"}, "U");
+    row("endless body", {"endless.com", "free8.com"}, "U N");
+    row("gigabyte body", {"gigabyte.com"}, "U");
+    row("gzip bomb", {"gzipbomb.com"}, "U");
+    row("closed mid-body", {"midclose.com"}, "U");
+    row("interim answer", {"interim.com"}, "U");
+    row("bare line feeds", {"barelf.com"}, "U");
+    row("not HTTP", {"garbage.com"}, "U");
+    row("server error", {"servererror.com"}, "U");
+    row("registry calls the name invalid", {"invalid.com"}, "I");
+}
+
+void TestRegistryAnswers::answers()
+{
+    QFETCH(QStringList, domains);
+    QFETCH(QString, expected);
+
+    const QList<Availability> answers = ask(domains, {.lookupTimeout = 1500ms, .perHostLimit = 1});
+    const QStringList allowed = expected.split(' ');
+    QCOMPARE(answers.size(), allowed.size());
+    for (qsizetype i = 0; i < answers.size(); ++i) {
+        const Availability &answer = answers[i];
+        if (answer.state == State::NotRegistered && !isHonest404(domains[i]))
+            ++m_falseOffers;
+        QVERIFY2(allowed[i].split('|').contains(letters(answer.state)),
+                 qPrintable(domains[i] + ": " + letters(answer.state) + " " + answer.reason));
+    }
+}
+
+void TestRegistryAnswers::retryAfterForms_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<qint64>("seconds"); // from now
+
+    QTest::newRow("seconds") << QByteArray("120") << qint64(120);
+    QTest::newRow("missing") << QByteArray() << qint64(60);
+    QTest::newRow("negative") << QByteArray("-5") << qint64(60);
+    QTest::newRow("huge") << QByteArray("99999999999999999999") << qint64(3600);
+    QTest::newRow("IMF-fixdate") << QByteArray("Tue, 08 Dec 2026 12:02:00 GMT") << qint64(120);
+    QTest::newRow("RFC 850") << QByteArray("Tuesday, 08-Dec-26 12:02:00 GMT") << qint64(120);
+    QTest::newRow("asctime") << QByteArray("Tue Dec  8 12:02:00 2026") << qint64(120);
+    QTest::newRow("date in the past") << QByteArray("Tue, 08 Dec 2026 11:00:00 GMT") << qint64(0);
+    QTest::newRow("date far ahead") << QByteArray("Tue, 08 Dec 2099 12:00:00 GMT") << qint64(3600);
+    QTest::newRow("nonsense") << QByteArray("soon") << qint64(60);
+}
+
+void TestRegistryAnswers::retryAfterForms()
+{
+    QFETCH(QByteArray, value);
+    QFETCH(qint64, seconds);
+    const QDateTime now(QDate(2026, 12, 8), QTime(12, 0), QTimeZone::utc());
+    QCOMPARE(now.secsTo(retryAfter(value, now)), seconds);
+}
+
+void TestRegistryAnswers::unreachableRegistryFailsAtOnce()
+{
+    // Nothing listens there: the first refusal answers every lookup queued behind it.
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    const QByteArray json = R"({"services":[[["com"],["http://127.0.0.1:)" + QByteArray::number(closed.serverPort()) + R"(/rdap/"]]]})";
+    closed.close();
+    RdapClient client(*Bootstrap::fromJson(json), {.perHostLimit = 1});
+    int answered = 0;
+    int attempts = 0;
+    for (int i = 0; i < 20; ++i) {
+        client.lookup(QStringLiteral("name%1.com").arg(i), [&](const Availability &answer) {
+            QCOMPARE(answer.state, State::Unchecked);
+            ++answered;
+        });
+    }
+    attempts = client.inFlight();
+    QTRY_COMPARE(answered, 20);
+    QCOMPARE(attempts, 1);
+    QCOMPARE(client.queued(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestRegistryAnswers)
+#include "test_registry_answers.moc"
