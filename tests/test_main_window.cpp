@@ -5,7 +5,10 @@
 #include "ui/common/clickable_label.h"
 #include "ui/main_window/start_up.h"
 
+#include <QAccessible>
 #include <QCheckBox>
+#include <QSignalSpy>
+#include <QAbstractItemView>
 #include <QDesktopServices>
 #include <QFrame>
 #include <QLabel>
@@ -118,6 +121,11 @@ private slots:
     void focusOrder();
     void pictureSwap_data();
     void pictureSwap();
+    void gestures_data();
+    void gestures();
+    void accessibleNames_data();
+    void accessibleNames();
+    void outlinesAreEvenAtEveryScale();
     void links_data();
     void links();
     void linksReachTheDesktopWithoutAScheme();
@@ -300,14 +308,13 @@ void TestMainWindow::pictureSwap_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("unpressed");
     QTest::addColumn<QString>("pressed");
-    QTest::addColumn<QString>("opens"); // what its click opens, if a page
 
-    QTest::newRow("search") << "Image2" << "go0" << "go1" << "search";
-    QTest::newRow("register") << "Image4" << "register0" << "register1" << "";
-    QTest::newRow("back") << "Image9" << "back0" << "back1" << "";
-    QTest::newRow("FAQ") << "Image14" << "faq0" << "faq1" << "www.ormbrook.com/varnex/faq.html";
-    QTest::newRow("info") << "Image15" << "info0" << "info1" << "about";
-    QTest::newRow("web") << "Image16" << "web0" << "web1" << "www.ormbrook.com";
+    QTest::newRow("search") << "Image2" << "go0" << "go1";
+    QTest::newRow("register") << "Image4" << "register0" << "register1";
+    QTest::newRow("back") << "Image9" << "back0" << "back1";
+    QTest::newRow("FAQ") << "Image14" << "faq0" << "faq1";
+    QTest::newRow("info") << "Image15" << "info0" << "info1";
+    QTest::newRow("web") << "Image16" << "web0" << "web1";
 }
 
 void TestMainWindow::pictureSwap()
@@ -315,9 +322,7 @@ void TestMainWindow::pictureSwap()
     QFETCH(QString, button);
     QFETCH(QString, unpressed);
     QFETCH(QString, pressed);
-    QFETCH(QString, opens);
 
-    const qsizetype searchesBefore = m_server.requests().size();
     auto *picture = qobject_cast<ClickableLabel *>(control(button.toLatin1().constData()));
     const QImage up = imageOf(qobject_cast<QLabel *>(control(unpressed.toLatin1().constData())));
     const QImage down = imageOf(qobject_cast<QLabel *>(control(pressed.toLatin1().constData())));
@@ -325,33 +330,211 @@ void TestMainWindow::pictureSwap()
     picture->show();
     QCOMPARE(imageOf(picture), up);
 
+    // Any button shows the pressed picture while it is held, the second press of a double-click too.
     for (const Qt::MouseButton mouse : {Qt::RightButton, Qt::MiddleButton, Qt::LeftButton}) {
         QTest::mousePress(picture, mouse);
         QCOMPARE(imageOf(picture), down);
         QTest::mouseRelease(picture, mouse);
         QCOMPARE(imageOf(picture), up);
+        QTest::mouseDClick(m_form->windowHandle(), mouse, {}, picture->mapTo(m_form.get(), picture->rect().center()));
+        QCOMPARE(imageOf(picture), up);
     }
-    // Only the left button's release over the picture is a click.
-    const qsizetype searches = m_server.requests().size();
-    QCOMPARE(searches - searchesBefore, opens == "search" ? 1 : 0);
-    const QWidget *about = nullptr;
-    for (QWidget *window : QApplication::topLevelWidgets())
-        about = window->objectName() == "Form2" && window->isVisible() ? window : about;
-    QCOMPARE(about != nullptr, opens == "about");
-    if (opens.startsWith("www.")) {
-        QCOMPARE(m_opened.size(), 1);
-        QCOMPARE(m_opened.first().second, opens);
-    } else {
-        QCOMPARE(m_opened.size(), 0);
-    }
-
-    // Released outside: the unpressed picture is back and nothing is clicked.
-    m_opened.clear();
     QTest::mousePress(picture, Qt::LeftButton);
     QTest::mouseRelease(picture, Qt::LeftButton, {}, QPoint(-5, -5));
     QCOMPARE(imageOf(picture), up);
-    QCOMPARE(m_opened.size(), 0);
-    QCOMPARE(m_server.requests().size(), searches);
+}
+
+void TestMainWindow::gestures_data()
+{
+    QTest::addColumn<QString>("place");  // where the control is: "main", "panel" (purchase view) or "about"
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("effect"); // what one click does
+    QTest::addColumn<QString>("gesture");
+    QTest::addColumn<int>("clicks");
+
+    struct Target {
+        const char *place, *name, *effect;
+    };
+    const Target targets[]{
+        {"main", "Image2", "search"},         {"main", "Image4", "purchase view"}, {"panel", "Image9", "search view"},
+        {"main", "Image14", "page"},          {"main", "Image15", "about"},        {"main", "Image16", "page"},
+        {"main", "Image1", "page"},           {"main", "Image3", "page"},          {"panel", "Label7", "page"},
+        {"panel", "Label11", "page"},         {"about", "Image1", "page"},         {"about", "Label3", "page"},
+    };
+    const std::pair<const char *, int> gestures[]{
+        {"click", 1}, {"double-click", 1}, {"released outside", 0}, {"right button", 0}};
+    for (const Target &target : targets) {
+        for (const auto &[gesture, clicks] : gestures) {
+            QTest::addRow("%s %s, %s", target.place, target.name, gesture)
+                << target.place << target.name << target.effect << gesture << clicks;
+        }
+    }
+}
+
+void TestMainWindow::gestures()
+{
+    QFETCH(QString, place);
+    QFETCH(QString, name);
+    QFETCH(QString, effect);
+    QFETCH(QString, gesture);
+    QFETCH(int, clicks);
+
+    // The window as the user reaches the control: after a search, in the purchase view, or with the About window open.
+    m_server.setHandler([](const varnex::test::HttpRequest &) {
+        return varnex::test::HttpResponse{.body = R"(<input type="checkbox" name="domain1" value="myshop.net">)"};
+    });
+    QTest::keyClick(control("Text2"), Qt::Key_Return);
+    auto *list = qobject_cast<QAbstractItemView *>(control("List1"));
+    list->setCurrentIndex(list->model()->index(0, 0));
+    QWidget *window = m_form.get();
+    if (place == "panel") {
+        QTest::mouseClick(control("Image4"), Qt::LeftButton);
+        QVERIFY(control("Picture2")->isVisible());
+    } else if (place == "about") {
+        QTest::mouseClick(control("Image15"), Qt::LeftButton);
+        window = nullptr;
+        for (QWidget *top : QApplication::topLevelWidgets())
+            window = top->objectName() == "Form2" && top->isVisible() ? top : window;
+        QVERIFY(window);
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+    }
+    auto *target = varnex::test::findControl<ClickableLabel>(window, name.toLatin1().constData());
+    const qsizetype searches = m_server.requests().size();
+    const qsizetype pages = m_opened.size();
+    int clicked = 0; // on any picture or link of the program, not only the target
+    std::vector<QMetaObject::Connection> spies;
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        for (ClickableLabel *label : top->findChildren<ClickableLabel *>())
+            spies.push_back(connect(label, &ClickableLabel::clicked, this, [&clicked] { ++clicked; }));
+    }
+
+    // Real gestures through the window, as the platform delivers them: a double-click is
+    // down, up, double-click, up, and each goes to the control under the pointer then.
+    QWindow *handle = window->windowHandle();
+    const QPoint at = target->mapTo(window, target->rect().center());
+    if (gesture == "click") {
+        QTest::mouseClick(handle, Qt::LeftButton, {}, at);
+    } else if (gesture == "double-click") {
+        QTest::mouseDClick(handle, Qt::LeftButton, {}, at);
+    } else if (gesture == "released outside") {
+        QTest::mousePress(handle, Qt::LeftButton, {}, at);
+        QPoint outside;
+        for (const QPoint corner : {QPoint(1, window->height() - 2), QPoint(window->width() - 2, 1),
+                                    QPoint(window->width() - 2, window->height() - 2)}) {
+            if (!target->geometry().contains(target->parentWidget()->mapFrom(window, corner)))
+                outside = corner;
+        }
+        QTest::mouseMove(handle, outside);
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, outside);
+    } else {
+        QTest::mouseClick(handle, Qt::RightButton, {}, at);
+    }
+    for (const QMetaObject::Connection &spy : spies)
+        disconnect(spy);
+
+    QCOMPARE(clicked, clicks);
+    if (effect == "search") {
+        QCOMPARE(m_server.requests().size() - searches, clicks);
+    } else if (effect == "page") {
+        QCOMPARE(m_opened.size() - pages, clicks);
+    } else if (effect == "about") {
+        bool shown = false;
+        for (QWidget *top : QApplication::topLevelWidgets())
+            shown = shown || (top->objectName() == "Form2" && top->isVisible());
+        QCOMPARE(shown, clicks > 0);
+    } else if (effect == "purchase view") {
+        // The Back picture appears under the pointer; the second press must not close the view again.
+        QCOMPARE(control("Picture2")->isVisible(), clicks > 0);
+        QCOMPARE(qobject_cast<QLineEdit *>(control("Text2"))->text(), clicks > 0 ? "myshop.net" : "");
+    } else if (effect == "search view") {
+        QCOMPARE(control("Picture2")->isVisible(), clicks == 0);
+    }
+}
+
+void TestMainWindow::accessibleNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("spoken");
+    QTest::addColumn<int>("role");
+
+    const int button = QAccessible::Button, link = QAccessible::Link;
+    QTest::newRow("search") << "Image2" << "Search" << button;
+    QTest::newRow("register") << "Image4" << "Register" << button;
+    QTest::newRow("back") << "Image9" << "Back" << button;
+    QTest::newRow("FAQ") << "Image14" << "FAQ" << button;
+    QTest::newRow("info") << "Image15" << "Info" << button;
+    QTest::newRow("web") << "Image16" << "Web" << button;
+    QTest::newRow("logo") << "Image1" << "Varnex domain name finder" << link;
+    QTest::newRow("banner") << "Image3" << "Free tools at www.ormbrook.com" << link;
+    QTest::newRow("click here") << "Label7" << "Click here" << link;
+    QTest::newRow("reseller") << "Label11" << "Register Wholesale Domain Name" << link;
+    QTest::newRow("name box") << "Text2" << "Ideal Domain or Keywords:" << int(QAccessible::EditableText);
+    QTest::newRow("results") << "List1" << "Found domain names" << int(QAccessible::List);
+}
+
+void TestMainWindow::accessibleNames()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, spoken);
+    QFETCH(int, role);
+
+    QWidget *widget = control(name.toLatin1().constData());
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
+    QVERIFY(accessible);
+    QCOMPARE(accessible->text(QAccessible::Name), spoken);
+    QCOMPARE(int(accessible->role()), role);
+    if (role == QAccessible::Button || role == QAccessible::Link) {
+        // A screen reader's press is the control's click.
+        QSignalSpy clicked(widget, SIGNAL(clicked()));
+        widget->show();
+        widget->parentWidget()->show(); // the purchase panel's links
+        accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(clicked.size(), 1);
+        QCOMPARE(widget->focusPolicy(), Qt::NoFocus); // no new focus stop
+    }
+}
+
+void TestMainWindow::outlinesAreEvenAtEveryScale()
+{
+    // Run at QT_SCALE_FACTOR 1 and 2: every outline is one window pixel, the same
+    // number of device pixels on all four sides, with nothing of the box outside it.
+    const int scale = qRound(m_form->devicePixelRatioF());
+    const QRgb black = qRgb(0, 0, 0);
+    for (const char *name : {"Text2", "List1"}) {
+        QWidget *box = control(name);
+        const QImage image = m_form->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QRect device(box->mapTo(m_form.get(), QPoint()) * scale, box->size() * scale);
+        // Near the far corner: the prompt label's text reaches down to the name box's top.
+        const QPoint middle = device.bottomRight() - QPoint(4, 4) * scale;
+        auto run = [&](QPoint from, QPoint step) {
+            int length = 0;
+            for (QPoint p = from; image.rect().contains(p) && image.pixel(p) == black; p += step)
+                ++length;
+            return length;
+        };
+        QCOMPARE(run({middle.x(), device.top()}, {0, 1}), scale);
+        QCOMPARE(run({middle.x(), device.bottom()}, {0, -1}), scale);
+        QCOMPARE(run({device.left(), middle.y()}, {1, 0}), scale);
+        QCOMPARE(run({device.right(), middle.y()}, {-1, 0}), scale);
+        // Just outside the outline lies the window's white.
+        for (const QPoint outside : {QPoint(middle.x(), device.top() - 1), QPoint(middle.x(), device.bottom() + 1),
+                                     QPoint(device.left() - 1, middle.y()), QPoint(device.right() + 1, middle.y())})
+            QVERIFY2(image.pixel(outside) == qRgb(255, 255, 255), name);
+    }
+    // The tick squares too.
+    auto *box = qobject_cast<QCheckBox *>(control("Check1"));
+    const QImage image = box->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QStyleOptionButton option;
+    option.initFrom(box);
+    const QRect square = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
+    const QRect device(square.topLeft() * scale, square.size() * scale);
+    int top = 0, bottom = 0;
+    for (int y = device.top(); image.pixel(device.left() + 1, y) == black; ++y)
+        ++top;
+    for (int y = device.bottom(); image.pixel(device.right() - 1, y) == black; --y)
+        ++bottom;
+    QCOMPARE(top, scale);
+    QCOMPARE(bottom, scale);
 }
 
 void TestMainWindow::links_data()

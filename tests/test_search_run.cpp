@@ -53,6 +53,9 @@ private slots:
     void enterRunsTheWholeChain();
     void otherKeysStartNothing();
     void doubleClickSearchesTheSelectedName();
+    void enterThatClosesAnErrorBoxStartsNothing();
+    void foundNamesKeepEveryByte_data();
+    void foundNamesKeepEveryByte();
     void boxesRefilterTheLastSearch();
     void emptyPageAndLeftoverCapture();
     void manyNamesAreCountedExactly();
@@ -130,6 +133,71 @@ void TestSearchRun::doubleClickSearchesTheSelectedName()
     QCOMPARE(window.server.requests().size(), 2);
     QCOMPARE(window.server.requests().last().target, QByteArray("/whois.cgi?vhost_name=myshop.net"));
     QCOMPARE(window.list2()->items(), decoded(kOffered)); // refilled, not appended to
+}
+
+void TestSearchRun::enterThatClosesAnErrorBoxStartsNothing()
+{
+    // The press of Enter closes the error box; its release then reaches the name box.
+    Window window([](const HttpRequest &) { return HttpResponse{.status = 500, .reason = "Internal Server Error"}; });
+    QVERIFY(QTest::qWaitForWindowActive(&window.form));
+    {
+        MessageBoxAnswerer answerer(MessageBoxAnswerer::Answer::PressEnter);
+        window.typeAndPressEnter("shop");
+        QCOMPARE(answerer.texts().size(), 1);
+        // The window manager gives the main window back the focus, and with it the name box.
+        window.form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window.form));
+        QCOMPARE(QApplication::focusWidget(), window.text2());
+        QTest::keyRelease(window.form.windowHandle(), Qt::Key_Return);
+        QCOMPARE(answerer.texts().size(), 1);
+        QCOMPARE(window.server.requests().size(), 1);
+
+        // Enter pressed and released in the name box still searches.
+        QTest::keyClick(window.form.windowHandle(), Qt::Key_Return);
+        QCOMPARE(window.server.requests().size(), 2);
+        QCOMPARE(answerer.texts().size(), 2);
+    }
+}
+
+void TestSearchRun::foundNamesKeepEveryByte_data()
+{
+    QTest::addColumn<QByteArray>("offered");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QByteArray>("searchedAgain"); // the request a double-click on it sends
+
+    QTest::newRow("UTF-8") << QByteArray("z\xC3\xA9.com") << QString::fromUtf8("z\u00e9.com")
+                           << QByteArray("z%C3%A9.com");
+    QTest::newRow("Latin-1") << QByteArray("caf\xE9.com") << QString::fromUtf8("caf\u00e9.com")
+                             << QByteArray("caf%C3%A9.com");
+    QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF" "bom.com") << QString(QChar(0xFEFF)) + "bom.com"
+                                     << QByteArray("%EF%BB%BF" "bom.com");
+    QTest::newRow("UTF-8 then Latin-1") << QByteArray("\xC3\xA9\xE9.com") << QString::fromUtf8("\u00e9\u00e9.com")
+                                        << QByteArray("%C3%A9%C3%A9.com");
+    QTest::newRow("cut-off sequence") << QByteArray("x\xE2\x82.com") << QString::fromUtf8("x\u00e2\u0082.com")
+                                      << QByteArray("x%C3%A2%C2%82.com");
+    QTest::newRow("overlong slash") << QByteArray("\xC0\xAF.com") << QString::fromUtf8("\u00c0\u00af.com")
+                                    << QByteArray("%C3%80%C2%AF.com");
+    QTest::newRow("encoded surrogate") << QByteArray("\xED\xA0\x80.com") << QString::fromUtf8("\u00ed\u00a0\u0080.com")
+                                       << QByteArray("%C3%AD%C2%A0%C2%80.com");
+    QTest::newRow("four bytes") << QByteArray("\xF0\x9F\x98\x80.com") << QString::fromUtf8("\U0001F600.com")
+                                << QByteArray("%F0%9F%98%80.com");
+}
+
+void TestSearchRun::foundNamesKeepEveryByte()
+{
+    QFETCH(QByteArray, offered);
+    QFETCH(QString, shown);
+    QFETCH(QByteArray, searchedAgain);
+
+    Window window([&](const HttpRequest &) { return HttpResponse{.body = page({offered})}; });
+    window.typeAndPressEnter("x");
+    QCOMPARE(window.list2()->items(), QStringList{shown});
+    QCOMPARE(window.list1()->items(), QStringList{shown});
+
+    ListBox *list = window.list1();
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(0, 0)).center());
+    QCOMPARE(window.text2()->text(), shown);
+    QCOMPARE(window.server.requests().last().target, "/whois.cgi?vhost_name=" + searchedAgain);
 }
 
 void TestSearchRun::boxesRefilterTheLastSearch()

@@ -9,7 +9,10 @@ packages=(
   libssl3 ca-certificates          # HTTPS to the registries
   libidn2-dev pkg-config           # IDNA2008 rules for internationalised names
   python3                          # the tests' stand-in registry
-  fonts-liberation                 # Arial's metrics for the window's captions
+  fonts-liberation                 # the artwork script's faces (tools/make_artwork.sh)
+  fonts-liberation2                # Liberation Sans, copied into the program as its own fonts at build time
+  libxcb1-dev                      # the About window's task-bar hint on X11
+  xvfb openbox                     # a real X server and window manager for the About window's X11 test
   dpkg-dev file                    # the Debian package: dpkg-shlibdeps, and CPack's test for programs
   systemd                          # systemd-socket-activate, which the registrar's tests pass a socket with
   lintian desktop-file-utils appstream  # checks of the package, its desktop entry and its metadata

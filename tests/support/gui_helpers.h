@@ -5,21 +5,29 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QStringList>
+#include <QTest>
 #include <QTimer>
 
 namespace varnex::test {
 
 // Answers every message box that opens while it lives, keeping their texts, so
-// a test never blocks on one.
+// a test never blocks on one. It closes a box directly, or, like a user, by
+// pressing Enter on it and leaving the release to whatever gets it next.
 class MessageBoxAnswerer final {
 public:
-    MessageBoxAnswerer()
+    enum class Answer { Accept, PressEnter };
+
+    explicit MessageBoxAnswerer(Answer answer = Answer::Accept)
     {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                m_texts.append(box->text());
+        QObject::connect(&m_timer, &QTimer::timeout, [this, answer] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            m_texts.append(box->text());
+            if (answer == Answer::PressEnter && box->windowHandle())
+                QTest::keyPress(box->windowHandle(), Qt::Key_Return);
+            else
                 box->accept();
-            }
         });
         m_timer.start(5);
     }

@@ -4,13 +4,16 @@
 #include "ui/common/fonts.h"
 #include "ui/common/maker_site.h"
 #include "ui/common/open_page.h"
+#include "ui/common/skip_taskbar.h"
 #include "ui/common/theme.h"
 
 namespace varnex {
 
 Form2::Form2()
-    // A tool window stays out of the task bar; it has a close button and nothing else.
-    : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    // An ordinary top-level window, not a tool window or a dialog: window
+    // managers keep those above the program's other windows (on X11 they are
+    // made transient for its hidden group leader). A close button and nothing else.
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("Form2"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -53,10 +56,9 @@ Form2::Form2()
 
 void Form2::showEvent(QShowEvent *event)
 {
-    // The program ends only when this window is closed too. Qt clears the
-    // attribute from tool windows when it creates their native window, so it
-    // is set here, after that.
-    setAttribute(Qt::WA_QuitOnClose);
+    // The native window exists now and is not mapped yet: the moment to ask
+    // the window manager to leave it out of the task bar.
+    skipTaskbar(*this);
     QWidget::showEvent(event);
 }
 

@@ -9,7 +9,8 @@ namespace varnex {
 class ClickableLabel;
 
 // The About window: the logo, a line of text and the maker's web host as a link.
-// Modeless and owned by no other window; it deletes itself when closed.
+// Modeless, owned by no other window and out of the task bar; either window
+// can lie in front of the other. It deletes itself when closed.
 class Form2 final : public QWidget {
     Q_OBJECT
 

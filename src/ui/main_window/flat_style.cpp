@@ -1,5 +1,6 @@
 #include "ui/main_window/flat_style.h"
 
+#include <QFrame>
 #include <QPainter>
 #include <QStyleFactory>
 #include <QStyleOption>
@@ -9,6 +10,18 @@ namespace varnex {
 namespace {
 
 const QColor kOutline(0, 0, 0);
+
+// A one-pixel outline just inside `rect`, in filled strips rather than a pen:
+// a pen is centred on the edge, so at a scale of 2 it falls half outside the
+// top and left and wholly inside the bottom and right. Strips are as thick on
+// every side at every scale.
+void drawOutline(QPainter *painter, const QRect &rect, const QColor &colour, int width = 1)
+{
+    painter->fillRect(QRect(rect.left(), rect.top(), rect.width(), width), colour);
+    painter->fillRect(QRect(rect.left(), rect.bottom() - width + 1, rect.width(), width), colour);
+    painter->fillRect(QRect(rect.left(), rect.top() + width, width, rect.height() - 2 * width), colour);
+    painter->fillRect(QRect(rect.right() - width + 1, rect.top() + width, width, rect.height() - 2 * width), colour);
+}
 
 } // namespace
 
@@ -22,9 +35,9 @@ void FlatStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *opti
     case PE_IndicatorCheckBox: {
         const QRect box = option->rect.adjusted(0, 0, -1, -1);
         painter->save();
-        painter->setPen(kOutline);
-        painter->setBrush(option->state & State_Enabled ? Qt::white : option->palette.color(QPalette::Window));
-        painter->drawRect(box);
+        painter->fillRect(option->rect, option->state & State_Enabled ? QColor(Qt::white)
+                                                                       : option->palette.color(QPalette::Window));
+        drawOutline(painter, option->rect, kOutline);
         if (option->state & (State_On | State_NoChange)) {
             painter->setRenderHint(QPainter::Antialiasing, false);
             QPen tick(option->state & State_NoChange ? Qt::gray : Qt::black, 1);
@@ -40,14 +53,27 @@ void FlatStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *opti
     }
     case PE_PanelLineEdit:
         painter->fillRect(option->rect, option->palette.brush(QPalette::Base));
-        painter->setPen(kOutline);
-        painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
+        drawOutline(painter, option->rect, kOutline);
         return;
     case PE_FrameLineEdit:
         return;
     default:
         QProxyStyle::drawPrimitive(element, option, painter, widget);
     }
+}
+
+void FlatStyle::drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
+                            const QWidget *widget) const
+{
+    // The boxes and picture boxes: a plain outline in the frame's colour.
+    if (element == CE_ShapedFrame) {
+        if (const auto *frame = qstyleoption_cast<const QStyleOptionFrame *>(option);
+            frame && frame->frameShape == QFrame::Box && !(frame->state & (State_Sunken | State_Raised))) {
+            drawOutline(painter, frame->rect, frame->palette.color(QPalette::WindowText), frame->lineWidth);
+            return;
+        }
+    }
+    QProxyStyle::drawControl(element, option, painter, widget);
 }
 
 int FlatStyle::pixelMetric(PixelMetric metric, const QStyleOption *option, const QWidget *widget) const

@@ -67,14 +67,33 @@ void Form1::makePictureButton(ClickableLabel *button, QLabel *unpressed, QLabel 
     connect(button, &ClickableLabel::mouseDown, this, [button, pressed] { button->setPixmap(pressed->pixmap()); });
     connect(button, &ClickableLabel::mouseUp, this, [button, unpressed] { button->setPixmap(unpressed->pixmap()); });
     connect(button, &ClickableLabel::clicked, this, click);
+    button->setAccessibleRole(QAccessible::Button);
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == Text2 && event->type() == QEvent::KeyRelease) {
+    if (watched != Text2)
+        return QWidget::eventFilter(watched, event);
+    // A key is up in the name box only if it went down there: the release of the
+    // Enter that closed a message box lands here too and must start nothing.
+    switch (event->type()) {
+    case QEvent::KeyPress: {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (!key->isAutoRepeat())
+            m_keysDownInText2.insert(key->key());
+        break;
+    }
+    case QEvent::KeyRelease: {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (!key->isAutoRepeat() && m_keysDownInText2.remove(key->key()))
             Text2_KeyUp(key->key(), key->modifiers());
+        break;
+    }
+    case QEvent::FocusOut:
+        m_keysDownInText2.clear();
+        break;
+    default:
+        break;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -6,6 +6,7 @@
 
 #include <QNetworkAccessManager>
 #include <QPointer>
+#include <QSet>
 #include <QWidget>
 
 #include <array>
@@ -93,6 +94,7 @@ private:
     bool m_running = false;   // a search is between its first and last step
     bool m_abandoned = false; // the window was closed while it ran
     QPointer<Form2> m_about;  // the one About window while it is open
+    QSet<int> m_keysDownInText2; // keys pressed in the name box and not yet released
 
     HttpTransfer *Inet1 = nullptr;
 

@@ -15,6 +15,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <utility>
+
 namespace varnex {
 
 namespace {
@@ -66,9 +68,10 @@ void setColour(QWidget *control, QPalette::ColorRole role, const QColor &colour)
     control->setPalette(palette);
 }
 
-QFrame *pictureContainer(QWidget *parent, const char *name, QRect geometry)
+QFrame *pictureContainer(QWidget *parent, const char *name, QRect geometry, QStyle *style)
 {
     auto *frame = place<QFrame>(parent, name, geometry);
+    frame->setStyle(style);
     frame->setFrameStyle(QFrame::Box | QFrame::Plain);
     frame->setLineWidth(1);
     frame->setAutoFillBackground(true);
@@ -115,23 +118,33 @@ void Form1::createControls()
     Image16 = picture(this, "Image16", {256, 0, 22, 21}, web0->pixmap(), link,
                       "Visit the Ormbrook website for more free tools!");
 
+    // What a screen reader says for each picture: the word a sighted user reads on it.
+    for (const auto &[picture, name] : {std::pair{Image1, "Varnex domain name finder"}, {Image2, "Search"},
+                                        {Image3, "Free tools at www.ormbrook.com"}, {Image4, "Register"},
+                                        {Image9, "Back"}, {Image14, "FAQ"}, {Image15, "Info"}, {Image16, "Web"}})
+        picture->setAccessibleName(QString::fromLatin1(name));
+
     Text2 = place<QLineEdit>(this, "Text2", {8, 104, 217, 19});
     Text2->setStyle(m_flatStyle);
     Text2->setToolTip(QStringLiteral("Type the ideal domain name that you would like"));
     Text2->installEventFilter(this);
+    // The prompt above it names the name box, in either view.
+    Label3->setBuddy(Text2);
 
     List1 = place<ListBox>(this, "List1", {8, 128, 217, 226});
+    List1->setStyle(m_flatStyle);
     List1->setFrameStyle(QFrame::Box | QFrame::Plain);
     List1->setLineWidth(1);
+    List1->setAccessibleName(QStringLiteral("Found domain names"));
     List1->setFont(uiFont(QStringLiteral("Arial"), 9.75));
     List1->setToolTip(QStringLiteral("Double Click to search on selected domain name"));
 
     // The status strip overhangs the window on three sides: only its top outline shows.
-    Picture1 = pictureContainer(this, "Picture1", {-8, 400, 297, 17});
+    Picture1 = pictureContainer(this, "Picture1", {-8, 400, 297, 17}, m_flatStyle);
     Label2 = label(Picture1, "Label2", {0, 0, 161, 17}, QStringLiteral("    ") + QLatin1String(kMakerHost));
     Label2->setFont(uiFont(QStringLiteral("Arial"), 9));
 
-    Picture2 = pictureContainer(this, "Picture2", {8, 128, 217, 225});
+    Picture2 = pictureContainer(this, "Picture2", {8, 128, 217, 225}, m_flatStyle);
     setColour(Picture2, QPalette::Window, systemWindow);
     Picture2->hide();
     createPurchasePanel();

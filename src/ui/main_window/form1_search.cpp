@@ -4,6 +4,7 @@
 #include "search/page_scan.h"
 #include "search/request_url.h"
 #include "search/search_error.h"
+#include "ui/main_window/error_message.h"
 #include "ui/main_window/form1.h"
 #include "ui/main_window/list_box.h"
 #include "ui/common/clickable_label.h"
@@ -116,8 +117,7 @@ void Form1::endFailedRun(const SearchError &error)
     List2->clear();
     Label9->setText(QStringLiteral("0"));
     setStatus(QStringLiteral("    Search failed"));
-    QMessageBox::critical(this, QStringLiteral("Varnex"),
-                          QStringLiteral("Error %1: %2").arg(error.number()).arg(QString::fromStdString(error.what())));
+    QMessageBox::critical(this, QStringLiteral("Varnex"), searchErrorMessage(error, m_settings.registrarHost));
 }
 
 void Form1::CleanCaptureFile()

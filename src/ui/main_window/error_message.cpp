@@ -1,0 +1,37 @@
+#include "ui/main_window/error_message.h"
+
+#include "search/registrar_host.h"
+#include "search/search_error.h"
+
+#include <QHostAddress>
+#include <QNetworkReply>
+#include <QUrl>
+
+namespace varnex {
+
+namespace {
+
+bool isOwnLoopbackService(const QString &registrarHost)
+{
+    if (registrarHost != QLatin1String(kRegistrarHost))
+        return false;
+    const QString host = QUrl(QStringLiteral("http://") + registrarHost).host();
+    return host == QLatin1String("localhost") || QHostAddress(host).isLoopback();
+}
+
+} // namespace
+
+QString searchErrorMessage(const SearchError &error, const QString &registrarHost)
+{
+    QString text = QStringLiteral("Error %1: %2").arg(error.number()).arg(QString::fromStdString(error.what()));
+    if (error.number() == QNetworkReply::ConnectionRefusedError && isOwnLoopbackService(registrarHost)) {
+        text += QStringLiteral("\n\nVarnex asks its own registrar service, varnex-registrar, at %1, and it is "
+                               "not running. Start it with\n    bash tools/start.sh\nfrom Varnex's folder (it "
+                               "starts the service and Varnex together), or, where it is installed for your "
+                               "user, with\n    systemctl --user start varnex-registrar.socket")
+                    .arg(registrarHost);
+    }
+    return text;
+}
+
+} // namespace varnex
