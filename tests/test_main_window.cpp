@@ -270,12 +270,15 @@ void TestMainWindow::fontsAndFit()
 
 void TestMainWindow::pointers()
 {
+    // 32 x 32 window pixels at any scale: the pointers grow with the window.
+    const QSize device = QSize(32, 32) * qRound(m_form->devicePixelRatioF());
     const QImage link = imageOf(qobject_cast<ClickableLabel *>(control("Image2"))->cursor());
-    QCOMPARE(link.size(), QSize(32, 32));
+    QCOMPARE(link.size(), device);
+    QCOMPARE(control("Image2")->cursor().pixmap().deviceIndependentSize(), QSizeF(32, 32));
     for (const char *name : {"Image1", "Image4", "Image9", "Image14", "Image15", "Image16"})
         QVERIFY2(imageOf(control(name)->cursor()) == link, name);
     const QImage banner = imageOf(control("Image3")->cursor());
-    QCOMPARE(banner.size(), QSize(32, 32));
+    QCOMPARE(banner.size(), device);
     QVERIFY(banner != link);
     QCOMPARE(control("Text2")->cursor().shape(), Qt::IBeamCursor);
     QCOMPARE(control("Label8")->cursor().shape(), Qt::ArrowCursor);
@@ -529,9 +532,9 @@ void TestMainWindow::outlinesAreEvenAtEveryScale()
     const QRect square = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
     const QRect device(square.topLeft() * scale, square.size() * scale);
     int top = 0, bottom = 0;
-    for (int y = device.top(); image.pixel(device.left() + 1, y) == black; ++y)
+    for (int y = device.top(); image.pixel(device.left() + 2 * scale, y) == black; ++y)
         ++top;
-    for (int y = device.bottom(); image.pixel(device.right() - 1, y) == black; --y)
+    for (int y = device.bottom(); image.pixel(device.right() - 2 * scale, y) == black; --y)
         ++bottom;
     QCOMPARE(top, scale);
     QCOMPARE(bottom, scale);

@@ -1,0 +1,232 @@
+// The About window as a real X11 window manager sees it: owned by no window, out
+// of the task bar, and free to lie behind the main window. Starts its own Xvfb and
+// openbox on a free display; skips only when those programs are not installed.
+
+#include "support/http_server.h"
+#include "ui/about/form2.h"
+#include "ui/main_window/form1.h"
+#include "ui/main_window/start_up.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// A child process, ended and reaped when this goes.
+class Child final {
+public:
+    Child() = default;
+    explicit Child(std::vector<std::string> argv, int keepFd = -1)
+    {
+        m_pid = fork();
+        if (m_pid == 0) {
+            std::vector<char *> args;
+            for (std::string &arg : argv)
+                args.push_back(arg.data());
+            args.push_back(nullptr);
+            for (int fd = 3; fd < 1024; ++fd) {
+                if (fd != keepFd)
+                    close(fd);
+            }
+            execv(args[0], args.data());
+            _exit(127);
+        }
+    }
+    Child(const Child &) = delete;
+    Child &operator=(const Child &) = delete;
+    Child(Child &&other) noexcept : m_pid(other.m_pid) { other.m_pid = -1; }
+    Child &operator=(Child &&other) noexcept
+    {
+        std::swap(m_pid, other.m_pid);
+        return *this;
+    }
+    ~Child()
+    {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+    bool started() const { return m_pid > 0; }
+
+private:
+    pid_t m_pid = -1;
+};
+
+// Xvfb on the first free display (it picks one itself and tells us which), with openbox on it.
+class XServer final {
+public:
+    XServer()
+    {
+        const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+        const QString openbox = QStandardPaths::findExecutable(QStringLiteral("openbox"));
+        if (xvfb.isEmpty() || openbox.isEmpty()) {
+            missing = true;
+            return;
+        }
+        int pipeFds[2];
+        if (pipe(pipeFds) != 0)
+            return;
+        m_xvfb = Child({xvfb.toStdString(), "-displayfd", std::to_string(pipeFds[1]), "-screen", "0", "1024x768x24",
+                        "-nolisten", "tcp"},
+                       pipeFds[1]);
+        close(pipeFds[1]);
+        std::string number;
+        pollfd wait{pipeFds[0], POLLIN, 0};
+        char c = 0;
+        // Generous: the machine may be loaded; this is a start-up limit, not a measurement.
+        while (poll(&wait, 1, 60000) > 0 && read(pipeFds[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        close(pipeFds[0]);
+        if (number.empty())
+            return;
+        display = ":" + number;
+        setenv("DISPLAY", display.c_str(), 1);
+        m_openbox = Child({openbox.toStdString(), "--sm-disable"});
+    }
+
+    bool missing = false;
+    std::string display; // empty: Xvfb did not start
+
+private:
+    Child m_xvfb;
+    Child m_openbox;
+};
+
+XServer *server = nullptr;
+
+struct Free {
+    void operator()(void *p) const { std::free(p); }
+};
+template <typename T>
+using Reply = std::unique_ptr<T, Free>;
+
+xcb_connection_t *connection()
+{
+    return qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+}
+
+xcb_atom_t atom(const char *name)
+{
+    Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+        connection(), xcb_intern_atom(connection(), false, uint16_t(std::strlen(name)), name), nullptr));
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+// A window property as 32-bit values; empty when it is not set.
+std::vector<uint32_t> windowProperty(xcb_window_t window, const char *name)
+{
+    Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        connection(), xcb_get_property(connection(), false, window, atom(name), XCB_GET_PROPERTY_TYPE_ANY, 0, 4096),
+        nullptr));
+    if (!reply || reply->format != 32)
+        return {};
+    const auto *values = static_cast<const uint32_t *>(xcb_get_property_value(reply.get()));
+    return {values, values + reply->value_len};
+}
+
+xcb_window_t rootWindow()
+{
+    return xcb_setup_roots_iterator(xcb_get_setup(connection())).data->root;
+}
+
+// Where the window lies in the window manager's stacking order, bottom first; -1 when it is not managed.
+qsizetype stackingIndex(const QWidget &window)
+{
+    const std::vector<uint32_t> stack = windowProperty(rootWindow(), "_NET_CLIENT_LIST_STACKING");
+    for (std::size_t i = 0; i < stack.size(); ++i) {
+        if (stack[i] == uint32_t(window.winId()))
+            return qsizetype(i);
+    }
+    return -1;
+}
+
+bool contains(const std::vector<uint32_t> &values, uint32_t value)
+{
+    return std::find(values.begin(), values.end(), value) != values.end();
+}
+
+} // namespace
+
+class TestAboutWindowX11 final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void aboutWindowIsNotOwned();
+};
+
+void TestAboutWindowX11::initTestCase()
+{
+    if (server->missing)
+        QSKIP("Xvfb or openbox is not installed (tools/install-deps.sh installs them)");
+    QVERIFY2(!server->display.empty(), "Xvfb did not start");
+    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    // openbox has taken over the screen once it names itself on the root window.
+    QTRY_VERIFY_WITH_TIMEOUT(!windowProperty(rootWindow(), "_NET_SUPPORTING_WM_CHECK").empty(), 60000);
+}
+
+void TestAboutWindowX11::aboutWindowIsNotOwned()
+{
+    varnex::test::HttpServer registrar;
+    QTemporaryDir folder;
+    varnex::Form1 form(varnex::SearchSettings{registrar.hostAndPort(), folder.path()});
+    varnex::startUp(form);
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto *info = form.findChild<QWidget *>(QStringLiteral("Image15"));
+    QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {}, info->geometry().center());
+
+    QWidget *about = nullptr;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        about = window->objectName() == QLatin1String("Form2") && window->isVisible() ? window : about;
+    QVERIFY(about);
+    QVERIFY(QTest::qWaitForWindowExposed(about));
+    QTRY_VERIFY_WITH_TIMEOUT(stackingIndex(*about) >= 0 && stackingIndex(form) >= 0, 20000);
+
+    const auto aboutId = xcb_window_t(about->winId());
+    //X
+    QVERIFY(contains(windowProperty(aboutId, "_NET_WM_STATE"), atom("_NET_WM_STATE_SKIP_TASKBAR")));
+    QVERIFY(!contains(windowProperty(xcb_window_t(form.winId()), "_NET_WM_STATE"), atom("_NET_WM_STATE_SKIP_TASKBAR")));
+    const std::vector<uint32_t> type = windowProperty(aboutId, "_NET_WM_WINDOW_TYPE");
+    QVERIFY(!contains(type, atom("_NET_WM_WINDOW_TYPE_DIALOG")) && !contains(type, atom("_NET_WM_WINDOW_TYPE_UTILITY")));
+
+    // Either window can lie in front of the other.
+    QTRY_VERIFY_WITH_TIMEOUT(stackingIndex(*about) > stackingIndex(form), 20000);
+    form.raise();
+    form.activateWindow();
+    QTRY_VERIFY_WITH_TIMEOUT(stackingIndex(form) > stackingIndex(*about), 20000);
+    about->raise();
+    about->activateWindow();
+    QTRY_VERIFY_WITH_TIMEOUT(stackingIndex(*about) > stackingIndex(form), 20000);
+    about->close();
+}
+
+int main(int argc, char *argv[])
+{
+    XServer x;
+    server = &x;
+    qputenv("QT_QPA_PLATFORM", x.display.empty() ? "offscreen" : "xcb");
+    QApplication app(argc, argv);
+    TestAboutWindowX11 test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_about_window_x11.moc"
