@@ -473,6 +473,8 @@ void TestMainWindow::accessibleNames_data()
     QTest::newRow("reseller") << "Label11" << "Register Wholesale Domain Name" << link;
     QTest::newRow("name box") << "Text2" << "Ideal Domain or Keywords:" << int(QAccessible::EditableText);
     QTest::newRow("results") << "List1" << "Found domain names" << int(QAccessible::List);
+    QTest::newRow("About logo") << "about Image1" << "Varnex v1.0 domain name finder" << link;
+    QTest::newRow("About host name") << "about Label3" << "www.ormbrook.com" << link;
 }
 
 void TestMainWindow::accessibleNames()
@@ -481,7 +483,17 @@ void TestMainWindow::accessibleNames()
     QFETCH(QString, spoken);
     QFETCH(int, role);
 
-    QWidget *widget = control(name.toLatin1().constData());
+    QWidget *widget = nullptr;
+    if (name.startsWith("about ")) {
+        QTest::mouseClick(control("Image15"), Qt::LeftButton);
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            if (top->objectName() == "Form2" && top->isVisible())
+                widget = varnex::test::findControl(top, name.section(' ', 1).toLatin1().constData());
+        }
+        QVERIFY(widget);
+    } else {
+        widget = control(name.toLatin1().constData());
+    }
     QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
     QVERIFY(accessible);
     QCOMPARE(accessible->text(QAccessible::Name), spoken);

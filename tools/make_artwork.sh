@@ -112,11 +112,19 @@ convert -size 173x86 xc:white -draw "translate 4,15 scale 1.75,1.75 $emblem" \
 bmp24 "$tmp/logo.png" "$out/logo.bmp"
 
 # The About window's logo is too small for the tagline beside the name, so the
-# tagline runs under a full-width rule instead.
+# tagline runs under a full-width rule instead. The logo is the only place the
+# About window shows the version, so "v1.0" sits under the name, its right edge
+# on the rule's, in bold 10 px: legible at 96 dpi. It is the project's VERSION
+# (major.minor) from the top CMakeLists.txt.
+version=$(sed -n 's/^project(Varnex VERSION \([0-9]*\)\.\([0-9]*\).*/v\1.\2/p' CMakeLists.txt)
+[ -n "$version" ] || { echo "no project VERSION in CMakeLists.txt" >&2; exit 1; }
+read -r vw _ vleft _ < <(ink_box "$bold" 10 "$version")
+(( vw <= 30 )) || { echo "version $version too wide for the About logo: $vw px" >&2; exit 1; }
 convert -size 90x45 xc:white -draw "translate 2,1 scale 0.75,0.75 $emblem" \
-  -font "$bold" -pointsize 18 -fill "$accent" -annotate +29+20 Varnex \
-  -fill "$strip" -draw "rectangle 3,28 87,29" \
-  -font "$regular" -pointsize 9 -fill "$grey_ink" -annotate +4+40 'domain name finder' \
+  -font "$bold" -pointsize 17 -fill "$accent" -annotate +29+17 Varnex \
+  -font "$bold" -pointsize 10 -fill "$grey_ink" -annotate "+$((88 - vw - vleft))+27" "$version" \
+  -fill "$strip" -draw "rectangle 3,30 87,31" \
+  -font "$regular" -pointsize 9 -fill "$grey_ink" -annotate +4+42 'domain name finder' \
   "$tmp/about_logo.png"
 bmp24 "$tmp/about_logo.png" "$out/about_logo.bmp"
 

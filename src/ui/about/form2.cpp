@@ -6,6 +6,7 @@
 #include "ui/common/open_page.h"
 #include "ui/common/skip_taskbar.h"
 #include "ui/common/theme.h"
+#include "varnex_version.h"
 
 namespace varnex {
 
@@ -33,6 +34,8 @@ Form2::Form2()
     Image1->setPixmap(QPixmap(QStringLiteral(":/assets/about_logo.bmp")));
     Image1->setCursor(linkCursor());
     Image1->setToolTip(QStringLiteral("Visit Ormbrook for more free software!"));
+    // What the logo reads, the version included, for screen readers.
+    Image1->setAccessibleName(QStringLiteral("Varnex v%1 domain name finder").arg(QLatin1String(kVersion)));
 
     Label2 = new QLabel(this);
     Label2->setObjectName(QStringLiteral("Label2"));
