@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds Varnex with its tests and runs the whole suite:
-# the normal build, the same tests built with AddressSanitizer and
+# the normal build, the Debian package and its checks (tools/package.sh,
+# tools/check_package.sh), the same tests built with AddressSanitizer and
 # UndefinedBehaviorSanitizer, then each fuzzer for FUZZ_SECONDS (default 60).
 # The builds ask a loopback registrar port of their own, so a registrar running
 # on the default port does not get in the way.
@@ -16,6 +17,10 @@ cmake -S . -B build-check -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVARNEX_REGISTRAR_HOST=127.0.0.1:18537
 cmake --build build-check
 ctest --test-dir build-check --output-on-failure --timeout 300 -j "$jobs"
+
+echo "== Debian package (build-deb), its files, metadata and lintian"
+bash tools/package.sh
+bash tools/check_package.sh
 
 echo "== sanitizer build (ASan + UBSan)"
 sanitize="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
