@@ -25,10 +25,10 @@ QString searchErrorMessage(const SearchError &error, const QString &registrarHos
 {
     QString text = QStringLiteral("Error %1: %2").arg(error.number()).arg(QString::fromStdString(error.what()));
     if (error.number() == QNetworkReply::ConnectionRefusedError && isOwnLoopbackService(registrarHost)) {
-        text += QStringLiteral("\n\nVarnex asks its own registrar service, varnex-registrar, at %1, and it is "
-                               "not running. Start it with\n    bash tools/start.sh\nfrom Varnex's folder (it "
-                               "starts the service and Varnex together), or, where it is installed for your "
-                               "user, with\n    systemctl --user start varnex-registrar.socket")
+        text += QStringLiteral("\n\nVarnex asks its own registrar service, varnex-registrar, at %1, and nothing "
+                               "is listening there. Start it from Varnex's source folder with\n    bash tools/start.sh\n"
+                               "(which starts the service and Varnex together), or, where Varnex is installed as a "
+                               "package, with\n    systemctl --user start varnex-registrar.socket")
                     .arg(registrarHost);
     }
     return text;
