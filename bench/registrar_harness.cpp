@@ -103,6 +103,8 @@ QByteArray FixtureRegistries::bootstrapJson() const
 
 Registrar::Registrar(const FixtureRegistries &registries) : m_bootstrap(registries.bootstrapJson()) {}
 
+Registrar::Registrar(QByteArray bootstrapJson) : m_bootstrap(std::move(bootstrapJson)) {}
+
 Registrar::~Registrar()
 {
     stop();

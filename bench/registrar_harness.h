@@ -43,6 +43,7 @@ private:
 class Registrar final {
 public:
     explicit Registrar(const FixtureRegistries &registries);
+    explicit Registrar(QByteArray bootstrapJson);
     ~Registrar();
 
     // Starts it and waits until it accepts connections; false and `error` set otherwise.
