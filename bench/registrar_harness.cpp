@@ -110,7 +110,7 @@ Registrar::~Registrar()
     stop();
 }
 
-bool Registrar::start(QString *error)
+bool Registrar::start(QString *error, const QStringList &extraArguments)
 {
     QFile bootstrap(m_folder.filePath("dns.json"));
     if (!m_folder.isValid() || !bootstrap.open(QIODevice::WriteOnly) || bootstrap.write(m_bootstrap) < 0) {
@@ -128,8 +128,8 @@ bool Registrar::start(QString *error)
     for (const char *name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
         environment.remove(name);
     m_process.setProcessEnvironment(environment);
-    m_process.start(VARNEX_REGISTRAR_PATH, {"--listen", QStringLiteral("127.0.0.1:%1").arg(m_port), "--bootstrap",
-                                             bootstrap.fileName()});
+    m_process.start(VARNEX_REGISTRAR_PATH, QStringList{"--listen", QStringLiteral("127.0.0.1:%1").arg(m_port), "--bootstrap",
+                                                       bootstrap.fileName()} + extraArguments);
     if (!m_process.waitForStarted(5000)) {
         *error = QStringLiteral("cannot start " VARNEX_REGISTRAR_PATH);
         return false;

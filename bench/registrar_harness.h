@@ -47,7 +47,7 @@ public:
     ~Registrar();
 
     // Starts it and waits until it accepts connections; false and `error` set otherwise.
-    bool start(QString *error);
+    bool start(QString *error, const QStringList &extraArguments = {});
     void stop();
     QString origin() const; // http://127.0.0.1:PORT
     qint64 pid() const { return m_process.processId(); }

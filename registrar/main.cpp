@@ -112,8 +112,13 @@ int main(int argc, char *argv[])
     const QCommandLineOption bootstrapFile(QStringLiteral("bootstrap"),
                                            QStringLiteral("RDAP bootstrap file in IANA's dns.json form, instead of the built-in one."),
                                            QStringLiteral("FILE"));
+    const QCommandLineOption cleartextHttp2(
+        QStringLiteral("cleartext-http2"),
+        QStringLiteral("Ask http:// registries over HTTP/2 with prior knowledge (for stand-in registries; "
+                       "https ones are offered HTTP/2 anyway)."));
     parser.addOption(listen);
     parser.addOption(bootstrapFile);
+    parser.addOption(cleartextHttp2);
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help")))
@@ -130,14 +135,19 @@ int main(int argc, char *argv[])
     std::optional<varnex::registrar::Bootstrap> bootstrap = varnex::registrar::Bootstrap::bundled();
     if (parser.isSet(bootstrapFile)) {
         QString error;
-        bootstrap = varnex::registrar::Bootstrap::fromFile(parser.value(bootstrapFile), &error);
+        QStringList warnings;
+        bootstrap = varnex::registrar::Bootstrap::fromFile(parser.value(bootstrapFile), &error, &warnings);
+        for (const QString &warning : warnings)
+            std::fprintf(stderr, "varnex-registrar: %s: %s\n", qPrintable(parser.value(bootstrapFile)), qPrintable(warning));
         if (!bootstrap) {
             std::fprintf(stderr, "varnex-registrar: %s: %s\n", qPrintable(parser.value(bootstrapFile)), qPrintable(error));
             return kRunFailure;
         }
     }
 
-    varnex::registrar::RegistrarServer server(std::move(*bootstrap), {});
+    varnex::registrar::RegistrarServer::Settings settings;
+    settings.rdap.cleartextHttp2 = parser.isSet(cleartextHttp2);
+    varnex::registrar::RegistrarServer server(std::move(*bootstrap), settings);
     if (!passed.isEmpty()) {
         if (parser.isSet(listen))
             std::fprintf(stderr, "varnex-registrar: a socket was passed to it; --listen is not used\n");

@@ -4,6 +4,8 @@
 #include "registry_connection.h"
 
 #include <QJsonDocument>
+#include <QNetworkProxy>
+#include <QNetworkReply>
 #include <QJsonObject>
 #include <QLocale>
 #include <QTimeZone>
@@ -67,6 +69,9 @@ QDateTime retryAfter(const QByteArray &value, const QDateTime &now)
 RdapClient::RdapClient(Bootstrap bootstrap, Settings settings, QObject *parent)
     : QObject(parent), m_bootstrap(std::move(bootstrap)), m_settings(settings)
 {
+    // Registries are asked directly, as the HTTP/1.1 connections do.
+    m_network.setProxy(QNetworkProxy::NoProxy);
+    m_network.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
 }
 
 RdapClient::~RdapClient() = default;
@@ -187,9 +192,16 @@ void RdapClient::startNext(const QString &hostKey)
             finishLater(std::move(lookup.done), Availability::unchecked(QStringLiteral("the registry asked to slow down")));
             continue;
         }
-        RegistryConnection *connection = connectionFor(host, host.queue.front().needsNewConnection);
-        if (!connection)
-            break;
+        const bool http2 = triesHttp2(host);
+        RegistryConnection *connection = nullptr;
+        if (http2) {
+            if (host.streams >= m_settings.perHostStreams)
+                break;
+        } else {
+            connection = connectionFor(host, host.queue.front().needsNewConnection || host.lastWasNotFound);
+            if (!connection)
+                break;
+        }
         Active &active = m_active.emplace_back();
         active.lookup = std::move(host.queue.front());
         host.queue.pop_front();
@@ -197,12 +209,16 @@ void RdapClient::startNext(const QString &hostKey)
         active.connection = connection;
         active.timer.setSingleShot(true);
         connect(&active.timer, &QTimer::timeout, this, [this, pointer = &active] {
-            forget(this->host(pointer->hostKey), pointer->connection);
+            if (pointer->connection)
+                forget(this->host(pointer->hostKey), pointer->connection);
             finish(pointer, Availability::unchecked(
                                 QStringLiteral("no answer within %1 s").arg(m_settings.lookupTimeout.count() / 1000.0)));
         });
         active.timer.start(m_settings.lookupTimeout);
-        connection->get(active.lookup.url);
+        if (http2)
+            startHttp2(hostKey, active);
+        else
+            connection->get(active.lookup.url);
     }
     // The oldest waiting lookup gives up when its wait is over.
     if (host.queue.empty()) {
@@ -261,7 +277,11 @@ void RdapClient::onAnswered(RegistryConnection *connection, const RegistryConnec
         finish(active, Availability::unchecked(outcome.error));
         return;
     }
-    std::variant<Availability, Lookup> next = classify(*active, *outcome.response, outcome.firstOnConnection);
+    const HttpResponseReader &response = *outcome.response;
+    const Answer answer{response.status(), response.body(), response.header("location"), response.header("retry-after"),
+                        response.framedByClose(), outcome.firstOnConnection};
+    host.lastWasNotFound = answer.status == 404;
+    std::variant<Availability, Lookup> next = classify(*active, answer);
     if (Availability *answer = std::get_if<Availability>(&next)) {
         finish(active, *answer);
         return;
@@ -272,19 +292,18 @@ void RdapClient::onAnswered(RegistryConnection *connection, const RegistryConnec
     enqueue(key, std::move(again), true);
 }
 
-std::variant<Availability, RdapClient::Lookup> RdapClient::classify(const Active &active, const HttpResponseReader &response,
-                                                                    bool firstOnConnection)
+std::variant<Availability, RdapClient::Lookup> RdapClient::classify(const Active &active, const Answer &response)
 {
     using State = Availability::State;
     const Lookup &asked = active.lookup;
-    switch (const int status = response.status()) {
+    switch (const int status = response.status) {
     case 404: {
-        if (response.framedByClose())
+        if (response.framedByClose)
             return Availability::unchecked(QStringLiteral("the registry's answer had no length, so it may be cut off"));
-        const QJsonObject object = QJsonDocument::fromJson(response.body()).object();
+        const QJsonObject object = QJsonDocument::fromJson(response.body).object();
         if (object.value(QLatin1String("objectClassName")).toString() == QLatin1String("domain"))
             return Availability::unchecked(QStringLiteral("the registry's answer contradicts itself"));
-        if (!firstOnConnection) {
+        if (!response.bound) {
             // On a reused connection a 404 could be an answer left over from another question.
             if (asked.needsNewConnection)
                 return Availability::unchecked(QStringLiteral("the registry's answer could not be tied to the question"));
@@ -294,7 +313,7 @@ std::variant<Availability, RdapClient::Lookup> RdapClient::classify(const Active
         return Availability{State::NotRegistered, {}};
     }
     case 200: {
-        const QJsonObject object = QJsonDocument::fromJson(response.body()).object();
+        const QJsonObject object = QJsonDocument::fromJson(response.body).object();
         if (object.value(QLatin1String("objectClassName")).toString() != QLatin1String("domain"))
             return Availability::unchecked(QStringLiteral("the registry's answer is not a domain object"));
         QString ldhName = object.value(QLatin1String("ldhName")).toString().toLower();
@@ -307,7 +326,7 @@ std::variant<Availability, RdapClient::Lookup> RdapClient::classify(const Active
     case 400:
         return Availability{State::Invalid, QStringLiteral("the registry calls this name invalid")};
     case 429:
-        host(active.hostKey).quietUntil = retryAfter(response.header("retry-after"), QDateTime::currentDateTimeUtc());
+        host(active.hostKey).quietUntil = retryAfter(response.retryAfter, QDateTime::currentDateTimeUtc());
         return Availability::unchecked(QStringLiteral("the registry asked to slow down"));
     case 301:
     case 302:
@@ -315,7 +334,7 @@ std::variant<Availability, RdapClient::Lookup> RdapClient::classify(const Active
     case 307:
     case 308: {
         // Redirects stay on the registry's own scheme, host and port: a "not registered" must come from it.
-        const QUrl target = asked.url.resolved(QUrl(QString::fromLatin1(response.header("location"))));
+        const QUrl target = asked.url.resolved(QUrl(QString::fromLatin1(response.location)));
         if (!target.isValid() || hostKeyOf(target) != hostKeyOf(asked.url))
             return Availability::unchecked(QStringLiteral("the registry sent the question elsewhere"));
         if (asked.redirects >= m_settings.maxRedirects)
@@ -327,10 +346,108 @@ std::variant<Availability, RdapClient::Lookup> RdapClient::classify(const Active
     }
 }
 
+bool RdapClient::triesHttp2(const Host &host) const
+{
+    if (host.protocol == Protocol::Http1)
+        return false;
+    return host.base.scheme() == QLatin1String("https") || m_settings.cleartextHttp2;
+}
+
+void RdapClient::startHttp2(const QString &hostKey, Active &active)
+{
+    QNetworkRequest request(active.lookup.url);
+    request.setRawHeader("Accept", "application/rdap+json");
+    request.setRawHeader("Accept-Encoding", "identity"); // nothing to unpack, so nothing to blow up
+    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, true);
+    if (active.lookup.url.scheme() == QLatin1String("http"))
+        request.setAttribute(QNetworkRequest::Http2DirectAttribute, true);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    QNetworkReply *reply = m_network.get(request);
+    active.reply = reply;
+    ++host(hostKey).streams;
+    Active *pointer = &active;
+    connect(reply, &QNetworkReply::readyRead, this, [this, pointer, reply] {
+        pointer->body += reply->read(HttpResponseLimits{}.maxBody + 1 - pointer->body.size());
+        if (pointer->body.size() > HttpResponseLimits{}.maxBody) {
+            pointer->tooLarge = true;
+            reply->abort();
+        }
+    });
+    connect(reply, &QNetworkReply::finished, this, [this, pointer] { onReplyFinished(pointer); });
+}
+
+void RdapClient::onReplyFinished(Active *active)
+{
+    QNetworkReply *reply = active->reply;
+    Host &host = this->host(active->hostKey);
+    active->body += reply->readAll();
+    const QNetworkReply::NetworkError error = reply->error();
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!reply->attribute(QNetworkRequest::Http2WasUsedAttribute).toBool() && !active->tooLarge) {
+        if (error == QNetworkReply::HostNotFoundError || error == QNetworkReply::ConnectionRefusedError) {
+            host.unreachableUntil = Clock::now() + m_settings.unreachableFor;
+            host.unreachableReason = reply->errorString();
+            failQueue(host, host.unreachableReason);
+            finish(active, Availability::unchecked(host.unreachableReason));
+            return;
+        }
+        // The registry does not speak HTTP/2: ask again, and from now on, over our
+        // own HTTP/1.1, this lookup and the others still out on HTTP/2.
+        host.protocol = Protocol::Http1;
+        std::vector<Active *> out{active};
+        for (Active &other : m_active) {
+            if (&other != active && other.reply && other.hostKey == active->hostKey)
+                out.push_back(&other);
+        }
+        for (Active *each : out) {
+            Lookup again = release(each);
+            const QString key = hostKeyOf(again.url);
+            enqueue(key, std::move(again), true);
+        }
+        return;
+    }
+    host.protocol = Protocol::Http2;
+    // Errors for an HTTP status still carry a whole answer; any other error means there is none.
+    const bool statusError = (error >= QNetworkReply::ContentAccessDenied && error <= QNetworkReply::UnknownContentError)
+                             || (error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError)
+                             || error == QNetworkReply::ProtocolInvalidOperationError;
+    bool lengthOk = true;
+    const qlonglong length = reply->rawHeader("Content-Length").toLongLong(&lengthOk);
+    const QByteArray encoding = reply->rawHeader("Content-Encoding").toLower();
+    if (active->tooLarge)
+        finish(active, Availability::unchecked(QStringLiteral("the answer is larger than 1024 KiB")));
+    else if ((error != QNetworkReply::NoError && !statusError) || !status.isValid())
+        finish(active, Availability::unchecked(reply->errorString()));
+    else if (reply->hasRawHeader("Content-Length") && (!lengthOk || length != active->body.size()))
+        finish(active, Availability::unchecked(QStringLiteral("the connection closed before the whole answer came")));
+    else if (!encoding.isEmpty() && encoding != "identity")
+        finish(active, Availability::unchecked(QStringLiteral("the answer is encoded, which was not asked for")));
+    else {
+        const Answer answer{status.toInt(), active->body, reply->rawHeader("Location"), reply->rawHeader("Retry-After"),
+                            false, true};
+        std::variant<Availability, Lookup> next = classify(*active, answer);
+        if (Availability *verdict = std::get_if<Availability>(&next)) {
+            finish(active, *verdict);
+            return;
+        }
+        Lookup again = std::get<Lookup>(std::move(next));
+        again.done = std::move(release(active).done);
+        const QString key = hostKeyOf(again.url);
+        enqueue(key, std::move(again), true);
+    }
+}
+
 // Ends an active lookup without answering it; its slot is free for the next.
 RdapClient::Lookup RdapClient::release(Active *active)
 {
     const QString hostKey = active->hostKey;
+    if (active->reply) {
+        --host(hostKey).streams;
+        active->reply->disconnect(this);
+        active->reply->abort(); // a no-op once finished
+        active->reply->deleteLater();
+        active->reply = nullptr;
+    }
     Lookup lookup = std::move(active->lookup);
     m_active.remove_if([active](const Active &item) { return &item == active; });
     QTimer::singleShot(0, this, [this, hostKey] { startNext(hostKey); });

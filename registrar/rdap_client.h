@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QNetworkAccessManager>
 #include <QObject>
 #include <QTimer>
 #include <QUrl>
@@ -29,8 +30,11 @@ QDateTime retryAfter(const QByteArray &value, const QDateTime &now);
 
 // Asks each name's registry over RDAP whether it is registered. Lookups to one
 // registry host share a few connections, one question at a time on each; the
-// rest wait in a bounded queue for a bounded time. A "not registered" is taken
-// only from a complete, well-framed 404 that is the first answer on its
+// rest wait in a bounded queue for a bounded time. A registry that speaks
+// HTTP/2 gets every lookup as a stream on one connection, each answer bound to
+// its question by the stream; one that speaks only HTTP/1.1 is asked on a few
+// connections of our own, one question at a time. There a "not registered" is
+// taken only from a complete, well-framed 404 that is the first answer on its
 // connection, so it cannot be an answer left over from another question; a 404
 // on a reused connection is asked again on a new one. A 200 must be a domain
 // object for exactly the name asked.
@@ -42,9 +46,13 @@ public:
         std::chrono::milliseconds lookupTimeout = std::chrono::seconds(10);
         std::chrono::milliseconds queueTimeout = std::chrono::seconds(5); // the longest wait for a connection
         std::chrono::milliseconds unreachableFor = std::chrono::seconds(5); // a host that did not resolve or refused
-        int perHostLimit = 6;
-        int maxQueued = 256; // per host
+        int perHostLimit = 6;      // HTTP/1.1 connections
+        int perHostStreams = 20;   // HTTP/2 streams on the one connection
+        int maxQueued = 256;       // per host
         int maxRedirects = 3;
+        // An https registry is first asked over HTTP/2 (offered by ALPN); this
+        // also asks plain http ones over HTTP/2 with prior knowledge.
+        bool cleartextHttp2 = false;
     };
     using Done = std::function<void(const Availability &)>;
     using Ticket = quint64;
@@ -74,9 +82,22 @@ private:
     struct Active {
         Lookup lookup;
         QString hostKey;
-        RegistryConnection *connection = nullptr;
+        RegistryConnection *connection = nullptr; // HTTP/1.1
+        QNetworkReply *reply = nullptr;           // HTTP/2
+        QByteArray body;
+        bool tooLarge = false;
         QTimer timer;
     };
+    // What the registry answered, however it came.
+    struct Answer {
+        int status = 0;
+        QByteArray body;
+        QByteArray location;
+        QByteArray retryAfter;
+        bool framedByClose = false;
+        bool bound = false; // cannot be an answer to another question
+    };
+    enum class Protocol { Unknown, Http2, Http1 };
     struct Host {
         QUrl base;
         std::deque<Lookup> queue;
@@ -85,6 +106,11 @@ private:
         std::chrono::steady_clock::time_point unreachableUntil;
         QString unreachableReason;
         QTimer queueTimer;
+        Protocol protocol = Protocol::Unknown;
+        int streams = 0;
+        // The last answer was a 404: the next is likely one too, and a 404 counts
+        // only as the first answer on its connection, so ask on a new one at once.
+        bool lastWasNotFound = false;
     };
 
     Host &host(const QString &hostKey);
@@ -95,8 +121,10 @@ private:
     RegistryConnection *connectionFor(Host &host, bool mustBeNew);
     void onAnswered(RegistryConnection *connection, const RegistryConnection::Outcome &outcome);
     // The answer, or the lookup to send again (a redirect, or a 404 to confirm on a new connection).
-    std::variant<Availability, Lookup> classify(const Active &active, const HttpResponseReader &response,
-                                                bool firstOnConnection);
+    std::variant<Availability, Lookup> classify(const Active &active, const Answer &answer);
+    bool triesHttp2(const Host &host) const;
+    void startHttp2(const QString &hostKey, Active &active);
+    void onReplyFinished(Active *active);
     Lookup release(Active *active);
     void finish(Active *active, const Availability &answer);
     void finishLater(Done done, Availability answer);
@@ -104,6 +132,7 @@ private:
 
     Bootstrap m_bootstrap;
     Settings m_settings;
+    QNetworkAccessManager m_network; // for HTTP/2 only
     std::map<QString, std::unique_ptr<Host>> m_hosts;
     std::list<Active> m_active;
     Ticket m_nextTicket = 1;

@@ -52,6 +52,7 @@ private slots:
     void retryAfterForms_data();
     void retryAfterForms();
     void unreachableRegistryFailsAtOnce();
+    void http2Streams();
 
 private:
     QList<Availability> ask(const QStringList &domains, RdapClient::Settings settings);
@@ -63,7 +64,7 @@ private:
 
 void TestRegistryAnswers::initTestCase()
 {
-    m_registry.setProgram("python3");
+    m_registry.setProgram(VARNEX_PYTHON3);
     m_registry.setArguments({QStringLiteral(VARNEX_TEST_SUPPORT_DIR "/stand_in_registry.py")});
     m_registry.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_registry.start();
@@ -204,6 +205,36 @@ void TestRegistryAnswers::unreachableRegistryFailsAtOnce()
     QTRY_COMPARE(answered, 20);
     QCOMPARE(attempts, 1);
     QCOMPARE(client.queued(), 0);
+}
+
+// Cleartext HTTP/2 with prior knowledge, as the benchmarks ask; a real registry
+// is https, where ALPN says whether it speaks HTTP/2.
+void TestRegistryAnswers::http2Streams()
+{
+    const QStringList arguments{"--world", "--http2"};
+    QProcess world;
+    world.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    world.start(VARNEX_PYTHON3, QStringList{VARNEX_TEST_SUPPORT_DIR "/stand_in_registry.py"} + arguments);
+    QVERIFY(world.waitForStarted(10000));
+    QVERIFY(world.waitForReadyRead(20000));
+    const QByteArray port = world.readLine().trimmed();
+    RdapClient client(*Bootstrap::fromJson(R"({"services":[[["com"],["http://127.0.0.1:)" + port + R"(/rdap/"]]]})"),
+                      {.cleartextHttp2 = true});
+    // Many at once: on HTTP/2 every answer is bound to its question by its stream.
+    QHash<QString, State> answers;
+    QHash<QString, QString> reasons;
+    for (int i = 0; i < 40; ++i) {
+        const QString domain = QString::fromLatin1(i % 2 ? "taken%1.com" : "free%1.com").arg(i);
+        client.lookup(domain, [&answers, &reasons, domain](const Availability &answer) {
+            answers.insert(domain, answer.state);
+            reasons.insert(domain, ": " + answer.reason);
+        });
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(answers.size(), 40, 60000);
+    for (auto it = answers.begin(); it != answers.end(); ++it)
+        QVERIFY2(it.value() == (it.key().startsWith("free") ? State::NotRegistered : State::Registered), qPrintable(it.key() + reasons.value(it.key())));
+    world.kill();
+    world.waitForFinished();
 }
 
 QTEST_GUILESS_MAIN(TestRegistryAnswers)

@@ -1,13 +1,20 @@
 #!/usr/bin/env python3
 """A registry that misbehaves on purpose, byte for byte, for the registrar's tests.
 
-Listens on 127.0.0.1 (port 0 unless given), prints the port on its first line,
-and answers GET /rdap/domain/NAME by the first label of NAME:
+  stand_in_registry.py [--world] [--delay SECONDS] [--http2] [--listeners N]
+
+Listens on 127.0.0.1 (free ports), prints the ports on its first line, and
+answers GET /rdap/domain/NAME by the first label of NAME:
   free...   not registered: a complete 404
   taken...  registered: a 200 domain object for NAME
   any other first label names a misbehaviour (see BEHAVIOURS below); its
   "truth" is registered unless the label starts with "free".
 Standard library only (asyncio), so it can send exactly the bytes it wants.
+
+--world plays well-behaved registries for the benchmarks instead: a name with
+"free" in it is not registered, any other is; each answer waits --delay
+seconds; connections are kept alive. --http2 speaks cleartext HTTP/2 (prior
+knowledge) with python3-h2, every lookup a stream on one connection.
 """
 import asyncio
 import json
@@ -141,6 +148,62 @@ async def behave(kind, name, path, writer, port):
     return True
 
 
+async def serve_world(reader, writer, delay):
+    """HTTP/1.1 with keep-alive, one request at a time, as a plain registry does."""
+    try:
+        while True:
+            request = await reader.readuntil(b"\r\n\r\n")
+            name = request.split(b" ")[1].decode().rsplit("/", 1)[-1]
+            await asyncio.sleep(delay)
+            writer.write(world_answer(name))
+            await writer.drain()
+    except (asyncio.IncompleteReadError, ConnectionError, IndexError):
+        pass
+    finally:
+        writer.close()
+
+
+def world_answer(name):
+    if "free" in name:
+        return framed(404, b"Not Found", NOT_FOUND)
+    return framed(200, b"OK", domain_object(name))
+
+
+async def serve_world_http2(reader, writer, delay):
+    """Cleartext HTTP/2 with prior knowledge: each lookup a stream, answered after `delay`."""
+    import h2.config
+    import h2.connection
+    import h2.events
+    connection = h2.connection.H2Connection(h2.config.H2Configuration(client_side=False, header_encoding="utf-8"))
+    connection.initiate_connection()
+    writer.write(connection.data_to_send())
+
+    async def answer(stream_id, name):
+        await asyncio.sleep(delay)
+        status, body = (b"404", NOT_FOUND) if "free" in name else (b"200", domain_object(name))
+        connection.send_headers(stream_id, [(":status", status.decode()), ("content-type", "application/rdap+json"),
+                                            ("content-length", str(len(body)))])
+        connection.send_data(stream_id, body, end_stream=True)
+        writer.write(connection.data_to_send())
+        await writer.drain()
+
+    try:
+        while True:
+            data = await reader.read(65536)
+            if not data:
+                break
+            for event in connection.receive_data(data):
+                if isinstance(event, h2.events.RequestReceived):
+                    path = dict(event.headers).get(":path", "")
+                    asyncio.ensure_future(answer(event.stream_id, path.rsplit("/", 1)[-1]))
+            writer.write(connection.data_to_send())
+            await writer.drain()
+    except (ConnectionError, Exception):
+        pass
+    finally:
+        writer.close()
+
+
 async def serve(reader, writer):
     port = writer.get_extra_info("sockname")[1]
     try:
@@ -159,11 +222,21 @@ async def serve(reader, writer):
 
 
 async def main():
-    port = int(sys.argv[1]) if len(sys.argv) > 1 else 0
-    server = await asyncio.start_server(serve, "127.0.0.1", port)
-    print(server.sockets[0].getsockname()[1], flush=True)
-    async with server:
-        await server.serve_forever()
+    import argparse
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--world", action="store_true")
+    parser.add_argument("--delay", type=float, default=0.0)
+    parser.add_argument("--http2", action="store_true")
+    parser.add_argument("--listeners", type=int, default=1)
+    options = parser.parse_args()
+    if options.world:
+        handler = serve_world_http2 if options.http2 else serve_world
+        serve_one = lambda reader, writer: handler(reader, writer, options.delay)
+    else:
+        serve_one = serve
+    servers = [await asyncio.start_server(serve_one, "127.0.0.1", 0, backlog=1024) for _ in range(options.listeners)]
+    print(" ".join(str(server.sockets[0].getsockname()[1]) for server in servers), flush=True)
+    await asyncio.gather(*(server.serve_forever() for server in servers))
 
 
 if __name__ == "__main__":

@@ -1,0 +1,113 @@
+// Times a fresh page of varnex-registrar against registries shaped like the
+// real ones: .com and .net on one host, .org, .biz, .info and .us on their own,
+// every lookup answered after 100 ms and connections kept alive, as played by
+// tests/support/stand_in_registry.py --world. Once with registries that speak
+// only HTTP/1.1, once with registries that speak HTTP/2. Pages of names that
+// are all free (every answer a 404, the costly case on HTTP/1.1, where a 404 on
+// a reused connection is asked again on a new one) and all registered.
+//
+//   bench_registrar_shape [PAGES]   (default 20 of each kind)
+
+#include "registrar_harness.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QProcess>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+
+namespace {
+
+using namespace std::chrono_literals;
+using varnex::bench::waitUntil;
+
+constexpr double kRoundTripMs = 100;
+
+struct Figures {
+    double median = -1;
+    double p90 = -1;
+    int incomplete = 0; // pages on which a name could not be checked
+};
+
+Figures timePages(const QString &origin, const QString &stem, int pages)
+{
+    QNetworkAccessManager network;
+    network.setProxy(QNetworkProxy::NoProxy);
+    std::vector<double> times;
+    Figures figures;
+    for (int i = 0; i < pages; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        QNetworkReply *reply = network.get(QNetworkRequest(QUrl(origin + "/whois.cgi?vhost_name=" + stem + QString::number(i))));
+        waitUntil([reply] { return reply->isFinished(); }, 30s);
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+        const QByteArray body = reply->readAll();
+        figures.incomplete += reply->error() != QNetworkReply::NoError || body.contains("could not be checked") ? 1 : 0;
+        reply->deleteLater();
+    }
+    std::sort(times.begin(), times.end());
+    figures.median = times[times.size() / 2];
+    figures.p90 = times[times.size() * 9 / 10];
+    return figures;
+}
+
+// The stand-in registries on five loopback ports, and a bootstrap in the real one's shape.
+std::optional<QByteArray> startWorld(QProcess &world, bool http2)
+{
+    QStringList arguments{VARNEX_STAND_IN_REGISTRY, "--world", "--delay", "0.1", "--listeners", "5"};
+    if (http2)
+        arguments.append("--http2");
+    world.start(VARNEX_PYTHON3, arguments);
+    if (!world.waitForStarted(5000) || !waitUntil([&] { return world.canReadLine(); }, 20s))
+        return std::nullopt;
+    const QList<QByteArray> ports = world.readLine().trimmed().split(' ');
+    if (ports.size() != 5)
+        return std::nullopt;
+    auto service = [&](const QByteArray &endings, int i) {
+        return "[[" + endings + "],[\"http://127.0.0.1:" + ports[i] + "/rdap/\"]]";
+    };
+    return R"({"services":[)" + service(R"("com","net")", 0) + "," + service(R"("org")", 1) + ","
+           + service(R"("biz")", 2) + "," + service(R"("info")", 3) + "," + service(R"("us")", 4) + "]}";
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const int pages = argc > 1 ? std::clamp(std::atoi(argv[1]), 1, 1000) : 20;
+    std::printf("fresh pages, 18 names (14 on the .com/.net host), every lookup answered after %.0f ms; "
+                "%d pages of each kind, one after another\n",
+                kRoundTripMs, pages);
+    for (const bool http2 : {false, true}) {
+        QProcess world;
+        const std::optional<QByteArray> bootstrap = startWorld(world, http2);
+        if (!bootstrap) {
+            std::fprintf(stderr, "cannot start the stand-in registries (%s with python3-h2)\n", VARNEX_PYTHON3);
+            return 1;
+        }
+        varnex::bench::Registrar registrar(*bootstrap);
+        QString error;
+        if (!registrar.start(&error, http2 ? QStringList{"--cleartext-http2"} : QStringList{})) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            varnex::bench::stopProcess(world);
+            return 1;
+        }
+        for (const char *kind : {"free", "taken"}) {
+            const Figures figures = timePages(registrar.origin(), QString::fromLatin1(kind) + (http2 ? "h2x" : "h1x"), pages);
+            std::printf("  %-8s registries, all %-5s: median %6.1f ms (%.2f round trips), p90 %6.1f ms; %d pages with "
+                        "a name not checked\n",
+                        http2 ? "HTTP/2" : "HTTP/1.1", kind, figures.median, figures.median / kRoundTripMs, figures.p90,
+                        figures.incomplete);
+        }
+        registrar.stop();
+        varnex::bench::stopProcess(world);
+    }
+    return 0;
+}
