@@ -4,7 +4,9 @@
 // tests/support/stand_in_registry.py --world. Once with registries that speak
 // only HTTP/1.1, once with registries that speak HTTP/2. Pages of names that
 // are all free (every answer a 404, the costly case on HTTP/1.1, where a 404 on
-// a reused connection is asked again on a new one) and all registered.
+// a reused connection is asked again on a new one) and all registered. Last,
+// HTTP/1.1 registries behind a DNS screen (tests/support/stand_in_dns.py,
+// answering after 10 ms): a name with name servers needs no registry lookup.
 //
 //   bench_registrar_shape [PAGES]   (default 20 of each kind)
 
@@ -85,7 +87,16 @@ int main(int argc, char *argv[])
     std::printf("fresh pages, 18 names (14 on the .com/.net host), every lookup answered after %.0f ms; "
                 "%d pages of each kind, one after another\n",
                 kRoundTripMs, pages);
-    for (const bool http2 : {false, true}) {
+    QProcess dns;
+    dns.start(VARNEX_PYTHON3, {VARNEX_STAND_IN_DNS, "--delay", "0.01"});
+    if (!dns.waitForStarted(5000) || !waitUntil([&] { return dns.canReadLine(); }, 20s)) {
+        std::fprintf(stderr, "cannot start the stand-in resolver (%s with python3-dnslib)\n", VARNEX_PYTHON3);
+        return 1;
+    }
+    const QString resolver = "127.0.0.1:" + QString::fromLatin1(dns.readLine().trimmed());
+    enum class Kind { Http1, Http2, Http1WithDns };
+    for (const Kind kind : {Kind::Http1, Kind::Http2, Kind::Http1WithDns}) {
+        const bool http2 = kind == Kind::Http2;
         QProcess world;
         const std::optional<QByteArray> bootstrap = startWorld(world, http2);
         if (!bootstrap) {
@@ -94,20 +105,25 @@ int main(int argc, char *argv[])
         }
         varnex::bench::Registrar registrar(*bootstrap);
         QString error;
-        if (!registrar.start(&error, http2 ? QStringList{"--cleartext-http2"} : QStringList{})) {
+        const QStringList arguments = kind == Kind::Http2        ? QStringList{"--cleartext-http2"}
+                                      : kind == Kind::Http1WithDns ? QStringList{"--resolver", resolver}
+                                                                   : QStringList{};
+        if (!registrar.start(&error, arguments)) {
             std::fprintf(stderr, "%s\n", qPrintable(error));
             varnex::bench::stopProcess(world);
             return 1;
         }
-        for (const char *kind : {"free", "taken"}) {
-            const Figures figures = timePages(registrar.origin(), QString::fromLatin1(kind) + (http2 ? "h2x" : "h1x"), pages);
-            std::printf("  %-8s registries, all %-5s: median %6.1f ms (%.2f round trips), p90 %6.1f ms; %d pages with "
-                        "a name not checked\n",
-                        http2 ? "HTTP/2" : "HTTP/1.1", kind, figures.median, figures.median / kRoundTripMs, figures.p90,
-                        figures.incomplete);
+        const char *label = kind == Kind::Http1 ? "HTTP/1.1" : kind == Kind::Http2 ? "HTTP/2" : "HTTP/1.1+DNS";
+        for (const char *names : {"free", "taken"}) {
+            const Figures figures =
+                timePages(registrar.origin(), QString::fromLatin1(names) + QString::number(int(kind)) + "x", pages);
+            std::printf("  %-12s registries, all %-5s: median %6.1f ms (%.2f round trips), p90 %6.1f ms; %d pages "
+                        "with a name not checked\n",
+                        label, names, figures.median, figures.median / kRoundTripMs, figures.p90, figures.incomplete);
         }
         registrar.stop();
         varnex::bench::stopProcess(world);
     }
+    varnex::bench::stopProcess(dns);
     return 0;
 }

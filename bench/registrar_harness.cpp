@@ -129,7 +129,10 @@ bool Registrar::start(QString *error, const QStringList &extraArguments)
         environment.remove(name);
     m_process.setProcessEnvironment(environment);
     m_process.start(VARNEX_REGISTRAR_PATH, QStringList{"--listen", QStringLiteral("127.0.0.1:%1").arg(m_port), "--bootstrap",
-                                                       bootstrap.fileName()} + extraArguments);
+                                                       bootstrap.fileName()}
+                                               // No DNS unless a benchmark names its own stand-in resolver.
+                                               + (extraArguments.contains("--resolver") ? QStringList{} : QStringList{"--resolver", "off"})
+                                               + extraArguments);
     if (!m_process.waitForStarted(5000)) {
         *error = QStringLiteral("cannot start " VARNEX_REGISTRAR_PATH);
         return false;

@@ -116,9 +116,15 @@ int main(int argc, char *argv[])
         QStringLiteral("cleartext-http2"),
         QStringLiteral("Ask http:// registries over HTTP/2 with prior knowledge (for stand-in registries; "
                        "https ones are offered HTTP/2 anyway)."));
+    const QCommandLineOption resolver(
+        QStringLiteral("resolver"),
+        QStringLiteral("Ask DNS first, of the resolver at HOST[:PORT] (default: the system's): a name with name servers "
+                       "is registered without a registry lookup. 'off' asks every name of its registry."),
+        QStringLiteral("HOST[:PORT]|off"));
     parser.addOption(listen);
     parser.addOption(bootstrapFile);
     parser.addOption(cleartextHttp2);
+    parser.addOption(resolver);
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help")))
@@ -147,7 +153,11 @@ int main(int argc, char *argv[])
 
     varnex::registrar::RegistrarServer::Settings settings;
     settings.rdap.cleartextHttp2 = parser.isSet(cleartextHttp2);
+    if (parser.value(resolver) != QLatin1String("off"))
+        settings.dns = varnex::registrar::DnsScreen::Settings{.resolver = parser.value(resolver)};
     varnex::registrar::RegistrarServer server(std::move(*bootstrap), settings);
+    if (const QString error = server.dnsError(); !error.isEmpty())
+        return usageError(QStringLiteral("--resolver: %1").arg(error));
     if (!passed.isEmpty()) {
         if (parser.isSet(listen))
             std::fprintf(stderr, "varnex-registrar: a socket was passed to it; --listen is not used\n");

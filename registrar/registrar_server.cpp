@@ -130,6 +130,8 @@ void write(QTcpSocket *socket, const ClientConnection::Request &request, const R
 RegistrarServer::RegistrarServer(Bootstrap bootstrap, Settings settings, QObject *parent)
     : QAbstractHttpServer(parent), m_settings(settings), m_rdap(std::move(bootstrap), settings.rdap)
 {
+    if (settings.dns)
+        m_dns = std::make_unique<DnsScreen>(*settings.dns);
 }
 
 RegistrarServer::~RegistrarServer() = default;
@@ -228,12 +230,31 @@ void RegistrarServer::lookup(const QString &domain, const PageJob *job, RdapClie
     waiting.pages.append({job, std::move(done)});
     if (waiting.pages.size() > 1)
         return;
-    waiting.ticket = m_rdap.lookup(domain, [this, domain](const Availability &answer) {
-        m_cache.store(domain, answer);
-        const Waiting waiting = m_inFlight.take(domain);
-        for (const auto &[page, callback] : waiting.pages)
-            callback(answer);
+    if (!m_dns) {
+        askRegistry(domain);
+        return;
+    }
+    m_dns->screen(domain, [this, domain](DnsScreen::Verdict verdict) {
+        if (!m_inFlight.contains(domain))
+            return; // every page that wanted it is answered
+        if (verdict == DnsScreen::Verdict::HasNameServers)
+            deliver(domain, {Availability::State::Registered, QStringLiteral("it has name servers")});
+        else
+            askRegistry(domain);
     });
+}
+
+void RegistrarServer::askRegistry(const QString &domain)
+{
+    m_inFlight[domain].ticket = m_rdap.lookup(domain, [this, domain](const Availability &answer) { deliver(domain, answer); });
+}
+
+void RegistrarServer::deliver(const QString &domain, const Availability &answer)
+{
+    m_cache.store(domain, answer);
+    const Waiting waiting = m_inFlight.take(domain);
+    for (const auto &[page, callback] : waiting.pages)
+        callback(answer);
 }
 
 // A page that is answered no longer waits; a lookup nobody waits for is not sent.
@@ -245,7 +266,8 @@ void RegistrarServer::stopWaiting(const PageJob *job)
             continue;
         found->pages.removeIf([job](const auto &entry) { return entry.first == job; });
         if (found->pages.isEmpty()) {
-            m_rdap.cancel(found->ticket);
+            if (found->ticket)
+                m_rdap.cancel(found->ticket);
             m_inFlight.erase(found);
         }
     }

@@ -2,6 +2,7 @@
 
 #include "availability_cache.h"
 #include "bootstrap.h"
+#include "dns_screen.h"
 #include "guarded_tcp_server.h"
 #include "rdap_client.h"
 
@@ -10,6 +11,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 
 namespace varnex::registrar {
 
@@ -28,6 +30,8 @@ public:
     struct Settings {
         std::chrono::milliseconds pageDeadline = std::chrono::seconds(20);
         RdapClient::Settings rdap;
+        // Ask DNS first: a name with name servers is registered, without a lookup.
+        std::optional<DnsScreen::Settings> dns;
     };
 
     RegistrarServer(Bootstrap bootstrap, Settings settings, QObject *parent = nullptr);
@@ -37,6 +41,8 @@ public:
     quint16 listenGuarded(const QHostAddress &address, quint16 port, GuardedTcpServer::Limits limits = {});
 
     const RdapClient &rdap() const { return m_rdap; }
+    // Empty when the DNS screen, if asked for, is ready; otherwise why not.
+    QString dnsError() const { return m_dns ? m_dns->error() : QString(); }
 
 protected:
     bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override;
@@ -48,6 +54,8 @@ private:
     void finishPage(const std::shared_ptr<PageJob> &job);
     void lookup(const QString &domain, const PageJob *job, RdapClient::Done done);
     void stopWaiting(const PageJob *job);
+    void askRegistry(const QString &domain);
+    void deliver(const QString &domain, const Availability &answer);
 
     struct Waiting {
         RdapClient::Ticket ticket = 0;
@@ -56,6 +64,7 @@ private:
 
     Settings m_settings;
     RdapClient m_rdap;
+    std::unique_ptr<DnsScreen> m_dns;
     AvailabilityCache m_cache;
     QHash<QString, Waiting> m_inFlight; // one lookup per name, however many pages wait for it
 };

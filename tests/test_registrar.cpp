@@ -10,7 +10,9 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QRegularExpression>
+#include <QProcess>
 #include <QTcpSocket>
+#include <QUdpSocket>
 #include <QTest>
 #include <QTimer>
 
@@ -169,6 +171,7 @@ private slots:
     void http10AnsweredInKind();
     void foreignHostRefused();
     void lookupsEndWithTheirPages();
+    void dnsScreensRegisteredNames();
 };
 
 void TestRegistrar::labels_data()
@@ -654,6 +657,42 @@ void TestRegistrar::lookupsEndWithTheirPages()
     QCOMPARE(service->rdap().queued(), 0);
     QTRY_COMPARE_WITH_TIMEOUT(service->rdap().inFlight(), 0, 10000);
     QCOMPARE(registry.server.requests().size(), 1);
+}
+
+void TestRegistrar::dnsScreensRegisteredNames()
+{
+    QProcess dns;
+    dns.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    dns.start(VARNEX_PYTHON3, {VARNEX_TEST_SUPPORT_DIR "/stand_in_dns.py"});
+    QVERIFY(dns.waitForStarted(10000));
+    QVERIFY(dns.waitForReadyRead(20000));
+    const QString resolver = "127.0.0.1:" + QString::fromLatin1(dns.readLine().trimmed());
+
+    Registry registry;
+    registry.answers = {{"freeshop.org", kTaken}};
+    auto service = startService(allEndingsAt(registry), {.dns = DnsScreen::Settings{.resolver = resolver}});
+    // Every name has name servers: registered, and no registry is asked.
+    const Page taken = fetch(portOf(*service), "/whois.cgi?vhost_name=shop");
+    QCOMPARE(taken.status, 200);
+    QCOMPARE(taken.body.count(": registered</li>"), 18);
+    QCOMPARE(registry.server.requests().size(), 0);
+    // No such names in DNS: only the registry may say they are free, and it is asked for each.
+    const Page free = fetch(portOf(*service), "/whois.cgi?vhost_name=freeshop");
+    QCOMPARE(registry.server.requests().size(), 18);
+    QCOMPARE(offered(free.body).size(), std::size_t(17));
+    QVERIFY(free.body.contains("<li>freeshop.org: registered</li>"));
+    dns.kill();
+    dns.waitForFinished();
+
+    // A resolver that does not answer: every name goes to its registry.
+    QUdpSocket silent;
+    QVERIFY(silent.bind(QHostAddress::LocalHost, 0));
+    auto slow = startService(allEndingsAt(registry),
+                             {.dns = DnsScreen::Settings{.resolver = QStringLiteral("127.0.0.1:%1").arg(silent.localPort()),
+                                                         .timeout = 200ms, .tries = 1}});
+    const Page unanswered = fetch(portOf(*slow), "/whois.cgi?vhost_name=other");
+    QCOMPARE(offered(unanswered.body).size(), std::size_t(18));
+    QCOMPARE(registry.server.requests().size(), 36);
 }
 
 QTEST_GUILESS_MAIN(TestRegistrar)

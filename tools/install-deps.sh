@@ -8,7 +8,8 @@ packages=(
   qt6-httpserver-dev qt6-websockets-dev  # the registrar service (Debian's HTTP server needs WebSockets to configure)
   libssl3 ca-certificates          # HTTPS to the registries
   libidn2-dev pkg-config           # IDNA2008 rules for internationalised names
-  python3 python3-h2               # the tests' stand-in registry, also over HTTP/2
+  libc-ares-dev                    # DNS questions to a resolver of our choosing
+  python3 python3-h2 python3-dnslib  # the tests' stand-in registry (also over HTTP/2) and resolver
   fonts-liberation                 # the artwork script's faces (tools/make_artwork.sh)
   fonts-liberation2                # Liberation Sans, copied into the program as its own fonts at build time
   libxcb1-dev                      # the About window's task-bar hint on X11

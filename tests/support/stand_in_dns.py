@@ -1,0 +1,55 @@
+#!/usr/bin/env python3
+"""A DNS resolver for the registrar's tests and benchmarks, on 127.0.0.1.
+
+  stand_in_dns.py [--delay SECONDS]
+
+Prints its UDP port on the first line. Answers NS questions by the same rule
+as stand_in_registry.py --world: a name with "free" in it does not exist
+(NXDOMAIN); any other has two name servers. Each answer waits --delay seconds.
+Uses Debian's python3-dnslib.
+"""
+import argparse
+import sys
+import time
+
+from dnslib import QTYPE, RCODE, RR, NS
+from dnslib.server import BaseResolver, DNSServer
+
+
+class WorldResolver(BaseResolver):
+    def __init__(self, delay):
+        self.delay = delay
+
+    def resolve(self, request, handler):
+        time.sleep(self.delay)
+        reply = request.reply()
+        name = str(request.q.qname)
+        if "free" in name:
+            reply.header.rcode = RCODE.NXDOMAIN
+        elif request.q.qtype == QTYPE.NS:
+            for server in ("ns1.stand-in.example.", "ns2.stand-in.example."):
+                reply.add_answer(RR(request.q.qname, QTYPE.NS, ttl=300, rdata=NS(server)))
+        return reply
+
+
+class QuietLogger:
+    def __getattr__(self, name):
+        return lambda *args, **kwargs: None
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--delay", type=float, default=0.0)
+    options = parser.parse_args()
+    server = DNSServer(WorldResolver(options.delay), port=0, address="127.0.0.1", logger=QuietLogger())
+    server.start_thread()
+    print(server.server.server_address[1], flush=True)
+    try:
+        while server.isAlive():
+            time.sleep(1)
+    except KeyboardInterrupt:
+        pass
+
+
+if __name__ == "__main__":
+    sys.exit(main())
