@@ -93,6 +93,8 @@ bool namesThisService(const QHttpServerRequest &request, const QTcpSocket *socke
 } // namespace
 
 struct PageJob {
+    enum class Step : char { Screening, ForRegistry, Asked, Settled };
+
     QPointer<QTcpSocket> socket;
     ClientConnection::Request request;
     bool headOnly = false;
@@ -100,9 +102,14 @@ struct PageJob {
     QByteArray target;
     QElapsedTimer timer;
     QString requested;
-    QList<CheckedName> names;
-    int waiting = 0;
+    QList<CheckedName> names; // in rank order
+    QList<Step> steps;        // one a name
+    int screening = 0;        // DNS verdicts still to come
+    int waiting = 0;          // registry answers still to come
+    int lookups = 0;          // registry lookups this page asked for
+    int free = 0;
     int cacheHits = 0;
+    bool screenOver = false;
     bool answered = false;
 };
 
@@ -193,12 +200,28 @@ void RegistrarServer::startPage(const QHttpServerRequest &request, const std::sh
     }
     for (const QString &domain : candidatesFor(label.label))
         job->names.append({domain, std::nullopt});
-    for (int i = 0; i < job->names.size(); ++i)
-        check(job, i);
-    if (job->waiting == 0) {
-        finishPage(job);
-        return;
+    job->steps.fill(PageJob::Step::ForRegistry, job->names.size());
+    for (int i = 0; i < job->names.size(); ++i) {
+        if (std::optional<Availability> cached = m_cache.find(job->names[i].domain)) {
+            settle(job, i, *cached);
+            ++job->cacheHits;
+        } else if (m_dns) {
+            job->steps[i] = PageJob::Step::Screening;
+            ++job->screening;
+            screen(job, i);
+        }
     }
+    if (job->screening == 0) {
+        askRegistries(job);
+    } else {
+        // A resolver that is slow to answer does not hold the page: what it has not screened by then goes to RDAP.
+        QTimer::singleShot(m_settings.screenWait, this, [this, weak = std::weak_ptr<PageJob>(job)] {
+            if (const std::shared_ptr<PageJob> job = weak.lock(); job && !job->screenOver)
+                askRegistries(job);
+        });
+    }
+    if (job->answered)
+        return;
     // Whatever happens, the page is answered in time, with what is still pending unchecked.
     QTimer::singleShot(m_settings.pageDeadline, this, [this, weak = std::weak_ptr<PageJob>(job)] {
         if (const std::shared_ptr<PageJob> job = weak.lock())
@@ -206,22 +229,70 @@ void RegistrarServer::startPage(const QHttpServerRequest &request, const std::sh
     });
 }
 
-void RegistrarServer::check(const std::shared_ptr<PageJob> &job, int index)
+void RegistrarServer::settle(const std::shared_ptr<PageJob> &job, int index, const Availability &answer)
+{
+    job->names[index].answer = answer;
+    job->steps[index] = PageJob::Step::Settled;
+    if (answer.state == Availability::State::NotRegistered)
+        ++job->free;
+}
+
+void RegistrarServer::screen(const std::shared_ptr<PageJob> &job, int index)
 {
     const QString domain = job->names[index].domain;
-    if (std::optional<Availability> cached = m_cache.find(domain)) {
-        job->names[index].answer = std::move(cached);
-        ++job->cacheHits;
-        return;
-    }
-    ++job->waiting;
-    lookup(domain, job.get(), [this, job, index](const Availability &answer) {
-        if (job->answered)
+    auto done = [this, job, index](DnsScreen::Verdict verdict) {
+        if (job->answered || job->steps[index] != PageJob::Step::Screening)
             return;
-        job->names[index].answer = answer;
-        if (--job->waiting == 0)
-            finishPage(job);
+        --job->screening;
+        if (verdict == DnsScreen::Verdict::HasNameServers)
+            settle(job, index, {Availability::State::Registered, QStringLiteral("it has name servers")});
+        else
+            job->steps[index] = PageJob::Step::ForRegistry;
+        if (job->screening == 0 || job->screenOver)
+            askRegistries(job);
+    };
+    QList<DnsScreen::Done> &waiting = m_screening[domain];
+    waiting.append(std::move(done));
+    if (waiting.size() > 1)
+        return;
+    m_dns->screen(domain, [this, domain](DnsScreen::Verdict verdict) {
+        if (verdict == DnsScreen::Verdict::HasNameServers)
+            m_cache.store(domain, {Availability::State::Registered, QStringLiteral("it has name servers")});
+        for (const DnsScreen::Done &callback : m_screening.take(domain))
+            callback(verdict);
     });
+}
+
+// Asks the registries about the names that need it, best ranked first, as far
+// as the page's share of lookups goes; ends the page when nothing is left.
+void RegistrarServer::askRegistries(const std::shared_ptr<PageJob> &job)
+{
+    if (job->answered)
+        return;
+    if (!job->screenOver && job->screening > 0) {
+        // The wait for the resolver is over: what it did not screen goes to RDAP like the rest.
+        for (PageJob::Step &step : job->steps) {
+            if (step == PageJob::Step::Screening)
+                step = PageJob::Step::ForRegistry;
+        }
+    }
+    job->screenOver = true;
+    for (int i = 0; i < job->names.size() && job->lookups < m_settings.maxLookupsPerPage && job->free < m_settings.enoughFree; ++i) {
+        if (job->steps[i] != PageJob::Step::ForRegistry)
+            continue;
+        job->steps[i] = PageJob::Step::Asked;
+        ++job->lookups;
+        ++job->waiting;
+        lookup(job->names[i].domain, job.get(), [this, job, i](const Availability &answer) {
+            if (job->answered)
+                return;
+            settle(job, i, answer);
+            if (--job->waiting == 0 || job->free >= m_settings.enoughFree)
+                finishPage(job);
+        });
+    }
+    if (job->waiting == 0)
+        finishPage(job);
 }
 
 void RegistrarServer::lookup(const QString &domain, const PageJob *job, RdapClient::Done done)
@@ -230,31 +301,12 @@ void RegistrarServer::lookup(const QString &domain, const PageJob *job, RdapClie
     waiting.pages.append({job, std::move(done)});
     if (waiting.pages.size() > 1)
         return;
-    if (!m_dns) {
-        askRegistry(domain);
-        return;
-    }
-    m_dns->screen(domain, [this, domain](DnsScreen::Verdict verdict) {
-        if (!m_inFlight.contains(domain))
-            return; // every page that wanted it is answered
-        if (verdict == DnsScreen::Verdict::HasNameServers)
-            deliver(domain, {Availability::State::Registered, QStringLiteral("it has name servers")});
-        else
-            askRegistry(domain);
+    waiting.ticket = m_rdap.lookup(domain, [this, domain](const Availability &answer) {
+        m_cache.store(domain, answer);
+        const Waiting waiting = m_inFlight.take(domain);
+        for (const auto &[page, callback] : waiting.pages)
+            callback(answer);
     });
-}
-
-void RegistrarServer::askRegistry(const QString &domain)
-{
-    m_inFlight[domain].ticket = m_rdap.lookup(domain, [this, domain](const Availability &answer) { deliver(domain, answer); });
-}
-
-void RegistrarServer::deliver(const QString &domain, const Availability &answer)
-{
-    m_cache.store(domain, answer);
-    const Waiting waiting = m_inFlight.take(domain);
-    for (const auto &[page, callback] : waiting.pages)
-        callback(answer);
 }
 
 // A page that is answered no longer waits; a lookup nobody waits for is not sent.
@@ -266,8 +318,7 @@ void RegistrarServer::stopWaiting(const PageJob *job)
             continue;
         found->pages.removeIf([job](const auto &entry) { return entry.first == job; });
         if (found->pages.isEmpty()) {
-            if (found->ticket)
-                m_rdap.cancel(found->ticket);
+            m_rdap.cancel(found->ticket);
             m_inFlight.erase(found);
         }
     }
@@ -279,8 +330,15 @@ void RegistrarServer::finishPage(const std::shared_ptr<PageJob> &job)
         return;
     job->answered = true;
     stopWaiting(job.get());
+    for (int i = 0; i < job->names.size(); ++i) {
+        if (job->steps[i] == PageJob::Step::ForRegistry || job->steps[i] == PageJob::Step::Screening)
+            job->names[i].answer = Availability::unchecked(job->free >= m_settings.enoughFree
+                                                               ? QStringLiteral("not asked: enough free names were found")
+                                                               : QStringLiteral("not asked: the page's share of lookups is used"));
+    }
     const QByteArray note = QByteArray::number(job->cacheHits) + " of " + QByteArray::number(job->names.size())
-                            + " names from the cache";
+                            + " names from the cache, " + QByteArray::number(job->lookups) + " registry lookups, "
+                            + QByteArray::number(job->free) + " free";
     const bool anyAnswered = std::any_of(job->names.begin(), job->names.end(), [](const CheckedName &name) {
         return name.answer && name.answer->state != Availability::State::Unchecked;
     });

@@ -32,6 +32,9 @@ public:
         RdapClient::Settings rdap;
         // Ask DNS first: a name with name servers is registered, without a lookup.
         std::optional<DnsScreen::Settings> dns;
+        std::chrono::milliseconds screenWait = std::chrono::seconds(2); // then RDAP for what DNS did not answer
+        int maxLookupsPerPage = 60; // registry lookups one page may ask for
+        int enoughFree = 30;        // a page with this many free names is answered at once
     };
 
     RegistrarServer(Bootstrap bootstrap, Settings settings, QObject *parent = nullptr);
@@ -50,12 +53,12 @@ protected:
 
 private:
     void startPage(const QHttpServerRequest &request, const std::shared_ptr<PageJob> &job);
-    void check(const std::shared_ptr<PageJob> &job, int index);
+    void settle(const std::shared_ptr<PageJob> &job, int index, const Availability &answer);
+    void screen(const std::shared_ptr<PageJob> &job, int index);
+    void askRegistries(const std::shared_ptr<PageJob> &job);
     void finishPage(const std::shared_ptr<PageJob> &job);
     void lookup(const QString &domain, const PageJob *job, RdapClient::Done done);
     void stopWaiting(const PageJob *job);
-    void askRegistry(const QString &domain);
-    void deliver(const QString &domain, const Availability &answer);
 
     struct Waiting {
         RdapClient::Ticket ticket = 0;
@@ -67,6 +70,7 @@ private:
     std::unique_ptr<DnsScreen> m_dns;
     AvailabilityCache m_cache;
     QHash<QString, Waiting> m_inFlight; // one lookup per name, however many pages wait for it
+    QHash<QString, QList<DnsScreen::Done>> m_screening; // likewise one DNS question per name
 };
 
 } // namespace varnex::registrar

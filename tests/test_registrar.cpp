@@ -172,6 +172,7 @@ private slots:
     void foreignHostRefused();
     void lookupsEndWithTheirPages();
     void dnsScreensRegisteredNames();
+    void pageAsksWithinItsShare();
 };
 
 void TestRegistrar::labels_data()
@@ -693,6 +694,24 @@ void TestRegistrar::dnsScreensRegisteredNames()
     const Page unanswered = fetch(portOf(*slow), "/whois.cgi?vhost_name=other");
     QCOMPARE(offered(unanswered.body).size(), std::size_t(18));
     QCOMPARE(registry.server.requests().size(), 36);
+}
+
+void TestRegistrar::pageAsksWithinItsShare()
+{
+    Registry registry;
+    auto capped = startService(allEndingsAt(registry), {.maxLookupsPerPage = 5});
+    const Page page = fetch(portOf(*capped), "/whois.cgi?vhost_name=shop");
+    QCOMPARE(offered(page.body).size(), std::size_t(5));
+    QCOMPARE(registry.server.requests().size(), 5);
+    QCOMPARE(page.body.count("not asked: the page&#39;s share of lookups is used"), 13);
+
+    // Enough free names found: the page is answered, and what it no longer needs is not asked.
+    Registry other;
+    auto enough = startService(allEndingsAt(other), {.rdap = {.perHostLimit = 1}, .enoughFree = 3});
+    const Page short_ = fetch(portOf(*enough), "/whois.cgi?vhost_name=shop");
+    QCOMPARE(offered(short_.body), (std::vector<std::string>{"shop.com", "shop.net", "shop.org"}));
+    QTRY_COMPARE(enough->rdap().inFlight(), 0);
+    QVERIFY2(other.server.requests().size() <= 4, qPrintable(QString::number(other.server.requests().size())));
 }
 
 QTEST_GUILESS_MAIN(TestRegistrar)
