@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """A DNS resolver for the registrar's tests and benchmarks, on 127.0.0.1.
 
-  stand_in_dns.py [--delay SECONDS]
+  stand_in_dns.py [--delay SECONDS] [--world free|studies]
 
 Prints its UDP port on the first line. Answers NS questions by the same rule
 as stand_in_registry.py --world: a name with "free" in it does not exist
-(NXDOMAIN); any other has two name servers. Each answer waits --delay seconds.
+(NXDOMAIN), any other has two name servers; with studies, as world_rules.py
+says. Each answer waits --delay seconds.
 Uses Debian's python3-dnslib.
 """
 import argparse
@@ -15,16 +16,20 @@ import time
 from dnslib import QTYPE, RCODE, RR, NS
 from dnslib.server import BaseResolver, DNSServer
 
+import world_rules
+
 
 class WorldResolver(BaseResolver):
-    def __init__(self, delay):
+    def __init__(self, delay, studies):
         self.delay = delay
+        self.studies = studies
 
     def resolve(self, request, handler):
         time.sleep(self.delay)
         reply = request.reply()
-        name = str(request.q.qname)
-        if "free" in name:
+        name = str(request.q.qname).rstrip(".")
+        delegated = world_rules.has_name_servers(name) if self.studies else "free" not in name
+        if not delegated:
             reply.header.rcode = RCODE.NXDOMAIN
         elif request.q.qtype == QTYPE.NS:
             for server in ("ns1.stand-in.example.", "ns2.stand-in.example."):
@@ -40,8 +45,9 @@ class QuietLogger:
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--delay", type=float, default=0.0)
+    parser.add_argument("--world", choices=["free", "studies"], default="free")
     options = parser.parse_args()
-    server = DNSServer(WorldResolver(options.delay), port=0, address="127.0.0.1", logger=QuietLogger())
+    server = DNSServer(WorldResolver(options.delay, options.world == "studies"), port=0, address="127.0.0.1", logger=QuietLogger())
     server.start_thread()
     print(server.server.server_address[1], flush=True)
     try:

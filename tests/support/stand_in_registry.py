@@ -12,7 +12,8 @@ answers GET /rdap/domain/NAME by the first label of NAME:
 Standard library only (asyncio), so it can send exactly the bytes it wants.
 
 --world plays well-behaved registries for the benchmarks instead: a name with
-"free" in it is not registered, any other is; each answer waits --delay
+"free" in it is not registered, any other is (--world studies: as world_rules.py
+says); GET /stats tells how many names were looked up; each answer waits --delay
 seconds; connections are kept alive. --http2 speaks cleartext HTTP/2 (prior
 knowledge) with python3-h2, every lookup a stream on one connection.
 """
@@ -20,7 +21,9 @@ import asyncio
 import json
 import sys
 
-PORT_OTHER = None  # set from argv: a second address for redirects elsewhere
+import world_rules
+
+STUDIES = False  # --world studies: names registered as in world_rules, not by "free"
 
 
 def head(status, reason, headers, version=b"HTTP/1.1"):
@@ -148,12 +151,22 @@ async def behave(kind, name, path, writer, port):
     return True
 
 
+LOOKUPS = 0  # names looked up so far, for GET /stats
+
+
 async def serve_world(reader, writer, delay):
     """HTTP/1.1 with keep-alive, one request at a time, as a plain registry does."""
+    global LOOKUPS
     try:
         while True:
             request = await reader.readuntil(b"\r\n\r\n")
-            name = request.split(b" ")[1].decode().rsplit("/", 1)[-1]
+            path = request.split(b" ")[1].decode()
+            if path == "/stats":
+                writer.write(framed(200, b"OK", json.dumps({"lookups": LOOKUPS}).encode()))
+                await writer.drain()
+                continue
+            LOOKUPS += 1
+            name = path.rsplit("/", 1)[-1]
             await asyncio.sleep(delay)
             writer.write(world_answer(name))
             await writer.drain()
@@ -163,8 +176,14 @@ async def serve_world(reader, writer, delay):
         writer.close()
 
 
+def is_free(name):
+    if STUDIES:
+        return not world_rules.registered(name)
+    return "free" in name
+
+
 def world_answer(name):
-    if "free" in name:
+    if is_free(name):
         return framed(404, b"Not Found", NOT_FOUND)
     return framed(200, b"OK", domain_object(name))
 
@@ -180,7 +199,7 @@ async def serve_world_http2(reader, writer, delay):
 
     async def answer(stream_id, name):
         await asyncio.sleep(delay)
-        status, body = (b"404", NOT_FOUND) if "free" in name else (b"200", domain_object(name))
+        status, body = (b"404", NOT_FOUND) if is_free(name) else (b"200", domain_object(name))
         connection.send_headers(stream_id, [(":status", status.decode()), ("content-type", "application/rdap+json"),
                                             ("content-length", str(len(body)))])
         connection.send_data(stream_id, body, end_stream=True)
@@ -224,11 +243,13 @@ async def serve(reader, writer):
 async def main():
     import argparse
     parser = argparse.ArgumentParser()
-    parser.add_argument("--world", action="store_true")
+    parser.add_argument("--world", nargs="?", const="free", choices=["free", "studies"])
     parser.add_argument("--delay", type=float, default=0.0)
     parser.add_argument("--http2", action="store_true")
     parser.add_argument("--listeners", type=int, default=1)
     options = parser.parse_args()
+    global STUDIES
+    STUDIES = options.world == "studies"
     if options.world:
         handler = serve_world_http2 if options.http2 else serve_world
         serve_one = lambda reader, writer: handler(reader, writer, options.delay)
