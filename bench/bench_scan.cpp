@@ -1,21 +1,35 @@
-// Times the cleaning pass, the page scan and the extension filter on a generated
-// 64 MiB registrar-like page with about 170,000 offered names (CRLF line ends),
-// beside `tr -d '\r\n'` and `grep -oa` on the same file.
+// The search chain on a generated 64 MiB registrar-like page with about 170,000
+// offered names (CRLF line ends), in one run:
 //
-//   bench_scan [FOLDER]    (default: a temporary folder; the page is about 64 MiB)
+//  - whole processes, as a user times them (hyperfine-style: each command through
+//    sh -c, rounds interleaved, medians): tr -d '\r\n' plus grep -oa one after
+//    the other, cp of the page (reading and writing it once: the floor), and
+//    varnex-scan, with the ratios;
+//  - the cleaning pass, the page scan and the filter as functions, beside tr and grep;
+//  - the window's whole chain, Enter in the name box to the count shown, with the
+//    page served from loopback, its stages and its peak memory (VmHWM).
+//
+//   bench_scan [FOLDER [ROUNDS]]   (default: a temporary folder, 7 rounds)
+
+#include "page_server.h"
 
 #include "search/name_lists.h"
 #include "search/page_scan.h"
+#include "ui/main_window/form1.h"
 #include "ui/main_window/list_box.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -24,9 +38,9 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr int kRounds = 5;
 constexpr std::size_t kPageSize = std::size_t(64) << 20;
 constexpr int kNames = 170000;
+int rounds = 7;
 
 // One result row per offered name, padded with page-like text to reach the size.
 std::string generatePage()
@@ -51,16 +65,26 @@ std::string generatePage()
     return page + "</table>\r\n<input type=\"submit\" name=\"add\" value=\"Add to cart\">\r\n</form>\r\n</body>\r\n</html>\r\n";
 }
 
+double msSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double median(std::vector<double> times)
+{
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
 double medianMs(const std::function<void()> &work)
 {
     std::vector<double> times;
-    for (int round = 0; round < kRounds; ++round) {
+    for (int round = 0; round < rounds; ++round) {
         const auto start = Clock::now();
         work();
-        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        times.push_back(msSince(start));
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return median(times);
 }
 
 void shell(const std::string &command)
@@ -71,45 +95,76 @@ void shell(const std::string &command)
     }
 }
 
-void report(const char *what, double ours, const char *reference, double theirs)
+std::string quoted(const std::string &text)
 {
-    std::printf("%-10s varnex %8.1f ms   %-44s %8.1f ms   ratio %.2fx\n", what, ours, reference, theirs, theirs / ours);
+    return "'" + text + "'";
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+// Kilobytes of a "VmHWM:" or "VmRSS:" line of /proc/self/status.
+long statusKb(const char *field)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QTemporaryDir temporary;
-    const std::string folder = argc > 1 ? argv[1] : temporary.path().toStdString();
-    const std::string page = folder + "/chkdom.tmp";
-    const std::string cleaned = folder + "/clean.tmp";
-
-    {
-        const std::string text = generatePage();
-        std::ofstream(page, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
-        std::printf("page: %s, %.1f MiB, %d offered names, median of %d rounds\n", page.c_str(),
-                    double(text.size()) / (1 << 20), kNames, kRounds);
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind(field, 0) == 0)
+            return std::atol(line.c_str() + std::strlen(field));
     }
-    shell("cat '" + page + "' > /dev/null"); // both sides read from the page cache
+    return -1;
+}
 
+struct Command {
+    std::string label;
+    std::string line;
+    std::vector<double> times;
+};
+
+void wholeProcesses(const std::string &folder, const std::string &page)
+{
+    const std::string grepPattern = R"('name="domain[^ ]* value="[^"]*"')";
+    const std::string trGrep = "tr -d '\\r\\n' < " + quoted(page) + " > " + quoted(folder + "/tr.out") + "; grep -oa "
+                               + grepPattern + " " + quoted(page) + " > " + quoted(folder + "/grep.out");
+    std::vector<Command> commands{
+        {"tr + grep (LC_ALL=C)", "export LC_ALL=C; " + trGrep, {}},
+        {"tr + grep (LC_ALL=C.UTF-8)", "export LC_ALL=C.UTF-8; " + trGrep, {}},
+        {"cp", "cp " + quoted(page) + " " + quoted(folder + "/cp.out"), {}},
+        {"varnex-scan", quoted(VARNEX_SCAN_PATH) + " " + quoted(page) + " > " + quoted(folder + "/scan.out"), {}},
+    };
+    for (Command &command : commands)
+        shell(command.line); // warm-up: programs and page in the page cache
+    for (int round = 0; round < rounds; ++round) {
+        for (Command &command : commands) {
+            const auto start = Clock::now();
+            shell(command.line);
+            command.times.push_back(msSince(start));
+        }
+    }
+    std::printf("\nWhole processes, each through sh -c, %d interleaved rounds, medians:\n", rounds);
+    for (const Command &command : commands)
+        std::printf("  %-28s %8.1f ms   %s\n", command.label.c_str(), median(command.times), command.line.c_str());
+    const double trGrepC = median(commands[0].times);
+    const double trGrepUtf8 = median(commands[1].times);
+    const double cp = median(commands[2].times);
+    const double scan = median(commands[3].times);
+    std::printf("  varnex-scan / (tr + grep):  %.2fx with LC_ALL=C, %.2fx with LC_ALL=C.UTF-8;   varnex-scan / cp: %.2fx\n",
+                scan / trGrepC, scan / trGrepUtf8, scan / cp);
+}
+
+void functions(const std::string &folder, const std::string &page)
+{
+    const std::string cleaned = folder + "/clean.tmp";
+    std::printf("\nFunctions in this process, %d rounds, medians:\n", rounds);
     const double clean = medianMs([&] { varnex::cleanCaptureFile(page, cleaned); });
-    const double tr = medianMs([&] { shell("tr -d '\\r\\n' < '" + page + "' > '" + folder + "/tr.out'"); });
-    shell("cmp -s '" + cleaned + "' '" + folder + "/tr.out'");
-    report("clean", clean, "tr -d '\\r\\n' < page > out", tr);
+    const double tr = medianMs([&] { shell("tr -d '\\r\\n' < " + quoted(page) + " > " + quoted(folder + "/tr.out")); });
+    shell("cmp -s " + quoted(cleaned) + " " + quoted(folder + "/tr.out"));
+    std::printf("  cleaning pass %8.1f ms   tr -d '\\r\\n' < page > out %8.1f ms\n", clean, tr);
 
-    std::vector<std::string> found;
-    const double scan = medianMs([&] { found = varnex::scanCaptureFile(page); });
+    QStringList names;
+    const double scan = medianMs([&] { names = varnex::scanCaptureNames(page); });
     const double grep = medianMs([&] {
-        shell("grep -oa 'name=\"domain[^ ]* value=\"[^\"]*\"' '" + page + "' > '" + folder + "/grep.out'");
+        shell("LC_ALL=C grep -oa 'name=\"domain[^ ]* value=\"[^\"]*\"' " + quoted(page) + " > " + quoted(folder + "/grep.out"));
     });
-    report("scan", scan, "grep -oa 'name=\"domain[^ ]* value=...' page", grep);
-    std::printf("           found %zu names\n", found.size());
+    std::printf("  page scan into the decoded list %8.1f ms (%lld names)   LC_ALL=C grep -oa ... page > out %8.1f ms\n",
+                scan, static_cast<long long>(names.size()), grep);
 
-    const QStringList names = varnex::decodeNames(found);
     varnex::ListBox results;
     QLabel count;
     results.show();
@@ -121,7 +176,83 @@ int main(int argc, char *argv[])
         count.setText(QString::number(results.count()));
         QCoreApplication::processEvents(); // lay out and paint what is shown
     });
-    std::printf("filter     %zu found names into the results list with the count: %.1f ms (%s shown and painted)\n",
-                found.size(), filter, qPrintable(count.text()));
+    std::printf("  filter into the results list with the count, laid out and painted %8.1f ms (%s shown)\n", filter,
+                qPrintable(count.text()));
+}
+
+void windowChain(const std::string &folder, const std::string &page)
+{
+    PageServer server(page);
+    const QString captureFolder = QString::fromStdString(folder + "/window");
+    QDir().mkpath(captureFolder);
+    varnex::Form1 form(varnex::SearchSettings{QString::fromStdString(server.hostAndPort()), captureFolder});
+    form.show();
+    auto *text2 = form.findChild<QLineEdit *>("Text2");
+    auto *label9 = form.findChild<QLabel *>("Label9");
+    QTest::keyClicks(text2, "my shop");
+    QCoreApplication::processEvents();
+
+    // When each status text appears: the ends of the fetch and capture, the cleaning pass, the scan.
+    std::vector<std::pair<QString, Clock::time_point>> marks;
+    QObject::connect(&form, &varnex::Form1::statusChanged,
+                     [&](const QString &text) { marks.emplace_back(text.trimmed(), Clock::now()); });
+    std::vector<double> chain, painted, fetched, cleaned, scanned, filtered;
+    long peak = 0;
+    long before = 0;
+    for (int round = 0; round < rounds; ++round) {
+        label9->setText(QString());
+        marks.clear();
+        before = statusKb("VmRSS:");
+        std::ofstream("/proc/self/clear_refs") << "5"; // peak memory from here
+        const auto start = Clock::now();
+        QTest::keyClick(text2, Qt::Key_Return); // the whole chain runs in the key's handler
+        const auto end = Clock::now();
+        QCoreApplication::processEvents(); // lay out and paint what is shown
+        painted.push_back(msSince(start));
+        peak = std::max(peak, statusKb("VmHWM:"));
+        if (label9->text().isEmpty() || marks.size() != 4) {
+            std::fprintf(stderr, "the search did not finish\n");
+            std::exit(1);
+        }
+        auto ms = [](Clock::time_point from, Clock::time_point to) {
+            return std::chrono::duration<double, std::milli>(to - from).count();
+        };
+        chain.push_back(ms(start, end));
+        fetched.push_back(ms(start, marks[1].second));        // "Cleaning File..."
+        cleaned.push_back(ms(marks[1].second, marks[2].second)); // "Scan File..."
+        scanned.push_back(ms(marks[2].second, marks[3].second)); // "List complete!"
+        filtered.push_back(ms(marks[3].second, end));
+    }
+    std::printf("\nThe window's chain, Enter to the count shown, page from a loopback server, %d rounds, medians:\n", rounds);
+    std::printf("  Enter to count %8.1f ms (%s shown); with the list laid out and painted %8.1f ms\n", median(chain),
+                qPrintable(label9->text()), median(painted));
+    std::printf("  stages: fetch and capture %.1f ms, cleaning pass %.1f ms, scan into the found list %.1f ms, "
+                "filter and count %.1f ms\n",
+                median(fetched), median(cleaned), median(scanned), median(filtered));
+    std::printf("  peak memory (VmHWM) %.1f MiB, from %.1f MiB before Enter\n", peak / 1024.0, before / 1024.0);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir temporary;
+    const std::string folder = argc > 1 ? argv[1] : temporary.path().toStdString();
+    if (argc > 2)
+        rounds = std::max(5, std::atoi(argv[2]));
+    const std::string page = folder + "/chkdom.tmp";
+
+    {
+        const std::string text = generatePage();
+        std::ofstream(page, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
+        std::printf("page: %s, %.1f MiB, %d offered names, CRLF line ends\n", page.c_str(),
+                    double(text.size()) / (1 << 20), kNames);
+    }
+    wholeProcesses(folder, page);
+    functions(folder, page);
+    windowChain(folder, page);
     return 0;
 }

@@ -4,18 +4,19 @@
 
 #include "search/capture_folder.h"
 #include "search/extension_filter.h"
-#include "search/name_lists.h"
+#include "search/names_json.h"
 #include "search/page_scan.h"
 #include "search/search_error.h"
 #include "varnex_version.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QTemporaryFile>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 namespace {
 
@@ -32,9 +33,17 @@ constexpr char kHelp[] =
 constexpr int kRunFailure = 1;
 constexpr int kUsageError = 2;
 
-QByteArray jsonArray(const QStringList &names)
+// {"found":[...],"shown":[...],"count":N} and a line end, in this key order.
+bool printJson(const varnex::NamesJson &names)
 {
-    return QJsonDocument(QJsonArray::fromStringList(names)).toJson(QJsonDocument::Compact);
+    const std::string count = std::to_string(names.shownCount());
+    const std::string_view pieces[] = {R"({"found":[)", names.foundItems(), R"(],"shown":[)", names.shownItems(),
+                                       R"(],"count":)", count, "}\n"};
+    for (const std::string_view piece : pieces) {
+        if (std::fwrite(piece.data(), 1, piece.size(), stdout) != piece.size())
+            return false;
+    }
+    return std::fflush(stdout) == 0;
 }
 
 int usageError(const QString &reason)
@@ -81,14 +90,16 @@ int run(const QStringList &args)
         QTemporaryFile cleaned;
         if (!cleaned.open())
             throw varnex::SearchError(cleaned.error(), cleaned.errorString().toStdString());
-        varnex::cleanCaptureFile(varnex::localPath(capture), varnex::localPath(cleaned.fileName()));
-        const QStringList found = varnex::decodeNames(varnex::scanCaptureFile(varnex::localPath(capture)));
-        const QStringList shown = varnex::filterNames(found, ticked);
-        // Written by hand to keep the keys in this order (QJsonObject sorts them).
-        const QByteArray json = "{\"found\":" + jsonArray(found) + ",\"shown\":" + jsonArray(shown)
-                                + ",\"count\":" + QByteArray::number(shown.size()) + '}';
-        std::fwrite(json.constData(), 1, static_cast<std::size_t>(json.size()), stdout);
-        std::fputc('\n', stdout);
+        // One read of the capture for the cleaning pass and the scan, and the
+        // output escaped straight from the scanned bytes.
+        // A registrar's page spends far more than eight bytes of markup on each
+        // byte of a name; set that much aside so the arrays rarely grow.
+        std::error_code noSize;
+        const auto pageSize = std::filesystem::file_size(varnex::localPath(capture), noSize);
+        varnex::NamesJson names(ticked, noSize ? 0 : static_cast<std::size_t>(std::min<std::uintmax_t>(pageSize / 8, std::uintmax_t(1) << 30)));
+        varnex::cleanAndScanCaptureFile(varnex::localPath(capture), varnex::localPath(cleaned.fileName()), names);
+        if (!printJson(names))
+            throw varnex::SearchError(errno ? errno : EIO, std::string("Cannot write the output: ") + std::strerror(errno ? errno : EIO));
         return 0;
     } catch (const varnex::SearchError &error) {
         std::fprintf(stderr, "varnex-scan: error %d: %s\n", error.number(), error.what());

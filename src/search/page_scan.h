@@ -1,12 +1,23 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace varnex {
+
+// Takes each name the scan finds, in page order, as soon as it is complete. The
+// view is only valid during the call.
+class NameSink {
+public:
+    virtual void found(std::string_view name) = 0;
+
+protected:
+    ~NameSink() = default;
+};
 
 // Finds the names a registrar's result page offers: every value of a field
 // written as  name="domain…" value="NAME" , in page order, duplicates kept.
@@ -18,6 +29,11 @@ namespace varnex {
 // depend on where the blocks are cut.
 class PageScanner final {
 public:
+    // Collects the names for finish().
+    PageScanner() = default;
+    // Hands each name to `sink` instead; finish() then returns nothing.
+    explicit PageScanner(NameSink &sink) : m_sink(&sink) {}
+
     void feed(std::string_view block);
 
     // The end of the page: a match cut off by it adds nothing, but a value that
@@ -39,12 +55,17 @@ private:
         Collect,       // value up to the closing quotation mark
     };
 
-    void commitName();
+    std::size_t seek(std::string_view in);
+    void commitName(std::string_view value);
+    void deliver(std::string_view name);
 
+    NameSink *m_sink = nullptr;
     State m_state = State::Seek;
+    std::uint64_t m_position = 0;   // characters read so far
+    std::uint64_t m_exactUntil = 0; // up to here, look for "n" one character at a time
     std::size_t m_matched = 0;   // characters read of a six-character word
     bool m_mismatch = false;     // that word already differs
-    std::string m_name;
+    std::string m_name;          // a value cut by the end of a block
     std::vector<std::string> m_names;
 };
 
@@ -62,5 +83,11 @@ void cleanCaptureFile(const std::filesystem::path &capture, const std::filesyste
 
 // Runs PageScanner over the capture file. Throws SearchError on a file error.
 std::vector<std::string> scanCaptureFile(const std::filesystem::path &capture);
+void scanCaptureFile(const std::filesystem::path &capture, NameSink &sink);
+
+// Both passes in one read of the capture file: the cleaned copy as
+// cleanCaptureFile() writes it, and the names as scanCaptureFile() finds them.
+void cleanAndScanCaptureFile(const std::filesystem::path &capture, const std::filesystem::path &cleaned,
+                             NameSink &sink);
 
 } // namespace varnex
