@@ -9,6 +9,7 @@ packages=(
   libssl3 ca-certificates          # HTTPS to the registries
   libidn2-dev pkg-config           # IDNA2008 rules for internationalised names
   libc-ares-dev                    # DNS questions to a resolver of our choosing
+  wamerican wordnet-base           # the words, synonyms and plurals the name suggestions are made of
   python3 python3-h2 python3-dnslib  # the tests' stand-in registry (also over HTTP/2) and resolver
   fonts-liberation                 # the artwork script's faces (tools/make_artwork.sh)
   fonts-liberation2                # Liberation Sans, copied into the program as its own fonts at build time

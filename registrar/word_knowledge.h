@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+namespace varnex::registrar {
+
+// English words as the name suggestions need them: which strings are words
+// and how common each is (to split a typed label the way a person reads it),
+// their synonyms and close relatives, and their plurals. Read once at
+// start-up from a plain word list and WordNet's dictionary files; WordNet's
+// large files stay mapped and are read only where a lookup lands.
+// Copies share the loaded data.
+class WordKnowledge final {
+public:
+    // An empty optional, with `error` set, when a file cannot be read.
+    static std::optional<WordKnowledge> load(const QString &wordList, const QString &wordnetFolder,
+                                             QString *error = nullptr);
+    static QString defaultWordList();      // Debian's wamerican
+    static QString defaultWordnetFolder(); // Debian's wordnet-base
+
+    // The words of a label as a person reads them ("bestpizzaplace" gives
+    // best, pizza, place): few words, common ones, digits apart, hyphens as
+    // breaks; text that holds no known word stays whole.
+    QStringList split(const QString &label) const;
+    // Higher is more common (WordNet's tagged sense counts, small words of
+    // the language set high); 0 for a word not known to be used.
+    int commonness(const QString &word) const;
+    bool isWord(const QString &word) const;
+    // Synonyms and close relatives of a word's usual senses, single words of
+    // a to z only, most common first.
+    QStringList relatives(const QString &word) const;
+    QString plural(const QString &word) const;
+    QString singular(const QString &word) const;
+
+    struct Data;
+
+private:
+    explicit WordKnowledge(std::shared_ptr<const Data> data);
+    std::shared_ptr<const Data> m_data;
+};
+
+} // namespace varnex::registrar

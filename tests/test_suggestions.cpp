@@ -1,0 +1,193 @@
+#include "name_rules.h"
+#include "suggestions.h"
+#include "word_knowledge.h"
+
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <optional>
+
+using namespace varnex::registrar;
+
+class TestSuggestions final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void loadRefusesMissingFiles();
+    void split_data();
+    void split();
+    void relativesOfShop();
+    void number_data();
+    void number();
+    void commonness();
+    void rules_data();
+    void rules();
+    void refusesInvalidLabels_data();
+    void refusesInvalidLabels();
+    void limit();
+
+private:
+    std::optional<WordKnowledge> m_words;
+};
+
+void TestSuggestions::initTestCase()
+{
+    QString error;
+    m_words = WordKnowledge::load(WordKnowledge::defaultWordList(), WordKnowledge::defaultWordnetFolder(), &error);
+    QVERIFY2(m_words, qPrintable(error));
+}
+
+void TestSuggestions::loadRefusesMissingFiles()
+{
+    const QTemporaryDir empty;
+    QString error;
+    QVERIFY(!WordKnowledge::load(empty.filePath(QStringLiteral("words")), WordKnowledge::defaultWordnetFolder(), &error));
+    QVERIFY(error.contains(QLatin1String("words")));
+    error.clear();
+    QVERIFY(!WordKnowledge::load(WordKnowledge::defaultWordList(), empty.path(), &error));
+    QVERIFY(!error.isEmpty());
+}
+
+void TestSuggestions::split_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QStringList>("words");
+    QTest::newRow("my shop") << "myshop" << QStringList{"my", "shop"};
+    QTest::newRow("three words") << "bestpizzaplace" << QStringList{"best", "pizza", "place"};
+    QTest::newRow("one word") << "pizza" << QStringList{"pizza"};
+    QTest::newRow("short word") << "shop" << QStringList{"shop"};
+    QTest::newRow("a word, not to get her") << "together" << QStringList{"together"};
+    QTest::newRow("no tax i") << "taxi" << QStringList{"taxi"};
+    QTest::newRow("plural inside") << "friendsopenlate" << QStringList{"friends", "open", "late"};
+    QTest::newRow("hyphen") << "my-shop" << QStringList{"my", "shop"};
+    QTest::newRow("digits") << "shop24" << QStringList{"shop", "24"};
+    QTest::newRow("no words") << "xqzvk" << QStringList{"xqzvk"};
+    QTest::newRow("internationalised") << "bücher" << QStringList{"bücher"};
+}
+
+void TestSuggestions::split()
+{
+    QFETCH(QString, label);
+    QFETCH(QStringList, words);
+    QCOMPARE(m_words->split(label), words);
+}
+
+void TestSuggestions::relativesOfShop()
+{
+    const QStringList relatives = m_words->relatives(QStringLiteral("shop"));
+    QVERIFY2(relatives.contains(QLatin1String("store")) || relatives.contains(QLatin1String("mart")),
+             qPrintable(relatives.join(QLatin1Char(' '))));
+    QVERIFY(!relatives.contains(QLatin1String("shop")));
+    QVERIFY(!relatives.contains(QLatin1String("shops")));
+    // The usual sense, not "shop" as in telling on someone.
+    QVERIFY(!relatives.contains(QLatin1String("snitch")));
+    QVERIFY(!relatives.contains(QLatin1String("rat")));
+    for (const QString &relative : relatives)
+        QVERIFY2(QRegularExpression(QStringLiteral("^[a-z]+$")).match(relative).hasMatch(), qPrintable(relative));
+    // Synonyms of the plural's singular.
+    QCOMPARE(m_words->relatives(QStringLiteral("shops")), relatives);
+    QVERIFY(m_words->relatives(QStringLiteral("bücher")).isEmpty());
+}
+
+void TestSuggestions::number_data()
+{
+    QTest::addColumn<QString>("singular");
+    QTest::addColumn<QString>("plural");
+    QTest::newRow("regular") << "shop" << "shops";
+    QTest::newRow("es") << "box" << "boxes";
+    QTest::newRow("ies") << "city" << "cities";
+    QTest::newRow("exception list") << "child" << "children";
+    QTest::newRow("exception list, man") << "woman" << "women";
+}
+
+void TestSuggestions::number()
+{
+    QFETCH(QString, singular);
+    QFETCH(QString, plural);
+    QCOMPARE(m_words->plural(singular), plural);
+    QCOMPARE(m_words->singular(plural), singular);
+    QCOMPARE(m_words->singular(singular), singular);
+    QCOMPARE(m_words->plural(plural), plural);
+}
+
+void TestSuggestions::commonness()
+{
+    QVERIFY(m_words->commonness(QStringLiteral("place")) > m_words->commonness(QStringLiteral("pizza")));
+    QVERIFY(m_words->commonness(QStringLiteral("shops")) > 0);
+    QCOMPARE(m_words->commonness(QStringLiteral("xqzvk")), 0);
+    QCOMPARE(m_words->commonness(QStringLiteral("bücher")), 0);
+}
+
+void TestSuggestions::rules_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("expected"); // among the labels, wherever they rank
+    QTest::newRow("shop") << "shop" << QStringList{"shops", "store", "myshop", "getshop", "shophq"};
+    QTest::newRow("myshop") << "myshop" << QStringList{"shop", "mystore", "myshops", "getmyshop"};
+    QTest::newRow("three words") << "bestpizzaplace" << QStringList{"bestpizza", "pizzaplace", "bestpizzaplaces"};
+    QTest::newRow("hyphen typed") << "my-shop" << QStringList{"my-store", "mystore", "shop"};
+    QTest::newRow("internationalised") << "bücher" << QStringList{"mybücher", "bücherhq"};
+    QTest::newRow("no words") << "xqzvk" << QStringList{"getxqzvk", "xqzvkapp"};
+    QTest::newRow("digits") << "24" << QStringList{"get24"};
+    QTest::newRow("longest label") << "bestpizzaplaceinnewyorkcityforfamiliesandfriendsopenlateatnight"
+                                   << QStringList{};
+    QTest::newRow("long, one unknown word") << QString(40, QLatin1Char('q')) << QStringList{};
+}
+
+void TestSuggestions::rules()
+{
+    QFETCH(QString, typed);
+    QFETCH(QStringList, expected);
+    QVERIFY(asciiLabel(typed));
+    const int limit = 2000;
+    const QStringList labels = suggestedLabels(typed, *m_words, limit);
+    QVERIFY(!labels.isEmpty());
+    QVERIFY(labels.size() <= limit);
+    QCOMPARE(labels.first(), typed);
+    QCOMPARE(QSet<QString>(labels.begin(), labels.end()).size(), labels.size());
+    const qsizetype longest = std::max<qsizetype>(20, typed.size());
+    for (qsizetype i = 0; i < labels.size(); ++i) {
+        const QString &label = labels[i];
+        QVERIFY2(asciiLabel(label), qPrintable(label));
+        QCOMPARE(label, label.toLower());
+        QVERIFY2(label.size() <= longest, qPrintable(label));
+        QVERIFY2(typed.contains(QLatin1Char('-')) || !label.contains(QLatin1Char('-')), qPrintable(label));
+        if (i >= 2)
+            QVERIFY2(labels[i - 1].size() <= label.size(), qPrintable(labels[i - 1] + QLatin1Char(' ') + label));
+    }
+    for (const QString &label : expected)
+        QVERIFY2(labels.contains(label), qPrintable(label));
+    if (typed.size() <= 20)
+        QVERIFY2(labels.size() >= 10, qPrintable(labels.join(QLatin1Char(' '))));
+}
+
+void TestSuggestions::refusesInvalidLabels_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("empty") << "";
+    QTest::newRow("leading hyphen") << "-shop";
+    QTest::newRow("upper case") << "Shop";
+    QTest::newRow("dot") << "shop.com";
+    QTest::newRow("too long") << QString(64, QLatin1Char('a'));
+}
+
+void TestSuggestions::refusesInvalidLabels()
+{
+    QFETCH(QString, typed);
+    QVERIFY(suggestedLabels(typed, *m_words, 100).isEmpty());
+}
+
+void TestSuggestions::limit()
+{
+    QCOMPARE(suggestedLabels(QStringLiteral("shop"), *m_words, 0), QStringList{});
+    QCOMPARE(suggestedLabels(QStringLiteral("shop"), *m_words, 1), QStringList{QStringLiteral("shop")});
+    const QStringList few = suggestedLabels(QStringLiteral("shop"), *m_words, 5);
+    QCOMPARE(few.size(), 5);
+    // A smaller limit gives the first labels of a larger one.
+    QCOMPARE(suggestedLabels(QStringLiteral("shop"), *m_words, 50).mid(0, 5), few);
+}
+
+QTEST_GUILESS_MAIN(TestSuggestions)
+#include "test_suggestions.moc"
