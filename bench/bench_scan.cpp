@@ -9,7 +9,8 @@
 //  - the window's whole chain, Enter in the name box to the count shown, with the
 //    page served from loopback, its stages and its peak memory (VmHWM).
 //
-//   bench_scan [FOLDER [ROUNDS]]   (default: a temporary folder, 7 rounds)
+//   bench_scan [FOLDER [ROUNDS [PART]]]   (default: a temporary folder, 7 rounds,
+//                                          all of PART: processes, functions, chain)
 
 #include "page_server.h"
 
@@ -251,8 +252,12 @@ int main(int argc, char *argv[])
         std::printf("page: %s, %.1f MiB, %d offered names, CRLF line ends\n", page.c_str(),
                     double(text.size()) / (1 << 20), kNames);
     }
-    wholeProcesses(folder, page);
-    functions(folder, page);
-    windowChain(folder, page);
+    const std::string part = argc > 3 ? argv[3] : "";
+    if (part.empty() || part == "processes")
+        wholeProcesses(folder, page);
+    if (part.empty() || part == "functions")
+        functions(folder, page);
+    if (part.empty() || part == "chain")
+        windowChain(folder, page);
     return 0;
 }

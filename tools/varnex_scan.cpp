@@ -1,22 +1,24 @@
 // varnex-scan [--extensions LIST] CAPTURE_FILE | --help | --version
 // Runs the program's own cleaning pass, page scan and extension filter on a
 // capture file and prints {"found": [...], "shown": [...], "count": N} on one line.
+//
+// Plain C++ on the scan's own library: started once per file, it has no use for
+// Qt's start-up, and it takes the arguments and paths as the bytes they are.
 
-#include "search/capture_folder.h"
 #include "search/extension_filter.h"
 #include "search/names_json.h"
 #include "search/page_scan.h"
 #include "search/search_error.h"
 #include "varnex_version.h"
 
-#include <QCoreApplication>
-#include <QTemporaryFile>
+#include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -33,6 +35,31 @@ constexpr char kHelp[] =
 constexpr int kRunFailure = 1;
 constexpr int kUsageError = 2;
 
+// The cleaned copy: a scratch file in the temporary folder ($TMPDIR, else
+// /tmp), removed when the run ends.
+class ScratchFile final {
+public:
+    ScratchFile()
+    {
+        const char *folder = std::getenv("TMPDIR");
+        m_path = std::string(folder && *folder ? folder : "/tmp") + "/varnex-scan.XXXXXX";
+        const int fd = ::mkstemp(m_path.data());
+        if (fd < 0) {
+            const int error = errno;
+            throw varnex::SearchError(error, "Cannot create a scratch file " + m_path + ": " + std::strerror(error));
+        }
+        ::close(fd);
+    }
+    ~ScratchFile() { ::unlink(m_path.c_str()); }
+    ScratchFile(const ScratchFile &) = delete;
+    ScratchFile &operator=(const ScratchFile &) = delete;
+
+    const std::string &path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
 // {"found":[...],"shown":[...],"count":N} and a line end, in this key order.
 bool printJson(const varnex::NamesJson &names)
 {
@@ -46,60 +73,56 @@ bool printJson(const varnex::NamesJson &names)
     return std::fflush(stdout) == 0;
 }
 
-int usageError(const QString &reason)
+int usageError(const std::string &reason)
 {
-    std::fprintf(stderr, "varnex-scan: %s\n%s", qPrintable(reason), kUsage);
+    std::fprintf(stderr, "varnex-scan: %s\n%s", reason.c_str(), kUsage);
     return kUsageError;
 }
 
-int run(const QStringList &args)
+int run(int argc, char *argv[])
 {
     varnex::TickedExtensions ticked;
     ticked.set();
-    QString capture;
+    std::string capture;
     bool optionsEnded = false;
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        const QString &arg = args[i];
-        const bool option = !optionsEnded && arg.startsWith(QLatin1Char('-')) && arg != QLatin1String("-");
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const bool option = !optionsEnded && arg.starts_with('-') && arg != "-";
         if (!option) {
-            if (!capture.isEmpty())
-                return usageError(QStringLiteral("one capture file only, not also '%1'").arg(arg));
+            if (!capture.empty())
+                return usageError("one capture file only, not also '" + std::string(arg) + "'");
             capture = arg;
-        } else if (arg == QLatin1String("--")) {
+        } else if (arg == "--") {
             optionsEnded = true;
-        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+        } else if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
             std::fputs(kHelp, stdout);
             return 0;
-        } else if (arg == QLatin1String("--version")) {
+        } else if (arg == "--version") {
             std::printf("varnex-scan %s\n", varnex::kVersion);
             return 0;
-        } else if (arg == QLatin1String("--extensions")) {
-            if (i + 1 >= args.size())
-                return usageError(QStringLiteral("--extensions needs a list, e.g. com,net"));
-            if (!varnex::parseExtensionList(args[++i].toStdString(), ticked))
-                return usageError(QStringLiteral("unknown extension in '%1'").arg(args[i]));
+        } else if (arg == "--extensions") {
+            if (i + 1 >= argc)
+                return usageError("--extensions needs a list, e.g. com,net");
+            if (!varnex::parseExtensionList(argv[++i], ticked))
+                return usageError("unknown extension in '" + std::string(argv[i]) + "'");
         } else {
-            return usageError(QStringLiteral("unknown option '%1'").arg(arg));
+            return usageError("unknown option '" + std::string(arg) + "'");
         }
     }
-    if (capture.isEmpty())
-        return usageError(QStringLiteral("no capture file named"));
+    if (capture.empty())
+        return usageError("no capture file named");
 
     try {
-        QTemporaryFile cleaned;
-        if (!cleaned.open())
-            throw varnex::SearchError(cleaned.error(), cleaned.errorString().toStdString());
+        const ScratchFile cleaned;
         // One read of the capture for the cleaning pass and the scan, and the
         // output escaped straight from the scanned bytes.
-        // A registrar's page spends far more than eight bytes of markup on each
-        // byte of a name; set that much aside so the arrays rarely grow.
-        std::error_code noSize;
-        const auto pageSize = std::filesystem::file_size(varnex::localPath(capture), noSize);
-        varnex::NamesJson names(ticked, noSize ? 0 : static_cast<std::size_t>(std::min<std::uintmax_t>(pageSize / 8, std::uintmax_t(1) << 30)));
-        varnex::cleanAndScanCaptureFile(varnex::localPath(capture), varnex::localPath(cleaned.fileName()), names);
-        if (!printJson(names))
-            throw varnex::SearchError(errno ? errno : EIO, std::string("Cannot write the output: ") + std::strerror(errno ? errno : EIO));
+        varnex::NamesJson names(ticked);
+        varnex::cleanAndScanCaptureFile(capture, cleaned.path(), names);
+        if (!printJson(names)) {
+            const int error = errno ? errno : EIO;
+            throw varnex::SearchError(error, std::string("Cannot write the output: ") + std::strerror(error));
+        }
         return 0;
     } catch (const varnex::SearchError &error) {
         std::fprintf(stderr, "varnex-scan: error %d: %s\n", error.number(), error.what());
@@ -111,6 +134,5 @@ int run(const QStringList &args)
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
-    return run(QCoreApplication::arguments());
+    return run(argc, argv);
 }

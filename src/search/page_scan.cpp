@@ -1,5 +1,6 @@
 #include "search/page_scan.h"
 
+#include "search/byte_buffer.h"
 #include "search/search_error.h"
 
 #include <fcntl.h>
@@ -64,9 +65,10 @@ void readBlocks(const std::filesystem::path &path, Consume &&consume)
 {
     const FileDescriptor file(path, O_RDONLY);
     ::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-    const std::unique_ptr<char[]> buffer(new char[kBlockSize]);
+    ByteBuffer memory;
+    char *const buffer = memory.room(kBlockSize);
     for (;;) {
-        const ssize_t got = ::read(file.get(), buffer.get(), kBlockSize);
+        const ssize_t got = ::read(file.get(), buffer, kBlockSize);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -74,7 +76,7 @@ void readBlocks(const std::filesystem::path &path, Consume &&consume)
         }
         if (got == 0)
             return;
-        consume(std::string_view(buffer.get(), static_cast<std::size_t>(got)));
+        consume(std::string_view(buffer, static_cast<std::size_t>(got)));
     }
 }
 
@@ -317,9 +319,10 @@ std::size_t copyWithoutLineEnds(std::string_view in, char *out)
 void cleanCaptureFile(const std::filesystem::path &capture, const std::filesystem::path &cleaned)
 {
     const FileDescriptor out(cleaned, O_WRONLY | O_CREAT | O_TRUNC);
-    const std::unique_ptr<char[]> kept(new char[kBlockSize]);
+    ByteBuffer memory;
+    char *const kept = memory.room(kBlockSize);
     readBlocks(capture, [&](std::string_view block) {
-        writeAll(out.get(), kept.get(), copyWithoutLineEnds(block, kept.get()), cleaned);
+        writeAll(out.get(), kept, copyWithoutLineEnds(block, kept), cleaned);
     });
 }
 
@@ -341,10 +344,11 @@ void cleanAndScanCaptureFile(const std::filesystem::path &capture, const std::fi
                              NameSink &sink)
 {
     const FileDescriptor out(cleaned, O_WRONLY | O_CREAT | O_TRUNC);
-    const std::unique_ptr<char[]> kept(new char[kBlockSize]);
+    ByteBuffer memory;
+    char *const kept = memory.room(kBlockSize);
     PageScanner scanner(sink);
     readBlocks(capture, [&](std::string_view block) {
-        writeAll(out.get(), kept.get(), copyWithoutLineEnds(block, kept.get()), cleaned);
+        writeAll(out.get(), kept, copyWithoutLineEnds(block, kept), cleaned);
         scanner.feed(block);
     });
     std::move(scanner).finish();

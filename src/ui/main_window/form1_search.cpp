@@ -129,7 +129,7 @@ void Form1::CleanCaptureFile()
 
 void Form1::ScanCaptureFile()
 {
-    List2->setItems(decodeNames(scanCaptureFile(localPath(m_files.capture))));
+    List2->setItems(scanCaptureNames(localPath(m_files.capture)));
     setStatus(QStringLiteral("    List complete!"));
     Image4->setVisible(true);
     ApplyExtensionFilter();
