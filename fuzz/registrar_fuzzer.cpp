@@ -8,15 +8,18 @@
 
 #include "availability.h"
 #include "name_rules.h"
+#include "suggestions.h"
 #include "whois_page.h"
 
 #include "search/page_scan.h"
 
 #include <QByteArray>
+#include <QSet>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -104,6 +107,28 @@ void checkCandidates(const QString &label, const QStringList &candidates)
     }
 }
 
+// The suggestions for a label, from the installed word list and WordNet
+// (skipped where they are not installed).
+void checkSuggestions(const QString &label)
+{
+    static const std::optional<varnex::registrar::WordKnowledge> words = varnex::registrar::WordKnowledge::load(
+        varnex::registrar::WordKnowledge::defaultWordList(), varnex::registrar::WordKnowledge::defaultWordnetFolder());
+    if (!words)
+        return;
+    const int limit = 200;
+    const QStringList labels = varnex::registrar::suggestedLabels(label, *words, limit);
+    check(!labels.isEmpty() && labels.size() <= limit && labels.first() == label, "the typed label first, within the limit");
+    check(QSet<QString>(labels.begin(), labels.end()).size() == labels.size(), "no label twice");
+    for (qsizetype i = 1; i < labels.size(); ++i) {
+        const QString &suggestion = labels[i];
+        const std::optional<QString> ascii = varnex::registrar::asciiLabel(suggestion);
+        check(ascii && isValidLabel(*ascii), "suggestion is a valid label");
+        check(suggestion.size() <= std::max<qsizetype>(20, label.size()), "suggestion no longer than allowed");
+        check(label.contains(u'-') || !suggestion.contains(u'-'), "no hyphen unless typed");
+        check(i < 2 || labels[i - 1].size() <= suggestion.size(), "shorter suggestions first");
+    }
+}
+
 void checkWhoisPage(const QString &requested, const QString &reason, const QList<CheckedName> &names)
 {
     const QByteArray page = varnex::registrar::whoisPage(requested, names);
@@ -177,6 +202,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     const QStringList candidates = varnex::registrar::candidatesFor(*label);
     checkCandidates(*label, candidates);
+    checkSuggestions(*label);
 
     QList<CheckedName> names;
     for (qsizetype i = 0; i < candidates.size(); ++i) {
