@@ -158,7 +158,8 @@ private:
     QList<Variant> withRelatives(const Variant &base)
     {
         QList<Variant> out{base};
-        const int perWord = base.words.size() > kMaxWordsForSwaps ? 3 : 8;
+        // In a phrase the other words hold the meaning: only the closest relatives.
+        const int perWord = base.words.size() > 1 ? 3 : 8;
         for (qsizetype i = 0; i < base.words.size(); ++i) {
             if (base.numberChanged && i == base.words.size() - 1)
                 continue;

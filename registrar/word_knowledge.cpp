@@ -567,7 +567,7 @@ QStringList WordKnowledge::relatives(const QString &word) const
         double score = std::log2(1.0 + m_data->senseCount(text, pos, rank)) + closeness;
         if (rank == 1)
             score += 0.5 * std::log2(1.0 + m_data->count(text));
-        if (needsUse && score <= closeness)
+        if (needsUse && score - closeness <= 0)
             return;
         auto [it, inserted] = scores.emplace(text, score);
         if (!inserted)
@@ -592,7 +592,8 @@ QStringList WordKnowledge::relatives(const QString &word) const
             if (pointer.symbol == "&") { // similar adjectives
                 offerAll(pointer, 1.5);
             } else if (pointer.symbol == "~") { // narrower terms
-                offerAll(pointer, 0.5, family(synset) > kSmallFamily);
+                const bool large = family(synset) > kSmallFamily;
+                offerAll(pointer, large ? -1.0 : 0.5, large);
             } else if (pointer.symbol == "@") { // the broader term, and its other narrower terms
                 offerAll(pointer, 1.5);
                 const Synset broader = m_data->synset(pointer.pos, pointer.offset);
