@@ -552,8 +552,9 @@ QStringList WordKnowledge::relatives(const QString &word) const
     // familiar it is when this is its usual sense, and how close it stands:
     // a synonym above the broader term, above narrower terms and siblings.
     std::unordered_map<std::string, double> scores;
-    // Narrower terms and siblings of a large family ("dish" has over a
-    // hundred) count only when used in that sense; of a small one, all do.
+    // Siblings in a large family ("dish" has over a hundred) are too far
+    // apart to count; narrower terms of one count only when used in that
+    // sense.
     constexpr size_t kSmallFamily = 50;
     auto offer = [&](std::string_view candidate, Pos pos, unsigned long offset, double closeness,
                      bool needsUse = false) {
@@ -597,9 +598,11 @@ QStringList WordKnowledge::relatives(const QString &word) const
             } else if (pointer.symbol == "@") { // the broader term, and its other narrower terms
                 offerAll(pointer, 1.5);
                 const Synset broader = m_data->synset(pointer.pos, pointer.offset);
+                if (family(broader) > kSmallFamily) // "soup" is no relative of "pizza"
+                    continue;
                 for (const Synset::Pointer &down : broader.pointers) {
                     if (down.symbol == "~" && down.offset != meaning.offset)
-                        offerAll(down, 0.0, family(broader) > kSmallFamily);
+                        offerAll(down, 0.0);
                 }
             }
         }
