@@ -77,6 +77,14 @@ void TestPageScan::matcher_data()
         << field + field << Names{"example.net", "example.net"};
     QTest::newRow("nname uses up the second n")
         << std::string(R"(nname="domain1" value="a.com" name="domain2" value="b.com")") << Names{"b.com"};
+    QTest::newRow("nnname: the third n starts again")
+        << std::string(R"(nnname="domain1" value="a.com")") << Names{"a.com"};
+    QTest::newRow("nanname: the second n starts again")
+        << std::string(R"(nanname="domain1" value="a.com")") << Names{"a.com"};
+    QTest::newRow("namname: the second n is used up")
+        << std::string(R"(namname="domain1" value="a.com")") << Names{};
+    QTest::newRow("name=name= inside a field name")
+        << std::string(R"(<p>nanamename= x</p> name="domainname= value="a.com")") << Names{"a.com"};
     QTest::newRow("single quotes collect up to the next double quote")
         << std::string(R"(<input name='domain1' value='a.com'> <b title="x">)") << Names{"a.com'> <b title="};
     QTest::newRow("UTF-8 bytes pass through")
@@ -108,6 +116,16 @@ void TestPageScan::matcher()
     for (const char c : page)
         byteByByte.feed(std::string_view(&c, 1));
     QCOMPARE(std::move(byteByByte).finish(), names);
+
+    // Handed to a sink, the names are the same, and the page in one block gives them too.
+    struct Collect final : varnex::NameSink {
+        void found(std::string_view name) override { names.emplace_back(name); }
+        Names names;
+    } sink;
+    PageScanner toSink(sink);
+    toSink.feed(page);
+    QVERIFY(std::move(toSink).finish().empty());
+    QCOMPARE(sink.names, names);
 }
 
 void TestPageScan::crLfPairs_data()
@@ -160,8 +178,19 @@ void TestPageScan::filesLargerThanOneBlock()
 
     QCOMPARE(varnex::scanCaptureFile(capture), expected);
     varnex::cleanCaptureFile(capture, cleaned);
-    std::erase_if(page, [](char c) { return c == '\r' || c == '\n'; });
-    QVERIFY(readAll(cleaned) == page);
+    std::string withoutLineEnds = page;
+    std::erase_if(withoutLineEnds, [](char c) { return c == '\r' || c == '\n'; });
+    QVERIFY(readAll(cleaned) == withoutLineEnds);
+
+    // Both passes in one read give the same copy and the same names.
+    struct Collect final : varnex::NameSink {
+        void found(std::string_view name) override { names.emplace_back(name); }
+        Names names;
+    } sink;
+    writeAll(cleaned, "old content that must go");
+    varnex::cleanAndScanCaptureFile(capture, cleaned, sink);
+    QCOMPARE(sink.names, expected);
+    QVERIFY(readAll(cleaned) == withoutLineEnds);
 }
 
 void TestPageScan::fileErrors()
