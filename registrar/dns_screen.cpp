@@ -48,7 +48,8 @@ QByteArray serverList(const QString &resolver)
 
 } // namespace
 
-DnsScreen::DnsScreen(const Settings &settings, QObject *parent) : QObject(parent), m_channel(std::make_unique<Channel>())
+DnsScreen::DnsScreen(const Settings &settings, QObject *parent)
+    : QObject(parent), m_channel(std::make_unique<Channel>()), m_maxInFlight(std::max(1, settings.maxInFlight))
 {
     static const int initialised = ares_library_init(ARES_LIB_INIT_ALL);
     if (initialised != ARES_SUCCESS) {
@@ -91,7 +92,26 @@ void DnsScreen::screen(const QString &domain, Done done)
         QTimer::singleShot(0, this, [done = std::move(done)] { done(Verdict::NoAnswer); });
         return;
     }
-    auto *query = new Query{this, std::move(done)};
+    if (m_inFlight >= m_maxInFlight) {
+        m_waiting.emplace_back(domain, std::move(done));
+        return;
+    }
+    send(domain, std::move(done));
+}
+
+void DnsScreen::send(const QString &domain, Done done)
+{
+    ++m_inFlight;
+    // Each answer makes room for the next question waiting.
+    auto *query = new Query{this, [this, done = std::move(done)](Verdict verdict) {
+                                --m_inFlight;
+                                if (!m_waiting.empty()) {
+                                    auto [next, nextDone] = std::move(m_waiting.front());
+                                    m_waiting.pop_front();
+                                    send(next, std::move(nextDone));
+                                }
+                                done(verdict);
+                            }};
     ares_query(m_channel->channel, domain.toLatin1().constData(), ns_c_in, ns_t_ns, &DnsScreen::onReply, query);
     armTimer();
 }

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -25,6 +26,7 @@ public:
         QString resolver; // "HOST[:PORT]"; empty: the system's resolver
         std::chrono::milliseconds timeout = std::chrono::milliseconds(1000); // a try
         int tries = 2;
+        int maxInFlight = 32; // questions out at once; a burst of a page's names waits its turn
     };
     enum class Verdict { HasNameServers, NoNameServers, NoAnswer };
     using Done = std::function<void(Verdict)>;
@@ -44,11 +46,15 @@ private:
     static void onReply(void *data, int status, int timeouts, unsigned char *answer, int length);
     void process(int readFd, int writeFd);
     void armTimer();
+    void send(const QString &domain, Done done);
 
     std::unique_ptr<Channel> m_channel;
     QString m_error;
     QHash<int, std::pair<QSocketNotifier *, QSocketNotifier *>> m_notifiers; // read, write
     QTimer m_timer;
+    int m_maxInFlight;
+    int m_inFlight = 0;
+    std::deque<std::pair<QString, Done>> m_waiting;
 };
 
 } // namespace varnex::registrar

@@ -155,6 +155,13 @@ int main(int argc, char *argv[])
     settings.rdap.cleartextHttp2 = parser.isSet(cleartextHttp2);
     if (parser.value(resolver) != QLatin1String("off"))
         settings.dns = varnex::registrar::DnsScreen::Settings{.resolver = parser.value(resolver)};
+    QString wordsError;
+    if (std::optional<varnex::registrar::WordKnowledge> words = varnex::registrar::WordKnowledge::load(
+            varnex::registrar::WordKnowledge::defaultWordList(), varnex::registrar::WordKnowledge::defaultWordnetFolder(),
+            &wordsError))
+        settings.words = std::make_shared<const varnex::registrar::WordKnowledge>(std::move(*words));
+    else
+        std::fprintf(stderr, "varnex-registrar: no word knowledge (%s): only fixed suggestions\n", qPrintable(wordsError));
     varnex::registrar::RegistrarServer server(std::move(*bootstrap), settings);
     if (const QString error = server.dnsError(); !error.isEmpty())
         return usageError(QStringLiteral("--resolver: %1").arg(error));

@@ -1,5 +1,7 @@
 #include "name_rules.h"
 
+#include "suggestions.h"
+
 #include <QRegularExpression>
 #include <QSet>
 
@@ -14,6 +16,8 @@ namespace {
 
 constexpr qsizetype kMaxLabel = 63;
 constexpr qsizetype kMaxSuggestions = 12;
+// Labels a page screens at most; DNS settles most of them at little cost.
+constexpr int kMaxSuggestedLabels = 50;
 
 struct FreeWithFree {
     void operator()(void *pointer) const { std::free(pointer); }
@@ -173,7 +177,7 @@ std::optional<QString> labelFor(const QString &requested)
     return check.label;
 }
 
-QStringList candidatesFor(const QString &label)
+QStringList candidatesFor(const QString &label, const WordKnowledge *words)
 {
     const std::optional<QString> ascii = asciiLabel(label);
     if (!ascii)
@@ -181,6 +185,16 @@ QStringList candidatesFor(const QString &label)
     QStringList names;
     for (const QString &ending : kEndings)
         names.append(*ascii + QLatin1Char('.') + ending);
+    if (words) {
+        for (const QString &suggested : suggestedLabels(label, *words, kMaxSuggestedLabels)) {
+            const std::optional<QString> suggestedAscii = asciiLabel(suggested);
+            if (!suggestedAscii || *suggestedAscii == *ascii)
+                continue;
+            for (const QString &ending : kEndings)
+                names.append(*suggestedAscii + QLatin1Char('.') + ending);
+        }
+        return names;
+    }
 
     static const QStringList prefixes{QStringLiteral("get"), QStringLiteral("my"), QStringLiteral("the")};
     static const QStringList suffixes{QStringLiteral("online"), QStringLiteral("hq"), QStringLiteral("app")};

@@ -33,11 +33,15 @@ std::optional<QString> labelFor(const QString &requested);
 // when the label is not one that can be registered.
 std::optional<QString> asciiLabel(const QString &label, QString *why = nullptr);
 
-// The names to check for a label, in A-label form: the label under every
-// ending, then up to 12 suggestions made of it with common prefixes and
-// suffixes, .com ones first. Suggestions are built on the Unicode label and
-// kept only when valid themselves.
-QStringList candidatesFor(const QString &label);
+class WordKnowledge;
+
+// The names to check for a label, in A-label form and rank order: the label
+// under every ending first. With word knowledge, then the suggested labels
+// (suggestedLabels()) each under every ending, .com first; without it, up to
+// 12 suggestions made of the label with common prefixes and suffixes, .com
+// ones first. Suggestions are built on the Unicode label and kept only when
+// valid themselves.
+QStringList candidatesFor(const QString &label, const WordKnowledge *words = nullptr);
 
 // A name as a person reads it: the Unicode form of each A-label.
 QString displayName(const QString &domain);

@@ -105,7 +105,7 @@ RdapClient::Host &RdapClient::host(const QString &hostKey)
     return *slot;
 }
 
-RdapClient::Ticket RdapClient::lookup(const QString &domain, Done done)
+RdapClient::Ticket RdapClient::lookup(const QString &domain, Done done, bool likelyFree)
 {
     const Ticket ticket = m_nextTicket++;
     const std::optional<QUrl> base = m_bootstrap.baseFor(domain);
@@ -115,7 +115,7 @@ RdapClient::Ticket RdapClient::lookup(const QString &domain, Done done)
     }
     const QString hostKey = hostKeyOf(*base);
     host(hostKey).base = *base;
-    Lookup lookup{ticket, domain, base->resolved(QUrl(QStringLiteral("domain/") + domain)), std::move(done)};
+    Lookup lookup{ticket, domain, base->resolved(QUrl(QStringLiteral("domain/") + domain)), std::move(done), 0, likelyFree};
     enqueue(hostKey, std::move(lookup));
     return ticket;
 }

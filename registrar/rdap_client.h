@@ -61,8 +61,9 @@ public:
     ~RdapClient() override;
 
     // Calls `done` once with the answer, later (never from inside this call),
-    // unless the lookup is cancelled first.
-    Ticket lookup(const QString &domain, Done done);
+    // unless the lookup is cancelled first. `likelyFree` (DNS knows no such
+    // name) asks on a new connection at once, where a 404 needs no second asking.
+    Ticket lookup(const QString &domain, Done done, bool likelyFree = false);
     // Nobody needs this lookup any more: if it is still queued it is never sent.
     void cancel(Ticket ticket);
 

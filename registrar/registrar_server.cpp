@@ -93,7 +93,7 @@ bool namesThisService(const QHttpServerRequest &request, const QTcpSocket *socke
 } // namespace
 
 struct PageJob {
-    enum class Step : char { Screening, ForRegistry, Asked, Settled };
+    enum class Step : char { Screening, ForRegistry, NotInDns, Asked, Settled };
 
     QPointer<QTcpSocket> socket;
     ClientConnection::Request request;
@@ -198,7 +198,7 @@ void RegistrarServer::startPage(const QHttpServerRequest &request, const std::sh
         log(job->method, job->target, 400, job->timer, label.refusal.toLatin1());
         return;
     }
-    for (const QString &domain : candidatesFor(label.label))
+    for (const QString &domain : candidatesFor(label.label, m_settings.words.get()))
         job->names.append({domain, std::nullopt});
     job->steps.fill(PageJob::Step::ForRegistry, job->names.size());
     for (int i = 0; i < job->names.size(); ++i) {
@@ -247,7 +247,8 @@ void RegistrarServer::screen(const std::shared_ptr<PageJob> &job, int index)
         if (verdict == DnsScreen::Verdict::HasNameServers)
             settle(job, index, {Availability::State::Registered, QStringLiteral("it has name servers")});
         else
-            job->steps[index] = PageJob::Step::ForRegistry;
+            job->steps[index] = verdict == DnsScreen::Verdict::NoNameServers ? PageJob::Step::NotInDns
+                                                                             : PageJob::Step::ForRegistry;
         if (job->screening == 0 || job->screenOver)
             askRegistries(job);
     };
@@ -278,12 +279,13 @@ void RegistrarServer::askRegistries(const std::shared_ptr<PageJob> &job)
     }
     job->screenOver = true;
     for (int i = 0; i < job->names.size() && job->lookups < m_settings.maxLookupsPerPage && job->free < m_settings.enoughFree; ++i) {
-        if (job->steps[i] != PageJob::Step::ForRegistry)
+        if (job->steps[i] != PageJob::Step::ForRegistry && job->steps[i] != PageJob::Step::NotInDns)
             continue;
+        const bool likelyFree = job->steps[i] == PageJob::Step::NotInDns;
         job->steps[i] = PageJob::Step::Asked;
         ++job->lookups;
         ++job->waiting;
-        lookup(job->names[i].domain, job.get(), [this, job, i](const Availability &answer) {
+        lookup(job->names[i].domain, job.get(), likelyFree, [this, job, i](const Availability &answer) {
             if (job->answered)
                 return;
             settle(job, i, answer);
@@ -295,18 +297,21 @@ void RegistrarServer::askRegistries(const std::shared_ptr<PageJob> &job)
         finishPage(job);
 }
 
-void RegistrarServer::lookup(const QString &domain, const PageJob *job, RdapClient::Done done)
+void RegistrarServer::lookup(const QString &domain, const PageJob *job, bool likelyFree, RdapClient::Done done)
 {
     Waiting &waiting = m_inFlight[domain];
     waiting.pages.append({job, std::move(done)});
     if (waiting.pages.size() > 1)
         return;
-    waiting.ticket = m_rdap.lookup(domain, [this, domain](const Availability &answer) {
-        m_cache.store(domain, answer);
-        const Waiting waiting = m_inFlight.take(domain);
-        for (const auto &[page, callback] : waiting.pages)
-            callback(answer);
-    });
+    waiting.ticket = m_rdap.lookup(
+        domain,
+        [this, domain](const Availability &answer) {
+            m_cache.store(domain, answer);
+            const Waiting waiting = m_inFlight.take(domain);
+            for (const auto &[page, callback] : waiting.pages)
+                callback(answer);
+        },
+        likelyFree);
 }
 
 // A page that is answered no longer waits; a lookup nobody waits for is not sent.
@@ -331,7 +336,7 @@ void RegistrarServer::finishPage(const std::shared_ptr<PageJob> &job)
     job->answered = true;
     stopWaiting(job.get());
     for (int i = 0; i < job->names.size(); ++i) {
-        if (job->steps[i] == PageJob::Step::ForRegistry || job->steps[i] == PageJob::Step::Screening)
+        if (job->steps[i] != PageJob::Step::Asked && job->steps[i] != PageJob::Step::Settled)
             job->names[i].answer = Availability::unchecked(job->free >= m_settings.enoughFree
                                                                ? QStringLiteral("not asked: enough free names were found")
                                                                : QStringLiteral("not asked: the page's share of lookups is used"));

@@ -5,6 +5,7 @@
 #include "dns_screen.h"
 #include "guarded_tcp_server.h"
 #include "rdap_client.h"
+#include "word_knowledge.h"
 
 #include <QAbstractHttpServer>
 #include <QHash>
@@ -35,6 +36,8 @@ public:
         std::chrono::milliseconds screenWait = std::chrono::seconds(2); // then RDAP for what DNS did not answer
         int maxLookupsPerPage = 60; // registry lookups one page may ask for
         int enoughFree = 30;        // a page with this many free names is answered at once
+        // Words for suggestions; none: the fixed prefixes and suffixes only.
+        std::shared_ptr<const WordKnowledge> words;
     };
 
     RegistrarServer(Bootstrap bootstrap, Settings settings, QObject *parent = nullptr);
@@ -57,7 +60,7 @@ private:
     void screen(const std::shared_ptr<PageJob> &job, int index);
     void askRegistries(const std::shared_ptr<PageJob> &job);
     void finishPage(const std::shared_ptr<PageJob> &job);
-    void lookup(const QString &domain, const PageJob *job, RdapClient::Done done);
+    void lookup(const QString &domain, const PageJob *job, bool likelyFree, RdapClient::Done done);
     void stopWaiting(const PageJob *job);
 
     struct Waiting {
