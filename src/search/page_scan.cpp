@@ -4,6 +4,7 @@
 #include "search/search_error.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -58,27 +59,65 @@ void writeAll(int fd, const char *data, std::size_t size, const std::filesystem:
     }
 }
 
-// Reads the whole file block by block, handing each block to `consume`. (Mapping
-// the file instead costs more than the copy into a buffer that stays in the cache.)
-template <typename Consume>
-void readBlocks(const std::filesystem::path &path, Consume &&consume)
-{
-    const FileDescriptor file(path, O_RDONLY);
-    ::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-    ByteBuffer memory;
-    char *const buffer = memory.room(kBlockSize);
-    for (;;) {
-        const ssize_t got = ::read(file.get(), buffer, kBlockSize);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            throwFileError(errno, "Cannot read", path);
-        }
-        if (got == 0)
-            return;
-        consume(std::string_view(buffer, static_cast<std::size_t>(got)));
+// Memory for one block. A registrar's page is a few kilobytes: a file smaller
+// than a block gets a buffer of its own size from the heap. A larger one gets a
+// block in a ByteBuffer, so a big page costs a page fault or two rather than one
+// for each 4 KiB of the block.
+class BlockMemory final {
+public:
+    explicit BlockMemory(std::size_t size)
+    {
+        if (size < kBlockSize)
+            m_data = (m_small = std::make_unique_for_overwrite<char[]>(size)).get();
+        else
+            m_data = m_large.room(size);
     }
-}
+    char *data() const { return m_data; }
+
+private:
+    std::unique_ptr<char[]> m_small;
+    ByteBuffer m_large;
+    char *m_data = nullptr;
+};
+
+// The capture file, read block by block.
+class CaptureReader final {
+public:
+    explicit CaptureReader(const std::filesystem::path &path) : m_path(path), m_file(path, O_RDONLY)
+    {
+        ::posix_fadvise(m_file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+        // One byte more than the file, so the first read normally takes it all.
+        struct stat info {};
+        if (::fstat(m_file.get(), &info) == 0 && S_ISREG(info.st_mode))
+            m_blockSize = std::min(kBlockSize, static_cast<std::size_t>(info.st_size) + 1);
+    }
+
+    // The largest block handed over.
+    std::size_t blockSize() const { return m_blockSize; }
+
+    // Hands each block of the file to `consume`, in order.
+    template <typename Consume>
+    void read(Consume &&consume)
+    {
+        const BlockMemory memory(m_blockSize);
+        for (;;) {
+            const ssize_t got = ::read(m_file.get(), memory.data(), m_blockSize);
+            if (got < 0) {
+                if (errno == EINTR)
+                    continue;
+                throwFileError(errno, "Cannot read", m_path);
+            }
+            if (got == 0)
+                return;
+            consume(std::string_view(memory.data(), static_cast<std::size_t>(got)));
+        }
+    }
+
+private:
+    const std::filesystem::path &m_path;
+    FileDescriptor m_file;
+    std::size_t m_blockSize = kBlockSize;
+};
 
 // Compares the next characters of a six-character word, reading no more than the
 // word still needs. Returns how many characters of `in` were consumed.
@@ -319,24 +358,24 @@ std::size_t copyWithoutLineEnds(std::string_view in, char *out)
 void cleanCaptureFile(const std::filesystem::path &capture, const std::filesystem::path &cleaned)
 {
     const FileDescriptor out(cleaned, O_WRONLY | O_CREAT | O_TRUNC);
-    ByteBuffer memory;
-    char *const kept = memory.room(kBlockSize);
-    readBlocks(capture, [&](std::string_view block) {
-        writeAll(out.get(), kept, copyWithoutLineEnds(block, kept), cleaned);
+    CaptureReader reader(capture);
+    const BlockMemory kept(reader.blockSize());
+    reader.read([&](std::string_view block) {
+        writeAll(out.get(), kept.data(), copyWithoutLineEnds(block, kept.data()), cleaned);
     });
 }
 
 std::vector<std::string> scanCaptureFile(const std::filesystem::path &capture)
 {
     PageScanner scanner;
-    readBlocks(capture, [&](std::string_view block) { scanner.feed(block); });
+    CaptureReader(capture).read([&](std::string_view block) { scanner.feed(block); });
     return std::move(scanner).finish();
 }
 
 void scanCaptureFile(const std::filesystem::path &capture, NameSink &sink)
 {
     PageScanner scanner(sink);
-    readBlocks(capture, [&](std::string_view block) { scanner.feed(block); });
+    CaptureReader(capture).read([&](std::string_view block) { scanner.feed(block); });
     std::move(scanner).finish();
 }
 
@@ -344,11 +383,11 @@ void cleanAndScanCaptureFile(const std::filesystem::path &capture, const std::fi
                              NameSink &sink)
 {
     const FileDescriptor out(cleaned, O_WRONLY | O_CREAT | O_TRUNC);
-    ByteBuffer memory;
-    char *const kept = memory.room(kBlockSize);
+    CaptureReader reader(capture);
+    const BlockMemory kept(reader.blockSize());
     PageScanner scanner(sink);
-    readBlocks(capture, [&](std::string_view block) {
-        writeAll(out.get(), kept, copyWithoutLineEnds(block, kept), cleaned);
+    reader.read([&](std::string_view block) {
+        writeAll(out.get(), kept.data(), copyWithoutLineEnds(block, kept.data()), cleaned);
         scanner.feed(block);
     });
     std::move(scanner).finish();
