@@ -85,7 +85,7 @@ int main(int argc, char *argv[])
     const QByteArray bootstrap = R"({"services":[)" + service(R"("com","net")", 0) + "," + service(R"("org")", 1) + ","
                                  + service(R"("biz")", 2) + "," + service(R"("info")", 3) + "," + service(R"("us")", 4)
                                  + "]}";
-    QStringList registrarArguments{"--resolver", "127.0.0.1:" + QString::fromLatin1(*dnsPort)};
+    QStringList registrarArguments{"--resolver", "127.0.0.1:" + QString::fromLatin1(*dnsPort), "--suggestions", "words"};
     if (http2)
         registrarArguments.append("--cleartext-http2");
 

@@ -130,8 +130,10 @@ bool Registrar::start(QString *error, const QStringList &extraArguments)
     m_process.setProcessEnvironment(environment);
     m_process.start(VARNEX_REGISTRAR_PATH, QStringList{"--listen", QStringLiteral("127.0.0.1:%1").arg(m_port), "--bootstrap",
                                                        bootstrap.fileName()}
-                                               // No DNS unless a benchmark names its own stand-in resolver.
+                                               // No DNS unless a benchmark names its own stand-in resolver, and
+                                               // the 18-name page unless it asks for word suggestions.
                                                + (extraArguments.contains("--resolver") ? QStringList{} : QStringList{"--resolver", "off"})
+                                               + (extraArguments.contains("--suggestions") ? QStringList{} : QStringList{"--suggestions", "fixed"})
                                                + extraArguments);
     if (!m_process.waitForStarted(5000)) {
         *error = QStringLiteral("cannot start " VARNEX_REGISTRAR_PATH);

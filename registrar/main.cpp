@@ -124,7 +124,13 @@ int main(int argc, char *argv[])
     parser.addOption(listen);
     parser.addOption(bootstrapFile);
     parser.addOption(cleartextHttp2);
+    const QCommandLineOption suggestions(
+        QStringLiteral("suggestions"),
+        QStringLiteral("'words' (default): suggestions from the word list and WordNet; 'fixed': the name with a few "
+                       "fixed prefixes and suffixes only."),
+        QStringLiteral("words|fixed"), QStringLiteral("words"));
     parser.addOption(resolver);
+    parser.addOption(suggestions);
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help")))
@@ -155,13 +161,18 @@ int main(int argc, char *argv[])
     settings.rdap.cleartextHttp2 = parser.isSet(cleartextHttp2);
     if (parser.value(resolver) != QLatin1String("off"))
         settings.dns = varnex::registrar::DnsScreen::Settings{.resolver = parser.value(resolver)};
-    QString wordsError;
-    if (std::optional<varnex::registrar::WordKnowledge> words = varnex::registrar::WordKnowledge::load(
-            varnex::registrar::WordKnowledge::defaultWordList(), varnex::registrar::WordKnowledge::defaultWordnetFolder(),
-            &wordsError))
-        settings.words = std::make_shared<const varnex::registrar::WordKnowledge>(std::move(*words));
-    else
-        std::fprintf(stderr, "varnex-registrar: no word knowledge (%s): only fixed suggestions\n", qPrintable(wordsError));
+    if (parser.value(suggestions) != QLatin1String("words") && parser.value(suggestions) != QLatin1String("fixed"))
+        return usageError(QStringLiteral("--suggestions takes words or fixed, not '%1'").arg(parser.value(suggestions)));
+    if (parser.value(suggestions) == QLatin1String("words")) {
+        QString wordsError;
+        if (std::optional<varnex::registrar::WordKnowledge> words = varnex::registrar::WordKnowledge::load(
+                varnex::registrar::WordKnowledge::defaultWordList(),
+                varnex::registrar::WordKnowledge::defaultWordnetFolder(), &wordsError))
+            settings.words = std::make_shared<const varnex::registrar::WordKnowledge>(std::move(*words));
+        else
+            std::fprintf(stderr, "varnex-registrar: no word knowledge (%s): only fixed suggestions\n",
+                         qPrintable(wordsError));
+    }
     varnex::registrar::RegistrarServer server(std::move(*bootstrap), settings);
     if (const QString error = server.dnsError(); !error.isEmpty())
         return usageError(QStringLiteral("--resolver: %1").arg(error));

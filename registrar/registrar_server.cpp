@@ -135,7 +135,7 @@ void write(QTcpSocket *socket, const ClientConnection::Request &request, const R
 } // namespace
 
 RegistrarServer::RegistrarServer(Bootstrap bootstrap, Settings settings, QObject *parent)
-    : QAbstractHttpServer(parent), m_settings(settings), m_rdap(std::move(bootstrap), settings.rdap)
+    : QAbstractHttpServer(parent), m_settings(settings), m_rdap(std::move(bootstrap), settings.rdap), m_candidates(2000)
 {
     if (settings.dns)
         m_dns = std::make_unique<DnsScreen>(*settings.dns);
@@ -198,7 +198,12 @@ void RegistrarServer::startPage(const QHttpServerRequest &request, const std::sh
         log(job->method, job->target, 400, job->timer, label.refusal.toLatin1());
         return;
     }
-    for (const QString &domain : candidatesFor(label.label, m_settings.words.get()))
+    QStringList *candidates = m_candidates.object(label.label);
+    if (!candidates) {
+        candidates = new QStringList(candidatesFor(label.label, m_settings.words.get()));
+        m_candidates.insert(label.label, candidates); // the cache owns it from here
+    }
+    for (const QString &domain : *candidates)
         job->names.append({domain, std::nullopt});
     job->steps.fill(PageJob::Step::ForRegistry, job->names.size());
     for (int i = 0; i < job->names.size(); ++i) {
@@ -335,12 +340,16 @@ void RegistrarServer::finishPage(const std::shared_ptr<PageJob> &job)
         return;
     job->answered = true;
     stopWaiting(job.get());
+    // Names the page never asked about are left off it; the page says how many.
+    QList<CheckedName> shown;
     for (int i = 0; i < job->names.size(); ++i) {
-        if (job->steps[i] != PageJob::Step::Asked && job->steps[i] != PageJob::Step::Settled)
-            job->names[i].answer = Availability::unchecked(job->free >= m_settings.enoughFree
-                                                               ? QStringLiteral("not asked: enough free names were found")
-                                                               : QStringLiteral("not asked: the page's share of lookups is used"));
+        if (job->steps[i] == PageJob::Step::Asked || job->steps[i] == PageJob::Step::Settled)
+            shown.append(job->names[i]);
     }
+    const qsizetype notAsked = job->names.size() - shown.size();
+    const QString notAskedWhy = job->free >= m_settings.enoughFree ? QStringLiteral("enough free names were found")
+                                                                   : QStringLiteral("the page's share of lookups is used");
+    job->names = std::move(shown);
     const QByteArray note = QByteArray::number(job->cacheHits) + " of " + QByteArray::number(job->names.size())
                             + " names from the cache, " + QByteArray::number(job->lookups) + " registry lookups, "
                             + QByteArray::number(job->free) + " free";
@@ -349,8 +358,8 @@ void RegistrarServer::finishPage(const std::shared_ptr<PageJob> &job)
     });
     // No registry answered at all: that is a failure to report, not a page on which nothing is free.
     const Response response = anyAnswered
-                                  ? Response{200, whoisPage(job->requested, job->names)}
-                                  : Response{503, whoisPage(job->requested, job->names),
+                                  ? Response{200, whoisPage(job->requested, job->names, notAsked, notAskedWhy)}
+                                  : Response{503, whoisPage(job->requested, job->names, notAsked, notAskedWhy),
                                              "Retry-After: " + QByteArray::number(kRetryAfterSeconds) + "\r\n",
                                              "No registry could be reached"};
     if (!job->socket) {

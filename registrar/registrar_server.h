@@ -8,6 +8,7 @@
 #include "word_knowledge.h"
 
 #include <QAbstractHttpServer>
+#include <QCache>
 #include <QHash>
 
 #include <chrono>
@@ -74,6 +75,7 @@ private:
     AvailabilityCache m_cache;
     QHash<QString, Waiting> m_inFlight; // one lookup per name, however many pages wait for it
     QHash<QString, QList<DnsScreen::Done>> m_screening; // likewise one DNS question per name
+    QCache<QString, QStringList> m_candidates;            // by label: made once, asked again often
 };
 
 } // namespace varnex::registrar

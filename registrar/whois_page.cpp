@@ -50,7 +50,8 @@ QByteArray reasonText(const std::optional<Availability> &answer)
 
 } // namespace
 
-QByteArray whoisPage(const QString &requested, const QList<CheckedName> &names)
+QByteArray whoisPage(const QString &requested, const QList<CheckedName> &names, qsizetype notAsked,
+                     const QString &notAskedWhy)
 {
     QByteArray offered;
     QByteArray others;
@@ -81,6 +82,9 @@ QByteArray whoisPage(const QString &requested, const QList<CheckedName> &names)
     page += "</form>\r\n";
     if (!others.isEmpty())
         page += "<h2>Registered or not checked</h2>\r\n<ul>\r\n" + others + "</ul>\r\n";
+    if (notAsked > 0)
+        page += "<p>" + QByteArray::number(notAsked) + " more suggestions were not asked: " + escaped(notAskedWhy)
+                + ".</p>\r\n";
     return page + kPageEnd;
 }
 

@@ -21,7 +21,9 @@ struct CheckedName {
 // numbered from 1 in candidate order; the others are listed as plain text with
 // their reason; an internationalised name shows its Unicode form beside it.
 // Everything echoed back is HTML-escaped.
-QByteArray whoisPage(const QString &requested, const QList<CheckedName> &names);
+// `notAsked` more suggestions were left unchecked, for the reason given.
+QByteArray whoisPage(const QString &requested, const QList<CheckedName> &names, qsizetype notAsked = 0,
+                     const QString &notAskedWhy = {});
 
 // The page for a name that cannot be registered: it says why and offers nothing.
 QByteArray invalidNamePage(const QString &requested, const QString &refusal);

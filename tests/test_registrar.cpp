@@ -703,7 +703,7 @@ void TestRegistrar::pageAsksWithinItsShare()
     const Page page = fetch(portOf(*capped), "/whois.cgi?vhost_name=shop");
     QCOMPARE(offered(page.body).size(), std::size_t(5));
     QCOMPARE(registry.server.requests().size(), 5);
-    QCOMPARE(page.body.count("not asked: the page&#39;s share of lookups is used"), 13);
+    QVERIFY(page.body.contains("13 more suggestions were not asked: the page&#39;s share of lookups is used."));
 
     // Enough free names found: the page is answered, and what it no longer needs is not asked.
     Registry other;
