@@ -158,6 +158,29 @@ int main(int argc, char *argv[])
     std::printf("20 keywords: at least %d free names a page, median page %.0f ms (p90 %.0f ms), at most %lld registry "
                 "lookups a page, %d false offers\n",
                 fewest, times[times.size() / 2], times[times.size() * 9 / 10], mostLookups, falseOffers);
+
+    // The same page again and again, as from the cache: wrk at 64 connections.
+    {
+        varnex::bench::Registrar registrar(bootstrap);
+        QString error;
+        if (registrar.start(&error, registrarArguments)) {
+            const QString url = registrar.origin() + "/whois.cgi?vhost_name=shop";
+            get(network, url);
+            QProcess wrk;
+            wrk.start(QStringLiteral("wrk"), {"-t2", "-c64", "-d10s", "--latency", url});
+            if (wrk.waitForStarted(5000)) {
+                waitUntil([&] { return wrk.state() == QProcess::NotRunning; }, 60s);
+                for (const QByteArray &line : wrk.readAllStandardOutput().split('\n')) {
+                    if (line.contains("Requests/sec") || line.contains(" 99%") || line.contains("Non-2xx")
+                        || line.contains("Socket errors"))
+                        std::printf("cached page for shop, wrk -t2 -c64 -d10s: %s\n", line.simplified().constData());
+                }
+            } else {
+                std::printf("cached page: skipped, wrk is not installed (Debian package wrk)\n");
+            }
+            registrar.stop();
+        }
+    }
     varnex::bench::stopProcess(dns);
     varnex::bench::stopProcess(registries);
     return falseOffers == 0 ? 0 : 1;

@@ -225,6 +225,8 @@ QStringList candidatesFor(const QString &label, const WordKnowledge *words)
 
 QString displayName(const QString &domain)
 {
+    if (!domain.contains(QLatin1String("xn--")))
+        return domain;
     QStringList labels = domain.split(QLatin1Char('.'));
     for (QString &label : labels) {
         if (label.startsWith(QLatin1String("xn--")))

@@ -109,6 +109,7 @@ struct PageJob {
     int lookups = 0;          // registry lookups this page asked for
     int free = 0;
     int cacheHits = 0;
+    qsizetype notNeeded = 0;  // candidates after enough free names came from the cache
     bool screenOver = false;
     bool answered = false;
 };
@@ -203,11 +204,14 @@ void RegistrarServer::startPage(const QHttpServerRequest &request, const std::sh
         candidates = new QStringList(candidatesFor(label.label, m_settings.words.get()));
         m_candidates.insert(label.label, candidates); // the cache owns it from here
     }
-    for (const QString &domain : *candidates)
+    // Names past the point where the cache alone has enough free ones are not needed.
+    for (const QString &domain : *candidates) {
+        if (job->free >= m_settings.enoughFree)
+            break;
+        const int i = int(job->names.size());
         job->names.append({domain, std::nullopt});
-    job->steps.fill(PageJob::Step::ForRegistry, job->names.size());
-    for (int i = 0; i < job->names.size(); ++i) {
-        if (std::optional<Availability> cached = m_cache.find(job->names[i].domain)) {
+        job->steps.append(PageJob::Step::ForRegistry);
+        if (std::optional<Availability> cached = m_cache.find(domain)) {
             settle(job, i, *cached);
             ++job->cacheHits;
         } else if (m_dns) {
@@ -216,6 +220,7 @@ void RegistrarServer::startPage(const QHttpServerRequest &request, const std::sh
             screen(job, i);
         }
     }
+    job->notNeeded = candidates->size() - job->names.size();
     if (job->screening == 0) {
         askRegistries(job);
     } else {
@@ -346,7 +351,7 @@ void RegistrarServer::finishPage(const std::shared_ptr<PageJob> &job)
         if (job->steps[i] == PageJob::Step::Asked || job->steps[i] == PageJob::Step::Settled)
             shown.append(job->names[i]);
     }
-    const qsizetype notAsked = job->names.size() - shown.size();
+    const qsizetype notAsked = job->names.size() - shown.size() + job->notNeeded;
     const QString notAskedWhy = job->free >= m_settings.enoughFree ? QStringLiteral("enough free names were found")
                                                                    : QStringLiteral("the page's share of lookups is used");
     job->names = std::move(shown);

@@ -2,6 +2,8 @@
 
 #include "name_rules.h"
 
+#include <algorithm>
+
 namespace varnex::registrar {
 
 namespace {
@@ -10,6 +12,12 @@ namespace {
 // (as Varnex does) must never find one in echoed text.
 QByteArray escaped(const QString &text)
 {
+    // Names in their ASCII form, nearly all of what a page echoes, need no escaping.
+    const bool plain = std::all_of(text.begin(), text.end(), [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'.' || c == u'-';
+    });
+    if (plain)
+        return text.toLatin1();
     return text.toHtmlEscaped()
         .replace(QLatin1Char('\''), QLatin1String("&#39;"))
         .replace(QLatin1Char('='), QLatin1String("&#61;"))
