@@ -97,6 +97,15 @@ void afterAttack(PageClient &client, const QString &origin, const char *attack, 
                 ok ? "within 1 s" : "NOT within 1 s");
 }
 
+bool started(const varnex::bench::FixtureRegistries &registries, varnex::bench::Registrar &registrar)
+{
+    QString error = QStringLiteral("cannot listen on loopback");
+    if (registries.listening() && registrar.start(&error))
+        return true;
+    std::fprintf(stderr, "%s\n", qPrintable(error));
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -112,11 +121,8 @@ int main(int argc, char *argv[])
     {
         varnex::bench::FixtureRegistries registries(100ms);
         varnex::bench::Registrar registrar(registries);
-        QString error;
-        if (!registries.listening() || !registrar.start(&error)) {
-            std::fprintf(stderr, "%s\n", qPrintable(error));
+        if (!started(registries, registrar))
             return 1;
-        }
         const QString origin = registrar.origin();
         std::printf("registrar with six loopback registries answering after 100 ms; cap 512 connections\n");
         client.fetch(origin, QStringLiteral("cached"));
@@ -169,11 +175,8 @@ int main(int argc, char *argv[])
     {
         varnex::bench::FixtureRegistries registries(3s);
         varnex::bench::Registrar registrar(registries);
-        QString error;
-        if (!registries.listening() || !registrar.start(&error)) {
-            std::fprintf(stderr, "%s\n", qPrintable(error));
+        if (!started(registries, registrar))
             return 1;
-        }
         const QString origin = registrar.origin();
         std::printf("4. a 30 s burst of fresh pages (wrk -c64) against registries answering after 3 s\n");
         const long long before = registries.lookups();

@@ -270,8 +270,7 @@ void RdapClient::onAnswered(RegistryConnection *connection, const RegistryConnec
         if (!outcome.firstOnConnection && !outcome.transportError && !active->lookup.needsNewConnection) {
             Lookup again = release(active);
             again.needsNewConnection = true;
-            const QString key = hostKeyOf(again.url);
-            enqueue(key, std::move(again), true);
+            askAgain(std::move(again));
             return;
         }
         finish(active, Availability::unchecked(outcome.error));
@@ -281,15 +280,26 @@ void RdapClient::onAnswered(RegistryConnection *connection, const RegistryConnec
     const Answer answer{response.status(), response.body(), response.header("location"), response.header("retry-after"),
                         response.framedByClose(), outcome.firstOnConnection};
     host.lastWasNotFound = answer.status == 404;
+    conclude(active, answer);
+}
+
+// Answers the lookup, or sends it again (a redirect, a 404 to confirm) in its place.
+void RdapClient::conclude(Active *active, const Answer &answer)
+{
     std::variant<Availability, Lookup> next = classify(*active, answer);
-    if (Availability *answer = std::get_if<Availability>(&next)) {
-        finish(active, *answer);
+    if (Availability *verdict = std::get_if<Availability>(&next)) {
+        finish(active, *verdict);
         return;
     }
     Lookup again = std::get<Lookup>(std::move(next));
     again.done = std::move(release(active).done);
-    const QString key = hostKeyOf(again.url);
-    enqueue(key, std::move(again), true);
+    askAgain(std::move(again));
+}
+
+void RdapClient::askAgain(Lookup lookup)
+{
+    const QString key = hostKeyOf(lookup.url); // before the move below
+    enqueue(key, std::move(lookup), true);
 }
 
 std::variant<Availability, RdapClient::Lookup> RdapClient::classify(const Active &active, const Answer &response)
@@ -399,11 +409,8 @@ void RdapClient::onReplyFinished(Active *active)
             if (&other != active && other.reply && other.hostKey == active->hostKey)
                 out.push_back(&other);
         }
-        for (Active *each : out) {
-            Lookup again = release(each);
-            const QString key = hostKeyOf(again.url);
-            enqueue(key, std::move(again), true);
-        }
+        for (Active *each : out)
+            askAgain(release(each));
         return;
     }
     host.protocol = Protocol::Http2;
@@ -423,17 +430,8 @@ void RdapClient::onReplyFinished(Active *active)
     else if (!encoding.isEmpty() && encoding != "identity")
         finish(active, Availability::unchecked(QStringLiteral("the answer is encoded, which was not asked for")));
     else {
-        const Answer answer{status.toInt(), active->body, reply->rawHeader("Location"), reply->rawHeader("Retry-After"),
-                            false, true};
-        std::variant<Availability, Lookup> next = classify(*active, answer);
-        if (Availability *verdict = std::get_if<Availability>(&next)) {
-            finish(active, *verdict);
-            return;
-        }
-        Lookup again = std::get<Lookup>(std::move(next));
-        again.done = std::move(release(active).done);
-        const QString key = hostKeyOf(again.url);
-        enqueue(key, std::move(again), true);
+        conclude(active, {status.toInt(), active->body, reply->rawHeader("Location"), reply->rawHeader("Retry-After"),
+                          false, true});
     }
 }
 

@@ -126,6 +126,8 @@ private:
     bool triesHttp2(const Host &host) const;
     void startHttp2(const QString &hostKey, Active &active);
     void onReplyFinished(Active *active);
+    void conclude(Active *active, const Answer &answer);
+    void askAgain(Lookup lookup);
     Lookup release(Active *active);
     void finish(Active *active, const Availability &answer);
     void finishLater(Done done, Availability answer);
