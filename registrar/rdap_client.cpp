@@ -74,7 +74,17 @@ RdapClient::RdapClient(Bootstrap bootstrap, Settings settings, QObject *parent)
     m_network.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
 }
 
-RdapClient::~RdapClient() = default;
+RdapClient::~RdapClient()
+{
+    // Nothing may call back into a client that is half gone: replies and
+    // connections are deleted after the members their handlers use.
+    for (Active &active : m_active) {
+        if (active.reply)
+            active.reply->disconnect(this);
+    }
+    for (RegistryConnection *connection : findChildren<RegistryConnection *>(Qt::FindDirectChildrenOnly))
+        connection->disconnect(this);
+}
 
 int RdapClient::queued() const
 {
