@@ -67,7 +67,8 @@ bool printJson(const varnex::NamesJson &names)
     const std::string_view pieces[] = {R"({"found":[)", names.foundItems(), R"(],"shown":[)", names.shownItems(),
                                        R"(],"count":)", count, "}\n"};
     for (const std::string_view piece : pieces) {
-        if (std::fwrite(piece.data(), 1, piece.size(), stdout) != piece.size())
+        // An empty list may have no storage at all, and fwrite takes no null pointer.
+        if (!piece.empty() && std::fwrite(piece.data(), 1, piece.size(), stdout) != piece.size())
             return false;
     }
     return std::fflush(stdout) == 0;
