@@ -18,6 +18,16 @@ using varnex::test::HttpServer;
 
 Q_DECLARE_METATYPE(HttpResponse)
 
+namespace {
+
+QByteArray fetch(HttpTransfer &transfer, const HttpServer &server)
+{
+    const varnex::ByteBuffer body = transfer.fetchDocument(varnex::whoisRequestUrl(server.hostAndPort(), "x"));
+    return QByteArray(body.view().data(), qsizetype(body.view().size()));
+}
+
+} // namespace
+
 class TestHttpTransfer final : public QObject {
     Q_OBJECT
 
@@ -40,12 +50,17 @@ void TestHttpTransfer::fetchesBodyByteForByte()
     QNetworkAccessManager network;
     HttpTransfer transfer(network);
 
-    QCOMPARE(transfer.fetchDocument(varnex::whoisRequestUrl(server.hostAndPort(), "x")), body);
+    QCOMPARE(fetch(transfer, server), body);
     QCOMPARE(transfer.nextPiece(), QByteArray());
 
     // A body that ends when the connection closes arrives whole too.
     server.setHandler([&](const auto &) { return HttpResponse{.body = body, .sendContentLength = false}; });
-    QCOMPARE(transfer.fetchDocument(varnex::whoisRequestUrl(server.hostAndPort(), "x")), body);
+    QCOMPARE(fetch(transfer, server), body);
+
+    // So does one that comes a byte at a time, zero bytes included.
+    const QByteArray slow("a\0b\r\nc", 6);
+    server.setHandler([&](const auto &) { return HttpResponse{.body = slow, .trickle = 1ms}; });
+    QCOMPARE(fetch(transfer, server), slow);
 }
 
 void TestHttpTransfer::requestTargets_data()
@@ -123,7 +138,7 @@ void TestHttpTransfer::errors()
     }
     // The same transfer works again afterwards.
     server.setHandler([](const auto &) { return HttpResponse{.body = "fine"}; });
-    QCOMPARE(transfer.fetchDocument(varnex::whoisRequestUrl(server.hostAndPort(), "x")), QByteArray("fine"));
+    QCOMPARE(fetch(transfer, server), QByteArray("fine"));
 }
 
 void TestHttpTransfer::refusedConnection()

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace varnex {
 
@@ -40,6 +41,25 @@ ByteBuffer::~ByteBuffer()
 {
     if (m_data)
         ::munmap(m_data, m_capacity);
+}
+
+ByteBuffer::ByteBuffer(ByteBuffer &&other) noexcept
+    : m_data(std::exchange(other.m_data, nullptr)),
+      m_size(std::exchange(other.m_size, 0)),
+      m_capacity(std::exchange(other.m_capacity, 0))
+{
+}
+
+ByteBuffer &ByteBuffer::operator=(ByteBuffer &&other) noexcept
+{
+    if (this != &other) {
+        if (m_data)
+            ::munmap(m_data, m_capacity);
+        m_data = std::exchange(other.m_data, nullptr);
+        m_size = std::exchange(other.m_size, 0);
+        m_capacity = std::exchange(other.m_capacity, 0);
+    }
+    return *this;
 }
 
 void ByteBuffer::append(std::string_view bytes)

@@ -15,6 +15,8 @@ public:
     ~ByteBuffer();
     ByteBuffer(const ByteBuffer &) = delete;
     ByteBuffer &operator=(const ByteBuffer &) = delete;
+    ByteBuffer(ByteBuffer &&other) noexcept;
+    ByteBuffer &operator=(ByteBuffer &&other) noexcept;
 
     // Room for `count` more bytes after the end; write them, then commit().
     // Throws std::bad_alloc when no memory can be had.
@@ -25,6 +27,8 @@ public:
         return m_data + m_size;
     }
     void commit(std::size_t count) { m_size += count; }
+    // Empties the buffer and keeps its memory for what comes next.
+    void clear() { m_size = 0; }
 
     void append(std::string_view bytes);
     void append(char byte) { *room(1) = byte; ++m_size; }

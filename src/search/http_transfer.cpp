@@ -37,7 +37,7 @@ void HttpTransfer::releaseReply()
     m_reply = nullptr;
 }
 
-QByteArray HttpTransfer::fetchDocument(const QUrl &url)
+ByteBuffer HttpTransfer::fetchDocument(const QUrl &url)
 {
     releaseReply();
 
@@ -56,6 +56,7 @@ QByteArray HttpTransfer::fetchDocument(const QUrl &url)
     });
 
     Stop stop = Stop::None;
+    ByteBuffer body;
     QEventLoop loop;
     QTimer deadline;
     deadline.setSingleShot(true);
@@ -63,19 +64,33 @@ QByteArray HttpTransfer::fetchDocument(const QUrl &url)
         stop = Stop::TimedOut;
         reply->abort();
     });
-    auto checkSize = [&] {
-        if (reply->header(QNetworkRequest::ContentLengthHeader).toLongLong() > kMaxBodySize
-            || reply->bytesAvailable() > kMaxBodySize) {
-            stop = Stop::TooLarge;
-            reply->abort();
+    auto tooLarge = [&] {
+        stop = Stop::TooLarge;
+        reply->abort();
+    };
+    auto checkLength = [&] {
+        if (reply->header(QNetworkRequest::ContentLengthHeader).toLongLong() > kMaxBodySize)
+            tooLarge();
+    };
+    // Read what has come at once: left in the reply, the body would be buffered
+    // there and then copied out whole.
+    auto take = [&] {
+        for (qint64 available; stop == Stop::None && (available = reply->bytesAvailable()) > 0;) {
+            if (qint64(body.size()) + available > kMaxBodySize)
+                return tooLarge();
+            const qint64 got = reply->read(body.room(std::size_t(available)), available);
+            if (got <= 0)
+                return;
+            body.commit(std::size_t(got));
         }
     };
-    connect(reply, &QNetworkReply::metaDataChanged, &loop, checkSize);
-    connect(reply, &QNetworkReply::readyRead, &loop, checkSize);
+    connect(reply, &QNetworkReply::metaDataChanged, &loop, checkLength);
+    connect(reply, &QNetworkReply::readyRead, &loop, take);
     connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     deadline.start(m_timeout);
     if (!reply->isFinished())
         loop.exec(QEventLoop::ExcludeUserInputEvents);
+    take(); // what came with the end
 
     switch (stop) {
     case Stop::TimedOut:
@@ -104,7 +119,7 @@ QByteArray HttpTransfer::fetchDocument(const QUrl &url)
     if (reply->error() != QNetworkReply::NoError)
         throw SearchError(reply->error(), reply->errorString().toStdString());
 
-    return reply->readAll();
+    return body;
 }
 
 QByteArray HttpTransfer::nextPiece(qsizetype maxSize)

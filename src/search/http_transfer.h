@@ -1,5 +1,7 @@
 #pragma once
 
+#include "search/byte_buffer.h"
+
 #include <QByteArray>
 #include <QNetworkReply>
 #include <QObject>
@@ -34,7 +36,9 @@ public:
     // The whole response body, byte for byte. Throws SearchError on a network
     // error, a time-out, an HTTP status that is not 2xx or a body over
     // kMaxBodySize, and when the wait was ended from outside (the program quits).
-    QByteArray fetchDocument(const QUrl &url);
+    // The body is taken from the reply as it arrives, so it is held once, in a
+    // buffer that a big page fills with a few page faults.
+    ByteBuffer fetchDocument(const QUrl &url);
 
     // The next piece of the last response that fetchDocument() left unread, at
     // most `maxSize` bytes; empty when nothing is left. fetchDocument() takes the

@@ -1,5 +1,6 @@
 // The search chain: the search run and the page scan and filter it goes through.
 
+#include "search/byte_buffer.h"
 #include "search/name_lists.h"
 #include "search/page_scan.h"
 #include "search/request_url.h"
@@ -24,6 +25,11 @@
 namespace varnex {
 
 namespace {
+
+void appendPiece(ByteBuffer &page, const QByteArray &piece)
+{
+    page.append(std::string_view(piece.constData(), std::size_t(piece.size())));
+}
 
 SearchError fileError(const QFile &file)
 {
@@ -84,22 +90,25 @@ void Form1::runSearch()
     setStatus(QStringLiteral("    Searching..."));
 
     const QUrl url = whoisRequestUrl(m_settings.registrarHost, Text2->text());
-    QByteArray page = Inet1->fetchDocument(url);
-    page += Inet1->nextPiece();
+    ByteBuffer page = Inet1->fetchDocument(url);
+    appendPiece(page, Inet1->nextPiece());
     if (m_abandoned)
         return;
 
     QFile capture(m_files.capture);
     if (!capture.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw fileError(capture);
-    while (!page.isEmpty()) {
+    while (page.size() != 0) {
         QCoreApplication::processEvents();
         if (m_abandoned)
             return;
-        if (capture.write(page) != page.size())
+        const std::string_view bytes = page.view();
+        if (capture.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
             throw fileError(capture);
-        page = Inet1->nextPiece();
+        page.clear();
+        appendPiece(page, Inet1->nextPiece());
     }
+    page = ByteBuffer(); // the capture file holds it now; the scan needs the memory more
     busy.reset();
     if (!capture.flush())
         throw fileError(capture);
