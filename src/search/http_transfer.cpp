@@ -9,13 +9,15 @@
 #include <QScopeGuard>
 #include <QTimer>
 
+#include <new>
+
 namespace varnex {
 
 namespace {
 
 constexpr int kMaxRedirects = 5;
 
-enum class Stop { None, TimedOut, TooLarge };
+enum class Stop { None, TimedOut, TooLarge, NoMemory };
 
 } // namespace
 
@@ -74,11 +76,20 @@ ByteBuffer HttpTransfer::fetchDocument(const QUrl &url)
     };
     // Read what has come at once: left in the reply, the body would be buffered
     // there and then copied out whole.
+    // This runs as a slot, where an exception must not pass through Qt's event loop.
     auto take = [&] {
         for (qint64 available; stop == Stop::None && (available = reply->bytesAvailable()) > 0;) {
             if (qint64(body.size()) + available > kMaxBodySize)
                 return tooLarge();
-            const qint64 got = reply->read(body.room(std::size_t(available)), available);
+            char *room = nullptr;
+            try {
+                room = body.room(std::size_t(available));
+            } catch (const std::bad_alloc &) {
+                stop = Stop::NoMemory;
+                reply->abort();
+                return;
+            }
+            const qint64 got = reply->read(room, available);
             if (got <= 0)
                 return;
             body.commit(std::size_t(got));
@@ -103,6 +114,9 @@ ByteBuffer HttpTransfer::fetchDocument(const QUrl &url)
                           QStringLiteral("The registrar's page is larger than %1 MiB.")
                               .arg(kMaxBodySize >> 20)
                               .toStdString());
+    case Stop::NoMemory:
+        throw SearchError(QNetworkReply::UnknownContentError,
+                          "There is not enough memory to hold the registrar's page.");
     case Stop::None:
         break;
     }
