@@ -61,6 +61,15 @@ void TestHttpTransfer::fetchesBodyByteForByte()
     const QByteArray slow("a\0b\r\nc", 6);
     server.setHandler([&](const auto &) { return HttpResponse{.body = slow, .trickle = 1ms}; });
     QCOMPARE(fetch(transfer, server), slow);
+
+    // A redirect on the same host is followed, and only the last page's body is kept.
+    server.setHandler([](const varnex::test::HttpRequest &request) {
+        if (request.target.endsWith("=x"))
+            return HttpResponse{.status = 302, .reason = "Found", .body = "moved",
+                                .headers = {{"Location", "/whois.cgi?vhost_name=y"}}};
+        return HttpResponse{.body = "the page"};
+    });
+    QCOMPARE(fetch(transfer, server), QByteArray("the page"));
 }
 
 void TestHttpTransfer::requestTargets_data()
