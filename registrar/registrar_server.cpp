@@ -345,15 +345,18 @@ void RegistrarServer::finishPage(const std::shared_ptr<PageJob> &job)
         return;
     job->answered = true;
     stopWaiting(job.get());
-    // Names the page never asked about are left off it; the page says how many.
+    // Names the page never asked about are left off it, and so are those still
+    // pending once enough free names were found: nobody waited for their answer,
+    // so "no answer in time" would not be true. The page says how many.
+    const bool enough = job->free >= m_settings.enoughFree;
     QList<CheckedName> shown;
     for (int i = 0; i < job->names.size(); ++i) {
-        if (job->steps[i] == PageJob::Step::Asked || job->steps[i] == PageJob::Step::Settled)
+        if (job->steps[i] == PageJob::Step::Settled || (job->steps[i] == PageJob::Step::Asked && !enough))
             shown.append(job->names[i]);
     }
     const qsizetype notAsked = job->names.size() - shown.size() + job->notNeeded;
-    const QString notAskedWhy = job->free >= m_settings.enoughFree ? QStringLiteral("enough free names were found")
-                                                                   : QStringLiteral("the page's share of lookups is used");
+    const QString notAskedWhy = enough ? QStringLiteral("enough free names were found")
+                                       : QStringLiteral("the page's share of lookups is used");
     job->names = std::move(shown);
     const QByteArray note = QByteArray::number(job->cacheHits) + " of " + QByteArray::number(job->names.size())
                             + " names from the cache, " + QByteArray::number(job->lookups) + " registry lookups, "

@@ -91,7 +91,7 @@ QByteArray whoisPage(const QString &requested, const QList<CheckedName> &names, 
     if (!others.isEmpty())
         page += "<h2>Registered or not checked</h2>\r\n<ul>\r\n" + others + "</ul>\r\n";
     if (notAsked > 0)
-        page += "<p>" + QByteArray::number(notAsked) + " more suggestions were not asked: " + escaped(notAskedWhy)
+        page += "<p>" + QByteArray::number(notAsked) + " more suggestions were not checked: " + escaped(notAskedWhy)
                 + ".</p>\r\n";
     return page + kPageEnd;
 }
