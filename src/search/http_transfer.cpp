@@ -75,8 +75,8 @@ ByteBuffer HttpTransfer::fetchDocument(const QUrl &url)
             tooLarge();
     };
     // Read what has come at once: left in the reply, the body would be buffered
-    // there and then copied out whole.
-    // This runs as a slot, where an exception must not pass through Qt's event loop.
+    // there and then copied out whole. This runs as a slot, so nothing may be
+    // thrown out of it into Qt's event loop.
     auto take = [&] {
         for (qint64 available; stop == Stop::None && (available = reply->bytesAvailable()) > 0;) {
             if (qint64(body.size()) + available > kMaxBodySize)
