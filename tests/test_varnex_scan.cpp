@@ -68,6 +68,28 @@ Values randomValues(std::size_t count)
     return values;
 }
 
+struct ToolRun {
+    bool finished = false;
+    QProcess::ExitStatus status = QProcess::CrashExit;
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs varnex-scan as a user would, to its end.
+ToolRun runTool(const QStringList &arguments)
+{
+    QProcess tool;
+    tool.start(QStringLiteral(VARNEX_SCAN_PATH), arguments);
+    ToolRun run;
+    run.finished = tool.waitForFinished();
+    run.status = tool.exitStatus();
+    run.exitCode = tool.exitCode();
+    run.out = tool.readAllStandardOutput();
+    run.err = tool.readAllStandardError();
+    return run;
+}
+
 } // namespace
 
 // Runs the varnex-scan tool as a user would and checks what it prints.
@@ -126,14 +148,13 @@ void TestVarnexScan::prints()
     QFETCH(QByteArray, output);
 
     arguments.replaceInStrings(QRegularExpression("^PAGE$"), m_page);
-    QProcess tool;
-    tool.start(QStringLiteral(VARNEX_SCAN_PATH), arguments);
-    QVERIFY(tool.waitForFinished());
-    QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(tool.exitCode(), exitCode);
-    QCOMPARE(tool.readAllStandardOutput(), output);
+    const ToolRun run = runTool(arguments);
+    QVERIFY(run.finished);
+    QCOMPARE(run.status, QProcess::NormalExit);
+    QCOMPARE(run.exitCode, exitCode);
+    QCOMPARE(run.out, output);
     if (exitCode != 0)
-        QVERIFY(!tool.readAllStandardError().isEmpty());
+        QVERIFY(!run.err.isEmpty());
 }
 
 void TestVarnexScan::commandLine_data()
@@ -161,14 +182,11 @@ void TestVarnexScan::commandLine()
     QFETCH(QByteArray, err);
 
     arguments.replaceInStrings(QRegularExpression("^PAGE$"), m_page);
-    QProcess tool;
-    tool.start(QStringLiteral(VARNEX_SCAN_PATH), arguments);
-    QVERIFY(tool.waitForFinished());
-    QCOMPARE(tool.exitCode(), exitCode);
-    const QByteArray stdOut = tool.readAllStandardOutput();
-    const QByteArray stdErr = tool.readAllStandardError();
-    QVERIFY2(out.isEmpty() ? stdOut.isEmpty() : stdOut.startsWith(out), stdOut.constData());
-    QVERIFY2(err.isEmpty() ? stdErr.isEmpty() : stdErr.contains(err), stdErr.constData());
+    const ToolRun run = runTool(arguments);
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY2(out.isEmpty() ? run.out.isEmpty() : run.out.startsWith(out), run.out.constData());
+    QVERIFY2(err.isEmpty() ? run.err.isEmpty() : run.err.contains(err), run.err.constData());
 }
 
 void TestVarnexScan::sameBytesAsQtJson_data()
@@ -189,7 +207,7 @@ void TestVarnexScan::sameBytesAsQtJson_data()
         "z\xC3\xA9.info",              // valid two bytes
         "\xE2\x82\xAC.com",            // valid three bytes
         "\xF0\x9F\x98\x80.net",        // valid four bytes: a surrogate pair in the list
-        "\xEF\xBB\xBFbom.us",          // byte-order mark
+        "\xEF\xBB\xBF" "bom.us",        // byte-order mark
         "\xE2\x80\xA8line.org",        // line separator
         "\xE9t\xE9.com",               // Latin-1
         "\xC0\xAF.com",                // overlong
@@ -228,11 +246,10 @@ void TestVarnexScan::sameBytesAsQtJson()
         if (value == "\r\n")
             value.clear();
     }
-    QProcess tool;
-    tool.start(QStringLiteral(VARNEX_SCAN_PATH), {"--extensions", extensions, path});
-    QVERIFY(tool.waitForFinished());
-    QCOMPARE(tool.exitCode(), 0);
-    const QByteArray printed = tool.readAllStandardOutput();
+    const ToolRun run = runTool({"--extensions", extensions, path});
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 0);
+    const QByteArray &printed = run.out;
     const QByteArray expected = qtJson(values, extensions);
     QVERIFY(!expected.isEmpty());
     qsizetype differs = 0;
