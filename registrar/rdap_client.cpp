@@ -386,7 +386,7 @@ void RdapClient::startHttp2(const QString &hostKey, Active &active)
     active.reply = reply;
     ++host(hostKey).streams;
     Active *pointer = &active;
-    connect(reply, &QNetworkReply::readyRead, this, [this, pointer, reply] {
+    connect(reply, &QNetworkReply::readyRead, this, [pointer, reply] {
         pointer->body += reply->read(HttpResponseLimits{}.maxBody + 1 - pointer->body.size());
         if (pointer->body.size() > HttpResponseLimits{}.maxBody) {
             pointer->tooLarge = true;
