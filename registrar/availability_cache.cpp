@@ -14,7 +14,9 @@ std::optional<Availability> AvailabilityCache::find(const QString &domain, Clock
         return std::nullopt;
     }
     m_entries.splice(m_entries.begin(), m_entries, entry);
-    return entry->answer;
+    Availability answer = entry->answer;
+    answer.age = std::chrono::duration_cast<std::chrono::seconds>(now - entry->answered);
+    return answer;
 }
 
 void AvailabilityCache::store(const QString &domain, const Availability &answer, Clock::time_point now)
@@ -31,7 +33,7 @@ void AvailabilityCache::store(const QString &domain, const Availability &answer,
         m_entries.erase(*found);
         m_index.erase(found);
     }
-    m_entries.push_front({domain, answer, now + keep});
+    m_entries.push_front({domain, answer, now, now + keep});
     m_index.insert(domain, m_entries.begin());
     while (m_entries.size() > m_capacity) {
         m_index.remove(m_entries.back().domain);

@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cctype>
 #include <utility>
 
@@ -33,7 +34,25 @@ bool isDigits(QByteArrayView text)
     return true;
 }
 
+bool hasControlCharacter(QByteArrayView value)
+{
+    return std::any_of(value.begin(), value.end(), [](char c) { return (c >= 0 && c < 0x20 && c != '\t') || c == 0x7f; });
+}
+
+// name ":" value, the name a token, the value free of control characters.
+bool isHeaderLine(QByteArrayView line)
+{
+    const qsizetype colon = line.indexOf(':');
+    return colon > 0 && isToken(line.first(colon)) && !hasControlCharacter(line.sliced(colon + 1));
+}
+
 } // namespace
+
+bool HttpResponseReader::hasHeader(QByteArrayView name) const
+{
+    return std::any_of(m_headers.begin(), m_headers.end(),
+                       [name](const auto &entry) { return entry.first.compare(name, Qt::CaseInsensitive) == 0; });
+}
 
 QByteArray HttpResponseReader::header(QByteArrayView name) const
 {
@@ -89,8 +108,12 @@ qsizetype HttpResponseReader::feed(QByteArrayView bytes)
                 line.isEmpty() ? onHeadEnd() : onHeaderLine(line);
             break;
         case Phase::Trailers:
-            if (takeLine(bytes, at, line) && line.isEmpty())
-                complete();
+            if (takeLine(bytes, at, line)) {
+                if (line.isEmpty())
+                    complete();
+                else if (!isHeaderLine(line))
+                    fail(QStringLiteral("a trailer line of the answer is not a header"));
+            }
             break;
         case Phase::ChunkSize:
             if (takeLine(bytes, at, line))
@@ -164,10 +187,10 @@ void HttpResponseReader::onHeaderLine(const QByteArray &line)
         return fail(QStringLiteral("a header line of the answer is malformed"));
     const QByteArray name = line.first(colon).toLower();
     const QByteArray value = line.sliced(colon + 1).trimmed();
-    for (const char c : value) {
-        if ((c >= 0 && c < 0x20 && c != '\t') || c == 0x7f)
-            return fail(QStringLiteral("a header of the answer holds a control character"));
-    }
+    if (hasControlCharacter(value))
+        return fail(QStringLiteral("a header of the answer holds a control character"));
+    if (value.isEmpty() && (name == "content-length" || name == "transfer-encoding"))
+        return fail(QStringLiteral("the answer gives an empty %1").arg(QString::fromLatin1(name)));
     for (const auto &[known, knownValue] : m_headers) {
         if (known == name && (name == "content-length" || name == "transfer-encoding"))
             return fail(QStringLiteral("the answer gives its %1 twice").arg(QString::fromLatin1(name)));
@@ -222,8 +245,13 @@ void HttpResponseReader::onHeadEnd()
 
 void HttpResponseReader::onChunkSize(const QByteArray &line)
 {
+    // chunk-size [ BWS ";" extensions ]: white space only before an extension.
     const qsizetype extension = line.indexOf(';');
-    const QByteArray size = (extension < 0 ? line : line.first(extension)).trimmed();
+    QByteArray size = extension < 0 ? line : line.first(extension);
+    if (extension >= 0) {
+        while (size.endsWith(' ') || size.endsWith('\t'))
+            size.chop(1);
+    }
     bool ok = !size.isEmpty() && size.size() <= 8;
     for (const char c : size)
         ok = ok && std::isxdigit(static_cast<unsigned char>(c));

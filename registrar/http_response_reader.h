@@ -36,6 +36,7 @@ public:
     const QByteArray &body() const { return m_body; }
     // The last value of a header, by case-insensitive name; empty when absent.
     QByteArray header(QByteArrayView name) const;
+    bool hasHeader(QByteArrayView name) const;
     // The body ended with the connection, so a cut-off one looks the same.
     bool framedByClose() const { return m_framing == Framing::Close; }
     // The server lets this connection carry another request.

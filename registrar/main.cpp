@@ -15,6 +15,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QHostAddress>
+#include <QSslCertificate>
 
 #include <cstdio>
 #include <optional>
@@ -129,8 +130,14 @@ int main(int argc, char *argv[])
         QStringLiteral("'words' (default): suggestions from the word list and WordNet; 'fixed': the name with a few "
                        "fixed prefixes and suffixes only."),
         QStringLiteral("words|fixed"), QStringLiteral("words"));
+    const QCommandLineOption caFile(
+        QStringLiteral("ca-file"),
+        QStringLiteral("Also trust the certificate authorities in FILE (PEM) for https registries, beside the "
+                       "system's (for stand-in registries)."),
+        QStringLiteral("FILE"));
     parser.addOption(resolver);
     parser.addOption(suggestions);
+    parser.addOption(caFile);
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help")))
@@ -159,6 +166,13 @@ int main(int argc, char *argv[])
 
     varnex::registrar::RegistrarServer::Settings settings;
     settings.rdap.cleartextHttp2 = parser.isSet(cleartextHttp2);
+    if (parser.isSet(caFile)) {
+        settings.rdap.extraCertificates = QSslCertificate::fromPath(parser.value(caFile), QSsl::Pem);
+        if (settings.rdap.extraCertificates.isEmpty()) {
+            std::fprintf(stderr, "varnex-registrar: %s: no PEM certificate could be read\n", qPrintable(parser.value(caFile)));
+            return kRunFailure;
+        }
+    }
     if (parser.value(resolver) != QLatin1String("off"))
         settings.dns = varnex::registrar::DnsScreen::Settings{.resolver = parser.value(resolver)};
     if (parser.value(suggestions) != QLatin1String("words") && parser.value(suggestions) != QLatin1String("fixed"))

@@ -3,21 +3,12 @@
 #include "http_response_reader.h"
 #include "registry_connection.h"
 
-#include <QJsonDocument>
-#include <QNetworkProxy>
-#include <QNetworkReply>
-#include <QJsonObject>
-#include <QLocale>
-#include <QTimeZone>
-
 namespace varnex::registrar {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-constexpr qint64 kDefaultRetryAfterSeconds = 60;
-constexpr qint64 kLongestRetryAfterSeconds = 3600;
+using Failure = Availability::Failure;
 
 QString hostKeyOf(const QUrl &url)
 {
@@ -25,64 +16,23 @@ QString hostKeyOf(const QUrl &url)
            + QString::number(url.port(url.scheme() == QLatin1String("https") ? 443 : 80));
 }
 
-// The three date forms HTTP allows: IMF-fixdate, RFC 850 and asctime.
-QDateTime httpDate(const QByteArray &value)
-{
-    // The weekday is left out of the reading: Qt checks it against the year it
-    // guesses for a two-digit one, which is the wrong century.
-    static const char *const formats[] = {"dd MMM yyyy HH:mm:ss 'GMT'", "dd-MMM-yy HH:mm:ss 'GMT'",
-                                          "MMM d HH:mm:ss yyyy"};
-    const QString text = QString::fromLatin1(value.simplified());
-    const QString withoutWeekday = text.section(QLatin1Char(' '), 1);
-    for (const char *format : formats) {
-        QDateTime date = QLocale::c().toDateTime(withoutWeekday, QLatin1String(format));
-        if (!date.isValid())
-            continue;
-        date.setTimeZone(QTimeZone::utc());
-        // Qt reads a two-digit year as 19yy; HTTP takes the one nearest to now.
-        if (QByteArrayView(format).contains("-yy ") && date.date().year() < 2000)
-            date = date.addYears(100);
-        return date;
-    }
-    return {};
-}
+// A lookup that waited for a connection in vain may work in a few seconds.
+constexpr std::chrono::seconds kBusyRetry{5};
 
 } // namespace
-
-QDateTime retryAfter(const QByteArray &value, const QDateTime &now)
-{
-    const QByteArray text = value.trimmed();
-    bool isNumber = !text.isEmpty();
-    for (const char c : text)
-        isNumber = isNumber && c >= '0' && c <= '9';
-    if (isNumber) {
-        bool fits = false;
-        const qint64 seconds = text.size() <= 18 ? text.toLongLong(&fits) : 0;
-        return now.addSecs(fits ? std::min(seconds, kLongestRetryAfterSeconds) : kLongestRetryAfterSeconds);
-    }
-    const QDateTime date = httpDate(text);
-    if (!date.isValid())
-        return now.addSecs(kDefaultRetryAfterSeconds);
-    return std::clamp(date, now, now.addSecs(kLongestRetryAfterSeconds));
-}
 
 RdapClient::RdapClient(Bootstrap bootstrap, Settings settings, QObject *parent)
     : QObject(parent), m_bootstrap(std::move(bootstrap)), m_settings(settings)
 {
-    // Registries are asked directly, as the HTTP/1.1 connections do.
-    m_network.setProxy(QNetworkProxy::NoProxy);
-    m_network.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
 }
 
 RdapClient::~RdapClient()
 {
     // Nothing may call back into a client that is half gone: replies and
     // connections are deleted after the members their handlers use.
-    for (Active &active : m_active) {
-        if (active.reply)
-            active.reply->disconnect(this);
-    }
     for (RegistryConnection *connection : findChildren<RegistryConnection *>(Qt::FindDirectChildrenOnly))
+        connection->disconnect(this);
+    for (Http2Connection *connection : findChildren<Http2Connection *>(Qt::FindDirectChildrenOnly))
         connection->disconnect(this);
 }
 
@@ -120,7 +70,7 @@ RdapClient::Ticket RdapClient::lookup(const QString &domain, Done done, bool lik
     const Ticket ticket = m_nextTicket++;
     const std::optional<QUrl> base = m_bootstrap.baseFor(domain);
     if (!base) {
-        finishLater(std::move(done), Availability::unchecked(QStringLiteral("no registry known for this ending")));
+        finishLater(std::move(done), Availability::unchecked(Failure::BadAnswer, QStringLiteral("no registry known for this ending")));
         return ticket;
     }
     const QString hostKey = hostKeyOf(*base);
@@ -141,11 +91,11 @@ void RdapClient::enqueue(const QString &hostKey, Lookup lookup, bool front)
 {
     Host &target = host(hostKey);
     if (Clock::now() < target.unreachableUntil) {
-        finishLater(std::move(lookup.done), Availability::unchecked(target.unreachableReason));
+        finishLater(std::move(lookup.done), Availability::unchecked(Failure::Unreachable, target.unreachableReason));
         return;
     }
     if (!front && int(target.queue.size()) >= m_settings.maxQueued) {
-        finishLater(std::move(lookup.done), Availability::unchecked(QStringLiteral("the registry has too many questions waiting")));
+        finishLater(std::move(lookup.done), Availability::busy(QStringLiteral("the registry has too many questions waiting"), kBusyRetry));
         return;
     }
     lookup.queuedAt = Clock::now();
@@ -199,13 +149,17 @@ void RdapClient::startNext(const QString &hostKey)
         if (host.quietUntil.isValid() && QDateTime::currentDateTimeUtc() < host.quietUntil) {
             Lookup lookup = std::move(host.queue.front());
             host.queue.pop_front();
-            finishLater(std::move(lookup.done), Availability::unchecked(QStringLiteral("the registry asked to slow down")));
+            const auto wait = std::max<qint64>(1, QDateTime::currentDateTimeUtc().secsTo(host.quietUntil));
+            finishLater(std::move(lookup.done), Availability::busy(QStringLiteral("the registry asked to slow down"),
+                                                                   std::chrono::seconds(wait)));
             continue;
         }
         const bool http2 = triesHttp2(host);
         RegistryConnection *connection = nullptr;
+        Http2Connection *streams = nullptr;
         if (http2) {
-            if (host.streams >= m_settings.perHostStreams)
+            streams = http2For(host);
+            if (streams->openStreams() >= m_settings.perHostStreams)
                 break;
         } else {
             connection = connectionFor(host, host.queue.front().needsNewConnection || host.lastWasNotFound);
@@ -221,14 +175,16 @@ void RdapClient::startNext(const QString &hostKey)
         connect(&active.timer, &QTimer::timeout, this, [this, pointer = &active] {
             if (pointer->connection)
                 forget(this->host(pointer->hostKey), pointer->connection);
-            finish(pointer, Availability::unchecked(
-                                QStringLiteral("no answer within %1 s").arg(m_settings.lookupTimeout.count() / 1000.0)));
+            finish(pointer, Availability::unchecked(Failure::Unreachable,
+                                                    QStringLiteral("no answer within %1 s").arg(m_settings.lookupTimeout.count() / 1000.0)));
         });
         active.timer.start(m_settings.lookupTimeout);
-        if (http2)
-            startHttp2(hostKey, active);
-        else
+        if (http2) {
+            active.http2 = streams;
+            active.stream = streams->get(active.lookup.url);
+        } else {
             connection->get(active.lookup.url);
+        }
     }
     // The oldest waiting lookup gives up when its wait is over.
     if (host.queue.empty()) {
@@ -246,7 +202,7 @@ void RdapClient::expireQueue(const QString &hostKey)
     while (!host.queue.empty() && now - host.queue.front().queuedAt >= m_settings.queueTimeout) {
         Lookup lookup = std::move(host.queue.front());
         host.queue.pop_front();
-        finishLater(std::move(lookup.done), Availability::unchecked(QStringLiteral("the registry is busy")));
+        finishLater(std::move(lookup.done), Availability::busy(QStringLiteral("the registry is busy"), kBusyRetry));
     }
     startNext(hostKey);
 }
@@ -254,7 +210,7 @@ void RdapClient::expireQueue(const QString &hostKey)
 void RdapClient::failQueue(Host &host, const QString &reason)
 {
     for (Lookup &lookup : host.queue)
-        finishLater(std::move(lookup.done), Availability::unchecked(reason));
+        finishLater(std::move(lookup.done), Availability::unchecked(Failure::Unreachable, reason));
     host.queue.clear();
 }
 
@@ -270,12 +226,8 @@ void RdapClient::onAnswered(RegistryConnection *connection, const RegistryConnec
         forget(host, connection);
 
     if (!outcome.response) {
-        if (outcome.transportError && outcome.unreachable) {
-            // Every other lookup for this host would fail the same way: say so at once.
-            host.unreachableUntil = Clock::now() + m_settings.unreachableFor;
-            host.unreachableReason = outcome.error;
-            failQueue(host, outcome.error);
-        }
+        if (outcome.transportError && outcome.unreachable)
+            markUnreachable(host, outcome.error);
         // A reused connection may simply have been closed by the registry meanwhile: ask once more on a new one.
         if (!outcome.firstOnConnection && !outcome.transportError && !active->lookup.needsNewConnection) {
             Lookup again = release(active);
@@ -283,87 +235,64 @@ void RdapClient::onAnswered(RegistryConnection *connection, const RegistryConnec
             askAgain(std::move(again));
             return;
         }
-        finish(active, Availability::unchecked(outcome.error));
+        finish(active, Availability::unchecked(outcome.transportError ? Failure::Unreachable : Failure::BadAnswer,
+                                               outcome.error));
         return;
     }
     const HttpResponseReader &response = *outcome.response;
-    const Answer answer{response.status(), response.body(), response.header("location"), response.header("retry-after"),
-                        response.framedByClose(), outcome.firstOnConnection};
+    RegistryAnswer answer;
+    answer.status = response.status();
+    answer.contentType = response.header("content-type").toLower();
+    answer.body = response.body();
+    answer.location = response.header("location");
+    answer.retryAfter = response.header("retry-after");
+    answer.complete = !response.framedByClose();
+    answer.bound = outcome.firstOnConnection;
     host.lastWasNotFound = answer.status == 404;
     conclude(active, answer);
 }
 
-// Answers the lookup, or sends it again (a redirect, a 404 to confirm) in its place.
-void RdapClient::conclude(Active *active, const Answer &answer)
+// Every other lookup for this host would fail the same way: say so at once.
+void RdapClient::markUnreachable(Host &host, const QString &reason)
 {
-    std::variant<Availability, Lookup> next = classify(*active, answer);
-    if (Availability *verdict = std::get_if<Availability>(&next)) {
-        finish(active, *verdict);
+    host.unreachableUntil = Clock::now() + m_settings.unreachableFor;
+    host.unreachableReason = reason;
+    failQueue(host, reason);
+}
+
+// Answers the lookup, or sends it again (a redirect, an answer to tie to its question) in its place.
+void RdapClient::conclude(Active *active, const RegistryAnswer &answer)
+{
+    const Lookup &asked = active->lookup;
+    const Verdict verdict = verdictOf(answer, {asked.domain, asked.url, asked.redirects, asked.needsNewConnection},
+                                      m_settings.maxRedirects, QDateTime::currentDateTimeUtc());
+    if (verdict.quietUntil.isValid())
+        host(active->hostKey).quietUntil = verdict.quietUntil;
+    switch (verdict.next) {
+    case Verdict::Next::Settled:
+        finish(active, verdict.availability);
+        return;
+    case Verdict::Next::AskOnNewConnection: {
+        Lookup again = release(active);
+        again.needsNewConnection = true;
+        askAgain(std::move(again));
         return;
     }
-    Lookup again = std::get<Lookup>(std::move(next));
-    again.done = std::move(release(active).done);
-    askAgain(std::move(again));
+    case Verdict::Next::Follow: {
+        Lookup again = release(active);
+        again.url = verdict.target;
+        ++again.redirects;
+        again.needsNewConnection = false;
+        askAgain(std::move(again));
+        return;
+    }
+    }
 }
 
 void RdapClient::askAgain(Lookup lookup)
 {
     const QString key = hostKeyOf(lookup.url); // before the move below
     enqueue(key, std::move(lookup), true);
-}
-
-std::variant<Availability, RdapClient::Lookup> RdapClient::classify(const Active &active, const Answer &response)
-{
-    using State = Availability::State;
-    const Lookup &asked = active.lookup;
-    switch (const int status = response.status) {
-    case 404: {
-        if (response.framedByClose)
-            return Availability::unchecked(QStringLiteral("the registry's answer had no length, so it may be cut off"));
-        const QJsonObject object = QJsonDocument::fromJson(response.body).object();
-        if (object.value(QLatin1String("objectClassName")).toString() == QLatin1String("domain"))
-            return Availability::unchecked(QStringLiteral("the registry's answer contradicts itself"));
-        if (!response.bound) {
-            // On a reused connection a 404 could be an answer left over from another question.
-            if (asked.needsNewConnection)
-                return Availability::unchecked(QStringLiteral("the registry's answer could not be tied to the question"));
-            Lookup again{asked.ticket, asked.domain, asked.url, {}, asked.redirects, true};
-            return again;
-        }
-        return Availability{State::NotRegistered, {}};
-    }
-    case 200: {
-        const QJsonObject object = QJsonDocument::fromJson(response.body).object();
-        if (object.value(QLatin1String("objectClassName")).toString() != QLatin1String("domain"))
-            return Availability::unchecked(QStringLiteral("the registry's answer is not a domain object"));
-        QString ldhName = object.value(QLatin1String("ldhName")).toString().toLower();
-        if (ldhName.endsWith(QLatin1Char('.')))
-            ldhName.chop(1);
-        if (ldhName != asked.domain)
-            return Availability::unchecked(QStringLiteral("the registry answered for another name"));
-        return Availability{State::Registered, {}};
-    }
-    case 400:
-        return Availability{State::Invalid, QStringLiteral("the registry calls this name invalid")};
-    case 429:
-        host(active.hostKey).quietUntil = retryAfter(response.retryAfter, QDateTime::currentDateTimeUtc());
-        return Availability::unchecked(QStringLiteral("the registry asked to slow down"));
-    case 301:
-    case 302:
-    case 303:
-    case 307:
-    case 308: {
-        // Redirects stay on the registry's own scheme, host and port: a "not registered" must come from it.
-        const QUrl target = asked.url.resolved(QUrl(QString::fromLatin1(response.location)));
-        if (!target.isValid() || hostKeyOf(target) != hostKeyOf(asked.url))
-            return Availability::unchecked(QStringLiteral("the registry sent the question elsewhere"));
-        if (asked.redirects >= m_settings.maxRedirects)
-            return Availability::unchecked(QStringLiteral("too many redirects"));
-        return Lookup{asked.ticket, asked.domain, target, {}, asked.redirects + 1, false};
-    }
-    default:
-        return Availability::unchecked(QStringLiteral("the registry answered HTTP %1").arg(status));
-    }
 }
 
 bool RdapClient::triesHttp2(const Host &host) const
@@ -373,88 +302,83 @@ bool RdapClient::triesHttp2(const Host &host) const
     return host.base.scheme() == QLatin1String("https") || m_settings.cleartextHttp2;
 }
 
-void RdapClient::startHttp2(const QString &hostKey, Active &active)
+// The host's HTTP/2 connection that takes new streams, opened when there is none.
+Http2Connection *RdapClient::http2For(Host &host)
 {
-    QNetworkRequest request(active.lookup.url);
-    request.setRawHeader("Accept", "application/rdap+json");
-    request.setRawHeader("Accept-Encoding", "identity"); // nothing to unpack, so nothing to blow up
-    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, true);
-    if (active.lookup.url.scheme() == QLatin1String("http"))
-        request.setAttribute(QNetworkRequest::Http2DirectAttribute, true);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    QNetworkReply *reply = m_network.get(request);
-    active.reply = reply;
-    ++host(hostKey).streams;
-    Active *pointer = &active;
-    connect(reply, &QNetworkReply::readyRead, this, [pointer, reply] {
-        pointer->body += reply->read(HttpResponseLimits{}.maxBody + 1 - pointer->body.size());
-        if (pointer->body.size() > HttpResponseLimits{}.maxBody) {
-            pointer->tooLarge = true;
-            reply->abort();
-        }
-    });
-    connect(reply, &QNetworkReply::finished, this, [this, pointer] { onReplyFinished(pointer); });
+    if (host.http2 && host.http2->acceptsStreams())
+        return host.http2;
+    if (host.http2) {
+        host.retiring.append(host.http2);
+        retireIfDone(host, host.http2);
+    }
+    auto *connection = new Http2Connection(
+        host.base, {.cleartext = host.base.scheme() == QLatin1String("http"), .extraCertificates = m_settings.extraCertificates},
+        this);
+    connect(connection, &Http2Connection::answered, this,
+            [this, connection](Http2Connection::StreamId stream, const Http2Connection::Outcome &outcome) {
+                onStreamAnswered(connection, stream, outcome);
+            });
+    host.http2 = connection;
+    return connection;
 }
 
-void RdapClient::onReplyFinished(Active *active)
+void RdapClient::retireIfDone(Host &host, Http2Connection *connection)
 {
-    QNetworkReply *reply = active->reply;
+    if (connection->openStreams() > 0 || !host.retiring.removeOne(connection))
+        return;
+    connection->disconnect(this);
+    connection->deleteLater();
+}
+
+void RdapClient::onStreamAnswered(Http2Connection *connection, Http2Connection::StreamId stream,
+                                  const Http2Connection::Outcome &outcome)
+{
+    const auto found = std::find_if(m_active.begin(), m_active.end(), [connection, stream](const Active &active) {
+        return active.http2 == connection && active.stream == stream;
+    });
+    if (found == m_active.end())
+        return;
+    Active *active = &*found;
     Host &host = this->host(active->hostKey);
-    active->body += reply->readAll();
-    const QNetworkReply::NetworkError error = reply->error();
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (!reply->attribute(QNetworkRequest::Http2WasUsedAttribute).toBool() && !active->tooLarge) {
-        if (error == QNetworkReply::HostNotFoundError || error == QNetworkReply::ConnectionRefusedError) {
-            host.unreachableUntil = Clock::now() + m_settings.unreachableFor;
-            host.unreachableReason = reply->errorString();
-            failQueue(host, host.unreachableReason);
-            finish(active, Availability::unchecked(host.unreachableReason));
-            return;
-        }
-        // The registry does not speak HTTP/2: ask again, and from now on, over our
-        // own HTTP/1.1, this lookup and the others still out on HTTP/2.
+    active->http2 = nullptr; // its stream is over: nothing to cancel
+    if (host.http2 == connection && !connection->acceptsStreams()) {
+        host.retiring.append(connection);
+        host.http2 = nullptr;
+    }
+    retireIfDone(host, connection);
+
+    if (outcome.notHttp2) {
+        // The registry does not speak HTTP/2: ask again, and from now on, over our own HTTP/1.1.
         host.protocol = Protocol::Http1;
-        std::vector<Active *> out{active};
-        for (Active &other : m_active) {
-            if (&other != active && other.reply && other.hostKey == active->hostKey)
-                out.push_back(&other);
-        }
-        for (Active *each : out)
-            askAgain(release(each));
+        askAgain(release(active));
+        return;
+    }
+    if (outcome.unprocessed && !active->lookup.needsNewConnection) {
+        Lookup again = release(active);
+        again.needsNewConnection = true;
+        askAgain(std::move(again));
+        return;
+    }
+    if (!outcome.answer) {
+        if (outcome.transportError && outcome.unreachable)
+            markUnreachable(host, outcome.error);
+        finish(active, Availability::unchecked(outcome.transportError ? Failure::Unreachable : Failure::BadAnswer,
+                                               outcome.error));
         return;
     }
     host.protocol = Protocol::Http2;
-    // Errors for an HTTP status still carry a whole answer; any other error means there is none.
-    const bool statusError = (error >= QNetworkReply::ContentAccessDenied && error <= QNetworkReply::UnknownContentError)
-                             || (error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError)
-                             || error == QNetworkReply::ProtocolInvalidOperationError;
-    bool lengthOk = true;
-    const qlonglong length = reply->rawHeader("Content-Length").toLongLong(&lengthOk);
-    const QByteArray encoding = reply->rawHeader("Content-Encoding").toLower();
-    if (active->tooLarge)
-        finish(active, Availability::unchecked(QStringLiteral("the answer is larger than 1024 KiB")));
-    else if ((error != QNetworkReply::NoError && !statusError) || !status.isValid())
-        finish(active, Availability::unchecked(reply->errorString()));
-    else if (reply->hasRawHeader("Content-Length") && (!lengthOk || length != active->body.size()))
-        finish(active, Availability::unchecked(QStringLiteral("the connection closed before the whole answer came")));
-    else if (!encoding.isEmpty() && encoding != "identity")
-        finish(active, Availability::unchecked(QStringLiteral("the answer is encoded, which was not asked for")));
-    else {
-        conclude(active, {status.toInt(), active->body, reply->rawHeader("Location"), reply->rawHeader("Retry-After"),
-                          false, true});
-    }
+    conclude(active, *outcome.answer);
 }
 
 // Ends an active lookup without answering it; its slot is free for the next.
 RdapClient::Lookup RdapClient::release(Active *active)
 {
     const QString hostKey = active->hostKey;
-    if (active->reply) {
-        --host(hostKey).streams;
-        active->reply->disconnect(this);
-        active->reply->abort(); // a no-op once finished
-        active->reply->deleteLater();
-        active->reply = nullptr;
+    if (active->http2) {
+        Host &host = this->host(hostKey);
+        active->http2->cancel(active->stream);
+        if (host.http2 != active->http2)
+            retireIfDone(host, active->http2);
     }
     Lookup lookup = std::move(active->lookup);
     m_active.remove_if([active](const Active &item) { return &item == active; });

@@ -1,13 +1,15 @@
 #pragma once
 
+#include "answer_verdict.h"
 #include "availability.h"
 #include "bootstrap.h"
+#include "http2_connection.h"
 #include "registry_connection.h"
 
 #include <QDateTime>
 #include <QHash>
-#include <QNetworkAccessManager>
 #include <QObject>
+#include <QSslCertificate>
 #include <QTimer>
 #include <QUrl>
 
@@ -22,12 +24,6 @@
 
 namespace varnex::registrar {
 
-
-// When a registry that answered 429 may be asked again: Retry-After in seconds
-// or as an HTTP date in any of its three forms; missing or unreadable means a
-// minute, and no wait is longer than an hour.
-QDateTime retryAfter(const QByteArray &value, const QDateTime &now);
-
 // Asks each name's registry over RDAP whether it is registered. Lookups to one
 // registry host share a few connections, one question at a time on each; the
 // rest wait in a bounded queue for a bounded time. A registry that speaks
@@ -35,9 +31,9 @@ QDateTime retryAfter(const QByteArray &value, const QDateTime &now);
 // its question by the stream; one that speaks only HTTP/1.1 is asked on a few
 // connections of our own, one question at a time. There a "not registered" is
 // taken only from a complete, well-framed 404 that is the first answer on its
-// connection, so it cannot be an answer left over from another question; a 404
-// on a reused connection is asked again on a new one. A 200 must be a domain
-// object for exactly the name asked.
+// connection, so it cannot be an answer left over from another question; any
+// answer but a domain object on a reused connection is asked again on a new
+// one. Both transports end in the same verdict (`verdictOf`).
 class RdapClient final : public QObject {
     Q_OBJECT
 
@@ -53,6 +49,7 @@ public:
         // An https registry is first asked over HTTP/2 (offered by ALPN); this
         // also asks plain http ones over HTTP/2 with prior knowledge.
         bool cleartextHttp2 = false;
+        QList<QSslCertificate> extraCertificates; // trusted beside the system's
     };
     using Done = std::function<void(const Availability &)>;
     using Ticket = quint64;
@@ -84,31 +81,22 @@ private:
         Lookup lookup;
         QString hostKey;
         RegistryConnection *connection = nullptr; // HTTP/1.1
-        QNetworkReply *reply = nullptr;           // HTTP/2
-        QByteArray body;
-        bool tooLarge = false;
+        Http2Connection *http2 = nullptr;         // HTTP/2, with its stream
+        Http2Connection::StreamId stream = -1;
         QTimer timer;
-    };
-    // What the registry answered, however it came.
-    struct Answer {
-        int status = 0;
-        QByteArray body;
-        QByteArray location;
-        QByteArray retryAfter;
-        bool framedByClose = false;
-        bool bound = false; // cannot be an answer to another question
     };
     enum class Protocol { Unknown, Http2, Http1 };
     struct Host {
         QUrl base;
         std::deque<Lookup> queue;
         QList<RegistryConnection *> connections;
+        Http2Connection *http2 = nullptr; // the one taking new streams
+        QList<Http2Connection *> retiring; // told to go away, finishing what they took
         QDateTime quietUntil; // after a 429
         std::chrono::steady_clock::time_point unreachableUntil;
         QString unreachableReason;
         QTimer queueTimer;
         Protocol protocol = Protocol::Unknown;
-        int streams = 0;
         // The last answer was a 404: the next is likely one too, and a 404 counts
         // only as the first answer on its connection, so ask on a new one at once.
         bool lastWasNotFound = false;
@@ -121,12 +109,13 @@ private:
     void failQueue(Host &host, const QString &reason);
     RegistryConnection *connectionFor(Host &host, bool mustBeNew);
     void onAnswered(RegistryConnection *connection, const RegistryConnection::Outcome &outcome);
-    // The answer, or the lookup to send again (a redirect, or a 404 to confirm on a new connection).
-    std::variant<Availability, Lookup> classify(const Active &active, const Answer &answer);
     bool triesHttp2(const Host &host) const;
-    void startHttp2(const QString &hostKey, Active &active);
-    void onReplyFinished(Active *active);
-    void conclude(Active *active, const Answer &answer);
+    Http2Connection *http2For(Host &host);
+    void onStreamAnswered(Http2Connection *connection, Http2Connection::StreamId stream,
+                          const Http2Connection::Outcome &outcome);
+    void retireIfDone(Host &host, Http2Connection *connection);
+    void markUnreachable(Host &host, const QString &reason);
+    void conclude(Active *active, const RegistryAnswer &answer);
     void askAgain(Lookup lookup);
     Lookup release(Active *active);
     void finish(Active *active, const Availability &answer);
@@ -135,7 +124,6 @@ private:
 
     Bootstrap m_bootstrap;
     Settings m_settings;
-    QNetworkAccessManager m_network; // for HTTP/2 only
     std::map<QString, std::unique_ptr<Host>> m_hosts;
     std::list<Active> m_active;
     Ticket m_nextTicket = 1;

@@ -17,7 +17,8 @@ namespace varnex::registrar {
 namespace {
 
 constexpr qsizetype kMaxTarget = 2048;
-constexpr int kRetryAfterSeconds = 30; // when no registry could be reached
+constexpr qint64 kRetryAfterSeconds = 30; // when no registry could be reached or gave a usable answer
+constexpr qint64 kLongestRetryAfterSeconds = 3600;
 
 QByteArray reasonPhrase(int status)
 {
@@ -88,6 +89,31 @@ bool namesThisService(const QHttpServerRequest &request, const QTcpSocket *socke
         return true;
     const QHostAddress address(QString::fromLatin1(host));
     return !address.isNull() && (address.isLoopback() || address.isEqual(socket->localAddress()));
+}
+
+// A page on which no name got a registry's own word: what happened, for the
+// status line the window shows, and when to try again. Waiting lookups say
+// the most (try later), then errors (asking again will not help soon), then silence.
+std::pair<QByteArray, qint64> whyNothingWasChecked(const QList<CheckedName> &names)
+{
+    using Failure = Availability::Failure;
+    qint64 busyFor = 0;
+    bool errors = false;
+    for (const CheckedName &name : names) {
+        if (!name.answer)
+            continue; // no answer in time: unreachable
+        if (name.answer->failure == Failure::Busy)
+            busyFor = std::max<qint64>({busyFor, 1, name.answer->retryIn.value_or(std::chrono::seconds(1)).count()});
+        else if (name.answer->failure == Failure::BadAnswer || name.answer->state == Availability::State::Invalid)
+            errors = true;
+    }
+    if (busyFor > 0) {
+        busyFor = std::min(busyFor, kLongestRetryAfterSeconds);
+        return {"Too many lookups waiting; try again in " + QByteArray::number(busyFor) + " s", busyFor};
+    }
+    if (errors)
+        return {"The registries answered with errors", kRetryAfterSeconds};
+    return {"Could not reach the registries; check the network connection", kRetryAfterSeconds};
 }
 
 } // namespace
@@ -362,14 +388,14 @@ void RegistrarServer::finishPage(const std::shared_ptr<PageJob> &job)
                             + " names from the cache, " + QByteArray::number(job->lookups) + " registry lookups, "
                             + QByteArray::number(job->free) + " free";
     const bool anyAnswered = std::any_of(job->names.begin(), job->names.end(), [](const CheckedName &name) {
-        return name.answer && name.answer->state != Availability::State::Unchecked;
+        return name.answer && name.answer->isVerdict();
     });
-    // No registry answered at all: that is a failure to report, not a page on which nothing is free.
-    const Response response = anyAnswered
-                                  ? Response{200, whoisPage(job->requested, job->names, notAsked, notAskedWhy)}
-                                  : Response{503, whoisPage(job->requested, job->names, notAsked, notAskedWhy),
-                                             "Retry-After: " + QByteArray::number(kRetryAfterSeconds) + "\r\n",
-                                             "No registry could be reached"};
+    // No name got a registry's own word: that is a failure to report, not a page on which nothing is free.
+    Response response{200, whoisPage(job->requested, job->names, notAsked, notAskedWhy)};
+    if (!anyAnswered) {
+        const auto [reason, retryAfter] = whyNothingWasChecked(job->names);
+        response = {503, response.body, "Retry-After: " + QByteArray::number(retryAfter) + "\r\n", reason};
+    }
     if (!job->socket) {
         log(job->method, job->target, response.status, job->timer, note + ", client gone");
         return;

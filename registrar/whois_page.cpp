@@ -39,6 +39,14 @@ QByteArray shown(const QString &domain)
     return display == domain ? escaped(domain) : escaped(domain) + " (" + escaped(display) + ")";
 }
 
+// An answer kept from an earlier page says how old it is; a fresh one says nothing.
+QByteArray checkedWhen(const Availability &answer)
+{
+    if (!answer.age || *answer.age < std::chrono::seconds(1))
+        return {};
+    return "<td>checked " + QByteArray::number(qint64(answer.age->count())) + " s ago</td>";
+}
+
 QByteArray reasonText(const std::optional<Availability> &answer)
 {
     if (!answer)
@@ -68,17 +76,19 @@ QByteArray whoisPage(const QString &requested, const QList<CheckedName> &names, 
     for (const CheckedName &name : names) {
         if (name.answer && name.answer->state == Availability::State::NotRegistered) {
             offered += "<tr><td><input type=\"checkbox\" name=\"domain" + QByteArray::number(++number) + "\" value=\""
-                       + escaped(name.domain) + "\"></td><td>" + shown(name.domain) + "</td></tr>\r\n";
+                       + escaped(name.domain) + "\"></td><td>" + shown(name.domain) + "</td>" + checkedWhen(*name.answer)
+                       + "</tr>\r\n";
         } else {
             others += "<li>" + shown(name.domain) + ": " + reasonText(name.answer) + "</li>\r\n";
-            if (!name.answer || name.answer->state == Availability::State::Unchecked)
+            // Only a registry's own word settles a name; "invalid" from a registry is not one.
+            if (!name.answer || !name.answer->isVerdict())
                 ++unchecked;
         }
     }
 
     QByteArray page = pageStart(requested);
-    page += "<p>\"Not registered\" is the registry's own answer just now. A reserved or premium name may "
-            "still be refused at purchase.</p>\r\n";
+    page += "<p>\"Not registered\" is the registry's own answer, given just now unless the name says when it "
+            "was checked. A reserved or premium name may still be refused at purchase.</p>\r\n";
     page += "<form action=\"/whois.cgi\" method=\"get\">\r\n<h2>Not registered</h2>\r\n";
     if (!offered.isEmpty())
         page += "<table>\r\n" + offered + "</table>\r\n";

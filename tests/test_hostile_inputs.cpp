@@ -104,8 +104,8 @@ void TestHostileInputs::inputs_data()
         << "shop" << HttpResponse{.status = 500, .reason = "Internal Server Error", .body = kNormal} << QByteArray()
         << QStringList{} << "Error 500: Internal Server Error" << t << "" << false;
     QTest::newRow("503: the service reached no registry")
-        << "shop" << HttpResponse{.status = 503, .reason = "No registry could be reached", .body = "busy"} << QByteArray()
-        << QStringList{} << "Error 503: No registry could be reached" << t << "" << false;
+        << "shop" << HttpResponse{.status = 503, .reason = "Could not reach the registries; check the network connection", .body = "busy"} << QByteArray()
+        << QStringList{} << "Error 503: Could not reach the registries; check the network connection" << t << "" << false;
 }
 
 void TestHostileInputs::inputs()

@@ -4,6 +4,7 @@
 #include "registrar_server.h"
 #include "search/extension_filter.h"
 #include "search/page_scan.h"
+#include "whois_page.h"
 #include "support/http_server.h"
 
 #include <QElapsedTimer>
@@ -30,10 +31,11 @@ namespace {
 // "not registered" (404) for anything else.
 struct Registry {
     QHash<QString, HttpResponse> answers;
+    HttpResponse otherwise{.status = 404, .reason = "Not Found"};
     std::chrono::milliseconds delay{0};
     HttpServer server{[this](const HttpRequest &request) {
         const QString name = QString::fromLatin1(request.target).section(QLatin1Char('/'), -1);
-        HttpResponse response = answers.value(name, HttpResponse{.status = 404, .reason = "Not Found"});
+        HttpResponse response = answers.value(name, otherwise);
         response.body.replace("{name}", name.toLatin1());
         if (response.delay == 0ms)
             response.delay = delay;
@@ -165,7 +167,8 @@ private slots:
     void hostileClients_data();
     void hostileClients();
     void slowAndIdleClientsAreDropped();
-    void noRegistryReachedIsAFailure();
+    void nothingCheckedIsAFailure_data();
+    void nothingCheckedIsAFailure();
     void connectionCapComesBack();
     void answersInRequestOrder();
     void http10AnsweredInKind();
@@ -303,12 +306,15 @@ void TestRegistrar::cacheKeepsAnswersForTheirTime()
     const auto start = AvailabilityCache::Clock::now();
     cache.store("free.com", {State::NotRegistered, {}}, start);
     cache.store("taken.com", {State::Registered, {}}, start);
-    cache.store("failed.com", Availability::unchecked("HTTP 500"), start);
+    cache.store("failed.com", Availability::unchecked(Availability::Failure::BadAnswer, "HTTP 500"), start);
     QVERIFY(!cache.find("failed.com", start)); // failures are never kept
     QCOMPARE(cache.size(), std::size_t(2));
 
-    QVERIFY(cache.find("free.com", start + 4min));
-    QVERIFY(!cache.find("free.com", start + 5min));
+    // "Not registered" is kept for a minute, and says how old it is; the page shows that age.
+    const std::optional<Availability> aged = cache.find("free.com", start + 40s);
+    QVERIFY(aged && aged->age == 40s);
+    QVERIFY(whoisPage("free", {{"free.com", aged}}).contains("<td>checked 40 s ago</td>"));
+    QVERIFY(!cache.find("free.com", start + 60s));
     QVERIFY(cache.find("taken.com", start + 59min));
     QVERIFY(!cache.find("taken.com", start + 60min));
 
@@ -330,6 +336,7 @@ void TestRegistrar::pageFields()
         {"shop.net", kTaken},
         {"shop.org", {.status = 400, .reason = "Bad Request"}},
         {"shop.biz", {.status = 500, .reason = "Internal Server Error"}},
+        // A 404 for another name is no answer for this one.
         {"shop.info", {.status = 301, .reason = "Moved", .headers = {{"Location", "/rdap/domain/moved-shop.info"}}}},
         {"shop.us", {.status = 302, .reason = "Found",
                      .headers = {{"Location", elsewhere.base().toLatin1() + "domain/shop.us"}}}},
@@ -341,7 +348,7 @@ void TestRegistrar::pageFields()
 
     const Page page = fetch(portOf(*service), "/whois.cgi?vhost_name=Shop");
     QCOMPARE(page.status, 200);
-    const std::vector<std::string> expected{"shop.com", "shop.info", "shoponline.com", "shophq.com", "shopapp.com",
+    const std::vector<std::string> expected{"shop.com", "shoponline.com", "shophq.com", "shopapp.com",
                                             "getshop.net", "myshop.net", "theshop.net", "shoponline.net",
                                             "shophq.net", "shopapp.net"};
     QCOMPARE(offered(page.body), expected);
@@ -426,6 +433,7 @@ void TestRegistrar::otherRequests()
 void TestRegistrar::headHasTheHeadersOnly()
 {
     Registry registry;
+    registry.otherwise = kTaken; // the same page from the cache: no free name's age in it
     auto service = startService(allEndingsAt(registry));
     const Page get = fetch(portOf(*service), "/whois.cgi?vhost_name=shop");
     const Page head = fetch(portOf(*service), "/whois.cgi?vhost_name=shop", "HEAD");
@@ -561,20 +569,44 @@ void TestRegistrar::slowAndIdleClientsAreDropped()
     QCOMPARE(offered(fetch(port, "/whois.cgi?vhost_name=other").body).size(), std::size_t(18));
 }
 
-void TestRegistrar::noRegistryReachedIsAFailure()
+void TestRegistrar::nothingCheckedIsAFailure_data()
 {
-    QTcpServer closed; // a port nobody listens on once this closes
-    QVERIFY(closed.listen(QHostAddress::LocalHost));
-    const QByteArray base = "http://127.0.0.1:" + QByteArray::number(closed.serverPort()) + "/rdap/";
-    closed.close();
-    QByteArray services;
-    for (const QString &ending : kEndings)
-        services += (services.isEmpty() ? "" : ",") + QByteArray("[[\"") + ending.toLatin1() + "\"],[\"" + base + "\"]]";
-    auto service = startService(*Bootstrap::fromJson(R"({"services":[)" + services + "]}"));
+    QTest::addColumn<int>("status"); // the registry's answer to every name; 0: nothing listens
+    QTest::addColumn<int>("maxQueued");
+    QTest::addColumn<QByteArray>("reason");
+
+    const QByteArray unreachable = "Could not reach the registries; check the network connection";
+    QTest::newRow("nothing listens") << 0 << 256 << unreachable;
+    QTest::newRow("every name invalid") << 400 << 256 << QByteArray("The registries answered with errors");
+    QTest::newRow("server errors") << 500 << 256 << QByteArray("The registries answered with errors");
+    QTest::newRow("no room to wait") << 404 << 0 << QByteArray("Too many lookups waiting; try again in 5 s");
+}
+
+// A page on which no name got a registry's own word is a failure that says
+// what happened, never a page on which nothing is free.
+void TestRegistrar::nothingCheckedIsAFailure()
+{
+    QFETCH(int, status);
+    QFETCH(int, maxQueued);
+    QFETCH(QByteArray, reason);
+
+    Registry registry;
+    registry.otherwise = {.status = status, .reason = "Whatever", .body = "{}"};
+    Bootstrap bootstrap = allEndingsAt(registry);
+    if (status == 0) {
+        QTcpServer closed; // a port nobody listens on once this closes
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const QByteArray base = "http://127.0.0.1:" + QByteArray::number(closed.serverPort()) + "/rdap/";
+        QByteArray services;
+        for (const QString &ending : kEndings)
+            services += (services.isEmpty() ? "" : ",") + QByteArray("[[\"") + ending.toLatin1() + "\"],[\"" + base + "\"]]";
+        bootstrap = *Bootstrap::fromJson(R"({"services":[)" + services + "]}");
+    }
+    auto service = startService(std::move(bootstrap), {.rdap = {.maxQueued = maxQueued}});
 
     const Page page = fetch(portOf(*service), "/whois.cgi?vhost_name=shop");
     QCOMPARE(page.status, 503);
-    QCOMPARE(page.reason, QByteArray("No registry could be reached"));
+    QCOMPARE(page.reason, reason);
     QVERIFY(offered(page.body).empty());
     QVERIFY(!page.body.contains("None of these names is free"));
 }

@@ -1,13 +1,16 @@
 // What the registrar makes of every kind of registry answer, played byte for
-// byte by a stand-in registry (tests/support/stand_in_registry.py) on loopback.
-// The one figure that counts: no name is called "not registered" without its
-// own registry's complete, well-framed 404 to exactly that question.
+// byte by a stand-in registry (tests/support/stand_in_registry.py) on loopback,
+// over HTTP/1.1 and over HTTP/2 (TLS with ALPN, and clear text). The one figure
+// that counts: no name is called "not registered" without its own registry's
+// complete, well-framed 404 to exactly that question.
 
 #include "bootstrap.h"
 #include "rdap_client.h"
 
 #include <QProcess>
+#include <QSslCertificate>
 #include <QTcpServer>
+#include <QTemporaryDir>
 #include <QTimeZone>
 #include <QTest>
 
@@ -22,6 +25,24 @@ bool isHonest404(const QString &domain)
 {
     const QString kind = domain.section('.', 0, 0);
     return kind.startsWith("free") || kind == "chunked404" || kind == "http10";
+}
+
+QByteArray bootstrapAt(const QByteArray &base)
+{
+    return R"({"services":[[["com"],[")" + base + R"("]]]})";
+}
+
+// A stand-in registry process; its port is on its first line.
+bool startStandIn(QProcess &process, const QStringList &arguments, QByteArray &port)
+{
+    process.setProgram(VARNEX_PYTHON3);
+    process.setArguments(QStringList{QStringLiteral(VARNEX_TEST_SUPPORT_DIR "/stand_in_registry.py")} + arguments);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start();
+    if (!process.waitForStarted(10000) || !process.waitForReadyRead(20000))
+        return false;
+    port = process.readLine().trimmed();
+    return port.toUInt() != 0;
 }
 
 QString letters(State state)
@@ -52,47 +73,65 @@ private slots:
     void retryAfterForms_data();
     void retryAfterForms();
     void unreachableRegistryFailsAtOnce();
+    void http2Answers_data();
+    void http2Answers();
     void http2Streams();
 
 private:
-    QList<Availability> ask(const QStringList &domains, RdapClient::Settings settings);
+    QList<Availability> ask(const QByteArray &base, const QStringList &domains, RdapClient::Settings settings);
+    void check(const QStringList &domains, const QList<Availability> &answers, const QString &expected);
 
     QProcess m_registry;
-    quint16 m_port = 0;
+    QProcess m_http2Tls;
+    QProcess m_http2Clear;
+    QTemporaryDir m_folder;
+    QByteArray m_port;
+    QByteArray m_http2TlsPort;
+    QByteArray m_http2ClearPort;
+    QList<QSslCertificate> m_testAuthority;
     int m_falseOffers = 0;
+    int m_rows = 0;
 };
 
 void TestRegistryAnswers::initTestCase()
 {
-    m_registry.setProgram(VARNEX_PYTHON3);
-    m_registry.setArguments({QStringLiteral(VARNEX_TEST_SUPPORT_DIR "/stand_in_registry.py")});
-    m_registry.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_registry.start();
-    QVERIFY2(m_registry.waitForStarted(10000), "python3 is needed for the stand-in registry");
-    QVERIFY(m_registry.waitForReadyRead(20000));
-    m_port = quint16(m_registry.readLine().trimmed().toUInt());
-    QVERIFY(m_port != 0);
+    QVERIFY2(startStandIn(m_registry, {}, m_port), "python3 is needed for the stand-in registry");
+    // A certificate for 127.0.0.1 made now, trusted by the client as the service's --ca-file would make it.
+    const QString certificate = m_folder.filePath("registry.pem");
+    const QString key = m_folder.filePath("registry.key");
+    QProcess openssl;
+    openssl.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    openssl.start("openssl", {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+                              "-days", "2", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1",
+                              "-keyout", key, "-out", certificate});
+    QVERIFY2(openssl.waitForFinished(30000) && openssl.exitCode() == 0, "openssl is needed for the TLS stand-in");
+    m_testAuthority = QSslCertificate::fromPath(certificate);
+    QCOMPARE(m_testAuthority.size(), 1);
+    QVERIFY(startStandIn(m_http2Tls, {"--h2", "--tls", certificate, key}, m_http2TlsPort));
+    QVERIFY(startStandIn(m_http2Clear, {"--h2"}, m_http2ClearPort));
 }
 
 void TestRegistryAnswers::cleanupTestCase()
 {
-    m_registry.kill();
-    m_registry.waitForFinished();
+    for (QProcess *process : {&m_registry, &m_http2Tls, &m_http2Clear}) {
+        process->kill();
+        process->waitForFinished();
+    }
+    qInfo("false offers: %d over %d rows (HTTP/1.1 and HTTP/2)", m_falseOffers, m_rows);
     QCOMPARE(m_falseOffers, 0);
 }
 
 // Asks for the names in turn, each after the last is answered, so that they
 // share a connection wherever the client reuses one.
-QList<Availability> TestRegistryAnswers::ask(const QStringList &domains, RdapClient::Settings settings)
+QList<Availability> TestRegistryAnswers::ask(const QByteArray &base, const QStringList &domains, RdapClient::Settings settings)
 {
-    const QByteArray json = R"({"services":[[["com"],["http://127.0.0.1:)" + QByteArray::number(m_port) + R"(/rdap/"]]]})";
-    RdapClient client(*Bootstrap::fromJson(json), settings);
+    RdapClient client(*Bootstrap::fromJson(bootstrapAt(base)), settings);
     QList<Availability> answers;
     for (const QString &domain : domains) {
         std::optional<Availability> answer;
         client.lookup(domain, [&](const Availability &given) { answer = given; });
         if (!QTest::qWaitFor([&] { return answer.has_value(); }, 60000))
-            answer = Availability::unchecked("the test gave up");
+            answer = Availability::unchecked(Availability::Failure::Unreachable, "the test gave up");
         answers.append(*answer);
     }
     return answers;
@@ -122,7 +161,7 @@ void TestRegistryAnswers::answers_data()
     row("length and chunked", {"lengthandchunked.com"}, "U");
     row("404 framed by the close", {"closeframed.com"}, "U");
     row("404 that claims the name", {"claims.com"}, "U");
-    row("redirect on the same host", {"redirectsame.com"}, "R");
+    row("redirect to the same name on the same host", {"redirectsame.com"}, "R");
     row("redirect loop", {"redirectloop.com"}, "U");
     row("redirect to another host", {"redirectother.com"}, "U");
     row("redirect to another scheme", {"redirecthttps.com"}, "U");
@@ -141,16 +180,28 @@ void TestRegistryAnswers::answers_data()
     row("not HTTP", {"garbage.com"}, "U");
     row("server error", {"servererror.com"}, "U");
     row("registry calls the name invalid", {"invalid.com"}, "I");
+    // What a 404 must carry to mean "not registered", and where a redirect may lead.
+    row("404 with an empty body", {"freeempty.com"}, "N");
+    row("HTML 404 of a moved service", {"html404.com"}, "U");
+    row("404 without a type", {"untyped404.com"}, "U");
+    row("404 holding an array", {"array404.com"}, "U");
+    row("404 with trailing garbage", {"garbage404.com"}, "U");
+    row("404 of a Domain object", {"classdomain404.com"}, "U");
+    row("redirect to another name", {"redirectname.com"}, "U");
+    row("redirect to the root", {"redirectroot.com"}, "U");
+    row("redirect to a help page", {"redirecthelp.com"}, "U");
+    row("unasked redirect after a 200", {"lateredirect.com", "taken8.com", "taken9.com"}, "R R R");
+    // Framing that is almost right.
+    row("chunk size with a space after it", {"chunkspace.com"}, "U");
+    row("trailer that is a status line", {"badtrailer.com"}, "U");
+    row("empty Transfer-Encoding", {"emptyte.com"}, "U");
 }
 
-void TestRegistryAnswers::answers()
+void TestRegistryAnswers::check(const QStringList &domains, const QList<Availability> &answers, const QString &expected)
 {
-    QFETCH(QStringList, domains);
-    QFETCH(QString, expected);
-
-    const QList<Availability> answers = ask(domains, {.lookupTimeout = 1500ms, .perHostLimit = 1});
     const QStringList allowed = expected.split(' ');
     QCOMPARE(answers.size(), allowed.size());
+    ++m_rows;
     for (qsizetype i = 0; i < answers.size(); ++i) {
         const Availability &answer = answers[i];
         if (answer.state == State::NotRegistered && !isHonest404(domains[i]))
@@ -158,6 +209,69 @@ void TestRegistryAnswers::answers()
         QVERIFY2(allowed[i].split('|').contains(letters(answer.state)),
                  qPrintable(domains[i] + ": " + letters(answer.state) + " " + answer.reason));
     }
+}
+
+void TestRegistryAnswers::answers()
+{
+    QFETCH(QStringList, domains);
+    QFETCH(QString, expected);
+
+    check(domains, ask("http://127.0.0.1:" + m_port + "/rdap/", domains, {.lookupTimeout = 1500ms, .perHostLimit = 1}),
+          expected);
+}
+
+// The same rule on HTTP/2, the path every https registry takes: each row over
+// TLS (ALPN "h2") and in clear text (prior knowledge).
+void TestRegistryAnswers::http2Answers_data()
+{
+    QTest::addColumn<bool>("tls");
+    QTest::addColumn<QStringList>("domains");
+    QTest::addColumn<QString>("expected");
+
+    auto row = [](const char *name, QStringList domains, QString expected) {
+        for (const bool tls : {true, false})
+            QTest::addRow("%s: %s", tls ? "tls" : "clear", name) << tls << domains << expected;
+    };
+    row("complete 404", {"free1.com"}, "N");
+    row("404 with an empty body", {"freeempty.com"}, "N");
+    row("registered", {"taken1.com"}, "R");
+    row("streams on one connection", {"free2.com", "taken2.com", "free3.com"}, "N R N");
+    row("reset with NO_ERROR before the end", {"rstnoerror.com"}, "U");
+    row("reset with INTERNAL_ERROR", {"rstinternal.com"}, "U");
+    row("reset with ENHANCE_YOUR_CALM", {"rstcalm.com"}, "U");
+    row("reset with INADEQUATE_SECURITY", {"rstsecurity.com"}, "U");
+    row("reset after some data", {"rstdata.com"}, "U");
+    row("status 4041", {"status4041.com"}, "U");
+    row("status 404x", {"status404x.com"}, "U");
+    row("status with a reason", {"status404text.com"}, "U");
+    row("two statuses in one block", {"twostatus.com"}, "U");
+    row("200 with trailers saying 404", {"trailerstatus.com"}, "U");
+    row("interim answer", {"interim.com"}, "U");
+    row("shorter than its length", {"lengthshort.com"}, "U");
+    row("GOAWAY in mid-answer, then a new connection", {"goawaymid.com", "free4.com"}, "U N");
+    row("closed in mid-answer, then a new connection", {"closemid.com", "free5.com"}, "U N");
+    row("HTML 404 of a moved service", {"html404.com"}, "U");
+    row("404 holding an array", {"array404.com"}, "U");
+    row("404 with trailing garbage", {"garbage404.com"}, "U");
+    row("404 of a Domain object", {"classdomain404.com"}, "U");
+    row("redirect to the same name on the same host", {"redirectsame.com"}, "R");
+    row("redirect to another name", {"redirectname.com"}, "U");
+    row("redirect to the root", {"redirectroot.com"}, "U");
+    row("redirect to a help page", {"redirecthelp.com"}, "U");
+    row("redirect loop", {"redirectloop.com"}, "U");
+    row("silence", {"silence.com"}, "U");
+}
+
+void TestRegistryAnswers::http2Answers()
+{
+    QFETCH(bool, tls);
+    QFETCH(QStringList, domains);
+    QFETCH(QString, expected);
+
+    const QByteArray base = tls ? "https://127.0.0.1:" + m_http2TlsPort + "/rdap/" : "http://127.0.0.1:" + m_http2ClearPort + "/rdap/";
+    const QList<Availability> answers = ask(base, domains, {.lookupTimeout = 1500ms, .cleartextHttp2 = !tls,
+                                                            .extraCertificates = m_testAuthority});
+    check(domains, answers, expected);
 }
 
 void TestRegistryAnswers::retryAfterForms_data()

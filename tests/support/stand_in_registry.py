@@ -2,6 +2,7 @@
 """A registry that misbehaves on purpose, byte for byte, for the registrar's tests.
 
   stand_in_registry.py [--world] [--delay SECONDS] [--http2] [--listeners N]
+  stand_in_registry.py --h2 [--tls CERT KEY]
 
 Listens on 127.0.0.1 (free ports), prints the ports on its first line, and
 answers GET /rdap/domain/NAME by the first label of NAME:
@@ -10,6 +11,13 @@ answers GET /rdap/domain/NAME by the first label of NAME:
   any other first label names a misbehaviour (see BEHAVIOURS below); its
   "truth" is registered unless the label starts with "free".
 Standard library only (asyncio), so it can send exactly the bytes it wants.
+Paths that ask for no domain get a web server's HTML 404, as a moved RDAP
+service would give.
+
+--h2 answers the same way over HTTP/2 (python3-h2, with its checks of what it
+sends turned off), over TLS with ALPN "h2" when --tls gives a certificate and
+key, in clear text with prior knowledge otherwise; misbehaviours of its own
+are in H2_BEHAVIOURS.
 
 --world plays well-behaved registries for the benchmarks instead: a name with
 "free" in it is not registered, any other is (--world studies: as world_rules.py
@@ -53,14 +61,65 @@ def chunked(body, pieces=3):
     return out + b"0\r\n\r\n"
 
 
+HTML_404 = b"<html>\r\n<head><title>404 Not Found</title></head>\r\n<body>\r\n<center><h1>404 Not Found</h1></center>\r\n<hr><center>nginx</center>\r\n</body>\r\n</html>\r\n"
+RDAP = b"application/rdap+json"
+
+
+def domain_of(path):
+    """The name a path asks for, "" when it asks for no domain object."""
+    parts = path.split("/")
+    return parts[-1] if len(parts) >= 3 and parts[-2] == "domain" else ""
+
+
+def plain_answer(kind, name, path):
+    """Answers that read the same on HTTP/1.1 and HTTP/2: (status, content type, body, extra headers), or None."""
+    if not name:
+        return 404, b"text/html", HTML_404, []
+    if path.startswith("/moved/"):
+        return 200, RDAP, domain_object(name), []
+    if kind == "freeempty":
+        return 404, RDAP, b"", []
+    if kind.startswith("free"):
+        return 404, RDAP, NOT_FOUND, []
+    if kind.startswith("taken"):
+        return 200, RDAP, domain_object(name), []
+    answers = {
+        "html404": (404, b"text/html", HTML_404, []),
+        "array404": (404, RDAP, b"[" + domain_object(name) + b"]", []),
+        "garbage404": (404, RDAP, domain_object(name) + b"xyz", []),
+        "classdomain404": (404, RDAP, json.dumps({"objectClassName": "Domain"}).encode(), []),
+        "untyped404": (404, b"", NOT_FOUND, []),
+        # A moved RDAP service: the same question, asked at the new path.
+        "redirectsame": (302, RDAP, b"", [(b"Location", b"/moved/domain/" + name.encode())]),
+        "redirectname": (301, RDAP, b"", [(b"Location", b"/rdap/domain/freeother.com")]),
+        "redirectroot": (302, RDAP, b"", [(b"Location", b"/")]),
+        "redirecthelp": (307, RDAP, b"", [(b"Location", b"/rdap/help")]),
+        "redirectloop": (302, RDAP, b"", [(b"Location", path.encode())]),
+    }
+    return answers.get(kind)
+
+
 async def behave(kind, name, path, writer, port):
     """Writes the answer for one request; returns False to close the connection."""
     taken = framed(200, b"OK", domain_object(name))
     free = framed(404, b"Not Found", NOT_FOUND)
-    if kind.startswith("free"):
-        writer.write(free)
-    elif kind.startswith("taken"):
+    shared = plain_answer(kind, name, path)
+    if shared:
+        status, content_type, body, extra = shared
+        headers = [(b"Content-Length", str(len(body)).encode())] + ([(b"Content-Type", content_type)] if content_type else [])
+        writer.write(head(status, b"Whatever", headers + extra) + body)
+    elif kind == "lateredirect":   # a 200, then a redirect nobody asked for, a little later
         writer.write(taken)
+        await writer.drain()
+        await asyncio.sleep(0.05)
+        writer.write(head(302, b"Found", [(b"Location", b"/rdap/domain/freeother.com"), (b"Content-Length", b"0")]))
+    elif kind == "chunkspace":     # a chunk size with white space after it
+        writer.write(head(404, b"Not Found", [(b"Transfer-Encoding", b"chunked")]) + b"2 \r\n{}\r\n0\r\n\r\n")
+    elif kind == "badtrailer":     # a trailer section that is a status line
+        writer.write(head(404, b"Not Found", [(b"Transfer-Encoding", b"chunked")])
+                     + b"2\r\n{}\r\n0\r\nHTTP/1.1 200 OK\r\n\r\n")
+    elif kind == "emptyte":        # an empty Transfer-Encoding beside a length
+        writer.write(head(404, b"Not Found", [(b"Content-Length", b"2"), (b"Transfer-Encoding", b"")]) + b"{}")
     elif kind == "extra":          # one answer too many: a 404 nobody asked for
         writer.write(taken + free)
     elif kind == "extralate":      # the extra answer comes a little later
@@ -91,14 +150,7 @@ async def behave(kind, name, path, writer, port):
     elif kind == "claims":         # a 404 whose body says the name exists
         writer.write(framed(404, b"Not Found", domain_object(name)))
     elif kind == "chunked404":     # well-framed chunked 404: a real "not found"
-        writer.write(head(404, b"Not Found", [(b"Transfer-Encoding", b"chunked")]) + chunked(NOT_FOUND))
-    elif kind == "redirectsame":
-        if path.endswith("/moved"):
-            writer.write(taken)
-        else:
-            writer.write(head(302, b"Found", [(b"Location", path.encode() + b"/moved"), (b"Content-Length", b"0")]))
-    elif kind == "redirectloop":
-        writer.write(head(302, b"Found", [(b"Location", path.encode()), (b"Content-Length", b"0")]))
+        writer.write(head(404, b"Not Found", [(b"Content-Type", RDAP), (b"Transfer-Encoding", b"chunked")]) + chunked(NOT_FOUND))
     elif kind == "redirectother":
         writer.write(head(302, b"Found", [(b"Location", b"http://localhost:%d%s" % (port, path.encode())),
                                           (b"Content-Length", b"0")]))
@@ -138,7 +190,7 @@ async def behave(kind, name, path, writer, port):
     elif kind == "interim":        # a 100 Continue nobody asked for, then a 404
         writer.write(head(100, b"Continue", []) + free)
     elif kind == "http10":         # an old server: a framed 404 in HTTP/1.0
-        writer.write(head(404, b"Not Found", [(b"Content-Length", b"2")], b"HTTP/1.0") + b"{}")
+        writer.write(head(404, b"Not Found", [(b"Content-Type", RDAP), (b"Content-Length", b"2")], b"HTTP/1.0") + b"{}")
         return False
     elif kind == "barelf":
         writer.write(b"HTTP/1.1 404 Not Found\nContent-Length: 2\n\n{}")
@@ -223,13 +275,108 @@ async def serve_world_http2(reader, writer, delay):
         writer.close()
 
 
+H2_BEHAVIOURS = """
+  rstnoerror rstinternal rstcalm rstsecurity  a 404 head, then RST_STREAM with that code before END_STREAM
+  rstdata        a 404 head and some of its body, then RST_STREAM INTERNAL_ERROR
+  status4041 status404x status404text  a :status of "4041", "404x", "404 Not Found"
+  twostatus      :status 200 and :status 404 in one block
+  trailerstatus  a 200 with an empty object, then trailers that carry :status 404
+  interim        a 103, then a 404
+  lengthshort    a 404 that says 100 bytes and ends after 20
+  goawaymid      a 404 head, then GOAWAY and the connection closed
+  closemid       a 404 head, then the connection closed
+"""
+
+
+async def serve_h2(reader, writer):
+    """Answers every stream by the first label of its name, over HTTP/2, misbehaving on purpose."""
+    import h2.config
+    import h2.connection
+    import h2.errors
+    import h2.events
+    config = h2.config.H2Configuration(client_side=False, header_encoding=None, validate_outbound_headers=False,
+                                       normalize_outbound_headers=False, validate_inbound_headers=False)
+    connection = h2.connection.H2Connection(config)
+    connection.initiate_connection()
+    writer.write(connection.data_to_send())
+    codes = {"rstnoerror": h2.errors.ErrorCodes.NO_ERROR, "rstinternal": h2.errors.ErrorCodes.INTERNAL_ERROR,
+             "rstcalm": h2.errors.ErrorCodes.ENHANCE_YOUR_CALM, "rstsecurity": h2.errors.ErrorCodes.INADEQUATE_SECURITY}
+    statuses = {"status4041": b"4041", "status404x": b"404x", "status404text": b"404 Not Found"}
+
+    def answer(stream, path):
+        """Queues the answer; returns False to close the connection after it."""
+        name = domain_of(path)
+        kind = name.split(".")[0]
+        shared = plain_answer(kind, name, path)
+        if shared:
+            status, content_type, body, extra = shared
+            headers = [(b":status", str(status).encode()), (b"content-length", str(len(body)).encode())]
+            headers += ([(b"content-type", content_type)] if content_type else [])
+            connection.send_headers(stream, headers + [(k.lower(), v) for k, v in extra], end_stream=not body)
+            if body:
+                connection.send_data(stream, body, end_stream=True)
+        elif kind in codes:
+            connection.send_headers(stream, [(b":status", b"404"), (b"content-type", RDAP)])
+            connection.reset_stream(stream, codes[kind])
+        elif kind == "rstdata":
+            connection.send_headers(stream, [(b":status", b"404"), (b"content-type", RDAP)])
+            connection.send_data(stream, NOT_FOUND[:10])
+            connection.reset_stream(stream, h2.errors.ErrorCodes.INTERNAL_ERROR)
+        elif kind in statuses:
+            connection.send_headers(stream, [(b":status", statuses[kind]), (b"content-length", b"0")], end_stream=True)
+        elif kind == "twostatus":
+            connection.send_headers(stream, [(b":status", b"200"), (b":status", b"404"), (b"content-length", b"0")],
+                                    end_stream=True)
+        elif kind == "trailerstatus":
+            connection.send_headers(stream, [(b":status", b"200"), (b"content-type", RDAP)])
+            connection.send_data(stream, b"{}")
+            connection.send_headers(stream, [(b":status", b"404")], end_stream=True)
+        elif kind == "interim":
+            connection.send_headers(stream, [(b":status", b"103")])
+            connection.send_headers(stream, [(b":status", b"404"), (b"content-length", b"0")], end_stream=True)
+        elif kind == "lengthshort":
+            connection.send_headers(stream, [(b":status", b"404"), (b"content-type", RDAP), (b"content-length", b"100")])
+            connection.send_data(stream, NOT_FOUND[:20], end_stream=True)
+        elif kind == "goawaymid":
+            connection.send_headers(stream, [(b":status", b"404"), (b"content-type", RDAP)])
+            connection.close_connection(last_stream_id=stream)
+            return False
+        elif kind == "closemid":
+            connection.send_headers(stream, [(b":status", b"404"), (b"content-type", RDAP)])
+            return False
+        elif kind == "silence":
+            pass
+        else:
+            connection.send_headers(stream, [(b":status", b"400"), (b"content-length", b"0")], end_stream=True)
+        return True
+
+    try:
+        while True:
+            data = await reader.read(65536)
+            if not data:
+                break
+            keep = True
+            for event in connection.receive_data(data):
+                if isinstance(event, h2.events.RequestReceived):
+                    path = dict(event.headers).get(b":path", b"").decode()
+                    keep = answer(event.stream_id, path) and keep
+            writer.write(connection.data_to_send())
+            await writer.drain()
+            if not keep:
+                break
+    except Exception:  # a client that breaks the protocol ends its connection, nothing more
+        pass
+    finally:
+        writer.close()
+
+
 async def serve(reader, writer):
     port = writer.get_extra_info("sockname")[1]
     try:
         while True:
             request = await reader.readuntil(b"\r\n\r\n")
             path = request.split(b" ")[1].decode()
-            name = path.split("/")[3] if path.count("/") >= 3 else ""
+            name = domain_of(path)
             kind = name.split(".")[0]
             if not await behave(kind, name, path, writer, port):
                 break
@@ -247,15 +394,26 @@ async def main():
     parser.add_argument("--delay", type=float, default=0.0)
     parser.add_argument("--http2", action="store_true")
     parser.add_argument("--listeners", type=int, default=1)
+    parser.add_argument("--h2", action="store_true")
+    parser.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"))
     options = parser.parse_args()
     global STUDIES
     STUDIES = options.world == "studies"
     if options.world:
         handler = serve_world_http2 if options.http2 else serve_world
         serve_one = lambda reader, writer: handler(reader, writer, options.delay)
+    elif options.h2:
+        serve_one = serve_h2
     else:
         serve_one = serve
-    servers = [await asyncio.start_server(serve_one, "127.0.0.1", 0, backlog=1024) for _ in range(options.listeners)]
+    context = None
+    if options.tls:
+        import ssl
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(*options.tls)
+        context.set_alpn_protocols(["h2"])
+    servers = [await asyncio.start_server(serve_one, "127.0.0.1", 0, backlog=1024, ssl=context)
+               for _ in range(options.listeners)]
     print(" ".join(str(server.sockets[0].getsockname()[1]) for server in servers), flush=True)
     await asyncio.gather(*(server.serve_forever() for server in servers))
 
