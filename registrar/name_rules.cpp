@@ -134,6 +134,14 @@ std::optional<QString> asciiLabel(const QString &label, QString *why)
         return refuse(QStringLiteral("no name was given"));
     if (label.contains(QLatin1Char('.')))
         return refuse(QStringLiteral("give one name without dots, or one under .com .net .org .biz .info or .us"));
+    // Such characters belong to no script, so say what they are rather than that scripts mix.
+    for (const char32_t point : label.toUcs4()) {
+        const QChar::Category category = QChar::category(point);
+        if (category == QChar::Other_PrivateUse || category == QChar::Other_NotAssigned
+            || category == QChar::Other_Control || category == QChar::Other_Surrogate)
+            return refuse(QStringLiteral("it holds a character that no name may hold (U+%1)")
+                              .arg(QString::number(point, 16).toUpper().rightJustified(4, QLatin1Char('0'))));
+    }
     if (scriptsMix(label))
         return refuse(QStringLiteral("it mixes letters of more than one script"));
     if (!isAscii(label))

@@ -385,6 +385,8 @@ void TestRegistrar::invalidNamesOfferNothing_data()
     QTest::newRow("dot inside") << QByteArray("/whois.cgi?vhost_name=my.shop") << QByteArray("my.shop");
     QTest::newRow("text that reads as a field")
         << QByteArray("/whois.cgi?vhost_name=name%3Dxdomain%20value%3Dxabc.com") << QByteArray("name&#61;xdomain");
+    QTest::newRow("private-use character") << QByteArray("/whois.cgi?vhost_name=shop%EE%80%80")
+                                           << QByteArray("a character that no name may hold (U+E000)");
 }
 
 void TestRegistrar::invalidNamesOfferNothing()
