@@ -1,5 +1,6 @@
 #include "availability_cache.h"
 #include "bootstrap.h"
+#include "dns_answer.h"
 #include "name_rules.h"
 #include "registrar_server.h"
 #include "search/extension_filter.h"
@@ -138,6 +139,37 @@ quint16 portOf(RegistrarServer &service)
     return service.serverPorts().value(0);
 }
 
+// A name in DNS wire form: "shop.com" is \4shop\3com\0.
+QByteArray wireName(const QByteArray &dotted)
+{
+    QByteArray wire;
+    for (const QByteArray &label : dotted.split('.'))
+        wire += char(label.size()) + label;
+    return wire + (dotted.isEmpty() ? "" : QByteArray(1, '\0'));
+}
+
+// A resolver's answer: the questions (NS, IN), then one NS record for each owner (wire form).
+QByteArray dnsAnswer(quint16 flags, const QList<QByteArray> &questions, const QList<QByteArray> &owners)
+{
+    QByteArray message;
+    const auto u16 = [&message](qsizetype value) { message += char(value >> 8) + QByteArray(1, char(value)); };
+    for (const qsizetype value : {qsizetype(0x2a2a), qsizetype(flags), questions.size(), owners.size(), qsizetype(0), qsizetype(0)})
+        u16(value);
+    for (const QByteArray &question : questions) {
+        message += wireName(question);
+        u16(2);
+        u16(1);
+    }
+    const QByteArray server = wireName("ns1.example.net");
+    for (const QByteArray &owner : owners) {
+        message += owner;
+        for (const qsizetype value : {qsizetype(2), qsizetype(1), qsizetype(0), qsizetype(300), server.size()})
+            u16(value);
+        message += server;
+    }
+    return message;
+}
+
 } // namespace
 
 class TestRegistrar final : public QObject {
@@ -172,6 +204,8 @@ private slots:
     void foreignHostRefused();
     void lookupsEndWithTheirPages();
     void dnsScreensRegisteredNames();
+    void dnsAnswers_data();
+    void dnsAnswers();
     void pageAsksWithinItsShare();
 };
 
@@ -694,6 +728,37 @@ void TestRegistrar::dnsScreensRegisteredNames()
     const Page unanswered = fetch(portOf(*slow), "/whois.cgi?vhost_name=other");
     QCOMPARE(offered(unanswered.body).size(), std::size_t(18));
     QCOMPARE(registry.server.requests().size(), 36);
+}
+
+void TestRegistrar::dnsAnswers_data()
+{
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<DnsVerdict>("verdict"); // for shop.com
+
+    constexpr quint16 kNoError = 0x8180; // a response, recursion asked and offered
+    const QList<QByteArray> shop{"shop.com"};
+    const QByteArray pointer("\xc0\x0c"); // to the question's name, as resolvers write it
+    const QByteArray registered = dnsAnswer(kNoError, shop, {pointer});
+    QTest::newRow("NS of the name") << registered << DnsVerdict::HasNameServers;
+    QTest::newRow("NS of the name, other case")
+        << dnsAnswer(kNoError, {"SHOP.Com"}, {wireName("Shop.COM")}) << DnsVerdict::HasNameServers;
+    QTest::newRow("NS owned by com.") << dnsAnswer(kNoError, shop, {wireName("com")}) << DnsVerdict::NoNameServers;
+    QTest::newRow("QR clear") << dnsAnswer(kNoError & ~0x8000, shop, {pointer}) << DnsVerdict::NoAnswer;
+    QTest::newRow("opcode STATUS") << dnsAnswer(kNoError | 2 << 11, shop, {pointer}) << DnsVerdict::NoAnswer;
+    QTest::newRow("question for another name") << dnsAnswer(kNoError, {"shop.net"}, {wireName("shop.com")})
+                                                << DnsVerdict::NoAnswer;
+    QTest::newRow("two questions") << dnsAnswer(kNoError, {"shop.com", "shop.com"}, {pointer}) << DnsVerdict::NoAnswer;
+    QTest::newRow("cut off") << registered.chopped(3) << DnsVerdict::NoAnswer;
+    QTest::newRow("NXDOMAIN") << dnsAnswer(0x8183, shop, {}) << DnsVerdict::NoNameServers;
+    QTest::newRow("SERVFAIL") << dnsAnswer(0x8182, shop, {}) << DnsVerdict::NoAnswer;
+}
+
+void TestRegistrar::dnsAnswers()
+{
+    QFETCH(QByteArray, message);
+    QFETCH(DnsVerdict, verdict);
+    QCOMPARE(verdictOf(message, "shop.com"), verdict);
+    QCOMPARE(verdictOf(message, "Shop.com."), verdict);
 }
 
 void TestRegistrar::pageAsksWithinItsShare()
