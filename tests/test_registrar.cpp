@@ -8,6 +8,7 @@
 #include "support/http_server.h"
 
 #include <QElapsedTimer>
+#include <QNetworkDatagram>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QRegularExpression>
@@ -170,6 +171,18 @@ QByteArray dnsAnswer(quint16 flags, const QList<QByteArray> &questions, const QL
     return message;
 }
 
+// Adds the name each datagram on `socket` asks about to `asked`.
+void readQuestions(QUdpSocket &socket, QSet<QByteArray> &asked)
+{
+    while (socket.hasPendingDatagrams()) {
+        const QByteArray bytes = socket.receiveDatagram().data();
+        QByteArray name;
+        for (qsizetype at = 12; at < bytes.size() && bytes[at] != '\0'; at += 1 + quint8(bytes[at]))
+            name += (name.isEmpty() ? "" : ".") + bytes.mid(at + 1, quint8(bytes[at]));
+        asked.insert(name);
+    }
+}
+
 } // namespace
 
 class TestRegistrar final : public QObject {
@@ -206,6 +219,7 @@ private slots:
     void dnsScreensRegisteredNames();
     void dnsAnswers_data();
     void dnsAnswers();
+    void dnsQuestionsEndWithTheirPages();
     void pageAsksWithinItsShare();
 };
 
@@ -759,6 +773,34 @@ void TestRegistrar::dnsAnswers()
     QFETCH(DnsVerdict, verdict);
     QCOMPARE(verdictOf(message, "shop.com"), verdict);
     QCOMPARE(verdictOf(message, "Shop.com."), verdict);
+}
+
+void TestRegistrar::dnsQuestionsEndWithTheirPages()
+{
+    QUdpSocket silent; // a resolver that takes every question and never answers
+    QVERIFY(silent.bind(QHostAddress::LocalHost, 0));
+    Registry registry;
+    // 18 names a page, 4 questions out at once: the rest of a page's wait their turn.
+    auto service = startService(allEndingsAt(registry),
+                                {.dns = DnsScreen::Settings{.resolver = QStringLiteral("127.0.0.1:%1").arg(silent.localPort()),
+                                                            .timeout = 500ms, .maxInFlight = 4},
+                                 .screenWait = 50ms});
+    QSet<QByteArray> asked;
+    for (const QByteArray label : {"alpha", "bravo", "charlie"}) {
+        QCOMPARE(fetch(portOf(*service), "/whois.cgi?vhost_name=" + label).status, 200);
+        readQuestions(silent, asked);
+        // Asked at once, not after the questions of the pages answered before it.
+        QVERIFY2(asked.contains(label + ".com"), label.constData());
+        // The page is answered: none of its questions waits or holds a place any more.
+        QCOMPARE(service->dns()->waiting(), 0);
+        QCOMPARE(service->dns()->inFlight(), 0);
+    }
+    // Once c-ares has given up on those already out, no other name was ever asked.
+    const qsizetype askedByThen = asked.size();
+    QTRY_COMPARE_WITH_TIMEOUT(service->dns()->outstanding(), 0, 20000);
+    readQuestions(silent, asked);
+    QCOMPARE(asked.size(), askedByThen);
+    QCOMPARE(registry.server.requests().size(), 3 * 18);
 }
 
 void TestRegistrar::pageAsksWithinItsShare()
