@@ -5,7 +5,6 @@
 
 #include <ares.h>
 #include <arpa/nameser.h>
-#include <netdb.h>
 
 namespace varnex::registrar {
 
@@ -18,9 +17,11 @@ struct DnsScreen::Channel {
     }
 };
 
+// What c-ares carries for a question until it is done with it, wanted or not.
 struct DnsScreen::Query {
     DnsScreen *owner;
-    Done done;
+    Ticket ticket;
+    QByteArray domain;
 };
 
 namespace {
@@ -49,7 +50,11 @@ QByteArray serverList(const QString &resolver)
 } // namespace
 
 DnsScreen::DnsScreen(const Settings &settings, QObject *parent)
-    : QObject(parent), m_channel(std::make_unique<Channel>()), m_maxInFlight(std::max(1, settings.maxInFlight))
+    : QObject(parent),
+      m_channel(std::make_unique<Channel>()),
+      m_maxInFlight(std::max(1, settings.maxInFlight)),
+      m_maxOutstanding(std::max(m_maxInFlight, settings.maxOutstanding)),
+      m_maxWaiting(std::max(0, settings.maxWaiting))
 {
     static const int initialised = ares_library_init(ARES_LIB_INIT_ALL);
     if (initialised != ARES_SUCCESS) {
@@ -86,55 +91,111 @@ DnsScreen::~DnsScreen()
     }
 }
 
-void DnsScreen::screen(const QString &domain, Done done)
+DnsScreen::Ticket DnsScreen::screen(const QString &domain, Done done, quint64 asker)
 {
+    const Ticket ticket = m_nextTicket++;
+    Question &question = m_questions[ticket];
+    question.domain = domain;
+    question.done = std::move(done);
     if (!m_error.isEmpty() || !m_channel->channel) {
-        QTimer::singleShot(0, this, [done = std::move(done)] { done(Verdict::NoAnswer); });
-        return;
+        answerLater(ticket, question, Verdict::NoAnswer);
+        return ticket;
     }
-    if (m_inFlight >= m_maxInFlight) {
-        m_waiting.emplace_back(domain, std::move(done));
-        return;
+    question.place = {asker, m_nextOrder++};
+    m_waiting.emplace(question.place, ticket);
+    sendWaiting();
+    if (qsizetype(m_waiting.size()) > m_maxWaiting) {
+        // Full: the question that would go last gives way; its name goes to its registry.
+        const auto last = std::prev(m_waiting.end());
+        const Ticket dropped = last->second;
+        m_waiting.erase(last);
+        answerLater(dropped, m_questions.at(dropped), Verdict::NoAnswer);
     }
-    send(domain, std::move(done));
+    return ticket;
 }
 
-void DnsScreen::send(const QString &domain, Done done)
+void DnsScreen::share(Ticket ticket, quint64 asker)
 {
+    const auto found = m_questions.find(ticket);
+    if (found == m_questions.end() || found->second.state != Question::State::Waiting
+        || found->second.place.asker >= asker)
+        return;
+    m_waiting.erase(found->second.place);
+    found->second.place = {asker, m_nextOrder++};
+    m_waiting.emplace(found->second.place, ticket);
+}
+
+void DnsScreen::cancel(Ticket ticket)
+{
+    const auto found = m_questions.find(ticket);
+    if (found == m_questions.end())
+        return;
+    const Question::State state = found->second.state;
+    if (state == Question::State::Waiting)
+        m_waiting.erase(found->second.place);
+    m_questions.erase(found);
+    if (state == Question::State::Out) {
+        // Still out as far as c-ares knows (m_outstanding), but its place goes to a question someone waits for.
+        --m_inFlight;
+        sendWaiting();
+    }
+}
+
+void DnsScreen::sendWaiting()
+{
+    bool sent = false;
+    while (!m_waiting.empty() && m_inFlight < m_maxInFlight && m_outstanding < m_maxOutstanding) {
+        const auto next = m_waiting.begin();
+        const Ticket ticket = next->second;
+        m_waiting.erase(next);
+        send(ticket, m_questions.at(ticket));
+        sent = true;
+    }
+    if (sent)
+        armTimer();
+}
+
+void DnsScreen::send(Ticket ticket, Question &question)
+{
+    question.state = Question::State::Out;
     ++m_inFlight;
-    // Each answer makes room for the next question waiting.
-    auto *query = new Query{this, [this, done = std::move(done)](Verdict verdict) {
-                                --m_inFlight;
-                                if (!m_waiting.empty()) {
-                                    auto [next, nextDone] = std::move(m_waiting.front());
-                                    m_waiting.pop_front();
-                                    send(next, std::move(nextDone));
-                                }
-                                done(verdict);
-                            }};
-    ares_query(m_channel->channel, domain.toLatin1().constData(), ns_c_in, ns_t_ns, &DnsScreen::onReply, query);
-    armTimer();
+    ++m_outstanding;
+    auto *query = new Query{this, ticket, question.domain.toLatin1()};
+    // May answer at once (a name c-ares refuses): onReply neither sends nor answers from inside.
+    ares_query(m_channel->channel, query->domain.constData(), ns_c_in, ns_t_ns, &DnsScreen::onReply, query);
+}
+
+void DnsScreen::answerLater(Ticket ticket, Question &question, Verdict verdict)
+{
+    question.state = Question::State::Answered;
+    // Never from inside ares_process or screen(): the caller may ask or withdraw at once.
+    QTimer::singleShot(0, this, [this, ticket, verdict] {
+        const auto found = m_questions.find(ticket);
+        if (found == m_questions.end())
+            return; // withdrawn meanwhile
+        const Done done = std::move(found->second.done);
+        m_questions.erase(found);
+        done(verdict);
+    });
 }
 
 void DnsScreen::onReply(void *data, int status, int, unsigned char *answer, int length)
 {
-    std::unique_ptr<Query> query(static_cast<Query *>(data));
-    Verdict verdict = Verdict::NoAnswer;
-    if (status == ARES_SUCCESS) {
-        hostent *host = nullptr;
-        if (ares_parse_ns_reply(answer, length, &host) == ARES_SUCCESS && host) {
-            verdict = host->h_aliases && host->h_aliases[0] ? Verdict::HasNameServers : Verdict::NoNameServers;
-            ares_free_hostent(host);
-        } else {
-            verdict = Verdict::NoNameServers;
-        }
-    } else if (status == ARES_ENOTFOUND || status == ARES_ENODATA) {
-        verdict = Verdict::NoNameServers;
-    }
+    const std::unique_ptr<Query> query(static_cast<Query *>(data));
+    DnsScreen *self = query->owner;
+    --self->m_outstanding;
     if (status == ARES_EDESTRUCTION)
         return; // the screen itself is going away
-    // Never from inside ares_process: the caller may start the next query at once.
-    QTimer::singleShot(0, query->owner, [done = std::move(query->done), verdict] { done(verdict); });
+    const auto found = self->m_questions.find(query->ticket);
+    if (found == self->m_questions.end())
+        return; // withdrawn: it only held a place among those out
+    --self->m_inFlight;
+    // c-ares hands over the bytes for every answer it took, whatever their RCODE;
+    // what they say is judged here alone. No bytes: a time-out or a refusal.
+    const Verdict verdict = answer && length > 0
+                                ? verdictOf(QByteArrayView(answer, length), query->domain)
+                                : Verdict::NoAnswer;
+    self->answerLater(query->ticket, found->second, verdict);
 }
 
 void DnsScreen::onSocketState(void *data, int fd, int readable, int writable)
@@ -165,6 +226,8 @@ void DnsScreen::onSocketState(void *data, int fd, int readable, int writable)
 void DnsScreen::process(int readFd, int writeFd)
 {
     ares_process_fd(m_channel->channel, readFd, writeFd);
+    // Places freed by answers and given-up questions go to those waiting, outside ares_process.
+    sendWaiting();
     armTimer();
 }
 

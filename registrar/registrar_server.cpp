@@ -127,6 +127,7 @@ struct PageJob {
     QByteArray method;
     QByteArray target;
     QElapsedTimer timer;
+    quint64 number = 0; // in the order pages started
     QString requested;
     QList<CheckedName> names; // in rank order
     QList<Step> steps;        // one a name
@@ -216,6 +217,7 @@ bool RegistrarServer::handleRequest(const QHttpServerRequest &request, QTcpSocke
 
 void RegistrarServer::startPage(const QHttpServerRequest &request, const std::shared_ptr<PageJob> &job)
 {
+    job->number = ++m_pages;
     job->requested = request.query().queryItemValue(QStringLiteral("vhost_name"), QUrl::FullyDecoded);
     const LabelCheck label = checkLabel(job->requested);
     if (!label) {
@@ -288,16 +290,23 @@ void RegistrarServer::screen(const std::shared_ptr<PageJob> &job, int index)
         if (job->screening == 0 || job->screenOver)
             askRegistries(job);
     };
-    QList<DnsScreen::Done> &waiting = m_screening[domain];
-    waiting.append(std::move(done));
-    if (waiting.size() > 1)
+    Screening &screening = m_screening[domain];
+    screening.pages.append({job.get(), std::move(done)});
+    if (screening.pages.size() > 1) {
+        m_dns->share(screening.ticket, job->number);
         return;
-    m_dns->screen(domain, [this, domain](DnsScreen::Verdict verdict) {
-        if (verdict == DnsScreen::Verdict::HasNameServers)
-            m_cache.store(domain, {Availability::State::Registered, QStringLiteral("it has name servers")});
-        for (const DnsScreen::Done &callback : m_screening.take(domain))
-            callback(verdict);
-    });
+    }
+    const DnsScreen::Ticket ticket = m_dns->screen(
+        domain,
+        [this, domain](DnsScreen::Verdict verdict) {
+            if (verdict == DnsScreen::Verdict::HasNameServers)
+                m_cache.store(domain, {Availability::State::Registered, QStringLiteral("it has name servers")});
+            const Screening screening = m_screening.take(domain);
+            for (const auto &[page, callback] : screening.pages)
+                callback(verdict);
+        },
+        job->number);
+    m_screening[domain].ticket = ticket;
 }
 
 // Asks the registries about the names that need it, best ranked first, as far
@@ -312,6 +321,7 @@ void RegistrarServer::askRegistries(const std::shared_ptr<PageJob> &job)
             if (step == PageJob::Step::Screening)
                 step = PageJob::Step::ForRegistry;
         }
+        stopScreening(job.get());
     }
     job->screenOver = true;
     for (int i = 0; i < job->names.size() && job->lookups < m_settings.maxLookupsPerPage && job->free < m_settings.enoughFree; ++i) {
@@ -365,12 +375,31 @@ void RegistrarServer::stopWaiting(const PageJob *job)
     }
 }
 
+// Likewise for DNS: a question no page waits for is withdrawn, so it never
+// holds a newer page's questions back.
+void RegistrarServer::stopScreening(const PageJob *job)
+{
+    if (!m_dns)
+        return;
+    for (const CheckedName &name : job->names) {
+        const auto found = m_screening.find(name.domain);
+        if (found == m_screening.end())
+            continue;
+        found->pages.removeIf([job](const auto &entry) { return entry.first == job; });
+        if (found->pages.isEmpty()) {
+            m_dns->cancel(found->ticket);
+            m_screening.erase(found);
+        }
+    }
+}
+
 void RegistrarServer::finishPage(const std::shared_ptr<PageJob> &job)
 {
     if (job->answered)
         return;
     job->answered = true;
     stopWaiting(job.get());
+    stopScreening(job.get());
     // Names the page never asked about are left off it, and so are those still
     // pending once enough free names were found: nobody waited for their answer,
     // so "no answer in time" would not be true. The page says how many.

@@ -48,6 +48,7 @@ public:
     quint16 listenGuarded(const QHostAddress &address, quint16 port, GuardedTcpServer::Limits limits = {});
 
     const RdapClient &rdap() const { return m_rdap; }
+    const DnsScreen *dns() const { return m_dns.get(); } // none without a resolver
     // Empty when the DNS screen, if asked for, is ready; otherwise why not.
     QString dnsError() const { return m_dns ? m_dns->error() : QString(); }
 
@@ -63,10 +64,15 @@ private:
     void finishPage(const std::shared_ptr<PageJob> &job);
     void lookup(const QString &domain, const PageJob *job, bool likelyFree, RdapClient::Done done);
     void stopWaiting(const PageJob *job);
+    void stopScreening(const PageJob *job);
 
     struct Waiting {
         RdapClient::Ticket ticket = 0;
         QList<std::pair<const PageJob *, RdapClient::Done>> pages;
+    };
+    struct Screening {
+        DnsScreen::Ticket ticket = 0;
+        QList<std::pair<const PageJob *, DnsScreen::Done>> pages;
     };
 
     Settings m_settings;
@@ -74,7 +80,8 @@ private:
     std::unique_ptr<DnsScreen> m_dns;
     AvailabilityCache m_cache;
     QHash<QString, Waiting> m_inFlight; // one lookup per name, however many pages wait for it
-    QHash<QString, QList<DnsScreen::Done>> m_screening; // likewise one DNS question per name
+    QHash<QString, Screening> m_screening; // likewise one DNS question per name
+    quint64 m_pages = 0;                    // pages started: the newest page's DNS questions go first
     QCache<QString, QStringList> m_candidates;            // by label: made once, asked again often
 };
 

@@ -1,5 +1,6 @@
 #include "availability_cache.h"
 #include "bootstrap.h"
+#include "dns_answer.h"
 #include "name_rules.h"
 #include "registrar_server.h"
 #include "search/extension_filter.h"
@@ -8,6 +9,7 @@
 #include "support/http_server.h"
 
 #include <QElapsedTimer>
+#include <QNetworkDatagram>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QRegularExpression>
@@ -140,6 +142,49 @@ quint16 portOf(RegistrarServer &service)
     return service.serverPorts().value(0);
 }
 
+// A name in DNS wire form: "shop.com" is \4shop\3com\0.
+QByteArray wireName(const QByteArray &dotted)
+{
+    QByteArray wire;
+    for (const QByteArray &label : dotted.split('.'))
+        wire += char(label.size()) + label;
+    return wire + (dotted.isEmpty() ? "" : QByteArray(1, '\0'));
+}
+
+// A resolver's answer: the questions (NS, IN), then one NS record for each owner (wire form).
+QByteArray dnsAnswer(quint16 flags, const QList<QByteArray> &questions, const QList<QByteArray> &owners)
+{
+    QByteArray message;
+    const auto u16 = [&message](qsizetype value) { message += char(value >> 8) + QByteArray(1, char(value)); };
+    for (const qsizetype value : {qsizetype(0x2a2a), qsizetype(flags), questions.size(), owners.size(), qsizetype(0), qsizetype(0)})
+        u16(value);
+    for (const QByteArray &question : questions) {
+        message += wireName(question);
+        u16(2);
+        u16(1);
+    }
+    const QByteArray server = wireName("ns1.example.net");
+    for (const QByteArray &owner : owners) {
+        message += owner;
+        for (const qsizetype value : {qsizetype(2), qsizetype(1), qsizetype(0), qsizetype(300), server.size()})
+            u16(value);
+        message += server;
+    }
+    return message;
+}
+
+// Adds the name each datagram on `socket` asks about to `asked`.
+void readQuestions(QUdpSocket &socket, QSet<QByteArray> &asked)
+{
+    while (socket.hasPendingDatagrams()) {
+        const QByteArray bytes = socket.receiveDatagram().data();
+        QByteArray name;
+        for (qsizetype at = 12; at < bytes.size() && bytes[at] != '\0'; at += 1 + quint8(bytes[at]))
+            name += (name.isEmpty() ? "" : ".") + bytes.mid(at + 1, quint8(bytes[at]));
+        asked.insert(name);
+    }
+}
+
 } // namespace
 
 class TestRegistrar final : public QObject {
@@ -175,6 +220,9 @@ private slots:
     void foreignHostRefused();
     void lookupsEndWithTheirPages();
     void dnsScreensRegisteredNames();
+    void dnsAnswers_data();
+    void dnsAnswers();
+    void dnsQuestionsEndWithTheirPages();
     void pageAsksWithinItsShare();
 };
 
@@ -728,6 +776,65 @@ void TestRegistrar::dnsScreensRegisteredNames()
     const Page unanswered = fetch(portOf(*slow), "/whois.cgi?vhost_name=other");
     QCOMPARE(offered(unanswered.body).size(), std::size_t(18));
     QCOMPARE(registry.server.requests().size(), 36);
+}
+
+void TestRegistrar::dnsAnswers_data()
+{
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<DnsVerdict>("verdict"); // for shop.com
+
+    constexpr quint16 kNoError = 0x8180; // a response, recursion asked and offered
+    const QList<QByteArray> shop{"shop.com"};
+    const QByteArray pointer("\xc0\x0c"); // to the question's name, as resolvers write it
+    const QByteArray registered = dnsAnswer(kNoError, shop, {pointer});
+    QTest::newRow("NS of the name") << registered << DnsVerdict::HasNameServers;
+    QTest::newRow("NS of the name, other case")
+        << dnsAnswer(kNoError, {"SHOP.Com"}, {wireName("Shop.COM")}) << DnsVerdict::HasNameServers;
+    QTest::newRow("NS owned by com.") << dnsAnswer(kNoError, shop, {wireName("com")}) << DnsVerdict::NoNameServers;
+    QTest::newRow("QR clear") << dnsAnswer(kNoError & ~0x8000, shop, {pointer}) << DnsVerdict::NoAnswer;
+    QTest::newRow("opcode STATUS") << dnsAnswer(kNoError | 2 << 11, shop, {pointer}) << DnsVerdict::NoAnswer;
+    QTest::newRow("question for another name") << dnsAnswer(kNoError, {"shop.net"}, {wireName("shop.com")})
+                                                << DnsVerdict::NoAnswer;
+    QTest::newRow("two questions") << dnsAnswer(kNoError, {"shop.com", "shop.com"}, {pointer}) << DnsVerdict::NoAnswer;
+    QTest::newRow("cut off") << registered.chopped(3) << DnsVerdict::NoAnswer;
+    QTest::newRow("NXDOMAIN") << dnsAnswer(0x8183, shop, {}) << DnsVerdict::NoNameServers;
+    QTest::newRow("SERVFAIL") << dnsAnswer(0x8182, shop, {}) << DnsVerdict::NoAnswer;
+}
+
+void TestRegistrar::dnsAnswers()
+{
+    QFETCH(QByteArray, message);
+    QFETCH(DnsVerdict, verdict);
+    QCOMPARE(verdictOf(message, "shop.com"), verdict);
+    QCOMPARE(verdictOf(message, "Shop.com."), verdict);
+}
+
+void TestRegistrar::dnsQuestionsEndWithTheirPages()
+{
+    QUdpSocket silent; // a resolver that takes every question and never answers
+    QVERIFY(silent.bind(QHostAddress::LocalHost, 0));
+    Registry registry;
+    // 18 names a page, 4 questions out at once: the rest of a page's wait their turn.
+    auto service = startService(allEndingsAt(registry),
+                                {.dns = DnsScreen::Settings{.resolver = QStringLiteral("127.0.0.1:%1").arg(silent.localPort()),
+                                                            .timeout = 500ms, .maxInFlight = 4},
+                                 .screenWait = 50ms});
+    QSet<QByteArray> asked;
+    for (const QByteArray label : {"alpha", "bravo", "charlie"}) {
+        QCOMPARE(fetch(portOf(*service), "/whois.cgi?vhost_name=" + label).status, 200);
+        readQuestions(silent, asked);
+        // Asked at once, not after the questions of the pages answered before it.
+        QVERIFY2(asked.contains(label + ".com"), label.constData());
+        // The page is answered: none of its questions waits or holds a place any more.
+        QCOMPARE(service->dns()->waiting(), 0);
+        QCOMPARE(service->dns()->inFlight(), 0);
+    }
+    // Once c-ares has given up on those already out, no other name was ever asked.
+    const qsizetype askedByThen = asked.size();
+    QTRY_COMPARE_WITH_TIMEOUT(service->dns()->outstanding(), 0, 20000);
+    readQuestions(silent, asked);
+    QCOMPARE(asked.size(), askedByThen);
+    QCOMPARE(registry.server.requests().size(), 3 * 18);
 }
 
 void TestRegistrar::pageAsksWithinItsShare()
