@@ -48,6 +48,8 @@ public:
     quint16 listenGuarded(const QHostAddress &address, quint16 port, GuardedTcpServer::Limits limits = {});
 
     const RdapClient &rdap() const { return m_rdap; }
+    // New lookups go to the services this one names; those already queued keep their URL.
+    void setBootstrap(Bootstrap bootstrap);
     // Empty when the DNS screen, if asked for, is ready; otherwise why not.
     QString dnsError() const { return m_dns ? m_dns->error() : QString(); }
 
