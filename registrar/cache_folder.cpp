@@ -1,0 +1,28 @@
+#include "cache_folder.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace varnex::registrar {
+
+QString cacheFolder()
+{
+    const QString given = qEnvironmentVariable("CACHE_DIRECTORY").section(QLatin1Char(':'), 0, 0);
+    if (!given.isEmpty())
+        return given;
+    // No home folder (a bare service account): nothing is kept, rather than a folder at the root.
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    return cache.isEmpty() ? QString() : cache + QStringLiteral("/varnex-registrar");
+}
+
+QString prepareCacheFolder(const QString &folder)
+{
+    if (!QDir().mkpath(folder))
+        return QStringLiteral("the cache folder %1 cannot be made").arg(folder);
+    if (!QFileInfo(folder).isWritable())
+        return QStringLiteral("the cache folder %1 cannot be written").arg(folder);
+    return {};
+}
+
+} // namespace varnex::registrar
