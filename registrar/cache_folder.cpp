@@ -11,9 +11,11 @@ QString cacheFolder()
     const QString given = qEnvironmentVariable("CACHE_DIRECTORY").section(QLatin1Char(':'), 0, 0);
     if (!given.isEmpty())
         return given;
-    // No home folder (a bare service account): nothing is kept, rather than a folder at the root.
+    // Without a home folder Qt names one below the root, which is no user's own: nothing is kept then.
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-    return cache.isEmpty() ? QString() : cache + QStringLiteral("/varnex-registrar");
+    if (cache.isEmpty() || QDir::homePath() == QDir::rootPath())
+        return {};
+    return cache + QStringLiteral("/varnex-registrar");
 }
 
 QString prepareCacheFolder(const QString &folder)
