@@ -9,6 +9,7 @@
 #include <QUrl>
 
 #include <chrono>
+#include <optional>
 
 class QNetworkReply;
 
