@@ -127,6 +127,8 @@ bool Registrar::start(QString *error, const QStringList &extraArguments)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
         environment.remove(name);
+    // Whatever the service keeps stays in the temporary folder, out of the home folder.
+    environment.insert(QStringLiteral("CACHE_DIRECTORY"), m_folder.filePath("cache"));
     m_process.setProcessEnvironment(environment);
     m_process.start(VARNEX_REGISTRAR_PATH, QStringList{"--listen", QStringLiteral("127.0.0.1:%1").arg(m_port), "--bootstrap",
                                                        bootstrap.fileName()}

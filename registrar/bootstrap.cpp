@@ -27,6 +27,8 @@ std::optional<Bootstrap> Bootstrap::fromJson(const QByteArray &json, QString *er
         return fail(QStringLiteral("no \"services\" array"));
 
     Bootstrap bootstrap;
+    bootstrap.m_publication = QDateTime::fromString(document.object().value(QLatin1String("publication")).toString(),
+                                                    Qt::ISODate);
     for (const QJsonValue &service : services.toArray()) {
         const QJsonArray pair = service.toArray();
         if (pair.size() != 2 || !pair[0].isArray() || !pair[1].isArray()) {
@@ -84,6 +86,14 @@ std::optional<QUrl> Bootstrap::baseFor(const QString &domain) const
     if (found == m_bases.constEnd())
         return std::nullopt;
     return *found;
+}
+
+void Bootstrap::addMissing(const Bootstrap &fallback)
+{
+    for (auto it = fallback.m_bases.constBegin(); it != fallback.m_bases.constEnd(); ++it) {
+        if (!m_bases.contains(it.key()))
+            m_bases.insert(it.key(), it.value());
+    }
 }
 
 } // namespace varnex::registrar

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -26,9 +27,16 @@ public:
 
     // The base URL (ending in "/") for the ending of a name, if any.
     std::optional<QUrl> baseFor(const QString &domain) const;
+    // How many endings it names a service for.
+    qsizetype endingCount() const { return m_bases.size(); }
+    // When the file says it was published; invalid when it does not say or cannot be read.
+    const QDateTime &publication() const { return m_publication; }
+    // Takes `fallback`'s service for each ending this one has none for.
+    void addMissing(const Bootstrap &fallback);
 
 private:
     QHash<QString, QUrl> m_bases;
+    QDateTime m_publication;
 };
 
 } // namespace varnex::registrar

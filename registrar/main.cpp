@@ -6,6 +6,8 @@
 // service cannot start (bootstrap file unreadable, port taken).
 
 #include "bootstrap.h"
+#include "bootstrap_refresh.h"
+#include "cache_folder.h"
 #include "guarded_tcp_server.h"
 #include "registrar_server.h"
 #include "socket_activation.h"
@@ -17,7 +19,10 @@
 #include <QHostAddress>
 #include <QSslCertificate>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -79,6 +84,42 @@ void printListening(const QTcpServer &listener, const char *how)
                  qPrintable(hostAndPort(listener.serverAddress(), listener.serverPort())), how);
 }
 
+// Logs what the refresh does and hands each fetched file to the lookups that follow.
+void runRefresh(varnex::registrar::BootstrapRefresh &refresh, varnex::registrar::RegistrarServer &server, bool fetching)
+{
+    using varnex::registrar::Bootstrap;
+    using varnex::registrar::BootstrapRefresh;
+
+    const QString url = refresh.settings().url.toString();
+    std::fprintf(stderr, "varnex-registrar: RDAP bootstrap: %s; %s\n", qPrintable(refresh.source()),
+                 qPrintable(fetching ? QStringLiteral("fetching ") + url : QStringLiteral("not fetched (--bootstrap-url off)")));
+    if (!fetching)
+        return;
+    // Without a folder to keep it in, a fetched file still serves until the service stops.
+    const QString &folder = refresh.settings().cacheFolder;
+    const QString why = folder.isEmpty() ? QStringLiteral("there is no cache folder ($CACHE_DIRECTORY or a home folder)")
+                                         : varnex::registrar::prepareCacheFolder(folder);
+    if (!why.isEmpty())
+        std::fprintf(stderr, "varnex-registrar: warning: %s; a fetched RDAP bootstrap is not kept for the next start\n",
+                     qPrintable(why));
+    QObject::connect(&refresh, &BootstrapRefresh::updated, &server, [&refresh, &server](const Bootstrap &bootstrap) {
+        server.setBootstrap(bootstrap);
+        std::fprintf(stderr, "varnex-registrar: RDAP bootstrap: taken into use: %s, %lld endings\n",
+                     qPrintable(refresh.source()), static_cast<long long>(bootstrap.endingCount()));
+    });
+    QObject::connect(&refresh, &BootstrapRefresh::fetchFailed, &server, [&refresh, url](const QString &reason) {
+        const auto retry = std::min(refresh.settings().retryInterval, refresh.settings().interval);
+        std::fprintf(stderr, "varnex-registrar: RDAP bootstrap: cannot fetch %s: %s; keeping %s; trying again in %lld min\n",
+                     qPrintable(url), qPrintable(reason), qPrintable(refresh.source()),
+                     static_cast<long long>(std::chrono::duration_cast<std::chrono::minutes>(retry).count()));
+    });
+    QObject::connect(&refresh, &BootstrapRefresh::notKept, &server, [](const QString &reason) {
+        std::fprintf(stderr, "varnex-registrar: warning: the fetched RDAP bootstrap is not kept for the next start: %s\n",
+                     qPrintable(reason));
+    });
+    refresh.start();
+}
+
 int usageError(const QString &reason)
 {
     std::fprintf(stderr, "varnex-registrar: %s\nTry 'varnex-registrar --help' for more information.\n",
@@ -111,8 +152,17 @@ int main(int argc, char *argv[])
                                         .arg(defaultListen()),
                                     QStringLiteral("HOST:PORT"), defaultListen());
     const QCommandLineOption bootstrapFile(QStringLiteral("bootstrap"),
-                                           QStringLiteral("RDAP bootstrap file in IANA's dns.json form, instead of the built-in one."),
+                                           QStringLiteral("RDAP bootstrap file in IANA's dns.json form, instead of the built-in "
+                                                          "one; nothing is fetched or kept."),
                                            QStringLiteral("FILE"));
+    const QCommandLineOption bootstrapUrl(
+        QStringLiteral("bootstrap-url"),
+        QStringLiteral("Fetch the RDAP bootstrap file from URL (default %1) at start and then daily, keep the last good "
+                       "one in the cache folder ($CACHE_DIRECTORY, else ~/.cache/varnex-registrar) and use it, with the "
+                       "built-in entries for the endings it lacks. 'off': never fetch; use the kept copy, else the "
+                       "built-in file. Not used with --bootstrap.")
+            .arg(varnex::registrar::BootstrapRefresh::defaultUrl().toString()),
+        QStringLiteral("URL|off"), varnex::registrar::BootstrapRefresh::defaultUrl().toString());
     const QCommandLineOption cleartextHttp2(
         QStringLiteral("cleartext-http2"),
         QStringLiteral("Ask http:// registries over HTTP/2 with prior knowledge (for stand-in registries; "
@@ -124,6 +174,7 @@ int main(int argc, char *argv[])
         QStringLiteral("HOST[:PORT]|off"));
     parser.addOption(listen);
     parser.addOption(bootstrapFile);
+    parser.addOption(bootstrapUrl);
     parser.addOption(cleartextHttp2);
     const QCommandLineOption suggestions(
         QStringLiteral("suggestions"),
@@ -151,7 +202,15 @@ int main(int argc, char *argv[])
         return usageError(QStringLiteral("--listen takes an address and a port, e.g. %1, not '%2'")
                               .arg(defaultListen(), parser.value(listen)));
 
+    const bool fetching = !parser.isSet(bootstrapFile) && parser.value(bootstrapUrl) != QLatin1String("off");
+    const QUrl url(parser.value(bootstrapUrl), QUrl::StrictMode);
+    if (fetching && (!url.isValid() || url.host().isEmpty()
+                     || (url.scheme() != QLatin1String("https") && url.scheme() != QLatin1String("http"))))
+        return usageError(QStringLiteral("--bootstrap-url takes an https or http URL, or off, not '%1'")
+                              .arg(parser.value(bootstrapUrl)));
+
     std::optional<varnex::registrar::Bootstrap> bootstrap = varnex::registrar::Bootstrap::bundled();
+    std::unique_ptr<varnex::registrar::BootstrapRefresh> refresh;
     if (parser.isSet(bootstrapFile)) {
         QString error;
         QStringList warnings;
@@ -162,6 +221,12 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "varnex-registrar: %s: %s\n", qPrintable(parser.value(bootstrapFile)), qPrintable(error));
             return kRunFailure;
         }
+    } else {
+        varnex::registrar::BootstrapRefresh::Settings refreshSettings;
+        refreshSettings.url = url;
+        refreshSettings.cacheFolder = varnex::registrar::cacheFolder();
+        refresh = std::make_unique<varnex::registrar::BootstrapRefresh>(*bootstrap, refreshSettings);
+        bootstrap = refresh->current();
     }
 
     varnex::registrar::RegistrarServer::Settings settings;
@@ -203,6 +268,8 @@ int main(int argc, char *argv[])
             server.bind(listener);
             printListening(*listener, " (socket passed by the service manager)");
         }
+        if (refresh)
+            runRefresh(*refresh, server, fetching);
         return QCoreApplication::exec();
     }
 
@@ -221,5 +288,7 @@ int main(int argc, char *argv[])
     }
     server.bind(listener);
     printListening(*listener, "");
+    if (refresh)
+        runRefresh(*refresh, server, fetching);
     return QCoreApplication::exec();
 }

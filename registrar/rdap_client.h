@@ -66,6 +66,7 @@ public:
 
     int queued() const;
     int inFlight() const;
+    void setBootstrap(Bootstrap bootstrap) { m_bootstrap = std::move(bootstrap); }
 
 private:
     struct Lookup {

@@ -171,6 +171,11 @@ RegistrarServer::RegistrarServer(Bootstrap bootstrap, Settings settings, QObject
 
 RegistrarServer::~RegistrarServer() = default;
 
+void RegistrarServer::setBootstrap(Bootstrap bootstrap)
+{
+    m_rdap.setBootstrap(std::move(bootstrap));
+}
+
 quint16 RegistrarServer::listenGuarded(const QHostAddress &address, quint16 port, GuardedTcpServer::Limits limits)
 {
     auto *listener = new GuardedTcpServer(limits, this);

@@ -49,6 +49,8 @@ public:
 
     const RdapClient &rdap() const { return m_rdap; }
     const DnsScreen *dns() const { return m_dns.get(); } // none without a resolver
+    // New lookups go to the services this one names; those already queued keep their URL.
+    void setBootstrap(Bootstrap bootstrap);
     // Empty when the DNS screen, if asked for, is ready; otherwise why not.
     QString dnsError() const { return m_dns ? m_dns->error() : QString(); }
 

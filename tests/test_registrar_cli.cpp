@@ -17,8 +17,11 @@ using varnex::test::HttpResponse;
 using varnex::test::HttpServer;
 
 // varnex-registrar as a process, the way a user or systemd starts it: its
-// command line, its exit codes, and a page answered through a socket that
-// systemd-socket-activate passes it.
+// command line, its exit codes, a page answered through a socket that
+// systemd-socket-activate passes it, and the RDAP bootstrap it fetches and keeps.
+// Nothing it fetches or keeps goes past loopback or into the home folder:
+// every start names a loopback bootstrap URL, 'off' or a file, and a
+// temporary cache folder.
 class TestRegistrarCli final : public QObject {
     Q_OBJECT
 
@@ -29,15 +32,19 @@ private slots:
     void portTakenIsNamed();
     void answersOnTheSocketItIsGiven_data();
     void answersOnTheSocketItIsGiven();
+    void fetchesTheBootstrap_data();
+    void fetchesTheBootstrap();
 
 private:
-    // The registrar or systemd-socket-activate, started with the proxies out of its environment.
-    std::unique_ptr<QProcess> start(const QString &program, const QStringList &arguments);
+    // The registrar or systemd-socket-activate, started with the proxies out of its
+    // environment and CACHE_DIRECTORY set to `cacheFolder` (default: one of the test's own).
+    std::unique_ptr<QProcess> start(const QString &program, const QStringList &arguments, const QString &cacheFolder = {});
     // The page for NAME from a registrar at PORT, or an empty array.
     QByteArray page(quint16 port, const QString &name);
 
     QTemporaryDir m_folder;
     QString m_bootstrap;
+    QByteArray m_bootstrapJson; // every ending at m_registry
     // A registry that knows no name: every name is free.
     HttpServer m_registry{[](const varnex::test::HttpRequest &) { return HttpResponse{.status = 404, .reason = "Not Found"}; }};
 };
@@ -46,18 +53,21 @@ void TestRegistrarCli::initTestCase()
 {
     QVERIFY(m_registry.isListening());
     m_bootstrap = m_folder.filePath("dns.json");
+    m_bootstrapJson = R"({"version":"1.0","services":[[["com","net","org","biz","info","us"],["http://)"
+                      + m_registry.hostAndPort().toLatin1() + R"(/rdap/"]]]})";
     QFile file(m_bootstrap);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(R"({"version":"1.0","services":[[["com","net","org","biz","info","us"],["http://)"
-               + m_registry.hostAndPort().toLatin1() + R"(/rdap/"]]]})");
+    file.write(m_bootstrapJson);
 }
 
-std::unique_ptr<QProcess> TestRegistrarCli::start(const QString &program, const QStringList &arguments)
+std::unique_ptr<QProcess> TestRegistrarCli::start(const QString &program, const QStringList &arguments,
+                                                  const QString &cacheFolder)
 {
     auto process = std::make_unique<QProcess>();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
         environment.remove(name);
+    environment.insert("CACHE_DIRECTORY", cacheFolder.isEmpty() ? m_folder.filePath("cache") : cacheFolder);
     process->setProcessEnvironment(environment);
     process->start(program, arguments);
     return process;
@@ -89,6 +99,9 @@ void TestRegistrarCli::commandLine_data()
     QTest::newRow("argument") << QStringList{"extra"} << 2 << QByteArray() << QByteArray("unexpected argument 'extra'");
     QTest::newRow("no port") << QStringList{"--listen", "127.0.0.1"} << 2 << QByteArray() << QByteArray("--listen takes");
     QTest::newRow("port too big") << QStringList{"--listen", "127.0.0.1:65536"} << 2 << QByteArray() << QByteArray("--listen takes");
+    // The network manager would read a file: URL from the disk.
+    QTest::newRow("bootstrap URL not http") << QStringList{"--bootstrap-url", "file:///etc/hostname"} << 2 << QByteArray()
+                                            << QByteArray("--bootstrap-url takes an https or http URL");
     QTest::newRow("no bootstrap file") << QStringList{"--bootstrap", "/nonexistent/dns.json", "--listen", "127.0.0.1:0"} << 1
                                        << QByteArray() << QByteArray("/nonexistent/dns.json");
     // A documentation address no interface has: the warning comes, and the
@@ -104,7 +117,8 @@ void TestRegistrarCli::commandLine()
     QFETCH(QByteArray, out);
     QFETCH(QByteArray, err);
 
-    const auto registrar = start(QStringLiteral(VARNEX_REGISTRAR_PATH), arguments);
+    // In front, so a row's own last option cannot take it as its value.
+    const auto registrar = start(QStringLiteral(VARNEX_REGISTRAR_PATH), QStringList{"--bootstrap-url", "off"} + arguments);
     QVERIFY(registrar->waitForFinished(60000));
     QCOMPARE(registrar->exitStatus(), QProcess::NormalExit);
     QCOMPARE(registrar->exitCode(), exitCode);
@@ -126,7 +140,8 @@ void TestRegistrarCli::portTakenIsNamed()
     QVERIFY(holder.listen(QHostAddress::LocalHost, 0));
     const QString port = QString::number(holder.serverPort());
 
-    const auto registrar = start(QStringLiteral(VARNEX_REGISTRAR_PATH), {"--listen", "127.0.0.1:" + port});
+    const auto registrar = start(QStringLiteral(VARNEX_REGISTRAR_PATH),
+                                 {"--listen", "127.0.0.1:" + port, "--bootstrap-url", "off", "--resolver", "off"});
     QVERIFY(registrar->waitForFinished(60000));
     QCOMPARE(registrar->exitCode(), 1);
     const QString err = QString::fromLocal8Bit(registrar->readAllStandardError());
@@ -157,8 +172,9 @@ void TestRegistrarCli::answersOnTheSocketItIsGiven()
             QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
             port = probe.serverPort();
         }
+        // It passes the service only the variables it is told to.
         process = start(activate, QStringList{"--listen", QStringLiteral("127.0.0.1:%1").arg(port),
-                                              QStringLiteral(VARNEX_REGISTRAR_PATH)}
+                                              "--setenv=CACHE_DIRECTORY", QStringLiteral(VARNEX_REGISTRAR_PATH)}
                                       + registrarArguments);
         // It execs the registrar on the first connection, in the same process.
         QVERIFY(QTest::qWaitFor([&] { return process->readAllStandardError().contains("Listening on 127.0.0.1:")
@@ -186,6 +202,93 @@ void TestRegistrarCli::answersOnTheSocketItIsGiven()
         QVERIFY2(err.contains(QStringLiteral("listening on http://127.0.0.1:%1/whois.cgi?vhost_name=NAME (socket passed by "
                                              "the service manager)").arg(port).toLatin1()),
                  err.constData());
+}
+
+void TestRegistrarCli::fetchesTheBootstrap_data()
+{
+    QTest::addColumn<QByteArray>("kept");  // in the cache folder at start; empty: nothing
+    QTest::addColumn<int>("status");       // of the stand-in for IANA's server
+    QTest::addColumn<QByteArray>("served"); // empty: the file naming m_registry for every ending
+    QTest::addColumn<bool>("fromFile");    // --bootstrap FILE as well
+    QTest::addColumn<QString>("line");     // on standard error once the fetch is over
+    QTest::addColumn<bool>("asks");        // a page then asks m_registry (else the built-in registries: not asked)
+
+    const QString failed = QStringLiteral(R"(cannot fetch http://127\.0\.0\.1:\d+/rdap/dns\.json: )");
+    // Where the registries were before: nothing listens there, so a page asked
+    // of them has no answer, and the lookups stay on loopback either way.
+    const QByteArray moved = QByteArray(m_bootstrapJson).replace(m_registry.hostAndPort().toLatin1(), "127.0.0.1:1");
+    QTest::newRow("good file: fetched, kept, asked at once")
+        << moved << 200 << QByteArray() << false
+        << R"(RDAP bootstrap: taken into use: the file fetched from http://127\.0\.0\.1:\d+/rdap/dns\.json)" << true;
+    QTest::newRow("404 keeps the kept copy") << m_bootstrapJson << 404 << QByteArray("<html>Not Found</html>") << false
+                                             << failed + "the server answered HTTP 404; keeping the copy in " << true;
+    QTest::newRow("malformed file keeps the kept copy")
+        << m_bootstrapJson << 200 << QByteArray("<html>moved</html>") << false
+        << failed + "not a bootstrap file that can be used: [^;]*; keeping the copy in " << true;
+    QTest::newRow("oversized file keeps the kept copy")
+        << m_bootstrapJson << 200 << m_bootstrapJson + QByteArray(1024 * 1024, ' ') << false
+        << failed + "the file is larger than 1024 KiB; keeping the copy in " << true;
+    QTest::newRow("404 with nothing kept: the built-in file") << QByteArray() << 404 << QByteArray("<html>Not Found</html>")
+                                                              << false << failed + "the server answered HTTP 404; "
+                                                                                   "keeping the built-in file;"
+                                                              << false;
+    QTest::newRow("--bootstrap FILE fetches nothing") << QByteArray() << 200 << QByteArray() << true << "listening on" << true;
+}
+
+void TestRegistrarCli::fetchesTheBootstrap()
+{
+    QFETCH(QByteArray, kept);
+    QFETCH(int, status);
+    QFETCH(QByteArray, served);
+    QFETCH(bool, fromFile);
+    QFETCH(QString, line);
+    QFETCH(bool, asks);
+
+    QTemporaryDir cache;
+    const QString keptPath = cache.filePath("dns.json");
+    if (!kept.isEmpty()) {
+        QFile file(keptPath);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(kept);
+    }
+    const QByteArray body = served.isEmpty() ? m_bootstrapJson : served;
+    HttpServer iana([&](const varnex::test::HttpRequest &) {
+        return HttpResponse{.status = status, .reason = status == 200 ? "OK" : "Not Found", .body = body};
+    });
+    QStringList arguments{"--listen", "127.0.0.1:0", "--resolver", "off", "--suggestions", "fixed",
+                          "--bootstrap-url", "http://" + iana.hostAndPort() + "/rdap/dns.json"};
+    if (fromFile)
+        arguments << "--bootstrap" << m_bootstrap;
+    const auto process = start(QStringLiteral(VARNEX_REGISTRAR_PATH), arguments, cache.path());
+
+    const QRegularExpression listening(R"(listening on http://127\.0\.0\.1:(\d+)/)");
+    const QRegularExpression expected(line);
+    QString err;
+    QVERIFY(QTest::qWaitFor([&] { err += QString::fromUtf8(process->readAllStandardError());
+                                  return (listening.match(err).hasMatch() && expected.match(err).hasMatch())
+                                         || process->state() == QProcess::NotRunning; }, 60000));
+    QVERIFY2(expected.match(err).hasMatch(), qPrintable(err));
+    const quint16 port = quint16(listening.match(err).captured(1).toUInt());
+    QVERIFY2(port != 0, qPrintable(err));
+
+    if (asks) {
+        const qsizetype before = m_registry.requests().size();
+        const QByteArray page = this->page(port, QStringLiteral("example"));
+        QVERIFY2(page.contains(R"(value="example.com")"), page.constData());
+        QVERIFY(m_registry.requests().size() > before);
+    }
+    QCOMPARE(iana.requests().size(), fromFile ? 0 : 1);
+    // What the next start finds: the file taken into use, else what was kept before.
+    const QByteArray keptAfter = line.contains("taken into use") ? body : kept;
+    QFile file(keptPath);
+    QCOMPARE(file.exists(), !keptAfter.isEmpty());
+    if (file.exists()) {
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), keptAfter);
+    }
+
+    process->terminate();
+    QVERIFY(process->waitForFinished(60000));
 }
 
 QTEST_GUILESS_MAIN(TestRegistrarCli)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang in build-fuzz and runs each on its
-# corpus for SECONDS (default 60), both at once. Inputs that reach new code are
+# corpus for SECONDS (default 60), all at once. Inputs that reach new code are
 # added to fuzz/corpus/; an input that crashes or fails a check is kept in
 # fuzz/crashes/ and makes the script exit non-zero.
 set -euo pipefail
@@ -36,7 +36,7 @@ build=build-fuzz
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -g -O1" \
   -DVARNEX_BUILD_TESTS=OFF -DVARNEX_BUILD_BENCH=OFF -DVARNEX_FUZZ=ON
-cmake --build "$build" --target scan_fuzzer registrar_fuzzer dns_answer_fuzzer
+cmake --build "$build" --target scan_fuzzer registrar_fuzzer dns_answer_fuzzer bootstrap_fuzzer
 
 # A smaller quarantine and shorter allocation stacks keep the allocation-heavy
 # registrar target fast; they cost only detail in a use-after-free report.
@@ -44,7 +44,7 @@ export ASAN_OPTIONS="halt_on_error=1:print_stacktrace=1:detect_leaks=1:quarantin
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 mkdir -p fuzz/crashes
 
-targets=(scan registrar dns_answer)
+targets=(scan registrar dns_answer bootstrap)
 declare -A pids
 for target in "${targets[@]}"; do
   "$build/fuzz/${target}_fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
