@@ -13,7 +13,7 @@
 namespace {
 
 using varnex::registrar::DnsVerdict;
-using varnex::registrar::verdictOf;
+using varnex::registrar::dnsVerdictOf;
 
 void check(bool ok, const char *what)
 {
@@ -28,9 +28,9 @@ void check(bool ok, const char *what)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const QByteArrayView message(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
-    const DnsVerdict verdict = verdictOf(message, "shop.com");
-    check(verdictOf(message, "SHOP.Com.") == verdict, "the asked name in any case, with a trailing dot");
-    check(verdictOf(message, "shop..com") == DnsVerdict::NoAnswer, "no answer is for a name that is not one");
+    const DnsVerdict verdict = dnsVerdictOf(message, "shop.com");
+    check(dnsVerdictOf(message, "SHOP.Com.") == verdict, "the asked name in any case, with a trailing dot");
+    check(dnsVerdictOf(message, "shop..com") == DnsVerdict::NoAnswer, "no answer is for a name that is not one");
     if (verdict == DnsVerdict::NoAnswer)
         return 0;
 
@@ -44,9 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const unsigned rcode = flags & 0xf;
     check(rcode == 0 || rcode == 3, "NOERROR or NXDOMAIN");
     check(verdict != DnsVerdict::HasNameServers || rcode == 0, "name servers only with NOERROR");
-    check(verdictOf(message.chopped(1), "shop.com") == DnsVerdict::NoAnswer, "one byte short is cut off");
-    check(verdictOf(message.toByteArray() + '\0', "shop.com") == DnsVerdict::NoAnswer, "a byte past the end");
+    check(dnsVerdictOf(message.chopped(1), "shop.com") == DnsVerdict::NoAnswer, "one byte short is cut off");
+    check(dnsVerdictOf(message.toByteArray() + '\0', "shop.com") == DnsVerdict::NoAnswer, "a byte past the end");
     // The same message about another name says nothing about that one.
-    check(verdictOf(message, "shop.net") == DnsVerdict::NoAnswer, "answers only for the name asked");
+    check(dnsVerdictOf(message, "shop.net") == DnsVerdict::NoAnswer, "answers only for the name asked");
     return 0;
 }

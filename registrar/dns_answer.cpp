@@ -114,7 +114,7 @@ private:
 
 } // namespace
 
-DnsVerdict verdictOf(QByteArrayView message, QByteArrayView askedName)
+DnsVerdict dnsVerdictOf(QByteArrayView message, QByteArrayView askedName)
 {
     const std::optional<QByteArray> asked = wireName(askedName);
     if (!asked)

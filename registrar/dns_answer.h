@@ -15,6 +15,6 @@ enum class DnsVerdict { HasNameServers, NoNameServers, NoAnswer };
 // has an NS record of class IN owned by that very name in its answer section.
 // NXDOMAIN, or NOERROR without such a record, in an otherwise well-formed
 // response is NoNameServers; anything else, NoAnswer.
-DnsVerdict verdictOf(QByteArrayView message, QByteArrayView askedName);
+DnsVerdict dnsVerdictOf(QByteArrayView message, QByteArrayView askedName);
 
 } // namespace varnex::registrar

@@ -193,7 +193,7 @@ void DnsScreen::onReply(void *data, int status, int, unsigned char *answer, int 
     // c-ares hands over the bytes for every answer it took, whatever their RCODE;
     // what they say is judged here alone. No bytes: a time-out or a refusal.
     const Verdict verdict = answer && length > 0
-                                ? verdictOf(QByteArrayView(answer, length), query->domain)
+                                ? dnsVerdictOf(QByteArrayView(answer, length), query->domain)
                                 : Verdict::NoAnswer;
     self->answerLater(query->ticket, found->second, verdict);
 }

@@ -805,8 +805,8 @@ void TestRegistrar::dnsAnswers()
 {
     QFETCH(QByteArray, message);
     QFETCH(DnsVerdict, verdict);
-    QCOMPARE(verdictOf(message, "shop.com"), verdict);
-    QCOMPARE(verdictOf(message, "Shop.com."), verdict);
+    QCOMPARE(dnsVerdictOf(message, "shop.com"), verdict);
+    QCOMPARE(dnsVerdictOf(message, "Shop.com."), verdict);
 }
 
 void TestRegistrar::dnsQuestionsEndWithTheirPages()
