@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang in build-fuzz and runs each on its
-# corpus for SECONDS (default 60), all at once. Inputs that reach new code are
-# added to fuzz/corpus/; an input that crashes or fails a check is kept in
-# fuzz/crashes/ and makes the script exit non-zero.
+# corpus for SECONDS (default 60), all at once. The corpora in fuzz/corpus/ are
+# read, never written: what a run finds goes to build-fuzz/corpus/, and an input
+# that crashes or fails a check to build-fuzz/crashes/, which makes the script
+# exit non-zero. To keep what a run found, merge it into the tree by hand:
+#   build-fuzz/fuzz/T_fuzzer -merge=1 fuzz/corpus/T build-fuzz/corpus/T
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -36,47 +38,29 @@ build=build-fuzz
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -g -O1" \
   -DVARNEX_BUILD_TESTS=OFF -DVARNEX_BUILD_BENCH=OFF -DVARNEX_FUZZ=ON
-cmake --build "$build" --target scan_fuzzer registrar_fuzzer dns_answer_fuzzer bootstrap_fuzzer
+targets=(scan registrar dns_answer bootstrap answer)
+cmake --build "$build" --target "${targets[@]/%/_fuzzer}"
 
 # A smaller quarantine and shorter allocation stacks keep the allocation-heavy
 # registrar target fast; they cost only detail in a use-after-free report.
 export ASAN_OPTIONS="halt_on_error=1:print_stacktrace=1:detect_leaks=1:quarantine_size_mb=64:malloc_context_size=10"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
-mkdir -p fuzz/crashes
+crashes="$build/crashes"
+rm -rf "$crashes"
+mkdir -p "$crashes"
 
-targets=(scan registrar dns_answer bootstrap)
 declare -A pids
 for target in "${targets[@]}"; do
+  # New inputs go to the first folder only, so the tree's corpus is left as it is.
+  mkdir -p "$build/corpus/$target"
   "$build/fuzz/${target}_fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-    -print_final_stats=1 -dict="fuzz/$target.dict" -artifact_prefix="fuzz/crashes/$target-" \
-    "fuzz/corpus/$target" >"$build/$target.log" 2>&1 &
+    -print_final_stats=1 -dict="fuzz/$target.dict" -artifact_prefix="$crashes/$target-" \
+    "$build/corpus/$target" "fuzz/corpus/$target" >"$build/$target.log" 2>&1 &
   pids[$target]=$!
 done
 
-# A grown corpus is kept, but not its very large inputs, and one past 1 MB or
-# 500 files is cut down to the inputs that add coverage, keeping the
-# hand-written seeds (the files not named by their SHA-1).
 corpus_kb() {
-  du -sk --apparent-size "$1" | cut -f1
-}
-shrink_corpus() {
-  local target="$1" corpus="fuzz/corpus/$1"
-  find "$corpus" -type f -size +64k -delete
-  if [ "$(corpus_kb "$corpus")" -le 1024 ] && [ "$(find "$corpus" -type f | wc -l)" -le 500 ]; then
-    return
-  fi
-  local work
-  work=$(mktemp -d)
-  mkdir "$work/kept" "$work/grown"
-  find "$corpus" -type f -regextype posix-extended ! -regex '.*/[0-9a-f]{40}' -exec cp {} "$work/kept/" \;
-  find "$corpus" -type f -regextype posix-extended -regex '.*/[0-9a-f]{40}' -exec mv {} "$work/grown/" \;
-  if "$build/fuzz/${target}_fuzzer" -merge=1 "$work/kept" "$work/grown" >"$build/$target-merge.log" 2>&1; then
-    find "$work/kept" -type f -regextype posix-extended -regex '.*/[0-9a-f]{40}' -exec mv {} "$corpus/" \;
-  else
-    echo "fuzz: could not cut down $corpus (see $build/$target-merge.log); kept it whole" >&2
-    find "$work/grown" -type f -exec mv {} "$corpus/" \;
-  fi
-  rm -rf "$work"
+  du -sk --apparent-size "$@" | awk '{ total += $1 } END { print total }'
 }
 
 stat_of() {
@@ -94,18 +78,17 @@ for target in "${targets[@]}"; do
     result=FAILED
     failed=$((failed + 1))
   fi
-  shrink_corpus "$target"
-  corpus="fuzz/corpus/$target"
   echo "fuzz: ${target}_fuzzer $result: $(stat_of number_of_executed_units "$log") runs," \
     "$(stat_of average_exec_per_sec "$log") exec/s, $(stat_of new_units_added "$log") new inputs," \
-    "corpus $(find "$corpus" -type f | wc -l) files $(corpus_kb "$corpus") KB"
+    "corpus $(find "fuzz/corpus/$target" "$build/corpus/$target" -type f | wc -l) files" \
+    "$(corpus_kb "fuzz/corpus/$target" "$build/corpus/$target") KB"
   if [ "$result" = FAILED ]; then
     echo "---- $log from the first error ----"
     awk '/check failed|ERROR:|runtime error|SUMMARY:/ { found = 1 } found' "$log" | head -n 60
     echo "----"
   fi
 done
-rmdir fuzz/crashes 2>/dev/null || ls -l fuzz/crashes
+rmdir "$crashes" 2>/dev/null || ls -l "$crashes"
 
 echo "fuzz: took $(( $(date +%s) - started )) s with the build"
 echo "fuzz: $passed passed, $failed failed"
