@@ -51,7 +51,8 @@ public:
     void cancel(StreamId stream);
     // Open or opening, and not told to go away.
     bool acceptsStreams() const;
-    int openStreams() const { return int(m_streams.size()); }
+    // Streams whose answer has not been handed out yet.
+    int openStreams() const { return int(m_streams.size() + m_finished.size()); }
 
 signals:
     void answered(qint32 stream, const varnex::registrar::Http2Connection::Outcome &outcome);
