@@ -126,7 +126,7 @@ RegistryConnection *RdapClient::connectionFor(Host &host, bool mustBeNew)
             return nullptr;
         forget(host, *idle);
     }
-    auto *connection = new RegistryConnection(host.base, this);
+    auto *connection = new RegistryConnection(host.base, m_settings.extraCertificates, this);
     host.connections.append(connection);
     connect(connection, &RegistryConnection::answered, this,
             [this, connection](const RegistryConnection::Outcome &outcome) { onAnswered(connection, outcome); });

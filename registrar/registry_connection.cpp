@@ -16,12 +16,15 @@ bool isHttps(const QUrl &url)
 
 } // namespace
 
-RegistryConnection::RegistryConnection(const QUrl &base, QObject *parent) : QObject(parent), m_base(base)
+RegistryConnection::RegistryConnection(const QUrl &base, const QList<QSslCertificate> &extraCertificates, QObject *parent)
+    : QObject(parent), m_base(base)
 {
     if (isHttps(base)) {
         auto *socket = new QSslSocket(this);
         QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
         tls.setAllowedNextProtocols({QByteArrayLiteral("http/1.1")});
+        if (!extraCertificates.isEmpty())
+            tls.setCaCertificates(tls.caCertificates() + extraCertificates);
         socket->setSslConfiguration(tls);
         m_socket = socket;
     } else {

@@ -2,7 +2,9 @@
 
 #include "http_response_reader.h"
 
+#include <QList>
 #include <QObject>
+#include <QSslCertificate>
 #include <QUrl>
 
 #include <memory>
@@ -26,8 +28,9 @@ public:
         bool firstOnConnection = false;  // nothing was asked on this connection before
     };
 
-    // `base` gives the scheme, host and port.
-    explicit RegistryConnection(const QUrl &base, QObject *parent = nullptr);
+    // `base` gives the scheme, host and port; `extraCertificates` are trusted beside the system's.
+    explicit RegistryConnection(const QUrl &base, const QList<QSslCertificate> &extraCertificates = {},
+                                QObject *parent = nullptr);
     ~RegistryConnection() override;
 
     // Sends GET for the URL's path and query; `answered` follows once.

@@ -77,6 +77,7 @@ private slots:
     void http2Answers_data();
     void http2Answers();
     void http2Streams();
+    void httpsWithoutHttp2();
 
 private:
     QList<Availability> ask(const QByteArray &base, const QStringList &domains, RdapClient::Settings settings);
@@ -85,10 +86,12 @@ private:
     QProcess m_registry;
     QProcess m_http2Tls;
     QProcess m_http2Clear;
+    QProcess m_http1Tls; // https without HTTP/2
     QTemporaryDir m_folder;
     QByteArray m_port;
     QByteArray m_http2TlsPort;
     QByteArray m_http2ClearPort;
+    QByteArray m_http1TlsPort;
     QList<QSslCertificate> m_testAuthority;
     int m_falseOffers = 0;
     int m_rows = 0;
@@ -110,11 +113,12 @@ void TestRegistryAnswers::initTestCase()
     QCOMPARE(m_testAuthority.size(), 1);
     QVERIFY(startStandIn(m_http2Tls, {"--h2", "--tls", certificate, key}, m_http2TlsPort));
     QVERIFY(startStandIn(m_http2Clear, {"--h2"}, m_http2ClearPort));
+    QVERIFY(startStandIn(m_http1Tls, {"--tls", certificate, key}, m_http1TlsPort));
 }
 
 void TestRegistryAnswers::cleanupTestCase()
 {
-    for (QProcess *process : {&m_registry, &m_http2Tls, &m_http2Clear}) {
+    for (QProcess *process : {&m_registry, &m_http2Tls, &m_http2Clear, &m_http1Tls}) {
         process->kill();
         process->waitForFinished();
     }
@@ -359,6 +363,15 @@ void TestRegistryAnswers::http2Streams()
         QVERIFY2(it.value() == (it.key().startsWith("free") ? State::NotRegistered : State::Registered), qPrintable(it.key() + reasons.value(it.key())));
     world.kill();
     world.waitForFinished();
+}
+
+// An https registry that does not take "h2" by ALPN is asked over HTTP/1.1, with the same trust.
+void TestRegistryAnswers::httpsWithoutHttp2()
+{
+    const QStringList domains{"free1.com", "taken1.com", "html404.com", "free2.com"};
+    check(domains, ask("https://127.0.0.1:" + m_http1TlsPort + "/rdap/", domains,
+                       {.lookupTimeout = 5s, .extraCertificates = m_testAuthority}),
+          "N R U N");
 }
 
 QTEST_GUILESS_MAIN(TestRegistryAnswers)

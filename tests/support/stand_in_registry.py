@@ -2,7 +2,7 @@
 """A registry that misbehaves on purpose, byte for byte, for the registrar's tests.
 
   stand_in_registry.py [--world] [--delay SECONDS] [--http2] [--listeners N]
-  stand_in_registry.py --h2 [--tls CERT KEY]
+  stand_in_registry.py [--h2] [--tls CERT KEY]
 
 Listens on 127.0.0.1 (free ports), prints the ports on its first line, and
 answers GET /rdap/domain/NAME by the first label of NAME:
@@ -17,7 +17,8 @@ service would give.
 --h2 answers the same way over HTTP/2 (python3-h2, with its checks of what it
 sends turned off), over TLS with ALPN "h2" when --tls gives a certificate and
 key, in clear text with prior knowledge otherwise; misbehaviours of its own
-are in H2_BEHAVIOURS.
+are in H2_BEHAVIOURS. Without --h2, --tls serves the HTTP/1.1 behaviours over
+TLS with ALPN "http/1.1" only, as a registry without HTTP/2 does.
 
 --world plays well-behaved registries for the benchmarks instead: a name with
 "free" in it is not registered, any other is (--world studies: as world_rules.py
@@ -411,7 +412,7 @@ async def main():
         import ssl
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         context.load_cert_chain(*options.tls)
-        context.set_alpn_protocols(["h2"])
+        context.set_alpn_protocols(["h2"] if options.h2 else ["http/1.1"])
     servers = [await asyncio.start_server(serve_one, "127.0.0.1", 0, backlog=1024, ssl=context)
                for _ in range(options.listeners)]
     print(" ".join(str(server.sockets[0].getsockname()[1]) for server in servers), flush=True)
