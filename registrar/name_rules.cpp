@@ -17,7 +17,11 @@ namespace {
 constexpr qsizetype kMaxLabel = 63;
 constexpr qsizetype kMaxSuggestions = 12;
 // Labels a page screens at most; DNS settles most of them at little cost.
-constexpr int kMaxSuggestedLabels = 50;
+// A page needs 30 free names; these are screened by DNS cheaply, and only the
+// best of what DNS leaves open go to the registries.
+constexpr int kMaxSuggestedLabels = 120;
+constexpr int kLabelsWithSecondEnding = 40; // .net, then .org, when .com runs short
+constexpr int kLabelsWithOtherEndings = 20;
 
 struct FreeWithFree {
     void operator()(void *pointer) const { std::free(pointer); }
@@ -194,13 +198,23 @@ QStringList candidatesFor(const QString &label, const WordKnowledge *words)
     for (const QString &ending : kEndings)
         names.append(*ascii + QLatin1Char('.') + ending);
     if (words) {
-        for (const QString &suggested : suggestedLabels(label, *words, kMaxSuggestedLabels)) {
+        QStringList labels;
+        for (const QString &suggested : suggestedLabels(label, *words, kMaxSuggestedLabels + 1)) {
             const std::optional<QString> suggestedAscii = asciiLabel(suggested);
-            if (!suggestedAscii || *suggestedAscii == *ascii)
-                continue;
-            for (const QString &ending : kEndings)
-                names.append(*suggestedAscii + QLatin1Char('.') + ending);
+            if (suggestedAscii && *suggestedAscii != *ascii && !labels.contains(*suggestedAscii))
+                labels.append(*suggestedAscii);
         }
+        // .com first: every suggestion's .com before another ending of any, so
+        // a page shows a label under two endings only when .com runs short.
+        auto under = [&](const QString &ending, qsizetype count) {
+            for (const QString &suggested : labels.mid(0, count))
+                names.append(suggested + QLatin1Char('.') + ending);
+        };
+        under(QStringLiteral("com"), labels.size());
+        under(QStringLiteral("net"), kLabelsWithSecondEnding);
+        under(QStringLiteral("org"), kLabelsWithSecondEnding);
+        for (const QString &ending : kEndings.mid(3))
+            under(ending, kLabelsWithOtherEndings);
         return names;
     }
 

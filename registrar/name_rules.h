@@ -37,7 +37,8 @@ class WordKnowledge;
 
 // The names to check for a label, in A-label form and rank order: the label
 // under every ending first. With word knowledge, then the suggested labels
-// (suggestedLabels()) each under every ending, .com first; without it, up to
+// (suggestedLabels()) under .com, then the best of them under .net and .org,
+// and fewer under the other endings; without it, up to
 // 12 suggestions made of the label with common prefixes and suffixes, .com
 // ones first. Suggestions are built on the Unicode label and kept only when
 // valid themselves.

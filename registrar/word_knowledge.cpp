@@ -49,6 +49,29 @@ constexpr qsizetype kMinPlainWord = 3; // shorter words only from the lists abov
 constexpr double kWordCost = 10.0;     // what each word of a split costs before its commonness
 constexpr double kUnknownCost = 20.0;  // a stretch of no known word, plus 2 for each letter
 
+// Endings that make words of words; alone they are no word of a name.
+bool isWordEnding(const QString &piece)
+{
+    static const QStringList endings{QStringLiteral("able"), QStringLiteral("ible"), QStringLiteral("ness"),
+                                     QStringLiteral("less"), QStringLiteral("ment"), QStringLiteral("ly"),
+                                     QStringLiteral("ing"),  QStringLiteral("ed"),   QStringLiteral("er"),
+                                     QStringLiteral("est"),  QStringLiteral("ful"),  QStringLiteral("ish"),
+                                     QStringLiteral("ism"),  QStringLiteral("ist"),  QStringLiteral("ity"),
+                                     QStringLiteral("ize"),  QStringLiteral("ous"),  QStringLiteral("tion"),
+                                     QStringLiteral("sion"), QStringLiteral("al"),   QStringLiteral("es"),
+                                     QStringLiteral("s")};
+    return endings.contains(piece);
+}
+
+bool isGlueWord(const QString &word)
+{
+    static const QStringList glue{QStringLiteral("a"),  QStringLiteral("an"), QStringLiteral("and"), QStringLiteral("the"),
+                                  QStringLiteral("of"), QStringLiteral("for"), QStringLiteral("to"), QStringLiteral("in"),
+                                  QStringLiteral("on"), QStringLiteral("at"), QStringLiteral("by"),  QStringLiteral("or"),
+                                  QStringLiteral("with")};
+    return glue.contains(word);
+}
+
 bool isAz(std::string_view text)
 {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= 'a' && c <= 'z'; });
@@ -481,6 +504,17 @@ QStringList WordKnowledge::split(const QString &label) const
         QStringList pieces;
         for (size_t end = n; end > 0; end = from[end])
             pieces.prepend(QString::fromStdString(run.substr(from[end], end - from[end])));
+        // A lone letter after a word, or an ending such as "able" on its own,
+        // is part of the word before it: "vortexa" is one made-up word, not
+        // "vortex a".
+        for (qsizetype i = 1; i < pieces.size();) {
+            if ((pieces[i].size() == 1 || isWordEnding(pieces[i])) && !isGlueWord(pieces[i - 1])) {
+                pieces[i - 1] += pieces[i];
+                pieces.removeAt(i);
+            } else {
+                ++i;
+            }
+        }
         words += pieces;
     };
 
@@ -619,6 +653,53 @@ QStringList WordKnowledge::relatives(const QString &word) const
     for (const auto &[text, score] : ranked)
         result.append(QString::fromStdString(text));
     return result;
+}
+
+QStringList WordKnowledge::synonyms(const QString &word) const
+{
+    if (!isAz(word))
+        return {};
+    std::string lemma = word.toStdString();
+    if (const std::string base = m_data->singular(lemma); base != lemma && m_data->isNoun(base))
+        lemma = base;
+    const std::string ownPlural = m_data->plural(lemma);
+    // The word's senses as a noun, else as an adjective, else as a verb; the
+    // most used one, and a second one only when it is nearly as common.
+    for (const Pos pos : {Noun, Adjective, Verb}) {
+        const std::vector<unsigned long> senses = m_data->senses(pos, lemma);
+        if (senses.empty())
+            continue;
+        const int first = m_data->senseCount(lemma, pos, 1);
+        const int second = senses.size() > 1 ? m_data->senseCount(lemma, pos, 2) : 0;
+        const size_t used = second > 0 && second * 10 >= first * 3 ? 2 : 1;
+        std::vector<std::pair<std::string, int>> found;
+        for (size_t i = 0; i < used; ++i) {
+            for (std::string_view synonym : m_data->synset(pos, senses[i]).lemmas) {
+                const std::string text(synonym);
+                if (!isAz(synonym) || text == lemma || text == ownPlural || text.size() < kMinPlainWord
+                    || !m_data->splitWord(text))
+                    continue;
+                if (std::none_of(found.begin(), found.end(), [&](const auto &entry) { return entry.first == text; }))
+                    found.emplace_back(text, m_data->count(text));
+            }
+        }
+        std::stable_sort(found.begin(), found.end(), [](const auto &a, const auto &b) { return a.second > b.second; });
+        QStringList result;
+        for (const auto &[text, count] : found)
+            result.append(QString::fromStdString(text));
+        return result;
+    }
+    return {};
+}
+
+std::optional<QString> WordKnowledge::listedPlural(const QString &word) const
+{
+    if (!isAz(word) || !m_data->find(word.toStdString()))
+        return std::nullopt;
+    const QString other = plural(word);
+    if (other == word || !m_data->find(other.toStdString()))
+        return std::nullopt;
+    return other;
 }
 
 QString WordKnowledge::plural(const QString &word) const

@@ -33,8 +33,15 @@ public:
     // Synonyms and close relatives of a word's usual senses, single words of
     // a to z only, most common first.
     QStringList relatives(const QString &word) const;
+    // Only the synonyms of the word's usual sense (and of a second sense
+    // nearly as common): no broader, narrower or sibling terms, which drift
+    // off topic ("pizza" is no "dish", "wedding" no "funeral"). Most used first.
+    QStringList synonyms(const QString &word) const;
     QString plural(const QString &word) const;
     QString singular(const QString &word) const;
+    // The plural, when the word list holds it: a made-up word ("zentrova")
+    // or a mass noun ("fitness") has none a reader would accept.
+    std::optional<QString> listedPlural(const QString &word) const;
 
     struct Data;
 

@@ -24,6 +24,8 @@ private slots:
     void commonness();
     void rules_data();
     void rules();
+    void relevance_data();
+    void relevance();
     void refusesInvalidLabels_data();
     void refusesInvalidLabels();
     void limit();
@@ -60,6 +62,8 @@ void TestSuggestions::split_data()
     QTest::newRow("short word") << "shop" << QStringList{"shop"};
     QTest::newRow("a word, not to get her") << "together" << QStringList{"together"};
     QTest::newRow("no tax i") << "taxi" << QStringList{"taxi"};
+    QTest::newRow("no lone letter at the end") << "vortexa" << QStringList{"vortexa"};
+    QTest::newRow("no ending as a word") << "cheapable" << QStringList{"cheapable"};
     QTest::newRow("plural inside") << "friendsopenlate" << QStringList{"friends", "open", "late"};
     QTest::newRow("hyphen") << "my-shop" << QStringList{"my", "shop"};
     QTest::newRow("digits") << "shop24" << QStringList{"shop", "24"};
@@ -126,13 +130,13 @@ void TestSuggestions::rules_data()
     QTest::addColumn<QStringList>("expected"); // among the labels, wherever they rank
     QTest::newRow("shop") << "shop" << QStringList{"shops", "store", "myshop", "getshop", "shophq"};
     QTest::newRow("myshop") << "myshop" << QStringList{"shop", "mystore", "myshops", "getmyshop"};
-    QTest::newRow("three words") << "bestpizzaplace" << QStringList{"bestpizza", "pizzaplace", "bestpizzaplaces"};
+    QTest::newRow("three words") << "bestpizzaplace" << QStringList{"getbestpizzaplace", "bestpizzaplacehq", "bestpizzaplaces"};
     QTest::newRow("hyphen typed") << "my-shop" << QStringList{"my-store", "mystore", "shop"};
     QTest::newRow("internationalised") << "bücher" << QStringList{"mybücher", "bücherhq"};
     QTest::newRow("no words") << "xqzvk" << QStringList{"getxqzvk", "xqzvkapp"};
     QTest::newRow("digits") << "24" << QStringList{"get24"};
     QTest::newRow("longest label") << "bestpizzaplaceinnewyorkcityforfamiliesandfriendsopenlateatnight"
-                                   << QStringList{};
+                                   << QStringList{"bestpizzaplace"};
     QTest::newRow("long, one unknown word") << QString(40, QLatin1Char('q')) << QStringList{};
 }
 
@@ -147,20 +151,65 @@ void TestSuggestions::rules()
     QVERIFY(labels.size() <= limit);
     QCOMPARE(labels.first(), typed);
     QCOMPARE(QSet<QString>(labels.begin(), labels.end()).size(), labels.size());
-    const qsizetype longest = std::max<qsizetype>(20, typed.size());
-    for (qsizetype i = 0; i < labels.size(); ++i) {
+    for (qsizetype i = 1; i < labels.size(); ++i) {
         const QString &label = labels[i];
         QVERIFY2(asciiLabel(label), qPrintable(label));
         QCOMPARE(label, label.toLower());
-        QVERIFY2(label.size() <= longest, qPrintable(label));
+        QVERIFY2(label.size() <= 20, qPrintable(label));
         QVERIFY2(typed.contains(QLatin1Char('-')) || !label.contains(QLatin1Char('-')), qPrintable(label));
-        if (i >= 2)
-            QVERIFY2(labels[i - 1].size() <= label.size(), qPrintable(labels[i - 1] + QLatin1Char(' ') + label));
     }
     for (const QString &label : expected)
         QVERIFY2(labels.contains(label), qPrintable(label));
     if (typed.size() <= 20)
         QVERIFY2(labels.size() >= 10, qPrintable(labels.join(QLatin1Char(' '))));
+}
+
+void TestSuggestions::relevance_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("kept");       // a label holds one of these to be on topic
+    QTest::addColumn<QStringList>("farRelatives"); // never among the first 30
+    QTest::addColumn<QStringList>("plainForms"); // right after the typed label
+
+    QTest::newRow("common word") << "pizza" << QStringList{"pizza"} << QStringList{"dish", "soup", "pie"} << QStringList{};
+    QTest::newRow("another common word") << "wedding" << QStringList{"wedding"} << QStringList{"funeral", "rush", "chase"}
+                                         << QStringList{};
+    QTest::newRow("phrase") << "dog grooming" << QStringList{"dog", "grooming"} << QStringList{"cur", "pooch"} << QStringList{};
+    QTest::newRow("adjective and noun") << "best lawyer" << QStringList{"lawyer"} << QStringList{"bestco", "gobest"}
+                                        << QStringList{};
+    QTest::newRow("made-up brand") << "vortexa" << QStringList{"vortexa"} << QStringList{"vortexas", "diska"} << QStringList{};
+    QTest::newRow("mass noun") << "fitness" << QStringList{"fitness"} << QStringList{"fitnesses", "making"} << QStringList{};
+    QTest::newRow("accented word") << QString::fromUtf8("bücher") << QStringList{QString::fromUtf8("bücher"), "buecher", "bucher"}
+                                   << QStringList{} << QStringList{"bucher", "buecher"};
+    QTest::newRow("long phrase") << "bestpizzaplaceinnewyorkcityforfamilies"
+                                 << QStringList{"pizza", "place", "york", "city", "families", "best"}
+                                 << QStringList{"inyorknew"} << QStringList{};
+}
+
+// What a user would pick for what they typed: names that keep their words.
+void TestSuggestions::relevance()
+{
+    QFETCH(QString, typed);
+    QFETCH(QStringList, kept);
+    QFETCH(QStringList, farRelatives);
+    QFETCH(QStringList, plainForms);
+
+    const QStringList labels = suggestedLabels(labelFor(typed).value_or(typed), *m_words, 31).mid(1);
+    QCOMPARE(labels.size(), 30);
+    QCOMPARE(labels.mid(0, plainForms.size()), plainForms);
+    const qsizetype onTopic = std::count_if(labels.begin(), labels.end(), [&](const QString &label) {
+        return std::any_of(kept.begin(), kept.end(), [&](const QString &word) { return label.contains(word); });
+    });
+    QVERIFY2(onTopic >= 27, qPrintable(labels.join(QLatin1Char(' '))));
+    for (const QString &label : labels) {
+        QVERIFY2(label.size() <= 20, qPrintable(label));
+        const QStringList words = m_words->split(label);
+        for (const QString &far : farRelatives)
+            QVERIFY2(label != far && !words.contains(far), qPrintable(label));
+        // No label starts or ends with a word that only glues a phrase together.
+        for (const QString &edge : {words.first(), words.last()})
+            QVERIFY2(!QStringList({"in", "of", "and", "for"}).contains(edge), qPrintable(label));
+    }
 }
 
 void TestSuggestions::refusesInvalidLabels_data()

@@ -10,6 +10,7 @@ packages=(
   libidn2-dev pkg-config           # IDNA2008 rules for internationalised names
   libc-ares-dev                    # DNS questions to a resolver of our choosing
   libnghttp2-dev                   # HTTP/2 to the registries, with every frame in sight
+  libicu-dev                       # plain-ASCII forms of accented names (ICU's transliteration)
   openssl                          # the tests' own certificate for a TLS stand-in registry
   wamerican wordnet-base           # the words, synonyms and plurals the name suggestions are made of
   python3 python3-h2 python3-dnslib  # the tests' stand-in registry (also over HTTP/2) and resolver

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace varnex::registrar {
+
+// The plain-ASCII forms a person would also type for a Latin-script label
+// with accents, through ICU's transliteration: "café" gives "cafe", "bücher"
+// gives "buecher" (the German way) and "bucher". Only valid LDH labels, each
+// once; none for a label that is ASCII already or not in Latin letters.
+QStringList plainAsciiForms(const QString &label);
+
+} // namespace varnex::registrar
