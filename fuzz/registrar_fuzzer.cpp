@@ -8,6 +8,7 @@
 
 #include "availability.h"
 #include "name_rules.h"
+#include "ascii_forms.h"
 #include "suggestions.h"
 #include "whois_page.h"
 
@@ -119,13 +120,15 @@ void checkSuggestions(const QString &label)
     const QStringList labels = varnex::registrar::suggestedLabels(label, *words, limit);
     check(!labels.isEmpty() && labels.size() <= limit && labels.first() == label, "the typed label first, within the limit");
     check(QSet<QString>(labels.begin(), labels.end()).size() == labels.size(), "no label twice");
+    // The typed name in plain letters may be as long as the typed name makes it.
+    const QStringList plainForms = varnex::registrar::plainAsciiForms(label);
+    check(labels.mid(1, plainForms.size()) == plainForms, "the plain forms right after the typed label");
     for (qsizetype i = 1; i < labels.size(); ++i) {
         const QString &suggestion = labels[i];
         const std::optional<QString> ascii = varnex::registrar::asciiLabel(suggestion);
         check(ascii && isValidLabel(*ascii), "suggestion is a valid label");
-        check(suggestion.size() <= std::max<qsizetype>(20, label.size()), "suggestion no longer than allowed");
+        check(suggestion.size() <= 20 || plainForms.contains(suggestion), "suggestion no longer than allowed");
         check(label.contains(u'-') || !suggestion.contains(u'-'), "no hyphen unless typed");
-        check(i < 2 || labels[i - 1].size() <= suggestion.size(), "shorter suggestions first");
     }
 }
 
