@@ -1,14 +1,18 @@
 // Builds a stand-in world shaped like published studies of the .com zone
 // (tests/support/world_rules.py: short names and dictionary words taken, most
 // joins of two words taken in .com) with a resolver (10 ms) and registries in
-// the real bootstrap's shape (100 ms) that agree on it, and asks
-// varnex-registrar a page for each of 20 ordinary keywords. Prints for each
-// the names confirmed free, the page's time and its registry lookups, and
-// checks every offered name against the stand-in registry itself: a name
-// offered that the registry calls registered is a false offer.
+// the real bootstrap's shape (100 ms, .com and .net on one host) that agree on
+// it, and asks varnex-registrar a fresh page for each of 32 keywords of every
+// kind, over HTTP/1.1 registries and over HTTP/2 ones. Prints for each: names
+// offered, distinct labels, .com names, the share holding a typed word (or its
+// plain-ASCII form), registry lookups, DNS questions, and the page's time on
+// each transport; checks every offered name against the stand-in registry
+// itself (a name it calls registered is a false offer). Then the same pages
+// with a resolver that drops one question in five and with a silent one.
 //
-//   bench_suggestions [--http2] [--show KEYWORD...]
+//   bench_suggestions [--show KEYWORD...]
 
+#include "ascii_forms.h"
 #include "registrar_harness.h"
 
 #include <QCoreApplication>
@@ -20,9 +24,12 @@
 #include <QNetworkReply>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
+#include <QUdpSocket>
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <optional>
 
 namespace {
@@ -30,10 +37,14 @@ namespace {
 using namespace std::chrono_literals;
 using varnex::bench::waitUntil;
 
-const QStringList kKeywords{"shop",      "pizza",       "coffee",    "garden",      "travel",
-                            "music",     "bakery",      "fitness",   "photo",       "books",
-                            "my shop",   "best pizza",  "coffee house", "green energy", "pet care",
-                            "home decor", "tech blog",  "yoga studio", "city bikes", "fresh food"};
+// Common words, phrases, made-up brands, digits and hyphens, accented words, long phrases.
+const QStringList kKeywords{
+    "shop",        "pizza",          "coffee",      "garden",        "travel",       "music",
+    "bakery",      "fitness",        "wedding",     "cloud",         "my shop",      "best pizza",
+    "coffee house", "green energy",  "pet care",    "dog grooming",  "best lawyer",  "yoga studio",
+    "vortexa",     "zentrova",       "lumora",      "shop24",        "e-bike",       "24 hour plumber",
+    "café",        "bücher",         "crèmebrûlée", "señortaco",   "best pizza place in new york city",
+    "handmade leather bags for men", "affordable family dentist near me", "city bikes"};
 
 QByteArray get(QNetworkAccessManager &network, const QString &url, int *status = nullptr)
 {
@@ -55,133 +66,289 @@ std::optional<QByteArray> startProcess(QProcess &process, const QStringList &arg
     return process.readLine().trimmed();
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
-{
-    QCoreApplication app(argc, argv);
-    const QStringList arguments = app.arguments().mid(1);
-    const bool http2 = arguments.contains("--http2");
-    QStringList show = arguments.mid(arguments.indexOf("--show") + 1);
-    if (!arguments.contains("--show"))
-        show = {"shop", "pizza", "my shop", "coffee house", "travel"};
-
-    QProcess dns;
-    QProcess registries;
-    const std::optional<QByteArray> dnsPort =
-        startProcess(dns, {"stand_in_dns.py", "--world", "studies", "--delay", "0.01"});
-    QStringList registryArguments{"stand_in_registry.py", "--world", "studies", "--delay", "0.1", "--listeners", "5"};
-    if (http2)
-        registryArguments.append("--http2");
-    const std::optional<QByteArray> ports = startProcess(registries, registryArguments);
-    if (!dnsPort || !ports || ports->split(' ').size() != 5) {
-        std::fprintf(stderr, "cannot start the stand-in world (%s with python3-dnslib and python3-h2)\n", VARNEX_PYTHON3);
-        return 1;
-    }
-    const QList<QByteArray> port = ports->split(' ');
-    auto service = [&](const QByteArray &endings, int i) {
-        return "[[" + endings + "],[\"http://127.0.0.1:" + port[i] + "/rdap/\"]]";
-    };
-    const QByteArray bootstrap = R"({"services":[)" + service(R"("com","net")", 0) + "," + service(R"("org")", 1) + ","
-                                 + service(R"("biz")", 2) + "," + service(R"("info")", 3) + "," + service(R"("us")", 4)
-                                 + "]}";
-    QStringList registrarArguments{"--resolver", "127.0.0.1:" + QString::fromLatin1(*dnsPort), "--suggestions", "words"};
-    if (http2)
-        registrarArguments.append("--cleartext-http2");
-
-    QNetworkAccessManager network;
-    network.setProxy(QNetworkProxy::NoProxy);
-    const QString stats = "http://127.0.0.1:" + QString::fromLatin1(port[0]) + "/stats";
-    // One process plays every registry and counts for all of them; read once
-    // nothing has been asked for a while, so late lookups count for their page.
-    auto lookupsSoFar = [&] {
-        long long last = -1;
-        for (;;) {
-            const long long now = QJsonDocument::fromJson(get(network, stats)).object().value("lookups").toInteger();
-            if (now == last)
-                return now;
-            last = now;
-            waitUntil([] { return false; }, 300ms);
-        }
-    };
-    static const QRegularExpression field(R"re(<input type="checkbox" name="domain\d+" value="([^"]*)">)re");
-
-    std::printf("stand-in world: resolver 10 ms, registries 100 ms over %s, .com/.net on one host; a new service "
-                "(empty cache) for each keyword\n",
-                http2 ? "HTTP/2" : "HTTP/1.1");
-    // The stand-ins read their word list on first use: not part of any page.
-    get(network, "http://127.0.0.1:" + QString::fromLatin1(port[0]) + "/rdap/domain/warmup.com");
-    std::vector<double> times;
+struct PageFigures {
+    int status = 0;
+    QStringList offered;
+    double ms = 0;
+    long long lookups = 0;
+    long long questions = 0;
     int falseOffers = 0;
-    int fewest = 1 << 30;
-    long long mostLookups = 0;
-    for (const QString &keyword : kKeywords) {
-        varnex::bench::Registrar registrar(bootstrap);
-        QString error;
-        if (!registrar.start(&error, registrarArguments)) {
-            std::fprintf(stderr, "%s\n", qPrintable(error));
-            return 1;
-        }
-        const long long before = lookupsSoFar();
+};
+
+// A stand-in world: one resolver, one process playing the five registries.
+class World final {
+public:
+    bool start(bool http2, int dropEvery)
+    {
+        QStringList dnsArguments{"stand_in_dns.py", "--world", "studies", "--delay", "0.01"};
+        if (dropEvery > 0)
+            dnsArguments += {"--drop-every", QString::number(dropEvery)};
+        QStringList registryArguments{"stand_in_registry.py", "--world", "studies", "--delay", "0.1", "--listeners", "5"};
+        if (http2)
+            registryArguments.append("--http2");
+        const std::optional<QByteArray> dnsPort = startProcess(m_dns, dnsArguments);
+        const std::optional<QByteArray> ports = startProcess(m_registries, registryArguments);
+        if (!dnsPort || !ports || ports->split(' ').size() != 5)
+            return false;
+        m_network.setProxy(QNetworkProxy::NoProxy);
+        m_dnsPort = *dnsPort;
+        m_ports = ports->split(' ');
+        auto service = [&](const QByteArray &endings, int i) {
+            return "[[" + endings + "],[\"http://127.0.0.1:" + m_ports[i] + "/rdap/\"]]";
+        };
+        m_bootstrap = R"({"services":[)" + service(R"("com","net")", 0) + "," + service(R"("org")", 1) + ","
+                      + service(R"("biz")", 2) + "," + service(R"("info")", 3) + "," + service(R"("us")", 4) + "]}";
+        m_arguments = {"--resolver", "127.0.0.1:" + QString::fromLatin1(m_dnsPort), "--suggestions", "words"};
+        if (http2)
+            m_arguments.append("--cleartext-http2");
+        // The stand-ins read their word list on first use: not part of any page.
+        get(m_network, registryUrl(0) + "/rdap/domain/warmup.com");
+        questionsSoFar();
+        return true;
+    }
+
+    ~World()
+    {
+        varnex::bench::stopProcess(m_dns);
+        varnex::bench::stopProcess(m_registries);
+    }
+
+    // A fresh service (empty cache) asked one page, and what it cost the world.
+    std::optional<PageFigures> page(const QString &keyword, QString *error)
+    {
+        varnex::bench::Registrar registrar(m_bootstrap);
+        if (!registrar.start(error, m_arguments))
+            return std::nullopt;
+        const long long lookupsBefore = settled([&] { return lookups(); });
+        const long long questionsBefore = questionsSoFar();
+        PageFigures figures;
         QElapsedTimer timer;
         timer.start();
-        int status = 0;
-        const QByteArray page = get(network, registrar.origin() + "/whois.cgi?vhost_name=" + QString(keyword).remove(' '), &status);
-        const double ms = double(timer.nsecsElapsed()) / 1e6;
-        const long long lookups = lookupsSoFar() - before;
+        const QByteArray page = get(m_network, registrar.origin() + "/whois.cgi?vhost_name=" + QString(keyword).remove(' '),
+                                    &figures.status);
+        figures.ms = double(timer.nsecsElapsed()) / 1e6;
+        figures.lookups = settled([&] { return lookups(); }) - lookupsBefore;
+        figures.questions = questionsSoFar() - questionsBefore;
         registrar.stop();
-        QStringList offered;
+        static const QRegularExpression field(R"re(<input type="checkbox" name="domain\d+" value="([^"]*)">)re");
         for (auto it = field.globalMatch(QString::fromUtf8(page)); it.hasNext();)
-            offered.append(it.next().captured(1));
+            figures.offered.append(it.next().captured(1));
         // Ask the stand-in registry itself about every offered name.
-        int wrong = 0;
-        for (const QString &name : offered) {
+        for (const QString &name : figures.offered) {
             const int host = name.endsWith(".com") || name.endsWith(".net") ? 0
                              : name.endsWith(".org")                          ? 1
                              : name.endsWith(".biz")                          ? 2
                              : name.endsWith(".info")                         ? 3
                                                                               : 4;
             int answer = 0;
-            get(network, "http://127.0.0.1:" + QString::fromLatin1(port[host]) + "/rdap/domain/" + name, &answer);
-            wrong += answer == 404 ? 0 : 1;
+            get(m_network, registryUrl(host) + "/rdap/domain/" + name, &answer);
+            figures.falseOffers += answer == 404 ? 0 : 1;
         }
-        falseOffers += wrong;
-        fewest = std::min(fewest, int(offered.size()));
-        mostLookups = std::max(mostLookups, lookups);
-        times.push_back(ms);
-        std::printf("  %-14s %3d  %2d free, %6.0f ms, %2lld registry lookups, %d false offers\n", qPrintable(keyword),
-                    status, int(offered.size()), ms, lookups, wrong);
-        if (show.contains(keyword))
-            std::printf("      %s\n", qPrintable(offered.join(' ')));
+        settled([&] { return lookups(); }); // the checks above are no page's lookups
+        return figures;
     }
-    std::sort(times.begin(), times.end());
-    std::printf("20 keywords: at least %d free names a page, median page %.0f ms (p90 %.0f ms), at most %lld registry "
-                "lookups a page, %d false offers\n",
-                fewest, times[times.size() / 2], times[times.size() * 9 / 10], mostLookups, falseOffers);
 
-    // The same page again and again, as from the cache: wrk at 64 connections.
+    const QByteArray &bootstrap() const { return m_bootstrap; }
+    const QStringList &arguments() const { return m_arguments; }
+
+private:
+    QString registryUrl(int i) const { return "http://127.0.0.1:" + QString::fromLatin1(m_ports[i]); }
+
+    long long lookups()
     {
-        varnex::bench::Registrar registrar(bootstrap);
-        QString error;
-        if (registrar.start(&error, registrarArguments)) {
-            const QString url = registrar.origin() + "/whois.cgi?vhost_name=shop";
-            get(network, url);
-            QProcess wrk;
-            wrk.start(QStringLiteral("wrk"), {"-t2", "-c64", "-d10s", "--latency", url});
-            if (wrk.waitForStarted(5000)) {
-                waitUntil([&] { return wrk.state() == QProcess::NotRunning; }, 60s);
-                for (const QByteArray &line : wrk.readAllStandardOutput().split('\n')) {
-                    if (line.contains("Requests/sec") || line.contains(" 99%") || line.contains("Non-2xx")
-                        || line.contains("Socket errors"))
-                        std::printf("cached page for shop, wrk -t2 -c64 -d10s: %s\n", line.simplified().constData());
-                }
-            } else {
-                std::printf("cached page: skipped, wrk is not installed (Debian package wrk)\n");
-            }
-            registrar.stop();
+        return QJsonDocument::fromJson(get(m_network, registryUrl(0) + "/stats")).object().value("lookups").toInteger();
+    }
+
+    // Read once nothing has changed for a while, so late lookups count for their page.
+    template <typename Count>
+    static long long settled(Count count)
+    {
+        long long last = -1;
+        for (;;) {
+            const long long now = count();
+            if (now == last)
+                return now;
+            last = now;
+            waitUntil([] { return false; }, 300ms);
         }
     }
-    varnex::bench::stopProcess(dns);
-    varnex::bench::stopProcess(registries);
+
+    // The stand-in resolver answers a TXT question for questions.stats.invalid with its count.
+    long long questionsSoFar()
+    {
+        return settled([&] {
+            QUdpSocket socket;
+            QByteArray query = QByteArray::fromHex("beef01000001000000000000");
+            for (const char *label : {"questions", "stats", "invalid"})
+                query += char(qstrlen(label)) + QByteArray(label);
+            query += QByteArray::fromHex("0000100001");
+            socket.writeDatagram(query, QHostAddress::LocalHost, quint16(m_dnsPort.toUInt()));
+            if (!socket.waitForReadyRead(2000))
+                return -1LL;
+            QByteArray answer(int(socket.pendingDatagramSize()), '\0');
+            socket.readDatagram(answer.data(), answer.size());
+            static const QRegularExpression number(QStringLiteral("count=(\\d+)"));
+            return QRegularExpressionMatch(number.match(QString::fromLatin1(answer))).captured(1).toLongLong();
+        });
+    }
+
+    QProcess m_dns;
+    QProcess m_registries;
+    QByteArray m_dnsPort;
+    QList<QByteArray> m_ports;
+    QByteArray m_bootstrap;
+    QStringList m_arguments;
+    QNetworkAccessManager m_network;
+};
+
+// The words a user typed, and their plain-ASCII forms: an offered name that
+// holds one of them is on topic.
+QStringList typedWords(const QString &keyword)
+{
+    QStringList words;
+    for (const QString &word : keyword.split(' ', Qt::SkipEmptyParts)) {
+        if (word.size() < 3 && !word.front().isDigit())
+            continue;
+        words.append(word.toLower());
+        words += varnex::registrar::plainAsciiForms(word.toLower());
+    }
+    const QString whole = QString(keyword).remove(' ').toLower();
+    words.append(whole);
+    words += varnex::registrar::plainAsciiForms(whole);
+    for (QString &word : words)
+        word.remove('-');
+    return words;
+}
+
+// The same page again and again, as from the cache: wrk at 64 connections.
+void cachedPage()
+{
+    World world;
+    if (!world.start(false, 0))
+        return;
+    varnex::bench::Registrar registrar(world.bootstrap());
+    QString error;
+    if (!registrar.start(&error, world.arguments()))
+        return;
+    const QString url = registrar.origin() + "/whois.cgi?vhost_name=shop";
+    QNetworkAccessManager network;
+    network.setProxy(QNetworkProxy::NoProxy);
+    get(network, url);
+    QProcess wrk;
+    wrk.start(QStringLiteral("wrk"), {"-t2", "-c64", "-d10s", "--latency", url});
+    if (!wrk.waitForStarted(5000)) {
+        std::printf("cached page: skipped, wrk is not installed (Debian package wrk)\n");
+        return;
+    }
+    waitUntil([&] { return wrk.state() == QProcess::NotRunning; }, 60s);
+    for (const QByteArray &line : wrk.readAllStandardOutput().split('\n')) {
+        if (line.contains("Requests/sec") || line.contains(" 99%") || line.contains("Non-2xx") || line.contains("Socket errors"))
+            std::printf("cached page for shop, wrk -t2 -c64 -d10s: %s\n", line.simplified().constData());
+    }
+}
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = app.arguments().mid(1);
+    QStringList show = arguments.mid(arguments.indexOf("--show") + 1);
+    if (!arguments.contains("--show"))
+        show = {"pizza", "best lawyer", "vortexa", "café", "best pizza place in new york city"};
+
+    std::map<QString, PageFigures> onHttp1;
+    std::map<QString, PageFigures> onHttp2;
+    int falseOffers = 0;
+    for (const bool http2 : {false, true}) {
+        World world;
+        if (!world.start(http2, 0)) {
+            std::fprintf(stderr, "cannot start the stand-in world (%s with python3-dnslib and python3-h2)\n", VARNEX_PYTHON3);
+            return 1;
+        }
+        for (const QString &keyword : kKeywords) {
+            QString error;
+            const std::optional<PageFigures> figures = world.page(keyword, &error);
+            if (!figures) {
+                std::fprintf(stderr, "%s\n", qPrintable(error));
+                return 1;
+            }
+            falseOffers += figures->falseOffers;
+            (http2 ? onHttp2 : onHttp1)[keyword] = *figures;
+        }
+    }
+
+    std::printf("stand-in world: resolver 10 ms, registries 100 ms (.com/.net on one host); a new service (empty cache) "
+                "for each page\n");
+    std::printf("%-36s %6s %6s %5s %7s %7s %9s %9s %9s\n", "keyword", "names", "labels", ".com", "typed", "lookups",
+                "questions", "HTTP/1.1", "HTTP/2");
+    std::vector<double> http1Times, http2Times, typedShares;
+    int fewest = 1 << 30, fewestLabels = 1 << 30, fewestCom = 1 << 30;
+    long long mostLookups = 0, mostQuestions = 0;
+    for (const QString &keyword : kKeywords) {
+        const PageFigures &page = onHttp1[keyword];
+        QSet<QString> labels;
+        int com = 0, typed = 0;
+        const QStringList words = typedWords(keyword);
+        for (const QString &name : page.offered) {
+            const QString label = name.section('.', 0, 0);
+            labels.insert(label);
+            com += name.endsWith(".com") ? 1 : 0;
+            typed += std::any_of(words.begin(), words.end(), [&](const QString &word) {
+                return label.contains(word) || varnex::registrar::plainAsciiForms(label).join(' ').contains(word);
+            }) ? 1 : 0;
+        }
+        const double share = page.offered.isEmpty() ? 0 : 100.0 * typed / double(page.offered.size());
+        typedShares.push_back(share);
+        http1Times.push_back(page.ms);
+        http2Times.push_back(onHttp2[keyword].ms);
+        fewest = std::min(fewest, int(page.offered.size()));
+        fewestLabels = std::min(fewestLabels, int(labels.size()));
+        fewestCom = std::min(fewestCom, com);
+        mostLookups = std::max({mostLookups, page.lookups, onHttp2[keyword].lookups});
+        mostQuestions = std::max(mostQuestions, page.questions);
+        std::printf("%-36s %6d %6d %5d %6.0f%% %7lld %9lld %7.0f ms %6.0f ms%s\n", qPrintable(keyword),
+                    int(page.offered.size()), int(labels.size()), com, share, page.lookups, page.questions, page.ms,
+                    onHttp2[keyword].ms, page.status == 200 ? "" : qPrintable(QStringLiteral(" (status %1)").arg(page.status)));
+        if (show.contains(keyword))
+            std::printf("      %s\n", qPrintable(page.offered.join(' ')));
+    }
+    std::printf("%d keywords: at least %d names, %d labels and %d .com names a page; median %.0f%% holding a typed word "
+                "(lowest %.0f%%); at most %lld registry lookups and %lld DNS questions a page; median page %.0f ms over "
+                "HTTP/1.1, %.0f ms over HTTP/2; %d false offers\n",
+                int(kKeywords.size()), fewest, fewestLabels, fewestCom, median(typedShares),
+                *std::min_element(typedShares.begin(), typedShares.end()), mostLookups, mostQuestions, median(http1Times),
+                median(http2Times), falseOffers);
+
+    // The same pages with a resolver that drops one question in five, and with one that answers nothing.
+    for (const int dropEvery : {5, 1}) {
+        World world;
+        if (!world.start(false, dropEvery))
+            return 1;
+        std::vector<double> times;
+        int fewestNames = 1 << 30;
+        for (const QString &keyword : kKeywords) {
+            QString error;
+            const std::optional<PageFigures> figures = world.page(keyword, &error);
+            if (!figures)
+                return 1;
+            falseOffers += figures->falseOffers;
+            times.push_back(figures->ms);
+            fewestNames = std::min(fewestNames, int(figures->offered.size()));
+        }
+        std::printf("resolver that %s: median page %.0f ms over HTTP/1.1 (healthy resolver: %.0f ms, so %+.0f ms), "
+                    "at least %d names a page, %d false offers in all\n",
+                    dropEvery == 1 ? "answers nothing" : "drops one question in five", median(times), median(http1Times),
+                    median(times) - median(http1Times), fewestNames, falseOffers);
+    }
+    cachedPage();
     return falseOffers == 0 ? 0 : 1;
 }

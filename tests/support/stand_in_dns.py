@@ -6,14 +6,16 @@
 Prints its UDP port on the first line. Answers NS questions by the same rule
 as stand_in_registry.py --world: a name with "free" in it does not exist
 (NXDOMAIN), any other has two name servers; with studies, as world_rules.py
-says. Each answer waits --delay seconds.
+says. Each answer waits --delay seconds. A TXT question for
+questions.stats.invalid is answered at once with "count=N", the questions
+asked so far (itself not counted), for the benchmarks.
 Uses Debian's python3-dnslib.
 """
 import argparse
 import sys
 import time
 
-from dnslib import QTYPE, RCODE, RR, NS
+from dnslib import QTYPE, RCODE, RR, NS, TXT
 from dnslib.server import BaseResolver, DNSServer
 
 import world_rules
@@ -23,8 +25,14 @@ class WorldResolver(BaseResolver):
     def __init__(self, delay, studies):
         self.delay = delay
         self.studies = studies
+        self.questions = 0
 
     def resolve(self, request, handler):
+        if str(request.q.qname) == "questions.stats.invalid." and request.q.qtype == QTYPE.TXT:
+            reply = request.reply()
+            reply.add_answer(RR(request.q.qname, QTYPE.TXT, ttl=0, rdata=TXT("count=%d" % self.questions)))
+            return reply
+        self.questions += 1  # read between pages only, so a lost update under threads does not matter here
         time.sleep(self.delay)
         reply = request.reply()
         name = str(request.q.qname).rstrip(".")
