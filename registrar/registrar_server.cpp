@@ -134,7 +134,7 @@ struct PageJob {
     int screening = 0;        // DNS verdicts the page still waits for
     int questions = 0;        // DNS questions this page asked
     int waiting = 0;          // registry answers still to come
-    int lookups = 0;          // registry lookups this page sent, or has queued
+    int lookups = 0;          // registry lookups this page asked for
     int free = 0;
     int cacheHits = 0;
     qsizetype notNeeded = 0;  // candidates after enough free names came from the cache
@@ -392,17 +392,12 @@ void RegistrarServer::askRegistries(const std::shared_ptr<PageJob> &job)
         job->steps[i] = PageJob::Step::Asked;
         ++job->lookups;
         ++job->waiting;
-        lookup(job->names[i].domain, job.get(), likelyFree, [this, job, i](const Availability &answer, bool sent) {
+        lookup(job->names[i].domain, job.get(), likelyFree, [this, job, i](const Availability &answer) {
             if (job->answered)
                 return;
             --job->waiting;
             settle(job, i, answer);
-            if (!sent) {
-                --job->lookups; // it never reached a registry: the next name may have its place
-                askRegistries(job);
-            } else {
-                finishIfDone(job);
-            }
+            finishIfDone(job);
         });
     }
     finishIfDone(job);
@@ -416,7 +411,7 @@ void RegistrarServer::finishIfDone(const std::shared_ptr<PageJob> &job)
         finishPage(job);
 }
 
-void RegistrarServer::lookup(const QString &domain, const PageJob *job, bool likelyFree, LookupDone done)
+void RegistrarServer::lookup(const QString &domain, const PageJob *job, bool likelyFree, RdapClient::Done done)
 {
     Waiting &waiting = m_inFlight[domain];
     waiting.pages.append({job, std::move(done)});
@@ -428,14 +423,15 @@ void RegistrarServer::lookup(const QString &domain, const PageJob *job, bool lik
             m_cache.store(domain, answer);
             const Waiting waiting = m_inFlight.take(domain);
             for (const auto &[page, callback] : waiting.pages)
-                callback(answer, true);
+                callback(answer);
         },
         likelyFree);
 }
 
 // DNS has just settled a name: if its lookup still waits in the queue it is
-// never sent, and every page waiting for it takes DNS's word. One already
-// sent is left to its registry.
+// never sent, and every page waiting for it takes DNS's word (the lookup still
+// counts in their shares: it was theirs to send). One already sent is left to
+// its registry.
 void RegistrarServer::withdrawUnsentLookup(const QString &domain, const Availability &answer)
 {
     const auto found = m_inFlight.constFind(domain);
@@ -448,7 +444,7 @@ void RegistrarServer::withdrawUnsentLookup(const QString &domain, const Availabi
         return;
     const Waiting waiting = m_inFlight.take(domain);
     for (const auto &[page, callback] : waiting.pages)
-        callback(answer, false);
+        callback(answer);
 }
 
 // A page that is answered no longer waits; a lookup nobody waits for is not sent.

@@ -12,7 +12,6 @@
 #include <QHash>
 
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -43,7 +42,7 @@ public:
         // and in 31 ms with no delay (18 questions: 13 ms and 5 ms).
         std::chrono::milliseconds screenWait = std::chrono::milliseconds(150);
         int maxDnsQuestionsPerPage = 128; // names past these go to their registries unscreened
-        int maxLookupsPerPage = 60; // registry lookups one page may send
+        int maxLookupsPerPage = 60; // registry lookups one page may ask for
         // The page is answered once it holds this many free names and every
         // name ranked above the last of them is settled.
         int enoughFree = 30;
@@ -75,9 +74,7 @@ private:
     void askRegistries(const std::shared_ptr<PageJob> &job);
     void finishIfDone(const std::shared_ptr<PageJob> &job);
     void finishPage(const std::shared_ptr<PageJob> &job);
-    // `sent` is false for a lookup withdrawn before it reached its registry.
-    using LookupDone = std::function<void(const Availability &, bool sent)>;
-    void lookup(const QString &domain, const PageJob *job, bool likelyFree, LookupDone done);
+    void lookup(const QString &domain, const PageJob *job, bool likelyFree, RdapClient::Done done);
     void withdrawUnsentLookup(const QString &domain, const Availability &answer);
     void stopWaiting(const PageJob *job);
     void stopScreening(const PageJob *job);
@@ -85,7 +82,7 @@ private:
 
     struct Waiting {
         RdapClient::Ticket ticket = 0;
-        QList<std::pair<const PageJob *, LookupDone>> pages;
+        QList<std::pair<const PageJob *, RdapClient::Done>> pages;
     };
     struct Screening {
         DnsScreen::Ticket ticket = 0;
