@@ -7,6 +7,9 @@
 // a reused connection is asked again on a new one) and all registered. Last,
 // HTTP/1.1 registries behind a DNS screen (tests/support/stand_in_dns.py,
 // answering after 10 ms): a name with name servers needs no registry lookup.
+// Then behind a resolver that drops one question in five, and one that answers
+// nothing: each page beside the same page with --resolver off shows what such
+// a resolver adds to a page.
 //
 //   bench_registrar_shape [PAGES]   (default 20 of each kind)
 
@@ -87,16 +90,24 @@ int main(int argc, char *argv[])
     std::printf("fresh pages, 18 names (14 on the .com/.net host), every lookup answered after %.0f ms; "
                 "%d pages of each kind, one after another\n",
                 kRoundTripMs, pages);
-    QProcess dns;
-    dns.start(VARNEX_PYTHON3, {VARNEX_STAND_IN_DNS, "--delay", "0.01"});
-    if (!dns.waitForStarted(5000) || !waitUntil([&] { return dns.canReadLine(); }, 20s)) {
-        std::fprintf(stderr, "cannot start the stand-in resolver (%s with python3-dnslib)\n", VARNEX_PYTHON3);
-        return 1;
+    // Healthy, dropping one question in five, silent.
+    QProcess dns[3];
+    QString resolvers[3];
+    const QStringList drops[3] = {{}, {"--drop-every", "5"}, {"--drop-every", "1"}};
+    for (int i = 0; i < 3; ++i) {
+        dns[i].start(VARNEX_PYTHON3, QStringList{VARNEX_STAND_IN_DNS, "--delay", "0.01"} + drops[i]);
+        if (!dns[i].waitForStarted(5000) || !waitUntil([&] { return dns[i].canReadLine(); }, 20s)) {
+            std::fprintf(stderr, "cannot start the stand-in resolver (%s with python3-dnslib)\n", VARNEX_PYTHON3);
+            return 1;
+        }
+        resolvers[i] = "127.0.0.1:" + QString::fromLatin1(dns[i].readLine().trimmed());
     }
-    const QString resolver = "127.0.0.1:" + QString::fromLatin1(dns.readLine().trimmed());
-    enum class Kind { Http1, Http2, Http1WithDns };
-    for (const Kind kind : {Kind::Http1, Kind::Http2, Kind::Http1WithDns}) {
+    enum class Kind { Http1, Http2, Http1WithDns, Http1DroppingDns, Http1SilentDns };
+    const char *const labels[] = {"HTTP/1.1", "HTTP/2", "HTTP/1.1+DNS", "HTTP/1.1+DNS dropping 1/5", "HTTP/1.1+DNS silent"};
+    double withoutDns[2] = {0, 0}; // HTTP/1.1 medians with --resolver off: free, taken
+    for (const Kind kind : {Kind::Http1, Kind::Http2, Kind::Http1WithDns, Kind::Http1DroppingDns, Kind::Http1SilentDns}) {
         const bool http2 = kind == Kind::Http2;
+        const int dnsKind = int(kind) - int(Kind::Http1WithDns); // which resolver, if any
         QProcess world;
         const std::optional<QByteArray> bootstrap = startWorld(world, http2);
         if (!bootstrap) {
@@ -105,25 +116,31 @@ int main(int argc, char *argv[])
         }
         varnex::bench::Registrar registrar(*bootstrap);
         QString error;
-        const QStringList arguments = kind == Kind::Http2        ? QStringList{"--cleartext-http2"}
-                                      : kind == Kind::Http1WithDns ? QStringList{"--resolver", resolver}
-                                                                   : QStringList{};
+        const QStringList arguments = http2          ? QStringList{"--cleartext-http2"}
+                                      : dnsKind >= 0 ? QStringList{"--resolver", resolvers[dnsKind]}
+                                                     : QStringList{};
         if (!registrar.start(&error, arguments)) {
             std::fprintf(stderr, "%s\n", qPrintable(error));
             varnex::bench::stopProcess(world);
             return 1;
         }
-        const char *label = kind == Kind::Http1 ? "HTTP/1.1" : kind == Kind::Http2 ? "HTTP/2" : "HTTP/1.1+DNS";
-        for (const char *names : {"free", "taken"}) {
-            const Figures figures =
-                timePages(registrar.origin(), QString::fromLatin1(names) + QString::number(int(kind)) + "x", pages);
-            std::printf("  %-12s registries, all %-5s: median %6.1f ms (%.2f round trips), p90 %6.1f ms; %d pages "
-                        "with a name not checked\n",
-                        label, names, figures.median, figures.median / kRoundTripMs, figures.p90, figures.incomplete);
+        for (const int names : {0, 1}) {
+            const QString stem = QString::fromLatin1(names == 0 ? "free" : "taken") + QString::number(int(kind)) + "x";
+            const Figures figures = timePages(registrar.origin(), stem, pages);
+            if (kind == Kind::Http1)
+                withoutDns[names] = figures.median;
+            std::printf("  %-25s registries, all %-5s: median %6.1f ms (%.2f round trips), p90 %6.1f ms; %d pages "
+                        "with a name not checked",
+                        labels[int(kind)], names == 0 ? "free" : "taken", figures.median, figures.median / kRoundTripMs,
+                        figures.p90, figures.incomplete);
+            if (dnsKind >= 0)
+                std::printf("; %+.1f ms beside --resolver off", figures.median - withoutDns[names]);
+            std::printf("\n");
         }
         registrar.stop();
         varnex::bench::stopProcess(world);
     }
-    varnex::bench::stopProcess(dns);
+    for (QProcess &resolver : dns)
+        varnex::bench::stopProcess(resolver);
     return 0;
 }

@@ -133,12 +133,37 @@ void DnsScreen::cancel(Ticket ticket)
     const Question::State state = found->second.state;
     if (state == Question::State::Waiting)
         m_waiting.erase(found->second.place);
+    const bool heldPlace = state == Question::State::Out && !found->second.late;
     m_questions.erase(found);
-    if (state == Question::State::Out) {
+    if (heldPlace) {
         // Still out as far as c-ares knows (m_outstanding), but its place goes to a question someone waits for.
         --m_inFlight;
         sendWaiting();
     }
+}
+
+bool DnsScreen::endWait(Ticket ticket)
+{
+    const auto found = m_questions.find(ticket);
+    if (found == m_questions.end())
+        return false;
+    Question &question = found->second;
+    switch (question.state) {
+    case Question::State::Waiting:
+        m_waiting.erase(question.place);
+        m_questions.erase(found);
+        return false;
+    case Question::State::Out:
+        if (!question.late) {
+            question.late = true;
+            --m_inFlight;
+            sendWaiting();
+        }
+        return true;
+    case Question::State::Answered:
+        return true; // its answer is on its way
+    }
+    return true;
 }
 
 void DnsScreen::sendWaiting()
@@ -189,7 +214,8 @@ void DnsScreen::onReply(void *data, int status, int, unsigned char *answer, int 
     const auto found = self->m_questions.find(query->ticket);
     if (found == self->m_questions.end())
         return; // withdrawn: it only held a place among those out
-    --self->m_inFlight;
+    if (!found->second.late)
+        --self->m_inFlight;
     // c-ares hands over the bytes for every answer it took, whatever their RCODE;
     // what they say is judged here alone. No bytes: a time-out or a refusal.
     const Verdict verdict = answer && length > 0

@@ -65,6 +65,11 @@ public:
     // Nobody waits for this answer any more: a question not yet sent never is,
     // and one already out no longer takes a place from those still wanted.
     void cancel(Ticket ticket);
+    // The asker has stopped waiting, but a late answer is still of use to it.
+    // A question not yet sent never is (false: `done` will not be called); one
+    // already out gives its place to those still waited for and is answered as
+    // before (true).
+    bool endWait(Ticket ticket);
 
     int waiting() const { return int(m_waiting.size()); }
     int inFlight() const { return m_inFlight; }
@@ -90,6 +95,7 @@ private:
         Done done;
         Place place;
         State state = State::Waiting;
+        bool late = false; // out, but no longer holding a place
     };
 
     static void onSocketState(void *data, int fd, int readable, int writable);
@@ -107,7 +113,7 @@ private:
     int m_maxInFlight;
     int m_maxOutstanding;
     int m_maxWaiting;
-    int m_inFlight = 0;    // out, and still wanted
+    int m_inFlight = 0;    // out, and still waited for
     int m_outstanding = 0; // out, wanted or not, until c-ares is done with it
     Ticket m_nextTicket = 1;
     quint64 m_nextOrder = 0;

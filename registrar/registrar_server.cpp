@@ -131,7 +131,8 @@ struct PageJob {
     QString requested;
     QList<CheckedName> names; // in rank order
     QList<Step> steps;        // one a name
-    int screening = 0;        // DNS verdicts still to come
+    int screening = 0;        // DNS verdicts the page still waits for
+    int questions = 0;        // DNS questions this page asked
     int waiting = 0;          // registry answers still to come
     int lookups = 0;          // registry lookups this page asked for
     int free = 0;
@@ -142,6 +143,41 @@ struct PageJob {
 };
 
 namespace {
+
+Availability registeredByDns()
+{
+    return {Availability::State::Registered, QStringLiteral("it has name servers")};
+}
+
+bool isFree(const PageJob &job, qsizetype i)
+{
+    return job.steps[i] == PageJob::Step::Settled && job.names[i].answer->state == Availability::State::NotRegistered;
+}
+
+// Just past the `enough`-th free name in rank order, if the page has that
+// many: names below it can no longer make the page.
+std::optional<qsizetype> cutOf(const PageJob &job, int enough)
+{
+    int free = 0;
+    for (qsizetype i = 0; i < job.names.size(); ++i) {
+        if (isFree(job, i) && ++free >= enough)
+            return i + 1;
+    }
+    return std::nullopt;
+}
+
+// The page holds `enough` free names and every name ranked above the last of them is settled.
+bool bestRankedAreSettled(const PageJob &job, int enough)
+{
+    int free = 0;
+    for (qsizetype i = 0; i < job.names.size(); ++i) {
+        if (job.steps[i] != PageJob::Step::Settled)
+            return false;
+        if (isFree(job, i) && ++free >= enough)
+            return true;
+    }
+    return false;
+}
 
 void write(QTcpSocket *socket, const ClientConnection::Request &request, const Response &response, bool headOnly)
 {
@@ -247,9 +283,10 @@ void RegistrarServer::startPage(const QHttpServerRequest &request, const std::sh
         if (std::optional<Availability> cached = m_cache.find(domain)) {
             settle(job, i, *cached);
             ++job->cacheHits;
-        } else if (m_dns) {
+        } else if (m_dns && job->questions < m_settings.maxDnsQuestionsPerPage) {
             job->steps[i] = PageJob::Step::Screening;
             ++job->screening;
+            ++job->questions;
             screen(job, i);
         }
     }
@@ -257,7 +294,8 @@ void RegistrarServer::startPage(const QHttpServerRequest &request, const std::sh
     if (job->screening == 0) {
         askRegistries(job);
     } else {
-        // A resolver that is slow to answer does not hold the page: what it has not screened by then goes to RDAP.
+        // A resolver that drops questions or stalls does not hold the page: what
+        // it has not screened by then goes to the registries.
         QTimer::singleShot(m_settings.screenWait, this, [this, weak = std::weak_ptr<PageJob>(job)] {
             if (const std::shared_ptr<PageJob> job = weak.lock(); job && !job->screenOver)
                 askRegistries(job);
@@ -284,16 +322,27 @@ void RegistrarServer::screen(const std::shared_ptr<PageJob> &job, int index)
 {
     const QString domain = job->names[index].domain;
     auto done = [this, job, index](DnsScreen::Verdict verdict) {
-        if (job->answered || job->steps[index] != PageJob::Step::Screening)
+        if (job->answered)
             return;
-        --job->screening;
-        if (verdict == DnsScreen::Verdict::HasNameServers)
-            settle(job, index, {Availability::State::Registered, QStringLiteral("it has name servers")});
-        else
-            job->steps[index] = verdict == DnsScreen::Verdict::NoNameServers ? PageJob::Step::NotInDns
-                                                                             : PageJob::Step::ForRegistry;
-        if (job->screening == 0 || job->screenOver)
-            askRegistries(job);
+        const bool registered = verdict == DnsScreen::Verdict::HasNameServers;
+        const PageJob::Step step = job->steps[index];
+        if (step == PageJob::Step::Screening) {
+            --job->screening;
+            if (registered)
+                settle(job, index, registeredByDns());
+            else
+                job->steps[index] = verdict == DnsScreen::Verdict::NoNameServers ? PageJob::Step::NotInDns
+                                                                                 : PageJob::Step::ForRegistry;
+            if (job->screening == 0)
+                askRegistries(job);
+            else
+                finishIfDone(job);
+        } else if (registered && (step == PageJob::Step::ForRegistry || step == PageJob::Step::NotInDns)) {
+            // Too late for the screen, for a name the page has not asked about (yet).
+            settle(job, index, registeredByDns());
+            finishIfDone(job);
+        }
+        // A name already asked about: withdrawUnsentLookup() settled it if its lookup had not gone out.
     };
     Screening &screening = m_screening[domain];
     screening.pages.append({job.get(), std::move(done)});
@@ -304,9 +353,11 @@ void RegistrarServer::screen(const std::shared_ptr<PageJob> &job, int index)
     const DnsScreen::Ticket ticket = m_dns->screen(
         domain,
         [this, domain](DnsScreen::Verdict verdict) {
-            if (verdict == DnsScreen::Verdict::HasNameServers)
-                m_cache.store(domain, {Availability::State::Registered, QStringLiteral("it has name servers")});
             const Screening screening = m_screening.take(domain);
+            if (verdict == DnsScreen::Verdict::HasNameServers) {
+                m_cache.store(domain, registeredByDns());
+                withdrawUnsentLookup(domain, registeredByDns());
+            }
             for (const auto &[page, callback] : screening.pages)
                 callback(verdict);
         },
@@ -315,21 +366,26 @@ void RegistrarServer::screen(const std::shared_ptr<PageJob> &job, int index)
 }
 
 // Asks the registries about the names that need it, best ranked first, as far
-// as the page's share of lookups goes; ends the page when nothing is left.
+// as the page's share of lookups goes and no further than a free name could
+// still make the page; ends the page when it is done.
 void RegistrarServer::askRegistries(const std::shared_ptr<PageJob> &job)
 {
     if (job->answered)
         return;
-    if (!job->screenOver && job->screening > 0) {
-        // The wait for the resolver is over: what it did not screen goes to RDAP like the rest.
-        for (PageJob::Step &step : job->steps) {
-            if (step == PageJob::Step::Screening)
-                step = PageJob::Step::ForRegistry;
+    if (!job->screenOver) {
+        // The screen is done or its time is up: what it did not screen goes to
+        // the registries like the rest.
+        job->screenOver = true;
+        job->screening = 0;
+        for (int i = 0; i < job->names.size(); ++i) {
+            if (job->steps[i] == PageJob::Step::Screening) {
+                job->steps[i] = PageJob::Step::ForRegistry;
+                endScreenWait(job->names[i].domain);
+            }
         }
-        stopScreening(job.get());
     }
-    job->screenOver = true;
-    for (int i = 0; i < job->names.size() && job->lookups < m_settings.maxLookupsPerPage && job->free < m_settings.enoughFree; ++i) {
+    const qsizetype cut = cutOf(*job, m_settings.enoughFree).value_or(job->names.size());
+    for (int i = 0; i < cut && job->lookups < m_settings.maxLookupsPerPage; ++i) {
         if (job->steps[i] != PageJob::Step::ForRegistry && job->steps[i] != PageJob::Step::NotInDns)
             continue;
         const bool likelyFree = job->steps[i] == PageJob::Step::NotInDns;
@@ -339,12 +395,19 @@ void RegistrarServer::askRegistries(const std::shared_ptr<PageJob> &job)
         lookup(job->names[i].domain, job.get(), likelyFree, [this, job, i](const Availability &answer) {
             if (job->answered)
                 return;
+            --job->waiting;
             settle(job, i, answer);
-            if (--job->waiting == 0 || job->free >= m_settings.enoughFree)
-                finishPage(job);
+            finishIfDone(job);
         });
     }
-    if (job->waiting == 0)
+    finishIfDone(job);
+}
+
+// A page is answered when its best-ranked free names are known, or when
+// nothing more can be learned in time: every lookup it could send is answered.
+void RegistrarServer::finishIfDone(const std::shared_ptr<PageJob> &job)
+{
+    if ((job->screenOver && job->waiting == 0) || bestRankedAreSettled(*job, m_settings.enoughFree))
         finishPage(job);
 }
 
@@ -365,6 +428,25 @@ void RegistrarServer::lookup(const QString &domain, const PageJob *job, bool lik
         likelyFree);
 }
 
+// DNS has just settled a name: if its lookup still waits in the queue it is
+// never sent, and every page waiting for it takes DNS's word (the lookup still
+// counts in their shares: it was theirs to send). One already sent is left to
+// its registry.
+void RegistrarServer::withdrawUnsentLookup(const QString &domain, const Availability &answer)
+{
+    const auto found = m_inFlight.constFind(domain);
+    if (found == m_inFlight.cend())
+        return;
+    // RdapClient does not say whether a lookup has gone out; a queue that got shorter does.
+    const int queued = m_rdap.queued();
+    m_rdap.cancel(found->ticket);
+    if (m_rdap.queued() == queued)
+        return;
+    const Waiting waiting = m_inFlight.take(domain);
+    for (const auto &[page, callback] : waiting.pages)
+        callback(answer);
+}
+
 // A page that is answered no longer waits; a lookup nobody waits for is not sent.
 void RegistrarServer::stopWaiting(const PageJob *job)
 {
@@ -378,6 +460,19 @@ void RegistrarServer::stopWaiting(const PageJob *job)
             m_inFlight.erase(found);
         }
     }
+}
+
+// Every page that asked this question is past its wait for DNS: if it is not
+// out yet it never goes, and if it is, it no longer holds a newer page's
+// questions back, but its answer may still save a lookup not yet sent.
+void RegistrarServer::endScreenWait(const QString &domain)
+{
+    const auto found = m_screening.find(domain);
+    if (found == m_screening.end()
+        || !std::all_of(found->pages.cbegin(), found->pages.cend(), [](const auto &entry) { return entry.first->screenOver; }))
+        return;
+    if (!m_dns->endWait(found->ticket))
+        m_screening.erase(found);
 }
 
 // Likewise for DNS: a question no page waits for is withdrawn, so it never
@@ -405,16 +500,22 @@ void RegistrarServer::finishPage(const std::shared_ptr<PageJob> &job)
     job->answered = true;
     stopWaiting(job.get());
     stopScreening(job.get());
-    // Names the page never asked about are left off it, and so are those still
-    // pending once enough free names were found: nobody waited for their answer,
-    // so "no answer in time" would not be true. The page says how many.
-    const bool enough = job->free >= m_settings.enoughFree;
+    // The page shows the best-ranked free names, up to enoughFree, and every
+    // name ranked above the last of them; a lookup still pending there had no
+    // answer in time. Names below are left off, and so are names the page
+    // never asked about. Those not settled are counted on the page.
+    const std::optional<qsizetype> enoughAt = cutOf(*job, m_settings.enoughFree);
+    const bool enough = enoughAt.has_value();
+    const qsizetype cut = enoughAt.value_or(job->names.size());
     QList<CheckedName> shown;
-    for (int i = 0; i < job->names.size(); ++i) {
-        if (job->steps[i] == PageJob::Step::Settled || (job->steps[i] == PageJob::Step::Asked && !enough))
+    qsizetype notAsked = job->notNeeded;
+    for (qsizetype i = 0; i < job->names.size(); ++i) {
+        const PageJob::Step step = job->steps[i];
+        if (i < cut && (step == PageJob::Step::Settled || step == PageJob::Step::Asked))
             shown.append(job->names[i]);
+        else if (step != PageJob::Step::Settled)
+            ++notAsked;
     }
-    const qsizetype notAsked = job->names.size() - shown.size() + job->notNeeded;
     const QString notAskedWhy = enough ? QStringLiteral("enough free names were found")
                                        : QStringLiteral("the page's share of lookups is used");
     job->names = std::move(shown);

@@ -74,24 +74,39 @@ struct Page {
     qint64 milliseconds = 0;
 };
 
-// Asks the service over HTTP, as the desktop program does.
-Page fetch(quint16 port, const QByteArray &target, const QByteArray &method = "GET")
+// Asks the service over HTTP, as the desktop program does; pageOf() awaits the answer.
+QNetworkReply *ask(quint16 port, const QByteArray &target, const QByteArray &method = "GET")
 {
     static QNetworkAccessManager network;
-    QElapsedTimer timer;
-    timer.start();
     const QNetworkRequest request(QUrl::fromEncoded("http://127.0.0.1:" + QByteArray::number(port) + target));
     // A HEAD answer has no body, which only head() knows to expect.
     QNetworkReply *reply = method == "HEAD" ? network.head(request) : network.sendCustomRequest(request, method);
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(30s, &loop, &QEventLoop::quit);
-    loop.exec();
+    QElapsedTimer timer;
+    timer.start();
+    reply->setProperty("started", timer.msecsSinceReference());
+    return reply;
+}
+
+Page pageOf(QNetworkReply *reply)
+{
+    if (!reply->isFinished()) {
+        QEventLoop loop;
+        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(30s, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    QElapsedTimer now;
+    now.start();
     Page page{reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
               reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray(), reply->readAll(),
-              reply->rawHeader("Content-Length"), timer.elapsed()};
+              reply->rawHeader("Content-Length"), now.msecsSinceReference() - reply->property("started").toLongLong()};
     reply->deleteLater();
     return page;
+}
+
+Page fetch(quint16 port, const QByteArray &target, const QByteArray &method = "GET")
+{
+    return pageOf(ask(port, target, method));
 }
 
 // The names the desktop program would take from the page.
@@ -173,16 +188,27 @@ QByteArray dnsAnswer(quint16 flags, const QList<QByteArray> &questions, const QL
     return message;
 }
 
+// The name a DNS question asks about, dotted.
+QByteArray nameAsked(const QByteArray &question)
+{
+    QByteArray name;
+    for (qsizetype at = 12; at < question.size() && question[at] != '\0'; at += 1 + quint8(question[at]))
+        name += (name.isEmpty() ? "" : ".") + question.mid(at + 1, quint8(question[at]));
+    return name;
+}
+
 // Adds the name each datagram on `socket` asks about to `asked`.
 void readQuestions(QUdpSocket &socket, QSet<QByteArray> &asked)
 {
-    while (socket.hasPendingDatagrams()) {
-        const QByteArray bytes = socket.receiveDatagram().data();
-        QByteArray name;
-        for (qsizetype at = 12; at < bytes.size() && bytes[at] != '\0'; at += 1 + quint8(bytes[at]))
-            name += (name.isEmpty() ? "" : ".") + bytes.mid(at + 1, quint8(bytes[at]));
-        asked.insert(name);
-    }
+    while (socket.hasPendingDatagrams())
+        asked.insert(nameAsked(socket.receiveDatagram().data()));
+}
+
+// A resolver's answer to `question`: the name has name servers.
+QByteArray hasNameServers(const QByteArray &question)
+{
+    QByteArray answer = dnsAnswer(0x8180, {nameAsked(question)}, {QByteArray("\xc0\x0c", 2)});
+    return answer.replace(0, 2, question.left(2)); // its ID
 }
 
 } // namespace
@@ -223,7 +249,9 @@ private slots:
     void dnsAnswers_data();
     void dnsAnswers();
     void dnsQuestionsEndWithTheirPages();
+    void droppedDnsQuestionsGoToTheRegistries();
     void pageAsksWithinItsShare();
+    void bestRankedFreeNamesMakeThePage();
 };
 
 void TestRegistrar::labels_data()
@@ -837,6 +865,67 @@ void TestRegistrar::dnsQuestionsEndWithTheirPages()
     QCOMPARE(registry.server.requests().size(), 3 * 18);
 }
 
+// A resolver that drops questions, as a busy home router drops part of a
+// burst, costs a page no more than its wait for DNS; an answer that comes
+// after it still spares a lookup that has not gone out, and the questions
+// still out hold no newer page's questions back.
+void TestRegistrar::droppedDnsQuestionsGoToTheRegistries()
+{
+    QUdpSocket resolver;
+    QVERIFY(resolver.bind(QHostAddress::LocalHost, 0));
+    QSet<QByteArray> asked;
+    QNetworkDatagram late; // answered when the test says
+    connect(&resolver, &QUdpSocket::readyRead, this, [&] {
+        while (resolver.hasPendingDatagrams()) {
+            const QNetworkDatagram question = resolver.receiveDatagram();
+            const QByteArray name = nameAsked(question.data());
+            asked.insert(name);
+            if (name == "shop.net")
+                resolver.writeDatagram(question.makeReply(hasNameServers(question.data())));
+            else if (name == "shop.org")
+                late = question;
+            // Every other question is dropped.
+        }
+    });
+    Registry registry; // every name free
+    registry.server.setHold([](const HttpRequest &) { return true; });
+    // One connection: the best-ranked lookup goes out, the rest wait in the queue. c-ares
+    // would wait a minute for the dropped answers: only the page's wait sends them on.
+    auto service = startService(
+        allEndingsAt(registry),
+        {.rdap = {.perHostLimit = 1},
+         .dns = DnsScreen::Settings{.resolver = QStringLiteral("127.0.0.1:%1").arg(resolver.localPort()),
+                                    .timeout = 60s, .tries = 1, .maxInFlight = 5},
+         .screenWait = 200ms,
+         .maxDnsQuestionsPerPage = 6});
+    QNetworkReply *first = ask(portOf(*service), "/whois.cgi?vhost_name=shop");
+    QTRY_COMPARE(registry.server.held(), 1);
+    QCOMPARE(registry.server.requests().value(0).target, QByteArray("/rdap/domain/shop.com"));
+    QVERIFY(!late.data().isEmpty());
+    resolver.writeDatagram(late.makeReply(hasNameServers(late.data())));
+    QTRY_COMPARE(service->rdap().queued(), 15); // shop.org's lookup withdrawn
+    // The first page's questions are still out, but it no longer waits for them.
+    QNetworkReply *second = ask(portOf(*service), "/whois.cgi?vhost_name=other");
+    QTRY_VERIFY(asked.contains("other.info")); // its fifth question: all five places are free
+    registry.server.setHold({});
+    registry.server.release();
+
+    const Page page = pageOf(first);
+    QCOMPARE(page.status, 200);
+    QCOMPARE(pageOf(second).status, 200);
+    const auto firstPage = [](const QByteArray &name) { return name.contains("shop"); };
+    // Names past the page's six questions go to their registries unscreened.
+    QCOMPARE(std::count_if(asked.begin(), asked.end(), firstPage), 6);
+    QVERIFY(asked.contains("shop.com") && asked.contains("shop.us"));
+    QSet<QByteArray> looked;
+    for (const HttpRequest &request : registry.server.requests())
+        looked.insert(request.target.mid(request.target.lastIndexOf('/') + 1));
+    QCOMPARE(std::count_if(looked.begin(), looked.end(), firstPage), 16);
+    QVERIFY(!looked.contains("shop.net") && !looked.contains("shop.org"));
+    QCOMPARE(offered(page.body).size(), std::size_t(16));
+    QCOMPARE(page.body.count(": registered</li>"), 2);
+}
+
 void TestRegistrar::pageAsksWithinItsShare()
 {
     Registry registry;
@@ -856,6 +945,26 @@ void TestRegistrar::pageAsksWithinItsShare()
     QVERIFY(short_.body.contains("15 more suggestions were not checked: enough free names were found."));
     QTRY_COMPARE(enough->rdap().inFlight(), 0);
     QVERIFY2(other.server.requests().size() <= 4, qPrintable(QString::number(other.server.requests().size())));
+}
+
+// Answers come in any order; the page is made of the best-ranked free names.
+void TestRegistrar::bestRankedFreeNamesMakeThePage()
+{
+    Registry registry;
+    registry.answers = {{"shop.net", kTaken}};
+    // The two best-ranked names are answered last, after every other name came back free.
+    registry.server.setHold([](const HttpRequest &request) {
+        return request.target.endsWith("/shop.com") || request.target.endsWith("/shop.net");
+    });
+    auto service = startService(allEndingsAt(registry), {.enoughFree = 3});
+    QNetworkReply *reply = ask(portOf(*service), "/whois.cgi?vhost_name=shop");
+    QTRY_VERIFY(registry.server.requests().size() == 18 && registry.server.inFlight() == 2);
+    QCOMPARE(registry.server.held(), 2);
+    registry.server.release();
+
+    const Page page = pageOf(reply);
+    QCOMPARE(offered(page.body), (std::vector<std::string>{"shop.com", "shop.org", "shop.biz"}));
+    QVERIFY(page.body.contains("<li>shop.net: registered</li>"));
 }
 
 QTEST_GUILESS_MAIN(TestRegistrar)

@@ -53,6 +53,17 @@ QString HttpServer::hostAndPort() const
     return QStringLiteral("127.0.0.1:%1").arg(port());
 }
 
+void HttpServer::release()
+{
+    const auto held = std::exchange(m_held, {});
+    for (const auto &[socket, response] : held) {
+        if (socket)
+            answer(socket, response);
+        else
+            --m_inFlight; // the client gave up meanwhile
+    }
+}
+
 void HttpServer::accept()
 {
     while (QTcpSocket *socket = m_server.nextPendingConnection()) {
@@ -75,7 +86,9 @@ void HttpServer::accept()
             if (m_onRequest)
                 m_onRequest(request);
             const HttpResponse response = m_handler ? m_handler(request) : HttpResponse{};
-            if (response.delay.count() > 0) {
+            if (m_hold && m_hold(request)) {
+                m_held.append({socket, response});
+            } else if (response.delay.count() > 0) {
                 QTimer::singleShot(response.delay, socket, [this, socket, response] { answer(socket, response); });
             } else {
                 answer(socket, response);

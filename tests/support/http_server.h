@@ -3,7 +3,9 @@
 #include <QByteArray>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QTcpServer>
+#include <QTcpSocket>
 
 #include <chrono>
 #include <functional>
@@ -46,6 +48,11 @@ public:
     void setHandler(Handler handler) { m_handler = std::move(handler); }
     // Runs as each request arrives, before it is answered.
     void setOnRequest(std::function<void(const HttpRequest &)> onRequest) { m_onRequest = std::move(onRequest); }
+    // Requests `hold` picks are read and recorded but left unanswered until
+    // release(), so a test decides the order answers arrive in, not the clock.
+    void setHold(std::function<bool(const HttpRequest &)> hold) { m_hold = std::move(hold); }
+    int held() const { return int(m_held.size()); }
+    void release(); // answers every held request now, in the order they came
     const QList<HttpRequest> &requests() const { return m_requests; }
     // Requests read but not yet answered, now and at the most so far.
     int inFlight() const { return m_inFlight; }
@@ -58,6 +65,8 @@ private:
     QTcpServer m_server;
     Handler m_handler;
     std::function<void(const HttpRequest &)> m_onRequest;
+    std::function<bool(const HttpRequest &)> m_hold;
+    QList<std::pair<QPointer<QTcpSocket>, HttpResponse>> m_held;
     QList<HttpRequest> m_requests;
     int m_inFlight = 0;
     int m_maxInFlight = 0;

@@ -1,30 +1,38 @@
 #!/usr/bin/env python3
 """A DNS resolver for the registrar's tests and benchmarks, on 127.0.0.1.
 
-  stand_in_dns.py [--delay SECONDS] [--world free|studies]
+  stand_in_dns.py [--delay SECONDS] [--world free|studies] [--drop-every N]
 
 Prints its UDP port on the first line. Answers NS questions by the same rule
 as stand_in_registry.py --world: a name with "free" in it does not exist
 (NXDOMAIN), any other has two name servers; with studies, as world_rules.py
-says. Each answer waits --delay seconds. A TXT question for
-questions.stats.invalid is answered at once with "count=N", the questions
-asked so far (itself not counted), for the benchmarks.
+says. Each answer waits --delay seconds. --drop-every N leaves every Nth
+question it receives unanswered, as a busy home router drops part of a burst;
+1 answers nothing at all. A TXT question for questions.stats.invalid is
+answered at once with "count=N", the questions asked so far, dropped ones
+too (itself not counted), for the benchmarks.
 Uses Debian's python3-dnslib.
 """
 import argparse
+import itertools
 import sys
+import threading
 import time
 
 from dnslib import QTYPE, RCODE, RR, NS, TXT
+from dnslib.dns import DNSError
 from dnslib.server import BaseResolver, DNSServer
 
 import world_rules
 
 
 class WorldResolver(BaseResolver):
-    def __init__(self, delay, studies):
+    def __init__(self, delay, studies, drop_every):
         self.delay = delay
         self.studies = studies
+        self.drop_every = drop_every
+        self.received = itertools.count(1)
+        self.lock = threading.Lock()  # each question is answered on its own thread
         self.questions = 0
 
     def resolve(self, request, handler):
@@ -32,7 +40,11 @@ class WorldResolver(BaseResolver):
             reply = request.reply()
             reply.add_answer(RR(request.q.qname, QTYPE.TXT, ttl=0, rdata=TXT("count=%d" % self.questions)))
             return reply
-        self.questions += 1  # read between pages only, so a lost update under threads does not matter here
+        with self.lock:
+            self.questions += 1
+            number = next(self.received)
+        if self.drop_every and number % self.drop_every == 0:
+            raise DNSError("dropped")  # the server sends nothing for it
         time.sleep(self.delay)
         reply = request.reply()
         name = str(request.q.qname).rstrip(".")
@@ -54,8 +66,10 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--delay", type=float, default=0.0)
     parser.add_argument("--world", choices=["free", "studies"], default="free")
+    parser.add_argument("--drop-every", type=int, default=0)
     options = parser.parse_args()
-    server = DNSServer(WorldResolver(options.delay, options.world == "studies"), port=0, address="127.0.0.1", logger=QuietLogger())
+    resolver = WorldResolver(options.delay, options.world == "studies", options.drop_every)
+    server = DNSServer(resolver, port=0, address="127.0.0.1", logger=QuietLogger())
     server.start_thread()
     print(server.server.server_address[1], flush=True)
     try:
