@@ -7,6 +7,7 @@
 
 #include "answer_verdict.h"
 #include "http_response_reader.h"
+#include "registry_connection.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -64,18 +65,6 @@ Reading read(QByteArrayView bytes, std::uint32_t seed)
     return reading;
 }
 
-RegistryAnswer answerOf(const HttpResponseReader &reader)
-{
-    RegistryAnswer answer;
-    answer.status = reader.status();
-    answer.contentType = reader.header("content-type").toLower();
-    answer.body = reader.body();
-    answer.location = reader.header("location");
-    answer.retryAfter = reader.header("retry-after");
-    answer.complete = !reader.framedByClose();
-    return answer;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -103,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     const QDateTime now(QDate(2026, 12, 8), QTime(12, 0), QTimeZone::utc());
     const AskedQuestion asked{QStringLiteral("example.com"), QUrl(QStringLiteral("https://rdap.example/domain/example.com"))};
-    const Verdict verdict = varnex::registrar::verdictOf(answerOf(a), asked, 3, now);
+    const Verdict verdict = varnex::registrar::verdictOf(varnex::registrar::registryAnswerOf(a, true), asked, 3, now);
     if (verdict.next == Verdict::Next::Settled && verdict.availability.state == Availability::State::NotRegistered) {
         check(a.status() == 404 && !a.framedByClose(), "not registered only from a complete 404");
         check(a.body().isEmpty() || QJsonDocument::fromJson(a.body()).isObject(), "a 404's body is empty or an object");

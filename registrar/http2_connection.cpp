@@ -1,5 +1,7 @@
 #include "http2_connection.h"
 
+#include "request_target.h"
+
 #include <QPointer>
 #include <QSslConfiguration>
 #include <QSslSocket>
@@ -189,25 +191,11 @@ bool Http2Connection::acceptsStreams() const
     return !m_closed && m_socket->state() != QAbstractSocket::UnconnectedState;
 }
 
-QByteArray Http2Connection::authority() const
-{
-    const int defaultPort = isHttps(m_base) ? 443 : 80;
-    QByteArray host = m_base.host(QUrl::FullyEncoded).toLatin1();
-    if (host.contains(':'))
-        host = '[' + host + ']';
-    if (m_base.port(defaultPort) != defaultPort)
-        host += ':' + QByteArray::number(m_base.port());
-    return host;
-}
-
 Http2Connection::StreamId Http2Connection::get(const QUrl &url)
 {
     if (m_closed)
         return -1;
-    QByteArray path = url.path(QUrl::FullyEncoded).toLatin1();
-    if (url.hasQuery())
-        path += '?' + url.query(QUrl::FullyEncoded).toLatin1();
-    const QByteArray scheme = url.scheme().toLatin1(), host = authority();
+    const QByteArray path = requestTarget(url), scheme = url.scheme().toLatin1(), host = authorityOf(m_base);
     const nghttp2_nv headers[] = {header(":method", "GET"),
                                   header(":scheme", scheme),
                                   header(":authority", host),

@@ -84,7 +84,6 @@ private:
     void failAll(const Outcome &outcome);
     void finishStream(StreamId id, std::uint32_t errorCode);
     void emitFinished();
-    QByteArray authority() const;
 
     QUrl m_base;
     Settings m_settings;

@@ -239,15 +239,7 @@ void RdapClient::onAnswered(RegistryConnection *connection, const RegistryConnec
                                                outcome.error));
         return;
     }
-    const HttpResponseReader &response = *outcome.response;
-    RegistryAnswer answer;
-    answer.status = response.status();
-    answer.contentType = response.header("content-type").toLower();
-    answer.body = response.body();
-    answer.location = response.header("location");
-    answer.retryAfter = response.header("retry-after");
-    answer.complete = !response.framedByClose();
-    answer.bound = outcome.firstOnConnection;
+    const RegistryAnswer answer = registryAnswerOf(*outcome.response, outcome.firstOnConnection);
     host.lastWasNotFound = answer.status == 404;
     conclude(active, answer);
 }

@@ -1,5 +1,7 @@
 #include "registry_connection.h"
 
+#include "request_target.h"
+
 #include <QSslConfiguration>
 #include <QSslSocket>
 
@@ -55,15 +57,7 @@ void RegistryConnection::get(const QUrl &url)
     Q_ASSERT(!m_reader && m_usable);
     m_reader = std::make_unique<HttpResponseReader>();
     const int defaultPort = isHttps(m_base) ? 443 : 80;
-    QByteArray host = m_base.host(QUrl::FullyEncoded).toLatin1();
-    if (host.contains(':'))
-        host = '[' + host + ']';
-    if (m_base.port(defaultPort) != defaultPort)
-        host += ':' + QByteArray::number(m_base.port());
-    QByteArray target = url.path(QUrl::FullyEncoded).toLatin1();
-    if (url.hasQuery())
-        target += '?' + url.query(QUrl::FullyEncoded).toLatin1();
-    const QByteArray request = "GET " + target + " HTTP/1.1\r\nHost: " + host
+    const QByteArray request = "GET " + requestTarget(url) + " HTTP/1.1\r\nHost: " + authorityOf(m_base)
                                + "\r\nAccept: application/rdap+json\r\nAccept-Encoding: identity\r\n"
                                  "User-Agent: varnex-registrar\r\n\r\n";
     ++m_requests;
@@ -157,6 +151,19 @@ void RegistryConnection::drop()
     m_usable = false;
     m_socket->disconnect(this);
     m_socket->abort();
+}
+
+RegistryAnswer registryAnswerOf(const HttpResponseReader &response, bool firstOnConnection)
+{
+    RegistryAnswer answer;
+    answer.status = response.status();
+    answer.contentType = response.header("content-type").toLower();
+    answer.body = response.body();
+    answer.location = response.header("location");
+    answer.retryAfter = response.header("retry-after");
+    answer.complete = !response.framedByClose();
+    answer.bound = firstOnConnection;
+    return answer;
 }
 
 } // namespace varnex::registrar

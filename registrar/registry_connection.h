@@ -1,5 +1,6 @@
 #pragma once
 
+#include "answer_verdict.h"
 #include "http_response_reader.h"
 
 #include <QList>
@@ -58,5 +59,8 @@ private:
     int m_requests = 0;
     bool m_usable = true;
 };
+
+// What an HTTP/1.1 answer says, in the form the verdict reads.
+RegistryAnswer registryAnswerOf(const HttpResponseReader &response, bool firstOnConnection);
 
 } // namespace varnex::registrar
