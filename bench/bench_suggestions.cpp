@@ -10,9 +10,11 @@
 // itself (a name it calls registered is a false offer). Then the same pages
 // with a resolver that drops one question in five and with a silent one.
 //
-//   bench_suggestions [--resolvers] [--show KEYWORD...]   (--resolvers: only the resolver cases)
+//   bench_suggestions [--resolvers] [--only] [--show KEYWORD...]
+//   --resolvers: only the resolver cases; --only: only the keywords shown
 
 #include "ascii_forms.h"
+#include "name_rules.h"
 #include "registrar_harness.h"
 
 #include <QCoreApplication>
@@ -38,7 +40,7 @@ using namespace std::chrono_literals;
 using varnex::bench::waitUntil;
 
 // Common words, phrases, made-up brands, digits and hyphens, accented words, long phrases.
-const QStringList kKeywords{
+QStringList kKeywords{
     "shop",        "pizza",          "coffee",      "garden",        "travel",       "music",
     "bakery",      "fitness",        "wedding",     "cloud",         "my shop",      "best pizza",
     "coffee house", "green energy",  "pet care",    "dog grooming",  "best lawyer",  "yoga studio",
@@ -318,6 +320,8 @@ int main(int argc, char *argv[])
     QStringList show = arguments.mid(arguments.indexOf("--show") + 1);
     if (!arguments.contains("--show"))
         show = {"pizza", "best lawyer", "vortexa", "café", "best pizza place in new york city"};
+    if (arguments.contains("--only"))
+        kKeywords = show.filter(QRegularExpression(QStringLiteral("^[^-]")));
 
     if (arguments.contains("--resolvers")) {
         int falseOffers = 0;
@@ -358,7 +362,7 @@ int main(int argc, char *argv[])
         int com = 0, typed = 0;
         const QStringList words = typedWords(keyword);
         for (const QString &name : page.offered) {
-            const QString label = QUrl::fromAce(name.section('.', 0, 0).toLatin1()).remove('-');
+            const QString label = varnex::registrar::displayName(name).section('.', 0, 0).remove('-');
             labels.insert(label);
             com += name.endsWith(".com") ? 1 : 0;
             typed += std::any_of(words.begin(), words.end(), [&](const QString &word) {
