@@ -98,7 +98,9 @@ void TestExtensionFilter::extensionLists_data()
     QTest::newRow("all") << "com,net,org,biz,info,us" << true << "111111";
     QTest::newRow("two") << "info,com" << true << "100010";
     QTest::newRow("none") << "" << true << "000000";
-    QTest::newRow("with a dot") << ".com" << false << "";
+    QTest::newRow("with a dot") << ".com" << true << "100000";
+    QTest::newRow("in capitals") << "COM,.Net" << true << "110000";
+    QTest::newRow("a dot alone") << "." << false << "";
     QTest::newRow("unknown") << "com,de" << false << "";
     QTest::newRow("empty item") << "com," << false << "";
 }

@@ -19,7 +19,11 @@ if [ "$(id -u)" -eq 0 ] && [ -n "${SUDO_USER:-}" ] && [ "$SUDO_USER" != root ]; 
 fi
 
 if [ -z "${VARNEX_DEPS_INSTALLED:-}" ]; then
-  say "Installing the packages Varnex needs to build and run, if any are missing (apt-get through sudo)"
+  if [ "$(id -u)" -eq 0 ]; then
+    say "Installing the packages Varnex needs to build and run, if any are missing"
+  else
+    say "Installing the packages Varnex needs to build and run, if any are missing (apt-get through sudo)"
+  fi
   bash tools/install-deps.sh
 fi
 

@@ -27,7 +27,8 @@ constexpr char kHelp[] =
     "Runs Varnex's cleaning pass, page scan and extension filter on a capture file\n"
     "and prints {\"found\": [...], \"shown\": [...], \"count\": N} on one line.\n"
     "\n"
-    "  --extensions LIST  the ticked endings, comma-separated (default: all six)\n"
+    "  --extensions LIST  the ticked endings, comma-separated, with or without the dot, in any case\n"
+    "                     (default: all six); also --extensions=LIST\n"
     "  --help             show this help and exit\n"
     "  --version          show the version and exit\n"
     "\n"
@@ -102,11 +103,17 @@ int run(int argc, char *argv[])
         } else if (arg == "--version") {
             std::printf("varnex-scan %s\n", varnex::kVersion);
             return 0;
-        } else if (arg == "--extensions") {
-            if (i + 1 >= argc)
-                return usageError("--extensions needs a list, e.g. com,net");
-            if (!varnex::parseExtensionList(argv[++i], ticked))
-                return usageError("unknown extension in '" + std::string(argv[i]) + "'");
+        } else if (arg == "--extensions" || arg.starts_with("--extensions=")) {
+            std::string_view list;
+            if (arg.starts_with("--extensions=")) {
+                list = arg.substr(std::string_view("--extensions=").size());
+            } else {
+                if (i + 1 >= argc)
+                    return usageError("--extensions needs a list, e.g. com,net");
+                list = argv[++i];
+            }
+            if (!varnex::parseExtensionList(list, ticked))
+                return usageError("unknown extension in '" + std::string(list) + "'");
         } else {
             return usageError("unknown option '" + std::string(arg) + "'");
         }

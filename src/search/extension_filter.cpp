@@ -9,10 +9,18 @@ bool parseExtensionList(std::string_view list, TickedExtensions &ticked)
         return true;
     for (;;) {
         const std::size_t comma = list.find(',');
-        const std::string_view item = list.substr(0, comma);
+        std::string_view item = list.substr(0, comma);
+        // ".com" and "COM" name the same box as "com".
+        if (item.starts_with('.'))
+            item.remove_prefix(1);
         bool known = false;
         for (std::size_t row = 0; row < kExtensionTable.size(); ++row) {
-            if (kExtensionTable[row].caption.substr(1) == item) {
+            const std::string_view ending = kExtensionTable[row].caption.substr(1);
+            const bool same = ending.size() == item.size()
+                              && std::equal(ending.begin(), ending.end(), item.begin(), [](char a, char b) {
+                                     return a == (b >= 'A' && b <= 'Z' ? char(b - 'A' + 'a') : b);
+                                 });
+            if (same) {
                 ticked.set(row);
                 known = true;
             }
