@@ -27,6 +27,8 @@ private slots:
     void noSixteenBitLimit();
     void extensionLists_data();
     void extensionLists();
+    void namesShownSafely_data();
+    void namesShownSafely();
 };
 
 void TestExtensionFilter::endings_data()
@@ -119,6 +121,28 @@ void TestExtensionFilter::extensionLists()
     for (std::size_t row = 0; row < result.size(); ++row)
         actual += result.test(row) ? '1' : '0';
     QCOMPARE(actual, bits);
+}
+
+void TestExtensionFilter::namesShownSafely_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("plain") << "shop.com" << "shop.com";
+    QTest::newRow("internationalised") << QString::fromUtf8("bücher.de") << QString::fromUtf8("bücher.de");
+    QTest::newRow("right-to-left override") << QString::fromUtf8("rtl\u202Emoc.us") << "rtl\\u202Emoc.us";
+    QTest::newRow("isolates and marks") << QString::fromUtf8("a\u2067b\u200Fc.com") << "a\\u2067b\\u200Fc.com";
+    QTest::newRow("control character") << QString::fromUtf8("a\u0007b.com") << "a\\u0007b.com";
+}
+
+// A found name is drawn with its acting characters written out, while the
+// filter still reads the name as the page gave it.
+void TestExtensionFilter::namesShownSafely()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, shown);
+    QCOMPARE(varnex::visibleText(name), shown);
+    QCOMPARE(varnex::filterNames({name}, ticked("com,net,org,biz,info,us")).size(),
+             name.endsWith(QLatin1String(".de")) ? 0 : 1);
 }
 
 QTEST_GUILESS_MAIN(TestExtensionFilter)

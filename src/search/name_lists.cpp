@@ -59,6 +59,25 @@ QStringList scanCaptureNames(const std::filesystem::path &capture)
     return std::move(sink.names);
 }
 
+QString visibleText(const QString &name)
+{
+    const auto acts = [](char32_t point) {
+        const QChar::Category category = QChar::category(point);
+        return category == QChar::Other_Format || category == QChar::Other_Control;
+    };
+    const QList<uint> points = name.toUcs4();
+    if (std::none_of(points.begin(), points.end(), acts))
+        return name;
+    QString shown;
+    for (const char32_t point : points) {
+        if (acts(point))
+            shown += QStringLiteral("\\u%1").arg(QString::number(point, 16).toUpper().rightJustified(4, QLatin1Char('0')));
+        else
+            shown += QString::fromUcs4(&point, 1);
+    }
+    return shown;
+}
+
 QStringList filterNames(const QStringList &found, const TickedExtensions &ticked)
 {
     QStringList shown;

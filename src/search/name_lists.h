@@ -22,6 +22,12 @@ QStringList decodeNames(const std::vector<std::string> &names);
 // SearchError on a file error.
 QStringList scanCaptureNames(const std::filesystem::path &capture);
 
+// A name as a list draws it: a character that would act on the text around
+// it instead of showing (bidirectional and other format controls, control
+// characters) is written out as \uXXXX, so "rtl<U+202E>moc.us" cannot pass
+// for "rtlsu.com". The list keeps the name itself, for the filter and a search.
+QString visibleText(const QString &name);
+
 // The found names whose endings are ticked, in found order, duplicates kept.
 QStringList filterNames(const QStringList &found, const TickedExtensions &ticked);
 

@@ -1,12 +1,27 @@
 #include "ui/main_window/list_box.h"
 
+#include "search/name_lists.h"
+
 #include <QStringListModel>
+#include <QStyledItemDelegate>
 
 namespace varnex {
+
+namespace {
+
+// Draws each entry with its acting characters written out; the model keeps the text itself.
+class VisibleTextDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QString displayText(const QVariant &value, const QLocale &) const override { return visibleText(value.toString()); }
+};
+
+} // namespace
 
 ListBox::ListBox(QWidget *parent) : QListView(parent), m_model(new QStringListModel(this))
 {
     setModel(m_model);
+    setItemDelegate(new VisibleTextDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformItemSizes(true); // lays out a long list of names without measuring each
