@@ -2,6 +2,7 @@
 
 #include "name_rules.h"
 #include "whois_page.h"
+#include "varnex_version.h"
 
 #include <QElapsedTimer>
 #include <QHttpServerRequest>
@@ -15,6 +16,8 @@
 namespace varnex::registrar {
 
 namespace {
+
+using varnex::kVersion;
 
 constexpr qsizetype kMaxTarget = 2048;
 constexpr qint64 kRetryAfterSeconds = 30; // when no registry could be reached or gave a usable answer
@@ -183,6 +186,8 @@ void write(QTcpSocket *socket, const ClientConnection::Request &request, const R
 {
     QByteArray bytes = (request.http10 ? "HTTP/1.0 " : "HTTP/1.1 ") + QByteArray::number(response.status) + ' '
                        + (response.reason.isEmpty() ? reasonPhrase(response.status) : response.reason)
+                       // The mark Varnex looks for, to tell its own service from another program on the port.
+                       + "\r\nServer: varnex-registrar/" + QByteArray(kVersion)
                        + "\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: "
                        + QByteArray::number(response.body.size()) + "\r\n" + response.extraHeaders;
     if (!request.keepAlive)

@@ -1,4 +1,6 @@
 #include "search/registrar_host.h"
+#include "search/search_error.h"
+#include "ui/main_window/error_message.h"
 #include "support/gui_helpers.h"
 #include "support/search_window.h"
 
@@ -24,6 +26,8 @@ class TestHostileInputs final : public QObject {
 private slots:
     void inputs_data();
     void inputs();
+    void strangerOnThePort_data();
+    void strangerOnThePort();
 };
 
 namespace {
@@ -171,4 +175,31 @@ void TestHostileInputs::inputs()
 }
 
 QTEST_MAIN(TestHostileInputs)
+void TestHostileInputs::strangerOnThePort_data()
+{
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QByteArray>("server");
+    QTest::addColumn<bool>("stranger");
+    QTest::newRow("a web server's 404") << 404 << QByteArray("nginx") << true;
+    QTest::newRow("no Server header") << 404 << QByteArray() << true;
+    QTest::newRow("the service's own 503") << 503 << QByteArray("varnex-registrar/1.0") << false;
+    QTest::newRow("no HTTP answer") << 99 << QByteArray() << false;
+}
+
+// An HTTP answer on the build's own loopback port without the service's mark
+// says that another program holds the port, and how to see which.
+void TestHostileInputs::strangerOnThePort()
+{
+    QFETCH(int, number);
+    QFETCH(QByteArray, server);
+    QFETCH(bool, stranger);
+    const QString host = QString::fromLatin1(varnex::kRegistrarHost);
+    if (!host.startsWith("127.0.0.1:"))
+        QSKIP("the build's registrar host is not on loopback");
+    const QString message =
+        varnex::searchErrorMessage(varnex::SearchError(number, "File not found", server.toStdString()), host);
+    QCOMPARE(message.contains("another program holds port " + host.section(':', 1)), stranger);
+    QCOMPARE(message.contains("ss -ltnp"), stranger);
+}
+
 #include "test_hostile_inputs.moc"

@@ -737,6 +737,7 @@ void TestRegistrar::http10AnsweredInKind()
     auto service = startService(allEndingsAt(registry), {}, {.client = {.idle = 120s}});
     const auto [plain, plainClosed] = sendRaw(portOf(*service), "GET /whois.cgi?vhost_name=shop HTTP/1.0\r\n\r\n", 60s);
     QVERIFY(plain.startsWith("HTTP/1.0 200 OK\r\n"));
+    QVERIFY(plain.contains("\r\nServer: varnex-registrar/")); // the mark the window tells its own service by
     QVERIFY(plain.contains("Connection: close\r\n"));
     QVERIFY(plainClosed);
     const auto [kept, keptClosed] = sendRaw(portOf(*service), "GET /x HTTP/1.0\r\nConnection: keep-alive\r\n\r\n", 2s);

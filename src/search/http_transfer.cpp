@@ -128,7 +128,8 @@ ByteBuffer HttpTransfer::fetchDocument(const QUrl &url)
         throw SearchError(status.toInt(),
                           reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute)
                               .toString()
-                              .toStdString());
+                              .toStdString(),
+                          reply->rawHeader("Server").toStdString());
     }
     if (reply->error() != QNetworkReply::NoError)
         throw SearchError(reply->error(), reply->errorString().toStdString());

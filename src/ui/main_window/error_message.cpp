@@ -31,6 +31,14 @@ QString searchErrorMessage(const SearchError &error, const QString &registrarHos
                                "package, with\n    systemctl --user start varnex-registrar.socket")
                     .arg(registrarHost);
     }
+    // An HTTP answer without the service's mark comes from another program on its port.
+    const bool httpAnswer = error.number() >= 100 && error.number() <= 599;
+    if (httpAnswer && isOwnLoopbackService(registrarHost) && !error.server().starts_with("varnex-registrar")) {
+        const QString port = registrarHost.section(QLatin1Char(':'), -1);
+        text += QStringLiteral("\n\nWhat answers at %1 is not Varnex's registrar service: another program holds "
+                               "port %2. To see which, run\n    ss -ltnp 'sport = :%2'")
+                    .arg(registrarHost, port);
+    }
     return text;
 }
 
