@@ -34,6 +34,8 @@ constexpr double kAffixStep = 0.02;
 constexpr double kSwapPenalty = 1.0;
 // so does the other number of the last word;
 constexpr double kNumberPenalty = 0.5;
+// and, as little, a phrase without its glue words ("pizzaplace" for "pizza in place");
+constexpr double kGlueDroppedPenalty = 0.5;
 // each character is a little harder to type, but only a little;
 constexpr double kLengthPenalty = 0.05;
 // of two synonyms or two cuts of a phrase, the more familiar or specific one first;
@@ -125,6 +127,13 @@ bool isGlue(const QString &word)
     return glue.contains(word);
 }
 
+// "my shop" keeps its "my" at the start; a label may start with one of these.
+bool isDeterminer(const QString &word)
+{
+    return word == QLatin1String("my") || word == QLatin1String("the") || word == QLatin1String("our")
+           || word == QLatin1String("your");
+}
+
 bool isAsciiText(const QString &text)
 {
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
@@ -172,7 +181,7 @@ public:
         forms.append(m_typed);
         for (const QString &form : forms) {
             for (const Core &core : coresOf(m_words.split(form)))
-                addAffixed(core, affixes().size());
+                addAffixed(core);
         }
 
         std::vector<std::pair<QString, double>> ranked(m_scores.keyValueBegin(), m_scores.keyValueEnd());
@@ -198,9 +207,7 @@ private:
     // specific few; then the typed words' synonyms in their place.
     QList<Core> coresOf(QStringList words)
     {
-        while (words.size() > 1 && isGlue(words.first()) && words.first() != QLatin1String("my")
-               && words.first() != QLatin1String("the") && words.first() != QLatin1String("our")
-               && words.first() != QLatin1String("your"))
+        while (words.size() > 1 && isGlue(words.first()) && !isDeterminer(words.first()))
             words.removeFirst();
         while (words.size() > 1 && isGlue(words.last()))
             words.removeLast();
@@ -217,7 +224,7 @@ private:
             QStringList withoutGlue = content;
             withoutGlue.removeIf(isGlue);
             if (!withoutGlue.isEmpty() && withoutGlue != content)
-                cores.append({withoutGlue, kAllWordsScore - kNumberPenalty}); // "pizzaplace" for "pizza in place"
+                cores.append({withoutGlue, kAllWordsScore - kGlueDroppedPenalty}); // "pizzaplace" for "pizza in place"
             if (withoutGlue.size() >= 2 && withoutGlue.size() <= kMaxWordsForSwaps) {
                 for (qsizetype i = 0; i + 1 < withoutGlue.size(); ++i) {
                     QStringList swapped = withoutGlue;
@@ -292,11 +299,11 @@ private:
         return cores;
     }
 
-    void addAffixed(const Core &core, qsizetype affixCount)
+    void addAffixed(const Core &core)
     {
         const bool synonym = core.score < kSomeWordsScore;
         add({}, core.words, {}, core.score);
-        const qsizetype count = synonym ? std::min<qsizetype>(affixCount, kAffixesForSynonyms) : affixCount;
+        const qsizetype count = synonym ? std::min<qsizetype>(affixes().size(), kAffixesForSynonyms) : affixes().size();
         for (qsizetype i = 0; i < count; ++i) {
             const QString &affix = affixes()[i];
             const double score = core.score - kAffixStep * double(i + 1);
