@@ -13,8 +13,8 @@
 //   bench_suggestions [--resolvers] [--only] [--show KEYWORD...]
 //   --resolvers: only the resolver cases; --only: only the keywords shown
 
-#include "ascii_forms.h"
-#include "name_rules.h"
+#include "names/ascii_forms.h"
+#include "names/name_rules.h"
 #include "registrar_harness.h"
 
 #include <QCoreApplication>

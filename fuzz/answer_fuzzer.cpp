@@ -5,9 +5,9 @@
 // bytes arrive at once or piece by piece, and "not registered" must never be
 // read from anything but a complete 404 with an acceptable body.
 
-#include "answer_verdict.h"
-#include "http_response_reader.h"
-#include "registry_connection.h"
+#include "lookup/answer_verdict.h"
+#include "lookup/http_response_reader.h"
+#include "lookup/registry_connection.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

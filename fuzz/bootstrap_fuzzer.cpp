@@ -3,8 +3,8 @@
 //
 // Input: the file's bytes, as they came.
 
-#include "bootstrap.h"
-#include "bootstrap_refresh.h"
+#include "lookup/bootstrap.h"
+#include "lookup/bootstrap_refresh.h"
 
 #include <QByteArray>
 #include <QString>

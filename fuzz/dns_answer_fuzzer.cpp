@@ -1,7 +1,7 @@
 // Fuzzes the registrar's reading of a DNS answer to an NS question for
 // shop.com: the input is the whole message, as a resolver would send it.
 
-#include "dns_answer.h"
+#include "lookup/dns_answer.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

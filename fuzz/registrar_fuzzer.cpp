@@ -6,11 +6,11 @@
 // name, cycling) and is also the reason text. Without a NUL the name's own
 // bytes do both, so every input reaches the page.
 
-#include "availability.h"
-#include "name_rules.h"
-#include "ascii_forms.h"
-#include "suggestions.h"
-#include "whois_page.h"
+#include "lookup/availability.h"
+#include "names/name_rules.h"
+#include "names/ascii_forms.h"
+#include "names/suggestions.h"
+#include "service/whois_page.h"
 
 #include "search/page_scan.h"
 

@@ -1,4 +1,4 @@
-#include "bootstrap_refresh.h"
+#include "lookup/bootstrap_refresh.h"
 #include "support/http_server.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "search/registrar_host.h"
+#include "shared/registrar_host.h"
 #include "search/search_error.h"
 #include "ui/main_window/error_message.h"
 #include "support/gui_helpers.h"

@@ -1,11 +1,10 @@
-#include "availability_cache.h"
-#include "bootstrap.h"
-#include "dns_answer.h"
-#include "name_rules.h"
-#include "registrar_server.h"
-#include "search/extension_filter.h"
+#include "lookup/availability_cache.h"
+#include "lookup/bootstrap.h"
+#include "lookup/dns_answer.h"
+#include "names/name_rules.h"
+#include "service/registrar_server.h"
 #include "search/page_scan.h"
-#include "whois_page.h"
+#include "service/whois_page.h"
 #include "support/http_server.h"
 
 #include <QElapsedTimer>
@@ -221,7 +220,6 @@ private slots:
     void labels();
     void candidates();
     void internationalCandidates();
-    void endingsAgreeWithTheWindow();
     void bootstrapFiles_data();
     void bootstrapFiles();
     void cacheKeepsAnswersForTheirTime();
@@ -317,13 +315,6 @@ void TestRegistrar::internationalCandidates()
     // A suggestion that would mix scripts is left out.
     for (const QString &name : candidatesFor(QString::fromUtf8("магазин")))
         QVERIFY2(!displayName(name).contains("get") && !displayName(name).contains("online"), qPrintable(name));
-}
-
-void TestRegistrar::endingsAgreeWithTheWindow()
-{
-    QCOMPARE(kEndings.size(), qsizetype(varnex::kExtensionTable.size()));
-    for (std::size_t i = 0; i < varnex::kExtensionTable.size(); ++i)
-        QCOMPARE("." + kEndings[qsizetype(i)], QString::fromLatin1(varnex::kExtensionTable[i].caption));
 }
 
 void TestRegistrar::candidates()

@@ -4,8 +4,8 @@
 // that counts: no name is called "not registered" without its own registry's
 // complete, well-framed 404 to exactly that question.
 
-#include "bootstrap.h"
-#include "rdap_client.h"
+#include "lookup/bootstrap.h"
+#include "lookup/rdap_client.h"
 
 #include <QProcess>
 #include <QSslCertificate>

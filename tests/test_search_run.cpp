@@ -1,4 +1,4 @@
-#include "search/registrar_host.h"
+#include "shared/registrar_host.h"
 #include "support/gui_helpers.h"
 #include "support/http_server.h"
 #include "support/search_window.h"

@@ -1,6 +1,6 @@
-#include "name_rules.h"
-#include "suggestions.h"
-#include "word_knowledge.h"
+#include "names/name_rules.h"
+#include "names/suggestions.h"
+#include "names/word_knowledge.h"
 
 #include <QSet>
 #include <QTemporaryDir>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shared/endings.h"
+
 #include <array>
 #include <bitset>
 #include <cstddef>
@@ -24,6 +26,20 @@ inline constexpr std::array<ExtensionRow, 6> kExtensionTable{{
     {".info", "nfo"},
     {".us", ".us"},
 }};
+
+// The table is the shared endings, each with its dot as caption and its last
+// three characters as the test.
+constexpr bool tableFollowsEndings()
+{
+    for (std::size_t i = 0; i < kEndings.size(); ++i) {
+        const ExtensionRow &row = kExtensionTable[i];
+        if (row.caption.substr(1) != kEndings[i] || row.caption.front() != '.' || !row.caption.ends_with(row.ending)
+            || row.ending.size() != 3)
+            return false;
+    }
+    return kExtensionTable.size() == kEndings.size();
+}
+static_assert(tableFollowsEndings());
 
 // Bit i is set when the box of kExtensionTable[i] is ticked.
 using TickedExtensions = std::bitset<kExtensionTable.size()>;

@@ -1,6 +1,6 @@
 #include "ui/main_window/error_message.h"
 
-#include "search/registrar_host.h"
+#include "shared/registrar_host.h"
 #include "search/search_error.h"
 
 #include <QHostAddress>

@@ -2,7 +2,7 @@
 
 #include "search/capture_folder.h"
 #include "search/http_transfer.h"
-#include "search/registrar_host.h"
+#include "shared/registrar_host.h"
 
 #include <QNetworkAccessManager>
 #include <QPointer>

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "shared/endings.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace varnex::registrar {
+
+// The endings the page checks, in the order it lists them (the window's boxes
+// are in the same order).
+inline const QStringList kEndings = [] {
+    QStringList endings;
+    for (std::string_view ending : varnex::kEndings)
+        endings.append(QString::fromLatin1(ending.data(), qsizetype(ending.size())));
+    return endings;
+}();
+
+// What a typed name comes to: the label in its Unicode form, or why it cannot
+// be registered (in plain words, ASCII, fit for an HTTP reason phrase).
+struct LabelCheck {
+    QString label;
+    QString refusal;
+    explicit operator bool() const { return refusal.isEmpty(); }
+};
+
+// Turns the requested name into the label to check: spaces removed,
+// lower-cased, one trailing known ending taken off (a double-clicked
+// "myshop.net" searches "myshop"), an "xn--" form read back as Unicode. The
+// label must be a valid LDH label or a valid internationalised label under
+// IDNA2008 whose A-label round-trips, and letters of one script only.
+// `requested` is already percent-decoded.
+LabelCheck checkLabel(const QString &requested);
+std::optional<QString> labelFor(const QString &requested);
+
+// The A-label (or LDH label) for a label in Unicode form; empty with `why` set
+// when the label is not one that can be registered.
+std::optional<QString> asciiLabel(const QString &label, QString *why = nullptr);
+
+class WordKnowledge;
+
+// The names to check for a label, in A-label form and rank order: the label
+// under every ending first. With word knowledge, then the suggested labels
+// (suggestedLabels()) under .com, then the best of them under .net and .org,
+// and fewer under the other endings; without it, up to
+// 12 suggestions made of the label with common prefixes and suffixes, .com
+// ones first. Suggestions are built on the Unicode label and kept only when
+// valid themselves.
+QStringList candidatesFor(const QString &label, const WordKnowledge *words = nullptr);
+
+// A name as a person reads it: the Unicode form of each A-label.
+QString displayName(const QString &domain);
+
+} // namespace varnex::registrar
