@@ -50,8 +50,8 @@ for _ in $(seq 100); do
     cat "$log" >&2
     echo "start.sh: the registrar service could not start (exit status $status), so the window is not opened:" \
       "it would ask whatever holds the registrar's port instead." >&2
-    echo "start.sh: if the installed Varnex service holds it (systemctl --user status varnex-registrar.socket)," \
-      "open Varnex from the menu instead, or stop it with: systemctl --user stop varnex-registrar.socket" >&2
+    echo "start.sh: if the installed Varnex service holds it (systemctl status varnex-registrar.socket)," \
+      "open Varnex from the menu instead, or stop it with: sudo systemctl stop varnex-registrar.socket" >&2
     exit 1
   fi
   sleep 0.1
