@@ -14,7 +14,7 @@ jobs=$(nproc)
 
 echo "== normal build"
 cmake -S . -B build-check -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVARNEX_REGISTRAR_HOST=127.0.0.1:18537
+  -DVARNEX_REGISTRAR_HOST=127.0.0.1:18537 -DVARNEX_WERROR=ON
 cmake --build build-check
 ctest --test-dir build-check --output-on-failure --timeout 300 -j "$jobs"
 
@@ -25,7 +25,7 @@ bash tools/check_package.sh
 echo "== sanitizer build (ASan + UBSan)"
 sanitize="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVARNEX_BUILD_BENCH=OFF \
-  -DVARNEX_REGISTRAR_HOST=127.0.0.1:18538 \
+  -DVARNEX_REGISTRAR_HOST=127.0.0.1:18538 -DVARNEX_WERROR=ON \
   -DCMAKE_CXX_FLAGS="$sanitize" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
 cmake --build build-asan
 ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=1 \
