@@ -1,5 +1,6 @@
 #include "lookup/http2_connection.h"
 
+#include "lookup/host_lookup_limit.h"
 #include "lookup/request_target.h"
 
 #include <QPointer>
@@ -178,6 +179,16 @@ Http2Connection::Http2Connection(const QUrl &base, const Settings &settings, QOb
         tls->connectToHostEncrypted(base.host(), quint16(base.port(defaultPort)));
     else
         m_socket->connectToHost(base.host(), quint16(base.port(defaultPort)));
+    limitHostLookup(m_socket, settings.hostLookupBudget, [this] {
+        if (m_streams.empty()) {
+            m_closed = true;
+            m_socket->abort();
+            return;
+        }
+        failAll({.transportError = true,
+                 .unreachable = true,
+                 .error = QStringLiteral("the registry's address was not found in time")});
+    });
 }
 
 Http2Connection::~Http2Connection()

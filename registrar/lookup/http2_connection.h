@@ -7,6 +7,7 @@
 #include <QSslCertificate>
 #include <QUrl>
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -30,6 +31,7 @@ public:
         bool cleartext = false;                  // prior knowledge on http://
         QList<QSslCertificate> extraCertificates; // trusted beside the system's
         qsizetype maxBody = 1 << 20;
+        std::chrono::milliseconds hostLookupBudget = std::chrono::seconds(10); // then the host is unreachable
     };
     struct Outcome {
         bool transportError = false; // never reached the host (no address, refused, TLS)

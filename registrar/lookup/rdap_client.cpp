@@ -126,7 +126,7 @@ RegistryConnection *RdapClient::connectionFor(Host &host, bool mustBeNew)
             return nullptr;
         forget(host, *idle);
     }
-    auto *connection = new RegistryConnection(host.base, m_settings.extraCertificates, this);
+    auto *connection = new RegistryConnection(host.base, m_settings.extraCertificates, m_settings.hostLookupBudget, this);
     host.connections.append(connection);
     connect(connection, &RegistryConnection::answered, this,
             [this, connection](const RegistryConnection::Outcome &outcome) { onAnswered(connection, outcome); });
@@ -304,7 +304,10 @@ Http2Connection *RdapClient::http2For(Host &host)
         retireIfDone(host, host.http2);
     }
     auto *connection = new Http2Connection(
-        host.base, {.cleartext = host.base.scheme() == QLatin1String("http"), .extraCertificates = m_settings.extraCertificates},
+        host.base,
+        {.cleartext = host.base.scheme() == QLatin1String("http"),
+         .extraCertificates = m_settings.extraCertificates,
+         .hostLookupBudget = m_settings.hostLookupBudget},
         this);
     connect(connection, &Http2Connection::answered, this,
             [this, connection](Http2Connection::StreamId stream, const Http2Connection::Outcome &outcome) {

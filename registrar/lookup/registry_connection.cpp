@@ -1,5 +1,6 @@
 #include "lookup/registry_connection.h"
 
+#include "lookup/host_lookup_limit.h"
 #include "lookup/request_target.h"
 
 #include <QSslConfiguration>
@@ -18,8 +19,9 @@ bool isHttps(const QUrl &url)
 
 } // namespace
 
-RegistryConnection::RegistryConnection(const QUrl &base, const QList<QSslCertificate> &extraCertificates, QObject *parent)
-    : QObject(parent), m_base(base)
+RegistryConnection::RegistryConnection(const QUrl &base, const QList<QSslCertificate> &extraCertificates,
+                                       std::chrono::milliseconds hostLookupBudget, QObject *parent)
+    : QObject(parent), m_base(base), m_hostLookupBudget(hostLookupBudget)
 {
     if (isHttps(base)) {
         auto *socket = new QSslSocket(this);
@@ -67,6 +69,14 @@ void RegistryConnection::get(const QUrl &url)
             tls->connectToHostEncrypted(m_base.host(), quint16(m_base.port(defaultPort)));
         else
             m_socket->connectToHost(m_base.host(), quint16(m_base.port(defaultPort)));
+        limitHostLookup(m_socket, m_hostLookupBudget, [this] {
+            Outcome outcome;
+            outcome.transportError = true;
+            outcome.unreachable = true;
+            outcome.error = QStringLiteral("the registry's address was not found in time");
+            drop();
+            finish(std::move(outcome));
+        });
     } else {
         m_socket->write(request);
     }

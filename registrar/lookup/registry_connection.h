@@ -8,6 +8,7 @@
 #include <QSslCertificate>
 #include <QUrl>
 
+#include <chrono>
 #include <memory>
 
 class QTcpSocket;
@@ -29,8 +30,11 @@ public:
         bool firstOnConnection = false;  // nothing was asked on this connection before
     };
 
-    // `base` gives the scheme, host and port; `extraCertificates` are trusted beside the system's.
+    // `base` gives the scheme, host and port; `extraCertificates` are trusted
+    // beside the system's; a host whose address takes longer than
+    // `hostLookupBudget` to look up is unreachable.
     explicit RegistryConnection(const QUrl &base, const QList<QSslCertificate> &extraCertificates = {},
+                                std::chrono::milliseconds hostLookupBudget = std::chrono::seconds(10),
                                 QObject *parent = nullptr);
     ~RegistryConnection() override;
 
@@ -56,6 +60,7 @@ private:
     QTcpSocket *m_socket = nullptr;
     std::unique_ptr<HttpResponseReader> m_reader;
     QByteArray m_pendingRequest; // sent once connected
+    std::chrono::milliseconds m_hostLookupBudget;
     int m_requests = 0;
     bool m_usable = true;
 };
