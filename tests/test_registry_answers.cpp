@@ -6,6 +6,7 @@
 
 #include "lookup/bootstrap.h"
 #include "lookup/rdap_client.h"
+#include "lookup/retry_after.h"
 
 #include <QProcess>
 #include <QSslCertificate>

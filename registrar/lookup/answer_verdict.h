@@ -40,11 +40,6 @@ struct Verdict {
     QDateTime quietUntil; // after a 429: no question to this registry before then
 };
 
-// When a registry that answered 429 may be asked again: Retry-After in seconds
-// or as an HTTP date in any of its three forms; missing or unreadable means a
-// minute, and no wait is longer than an hour.
-QDateTime retryAfter(const QByteArray &value, const QDateTime &now);
-
 // The one rule for every transport. "Not registered" needs a complete answer
 // whose status was exactly 404 and whose body is empty or an RDAP JSON object
 // that does not describe a domain; "registered" a 200 domain object for exactly

@@ -37,6 +37,8 @@ public:
     // The last value of a header, by case-insensitive name; empty when absent.
     QByteArray header(QByteArrayView name) const;
     bool hasHeader(QByteArrayView name) const;
+    // Every header of the head in order, names in lower case.
+    const QList<QPair<QByteArray, QByteArray>> &headers() const { return m_headers; }
     // The body ended with the connection, so a cut-off one looks the same.
     bool framedByClose() const { return m_framing == Framing::Close; }
     // The server lets this connection carry another request.

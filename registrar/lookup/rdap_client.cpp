@@ -1,8 +1,5 @@
 #include "lookup/rdap_client.h"
 
-#include "lookup/http_response_reader.h"
-#include "lookup/registry_connection.h"
-
 namespace varnex::registrar {
 
 namespace {
@@ -21,26 +18,27 @@ constexpr std::chrono::seconds kBusyRetry{5};
 
 } // namespace
 
+RdapClient::Host::Host(const QUrl &base, const Settings &settings)
+    : pool(base, {settings.perHostLimit, settings.perHostStreams, settings.extraCertificates, settings.hostLookupBudget}),
+      queue(settings.maxQueued, settings.queueTimeout),
+      transport(base, settings.cleartextHttp2)
+{
+    queueTimer.setSingleShot(true);
+}
+
 RdapClient::RdapClient(Bootstrap bootstrap, Settings settings, QObject *parent)
     : QObject(parent), m_bootstrap(std::move(bootstrap)), m_settings(settings)
 {
 }
 
-RdapClient::~RdapClient()
-{
-    // Nothing may call back into a client that is half gone: replies and
-    // connections are deleted after the members their handlers use.
-    for (RegistryConnection *connection : findChildren<RegistryConnection *>(Qt::FindDirectChildrenOnly))
-        connection->disconnect(this);
-    for (Http2Connection *connection : findChildren<Http2Connection *>(Qt::FindDirectChildrenOnly))
-        connection->disconnect(this);
-}
+// Each host's pool keeps its connections from answering while it goes.
+RdapClient::~RdapClient() = default;
 
 int RdapClient::queued() const
 {
     int count = 0;
     for (const auto &[key, host] : m_hosts)
-        count += int(host->queue.size());
+        count += host->queue.size();
     return count;
 }
 
@@ -54,14 +52,16 @@ void RdapClient::finishLater(Done done, Availability answer)
     QTimer::singleShot(0, this, [done = std::move(done), answer = std::move(answer)] { done(answer); });
 }
 
-RdapClient::Host &RdapClient::host(const QString &hostKey)
+RdapClient::Host &RdapClient::hostFor(const QString &hostKey, const QUrl &base)
 {
     std::unique_ptr<Host> &slot = m_hosts[hostKey];
     if (!slot) {
-        slot = std::make_unique<Host>();
-        slot->queueTimer.setSingleShot(true);
+        slot = std::make_unique<Host>(base, m_settings);
         connect(&slot->queueTimer, &QTimer::timeout, this, [this, hostKey] { expireQueue(hostKey); });
+        connect(&slot->pool, &HostPool::answered, this, &RdapClient::onAnswered);
+        connect(&slot->pool, &HostPool::streamAnswered, this, &RdapClient::onStreamAnswered);
     }
+    slot->pool.setBase(base);
     return *slot;
 }
 
@@ -74,7 +74,7 @@ RdapClient::Ticket RdapClient::lookup(const QString &domain, Done done, bool lik
         return ticket;
     }
     const QString hostKey = hostKeyOf(*base);
-    host(hostKey).base = *base;
+    hostFor(hostKey, *base);
     Lookup lookup{ticket, domain, base->resolved(QUrl(QStringLiteral("domain/") + domain)), std::move(done), 0, likelyFree};
     enqueue(hostKey, std::move(lookup));
     return ticket;
@@ -82,136 +82,94 @@ RdapClient::Ticket RdapClient::lookup(const QString &domain, Done done, bool lik
 
 void RdapClient::cancel(Ticket ticket)
 {
-    for (auto &[key, host] : m_hosts) {
-        std::erase_if(host->queue, [ticket](const Lookup &lookup) { return lookup.ticket == ticket; });
-    }
+    for (auto &[key, host] : m_hosts)
+        host->queue.remove(ticket);
 }
 
 void RdapClient::enqueue(const QString &hostKey, Lookup lookup, bool front)
 {
     Host &target = host(hostKey);
-    if (Clock::now() < target.unreachableUntil) {
-        finishLater(std::move(lookup.done), Availability::unchecked(Failure::Unreachable, target.unreachableReason));
+    if (std::optional<Availability> refusal = target.backOff.whileUnreachable(Clock::now())) {
+        finishLater(std::move(lookup.done), std::move(*refusal));
         return;
     }
-    if (!front && int(target.queue.size()) >= m_settings.maxQueued) {
+    if (!front && target.queue.full()) {
         finishLater(std::move(lookup.done), Availability::busy(QStringLiteral("the registry has too many questions waiting"), kBusyRetry));
         return;
     }
-    lookup.queuedAt = Clock::now();
     if (front)
-        target.queue.push_front(std::move(lookup));
+        target.queue.pushFront(std::move(lookup), Clock::now());
     else
-        target.queue.push_back(std::move(lookup));
+        target.queue.pushBack(std::move(lookup), Clock::now());
     startNext(hostKey);
-}
-
-RegistryConnection *RdapClient::connectionFor(Host &host, bool mustBeNew)
-{
-    if (!mustBeNew) {
-        for (RegistryConnection *connection : host.connections) {
-            if (connection->isIdle())
-                return connection;
-        }
-    }
-    const auto busy = std::count_if(host.connections.begin(), host.connections.end(),
-                                    [](const RegistryConnection *connection) { return connection->isBusy(); });
-    if (busy >= m_settings.perHostLimit)
-        return nullptr;
-    // Make room by closing an idle connection rather than going over the limit.
-    while (host.connections.size() >= m_settings.perHostLimit) {
-        const auto idle = std::find_if(host.connections.begin(), host.connections.end(),
-                                       [](const RegistryConnection *connection) { return !connection->isBusy(); });
-        if (idle == host.connections.end())
-            return nullptr;
-        forget(host, *idle);
-    }
-    auto *connection = new RegistryConnection(host.base, m_settings.extraCertificates, m_settings.hostLookupBudget, this);
-    host.connections.append(connection);
-    connect(connection, &RegistryConnection::answered, this,
-            [this, connection](const RegistryConnection::Outcome &outcome) { onAnswered(connection, outcome); });
-    connect(connection, &RegistryConnection::closedWhileIdle, this, [this, &host, connection] { forget(host, connection); });
-    return connection;
-}
-
-void RdapClient::forget(Host &host, RegistryConnection *connection)
-{
-    if (host.connections.removeOne(connection)) {
-        connection->disconnect(this);
-        connection->deleteLater();
-    }
 }
 
 void RdapClient::startNext(const QString &hostKey)
 {
     Host &host = this->host(hostKey);
     while (!host.queue.empty()) {
-        if (host.quietUntil.isValid() && QDateTime::currentDateTimeUtc() < host.quietUntil) {
-            Lookup lookup = std::move(host.queue.front());
-            host.queue.pop_front();
-            const auto wait = std::max<qint64>(1, QDateTime::currentDateTimeUtc().secsTo(host.quietUntil));
-            finishLater(std::move(lookup.done), Availability::busy(QStringLiteral("the registry asked to slow down"),
-                                                                   std::chrono::seconds(wait)));
+        if (std::optional<Availability> refusal = host.backOff.whileQuiet(QDateTime::currentDateTimeUtc())) {
+            finishLater(host.queue.takeFront().done, std::move(*refusal));
             continue;
         }
-        const bool http2 = triesHttp2(host);
-        RegistryConnection *connection = nullptr;
-        Http2Connection *streams = nullptr;
-        if (http2) {
-            streams = http2For(host);
-            if (streams->openStreams() >= m_settings.perHostStreams)
-                break;
-        } else {
-            connection = connectionFor(host, host.queue.front().needsNewConnection || host.lastWasNotFound);
-            if (!connection)
-                break;
-        }
-        Active &active = m_active.emplace_back();
-        active.lookup = std::move(host.queue.front());
-        host.queue.pop_front();
-        active.hostKey = hostKey;
-        active.connection = connection;
-        active.timer.setSingleShot(true);
-        connect(&active.timer, &QTimer::timeout, this, [this, pointer = &active] {
-            if (pointer->connection)
-                forget(this->host(pointer->hostKey), pointer->connection);
-            finish(pointer, Availability::unchecked(Failure::Unreachable,
-                                                    QStringLiteral("no answer within %1 s").arg(m_settings.lookupTimeout.count() / 1000.0)));
-        });
-        active.timer.start(m_settings.lookupTimeout);
-        if (http2) {
-            active.http2 = streams;
-            active.stream = streams->get(active.lookup.url);
-        } else {
-            connection->get(active.lookup.url);
-        }
+        if (!sendNext(hostKey, host))
+            break;
     }
-    // The oldest waiting lookup gives up when its wait is over.
-    if (host.queue.empty()) {
+    armQueueTimer(host);
+}
+
+// Sends the first queued lookup if a connection or a stream is free for it.
+bool RdapClient::sendNext(const QString &hostKey, Host &host)
+{
+    const bool http2 = host.transport.triesHttp2();
+    RegistryConnection *connection = nullptr;
+    Http2Connection *streams = nullptr;
+    if (http2)
+        streams = host.pool.streamsFor();
+    else
+        connection = host.pool.connectionFor(host.queue.front().needsNewConnection || host.lastWasNotFound);
+    if (!streams && !connection)
+        return false;
+    Active &active = m_active.emplace_back();
+    active.lookup = host.queue.takeFront();
+    active.hostKey = hostKey;
+    active.connection = connection;
+    startTimer(active);
+    if (http2) {
+        active.http2 = streams;
+        active.stream = streams->get(active.lookup.url);
+    } else {
+        connection->get(active.lookup.url);
+    }
+    return true;
+}
+
+void RdapClient::startTimer(Active &active)
+{
+    active.timer.setSingleShot(true);
+    connect(&active.timer, &QTimer::timeout, this, [this, pointer = &active] {
+        if (pointer->connection)
+            host(pointer->hostKey).pool.forget(pointer->connection);
+        finish(pointer, Availability::unchecked(Failure::Unreachable,
+                                                QStringLiteral("no answer within %1 s").arg(m_settings.lookupTimeout.count() / 1000.0)));
+    });
+    active.timer.start(m_settings.lookupTimeout);
+}
+
+// The oldest waiting lookup gives up when its wait is over.
+void RdapClient::armQueueTimer(Host &host)
+{
+    if (host.queue.empty())
         host.queueTimer.stop();
-    } else if (!host.queueTimer.isActive()) {
-        const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - host.queue.front().queuedAt);
-        host.queueTimer.start(std::max(std::chrono::milliseconds(0), m_settings.queueTimeout - waited));
-    }
+    else if (!host.queueTimer.isActive())
+        host.queueTimer.start(host.queue.waitLeft(Clock::now()));
 }
 
 void RdapClient::expireQueue(const QString &hostKey)
 {
-    Host &host = this->host(hostKey);
-    const auto now = Clock::now();
-    while (!host.queue.empty() && now - host.queue.front().queuedAt >= m_settings.queueTimeout) {
-        Lookup lookup = std::move(host.queue.front());
-        host.queue.pop_front();
+    for (Lookup &lookup : host(hostKey).queue.takeExpired(Clock::now()))
         finishLater(std::move(lookup.done), Availability::busy(QStringLiteral("the registry is busy"), kBusyRetry));
-    }
     startNext(hostKey);
-}
-
-void RdapClient::failQueue(Host &host, const QString &reason)
-{
-    for (Lookup &lookup : host.queue)
-        finishLater(std::move(lookup.done), Availability::unchecked(Failure::Unreachable, reason));
-    host.queue.clear();
 }
 
 void RdapClient::onAnswered(RegistryConnection *connection, const RegistryConnection::Outcome &outcome)
@@ -220,36 +178,60 @@ void RdapClient::onAnswered(RegistryConnection *connection, const RegistryConnec
                                     [connection](const Active &active) { return active.connection == connection; });
     if (found == m_active.end())
         return;
-    Active *active = &*found;
-    Host &host = this->host(active->hostKey);
-    if (!outcome.response || !connection->isIdle())
-        forget(host, connection);
+    Host &host = this->host(found->hostKey);
+    host.pool.answeredOn(connection, outcome.response != nullptr);
+    const TransportStep step = stepAfter(outcome, found->lookup.needsNewConnection);
+    if (step.answer)
+        host.lastWasNotFound = step.answer->status == 404;
+    take(&*found, step);
+}
 
-    if (!outcome.response) {
-        if (outcome.transportError && outcome.unreachable)
-            markUnreachable(host, outcome.error);
-        // A reused connection may simply have been closed by the registry meanwhile: ask once more on a new one.
-        if (!outcome.firstOnConnection && !outcome.transportError && !active->lookup.needsNewConnection) {
-            Lookup again = release(active);
-            again.needsNewConnection = true;
-            askAgain(std::move(again));
-            return;
-        }
-        finish(active, Availability::unchecked(outcome.transportError ? Failure::Unreachable : Failure::BadAnswer,
-                                               outcome.error));
+void RdapClient::onStreamAnswered(Http2Connection *connection, Http2Connection::StreamId stream,
+                                  const Http2Connection::Outcome &outcome)
+{
+    const auto found = std::find_if(m_active.begin(), m_active.end(), [connection, stream](const Active &active) {
+        return active.http2 == connection && active.stream == stream;
+    });
+    if (found == m_active.end())
+        return;
+    Host &host = this->host(found->hostKey);
+    found->http2 = nullptr; // its stream is over: nothing to cancel
+    host.pool.streamEnded(connection);
+    const TransportStep step = stepAfter(outcome, found->lookup.needsNewConnection);
+    if (step.next == TransportStep::Next::AskOverHttp1)
+        host.transport.fallBackToHttp1();
+    else if (step.answer)
+        host.transport.answeredOverHttp2();
+    take(&*found, step);
+}
+
+// Does what a transport's outcome calls for.
+void RdapClient::take(Active *active, const TransportStep &step)
+{
+    switch (step.next) {
+    case TransportStep::Next::Read:
+        conclude(active, *step.answer);
+        return;
+    case TransportStep::Next::AskOnNewConnection:
+        askOnNewConnection(active);
+        return;
+    case TransportStep::Next::AskOverHttp1:
+        askAgain(release(active));
+        return;
+    case TransportStep::Next::Fail:
+        if (step.hostUnreachable)
+            markUnreachable(host(active->hostKey), step.failure.reason);
+        finish(active, step.failure);
         return;
     }
-    const RegistryAnswer answer = registryAnswerOf(*outcome.response, outcome.firstOnConnection);
-    host.lastWasNotFound = answer.status == 404;
-    conclude(active, answer);
 }
 
 // Every other lookup for this host would fail the same way: say so at once.
 void RdapClient::markUnreachable(Host &host, const QString &reason)
 {
-    host.unreachableUntil = Clock::now() + m_settings.unreachableFor;
-    host.unreachableReason = reason;
-    failQueue(host, reason);
+    host.backOff.unreachableUntil(Clock::now() + m_settings.unreachableFor, reason);
+    for (Lookup &lookup : host.queue.takeAll())
+        finishLater(std::move(lookup.done), Availability::unchecked(Failure::Unreachable, reason));
 }
 
 // Answers the lookup, or sends it again (a redirect, an answer to tie to its question) in its place.
@@ -259,17 +241,14 @@ void RdapClient::conclude(Active *active, const RegistryAnswer &answer)
     const Verdict verdict = verdictOf(answer, {asked.domain, asked.url, asked.redirects, asked.needsNewConnection},
                                       m_settings.maxRedirects, QDateTime::currentDateTimeUtc());
     if (verdict.quietUntil.isValid())
-        host(active->hostKey).quietUntil = verdict.quietUntil;
+        host(active->hostKey).backOff.quietUntil(verdict.quietUntil);
     switch (verdict.next) {
     case Verdict::Next::Settled:
         finish(active, verdict.availability);
         return;
-    case Verdict::Next::AskOnNewConnection: {
-        Lookup again = release(active);
-        again.needsNewConnection = true;
-        askAgain(std::move(again));
+    case Verdict::Next::AskOnNewConnection:
+        askOnNewConnection(active);
         return;
-    }
     case Verdict::Next::Follow: {
         Lookup again = release(active);
         again.url = verdict.target;
@@ -281,100 +260,25 @@ void RdapClient::conclude(Active *active, const RegistryAnswer &answer)
     }
 }
 
+void RdapClient::askOnNewConnection(Active *active)
+{
+    Lookup again = release(active);
+    again.needsNewConnection = true;
+    askAgain(std::move(again));
+}
+
 void RdapClient::askAgain(Lookup lookup)
 {
     const QString key = hostKeyOf(lookup.url); // before the move below
     enqueue(key, std::move(lookup), true);
 }
 
-bool RdapClient::triesHttp2(const Host &host) const
-{
-    if (host.protocol == Protocol::Http1)
-        return false;
-    return host.base.scheme() == QLatin1String("https") || m_settings.cleartextHttp2;
-}
-
-// The host's HTTP/2 connection that takes new streams, opened when there is none.
-Http2Connection *RdapClient::http2For(Host &host)
-{
-    if (host.http2 && host.http2->acceptsStreams())
-        return host.http2;
-    if (host.http2) {
-        host.retiring.append(host.http2);
-        retireIfDone(host, host.http2);
-    }
-    auto *connection = new Http2Connection(
-        host.base,
-        {.cleartext = host.base.scheme() == QLatin1String("http"),
-         .extraCertificates = m_settings.extraCertificates,
-         .hostLookupBudget = m_settings.hostLookupBudget},
-        this);
-    connect(connection, &Http2Connection::answered, this,
-            [this, connection](Http2Connection::StreamId stream, const Http2Connection::Outcome &outcome) {
-                onStreamAnswered(connection, stream, outcome);
-            });
-    host.http2 = connection;
-    return connection;
-}
-
-void RdapClient::retireIfDone(Host &host, Http2Connection *connection)
-{
-    if (connection->openStreams() > 0 || !host.retiring.removeOne(connection))
-        return;
-    connection->disconnect(this);
-    connection->deleteLater();
-}
-
-void RdapClient::onStreamAnswered(Http2Connection *connection, Http2Connection::StreamId stream,
-                                  const Http2Connection::Outcome &outcome)
-{
-    const auto found = std::find_if(m_active.begin(), m_active.end(), [connection, stream](const Active &active) {
-        return active.http2 == connection && active.stream == stream;
-    });
-    if (found == m_active.end())
-        return;
-    Active *active = &*found;
-    Host &host = this->host(active->hostKey);
-    active->http2 = nullptr; // its stream is over: nothing to cancel
-    if (host.http2 == connection && !connection->acceptsStreams()) {
-        host.retiring.append(connection);
-        host.http2 = nullptr;
-    }
-    retireIfDone(host, connection);
-
-    if (outcome.notHttp2) {
-        // The registry does not speak HTTP/2: ask again, and from now on, over our own HTTP/1.1.
-        host.protocol = Protocol::Http1;
-        askAgain(release(active));
-        return;
-    }
-    if (outcome.unprocessed && !active->lookup.needsNewConnection) {
-        Lookup again = release(active);
-        again.needsNewConnection = true;
-        askAgain(std::move(again));
-        return;
-    }
-    if (!outcome.answer) {
-        if (outcome.transportError && outcome.unreachable)
-            markUnreachable(host, outcome.error);
-        finish(active, Availability::unchecked(outcome.transportError ? Failure::Unreachable : Failure::BadAnswer,
-                                               outcome.error));
-        return;
-    }
-    host.protocol = Protocol::Http2;
-    conclude(active, *outcome.answer);
-}
-
 // Ends an active lookup without answering it; its slot is free for the next.
 RdapClient::Lookup RdapClient::release(Active *active)
 {
     const QString hostKey = active->hostKey;
-    if (active->http2) {
-        Host &host = this->host(hostKey);
-        active->http2->cancel(active->stream);
-        if (host.http2 != active->http2)
-            retireIfDone(host, active->http2);
-    }
+    if (active->http2)
+        host(hostKey).pool.cancelStream(active->http2, active->stream);
     Lookup lookup = std::move(active->lookup);
     m_active.remove_if([active](const Active &item) { return &item == active; });
     QTimer::singleShot(0, this, [this, hostKey] { startNext(hostKey); });

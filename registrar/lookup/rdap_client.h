@@ -3,24 +3,21 @@
 #include "lookup/answer_verdict.h"
 #include "lookup/availability.h"
 #include "lookup/bootstrap.h"
-#include "lookup/http2_connection.h"
-#include "lookup/registry_connection.h"
+#include "lookup/host_back_off.h"
+#include "lookup/host_pool.h"
+#include "lookup/lookup_queue.h"
+#include "lookup/transport_choice.h"
+#include "lookup/transport_outcome.h"
 
-#include <QDateTime>
-#include <QHash>
 #include <QObject>
 #include <QSslCertificate>
 #include <QTimer>
 #include <QUrl>
 
 #include <chrono>
-#include <deque>
-#include <functional>
 #include <list>
 #include <map>
 #include <memory>
-#include <optional>
-#include <variant>
 
 namespace varnex::registrar {
 
@@ -34,6 +31,12 @@ namespace varnex::registrar {
 // connection, so it cannot be an answer left over from another question; any
 // answer but a domain object on a reused connection is asked again on a new
 // one. Both transports end in the same verdict (`verdictOf`).
+//
+// The client carries each lookup from its question to its answer; each host's
+// queue (`LookupQueue`), connections (`HostPool`), back-off (`HostBackOff`) and
+// HTTP version (`TransportChoice`) keep their own state, and what a transport's
+// outcome calls for (`stepAfter`) and what an answer means are pure decisions
+// that the client carries out.
 class RdapClient final : public QObject {
     Q_OBJECT
 
@@ -54,7 +57,7 @@ public:
         bool cleartextHttp2 = false;
         QList<QSslCertificate> extraCertificates; // trusted beside the system's
     };
-    using Done = std::function<void(const Availability &)>;
+    using Done = PendingLookup::Done;
     using Ticket = quint64;
 
     RdapClient(Bootstrap bootstrap, Settings settings, QObject *parent = nullptr);
@@ -72,15 +75,7 @@ public:
     void setBootstrap(Bootstrap bootstrap) { m_bootstrap = std::move(bootstrap); }
 
 private:
-    struct Lookup {
-        Ticket ticket = 0;
-        QString domain;
-        QUrl url;
-        Done done;
-        int redirects = 0;
-        bool needsNewConnection = false;
-        std::chrono::steady_clock::time_point queuedAt;
-    };
+    using Lookup = PendingLookup;
     struct Active {
         Lookup lookup;
         QString hostKey;
@@ -89,42 +84,39 @@ private:
         Http2Connection::StreamId stream = -1;
         QTimer timer;
     };
-    enum class Protocol { Unknown, Http2, Http1 };
+    // Everything kept for one registry host (scheme, host and port).
     struct Host {
-        QUrl base;
-        std::deque<Lookup> queue;
-        QList<RegistryConnection *> connections;
-        Http2Connection *http2 = nullptr; // the one taking new streams
-        QList<Http2Connection *> retiring; // told to go away, finishing what they took
-        QDateTime quietUntil; // after a 429
-        std::chrono::steady_clock::time_point unreachableUntil;
-        QString unreachableReason;
+        Host(const QUrl &base, const Settings &settings);
+
+        HostPool pool;
+        LookupQueue queue;
+        HostBackOff backOff;
+        TransportChoice transport;
         QTimer queueTimer;
-        Protocol protocol = Protocol::Unknown;
         // The last answer was a 404: the next is likely one too, and a 404 counts
         // only as the first answer on its connection, so ask on a new one at once.
         bool lastWasNotFound = false;
     };
 
-    Host &host(const QString &hostKey);
+    Host &hostFor(const QString &hostKey, const QUrl &base);
+    Host &host(const QString &hostKey) { return *m_hosts.at(hostKey); }
     void enqueue(const QString &hostKey, Lookup lookup, bool front = false);
     void startNext(const QString &hostKey);
+    bool sendNext(const QString &hostKey, Host &host);
+    void startTimer(Active &active);
+    void armQueueTimer(Host &host);
     void expireQueue(const QString &hostKey);
-    void failQueue(Host &host, const QString &reason);
-    RegistryConnection *connectionFor(Host &host, bool mustBeNew);
     void onAnswered(RegistryConnection *connection, const RegistryConnection::Outcome &outcome);
-    bool triesHttp2(const Host &host) const;
-    Http2Connection *http2For(Host &host);
     void onStreamAnswered(Http2Connection *connection, Http2Connection::StreamId stream,
                           const Http2Connection::Outcome &outcome);
-    void retireIfDone(Host &host, Http2Connection *connection);
+    void take(Active *active, const TransportStep &step);
     void markUnreachable(Host &host, const QString &reason);
     void conclude(Active *active, const RegistryAnswer &answer);
     void askAgain(Lookup lookup);
+    void askOnNewConnection(Active *active);
     Lookup release(Active *active);
     void finish(Active *active, const Availability &answer);
     void finishLater(Done done, Availability answer);
-    void forget(Host &host, RegistryConnection *connection);
 
     Bootstrap m_bootstrap;
     Settings m_settings;
