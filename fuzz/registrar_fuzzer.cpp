@@ -7,6 +7,7 @@
 // bytes do both, so every input reaches the page.
 
 #include "lookup/availability.h"
+#include "names/candidates.h"
 #include "names/name_rules.h"
 #include "names/ascii_forms.h"
 #include "names/suggestions.h"
