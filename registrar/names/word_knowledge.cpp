@@ -1,5 +1,7 @@
 #include "names/word_knowledge.h"
 
+#include "names/glue_words.h"
+
 #include <QDir>
 #include <QFile>
 #include <QHash>
@@ -61,15 +63,6 @@ bool isWordEnding(const QString &piece)
                                      QStringLiteral("sion"), QStringLiteral("al"),   QStringLiteral("es"),
                                      QStringLiteral("s")};
     return endings.contains(piece);
-}
-
-bool isGlueWord(const QString &word)
-{
-    static const QStringList glue{QStringLiteral("a"),  QStringLiteral("an"), QStringLiteral("and"), QStringLiteral("the"),
-                                  QStringLiteral("of"), QStringLiteral("for"), QStringLiteral("to"), QStringLiteral("in"),
-                                  QStringLiteral("on"), QStringLiteral("at"), QStringLiteral("by"),  QStringLiteral("or"),
-                                  QStringLiteral("with")};
-    return glue.contains(word);
 }
 
 bool isAz(std::string_view text)
@@ -508,7 +501,7 @@ QStringList WordKnowledge::split(const QString &label) const
         // is part of the word before it: "vortexa" is one made-up word, not
         // "vortex a".
         for (qsizetype i = 1; i < pieces.size();) {
-            if ((pieces[i].size() == 1 || isWordEnding(pieces[i])) && !isGlueWord(pieces[i - 1])) {
+            if ((pieces[i].size() == 1 || isWordEnding(pieces[i])) && !isJoiningWord(pieces[i - 1])) {
                 pieces[i - 1] += pieces[i];
                 pieces.removeAt(i);
             } else {
