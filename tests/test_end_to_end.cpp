@@ -1,4 +1,5 @@
 #include "lookup/bootstrap.h"
+#include "names/candidates.h"
 #include "names/name_rules.h"
 #include "service/registrar_server.h"
 #include "support/http_server.h"

@@ -1,6 +1,7 @@
 #include "lookup/availability_cache.h"
 #include "lookup/bootstrap.h"
 #include "lookup/dns_answer.h"
+#include "names/candidates.h"
 #include "names/name_rules.h"
 #include "service/registrar_server.h"
 #include "search/page_scan.h"

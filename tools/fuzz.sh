@@ -38,11 +38,11 @@ build=build-fuzz
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -g -O1" \
   -DVARNEX_BUILD_TESTS=OFF -DVARNEX_BUILD_BENCH=OFF -DVARNEX_FUZZ=ON
-targets=(scan registrar dns_answer bootstrap answer)
+targets=(scan name_rules suggestions dns_answer bootstrap answer)
 cmake --build "$build" --target "${targets[@]/%/_fuzzer}"
 
 # A smaller quarantine and shorter allocation stacks keep the allocation-heavy
-# registrar target fast; they cost only detail in a use-after-free report.
+# suggestions target fast; they cost only detail in a use-after-free report.
 export ASAN_OPTIONS="halt_on_error=1:print_stacktrace=1:detect_leaks=1:quarantine_size_mb=64:malloc_context_size=10"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 crashes="$build/crashes"

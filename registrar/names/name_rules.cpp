@@ -1,12 +1,11 @@
 #include "names/name_rules.h"
 
-#include "names/suggestions.h"
-
 #include <QRegularExpression>
 #include <QSet>
 
 #include <idn2.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -15,13 +14,6 @@ namespace varnex::registrar {
 namespace {
 
 constexpr qsizetype kMaxLabel = 63;
-constexpr qsizetype kMaxSuggestions = 12;
-// Labels a page screens at most; DNS settles most of them at little cost.
-// A page needs 30 free names; these are screened by DNS cheaply, and only the
-// best of what DNS leaves open go to the registries.
-constexpr int kMaxSuggestedLabels = 120;
-constexpr int kLabelsWithSecondEnding = 40; // .net, then .org, when .com runs short
-constexpr int kLabelsWithOtherEndings = 20;
 
 struct FreeWithFree {
     void operator()(void *pointer) const { std::free(pointer); }
@@ -187,62 +179,6 @@ std::optional<QString> labelFor(const QString &requested)
     if (!check)
         return std::nullopt;
     return check.label;
-}
-
-QStringList candidatesFor(const QString &label, const WordKnowledge *words)
-{
-    const std::optional<QString> ascii = asciiLabel(label);
-    if (!ascii)
-        return {};
-    QStringList names;
-    for (const QString &ending : kEndings)
-        names.append(*ascii + QLatin1Char('.') + ending);
-    if (words) {
-        QStringList labels;
-        for (const QString &suggested : suggestedLabels(label, *words, kMaxSuggestedLabels + 1)) {
-            const std::optional<QString> suggestedAscii = asciiLabel(suggested);
-            if (suggestedAscii && *suggestedAscii != *ascii && !labels.contains(*suggestedAscii))
-                labels.append(*suggestedAscii);
-        }
-        // .com first: every suggestion's .com before another ending of any, so
-        // a page shows a label under two endings only when .com runs short.
-        auto under = [&](const QString &ending, qsizetype count) {
-            for (const QString &suggested : labels.mid(0, count))
-                names.append(suggested + QLatin1Char('.') + ending);
-        };
-        under(QStringLiteral("com"), labels.size());
-        under(QStringLiteral("net"), kLabelsWithSecondEnding);
-        under(QStringLiteral("org"), kLabelsWithSecondEnding);
-        for (const QString &ending : kEndings.mid(3))
-            under(ending, kLabelsWithOtherEndings);
-        return names;
-    }
-
-    static const QStringList prefixes{QStringLiteral("get"), QStringLiteral("my"), QStringLiteral("the")};
-    static const QStringList suffixes{QStringLiteral("online"), QStringLiteral("hq"), QStringLiteral("app")};
-    QStringList variants;
-    for (const QString &prefix : prefixes) {
-        if (!label.startsWith(prefix)) // no "mymyshop"
-            variants.append(prefix + label);
-    }
-    for (const QString &suffix : suffixes) {
-        if (!label.endsWith(suffix))
-            variants.append(label + suffix);
-    }
-    QStringList asciiVariants;
-    for (const QString &variant : variants) {
-        if (const std::optional<QString> variantAscii = asciiLabel(variant))
-            asciiVariants.append(*variantAscii);
-    }
-
-    QStringList suggestions;
-    for (const char *ending : {".com", ".net"}) {
-        for (const QString &variant : asciiVariants) {
-            if (suggestions.size() < kMaxSuggestions)
-                suggestions.append(variant + QLatin1String(ending));
-        }
-    }
-    return names + suggestions;
 }
 
 QString displayName(const QString &domain)

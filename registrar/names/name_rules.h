@@ -39,17 +39,6 @@ std::optional<QString> labelFor(const QString &requested);
 // when the label is not one that can be registered.
 std::optional<QString> asciiLabel(const QString &label, QString *why = nullptr);
 
-class WordKnowledge;
-
-// The names to check for a label, in A-label form and rank order: the label
-// under every ending first. With word knowledge, then the suggested labels
-// (suggestedLabels()) under .com, then the best of them under .net and .org,
-// and fewer under the other endings; without it, up to
-// 12 suggestions made of the label with common prefixes and suffixes, .com
-// ones first. Suggestions are built on the Unicode label and kept only when
-// valid themselves.
-QStringList candidatesFor(const QString &label, const WordKnowledge *words = nullptr);
-
 // A name as a person reads it: the Unicode form of each A-label.
 QString displayName(const QString &domain);
 

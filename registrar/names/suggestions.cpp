@@ -1,6 +1,8 @@
 #include "names/suggestions.h"
 
+#include "names/affixes.h"
 #include "names/ascii_forms.h"
+#include "names/glue_words.h"
 #include "names/name_rules.h"
 
 #include <QHash>
@@ -46,116 +48,9 @@ constexpr double kLaterStartPenalty = 0.2;
 // a label in accented letters is harder to type than its plain form, so the plain one goes first.
 constexpr double kAccentedPenalty = 1.0;
 
-// Short words and brandable endings that read well with most names, best
-// first: "get-" goes before a name, "-hub" after it. Chosen by hand from
-// what people register: a place, a maker, a service, a call to act.
-const QStringList &affixes()
-{
-    static const QStringList list{
-        QStringLiteral("-hq"), QStringLiteral("get-"), QStringLiteral("-hub"), QStringLiteral("my-"),
-        QStringLiteral("-co"), QStringLiteral("the-"), QStringLiteral("-spot"), QStringLiteral("go-"),
-        QStringLiteral("-lab"), QStringLiteral("try-"), QStringLiteral("-base"), QStringLiteral("-app"),
-        QStringLiteral("-direct"), QStringLiteral("-online"), QStringLiteral("-daily"), QStringLiteral("-craft"),
-        QStringLiteral("hey-"), QStringLiteral("-now"), QStringLiteral("-works"), QStringLiteral("-place"),
-        QStringLiteral("-house"), QStringLiteral("-studio"), QStringLiteral("-shop"), QStringLiteral("-store"),
-        QStringLiteral("little-"), QStringLiteral("-pro"), QStringLiteral("-plus"), QStringLiteral("-club"),
-        QStringLiteral("-zone"), QStringLiteral("-world"), QStringLiteral("-central"), QStringLiteral("-express"),
-        QStringLiteral("our-"), QStringLiteral("-guide"), QStringLiteral("-life"), QStringLiteral("-land"),
-        QStringLiteral("-point"), QStringLiteral("-labs"), QStringLiteral("-ly"), QStringLiteral("-ify"),
-        QStringLiteral("-io"), QStringLiteral("use-"), QStringLiteral("join-"), QStringLiteral("meet-"),
-        QStringLiteral("best-"), QStringLiteral("top-"), QStringLiteral("smart-"), QStringLiteral("easy-"),
-        QStringLiteral("just-"), QStringLiteral("real-"), QStringLiteral("true-"), QStringLiteral("pure-"),
-        QStringLiteral("fresh-"), QStringLiteral("happy-"), QStringLiteral("good-"), QStringLiteral("big-"),
-        QStringLiteral("one-"), QStringLiteral("all-"), QStringLiteral("your-"), QStringLiteral("simply-"),
-        QStringLiteral("-today"), QStringLiteral("-corner"), QStringLiteral("-market"), QStringLiteral("-center"),
-        QStringLiteral("-net"), QStringLiteral("-web"), QStringLiteral("-link"), QStringLiteral("-box"),
-        QStringLiteral("-kit"), QStringLiteral("-pad"), QStringLiteral("-nest"), QStringLiteral("-den"),
-        QStringLiteral("-yard"), QStringLiteral("-way"), QStringLiteral("-path"), QStringLiteral("-side"),
-        QStringLiteral("-street"), QStringLiteral("-city"), QStringLiteral("-town"), QStringLiteral("-nation"),
-        QStringLiteral("-planet"), QStringLiteral("-republic"), QStringLiteral("-society"), QStringLiteral("-collective"),
-        QStringLiteral("-company"), QStringLiteral("-group"), QStringLiteral("-team"), QStringLiteral("-crew"),
-        QStringLiteral("-squad"), QStringLiteral("-tribe"), QStringLiteral("-circle"), QStringLiteral("-forge"),
-        QStringLiteral("-foundry"), QStringLiteral("-factory"), QStringLiteral("-mill"), QStringLiteral("-made"),
-        QStringLiteral("-maker"), QStringLiteral("-makers"), QStringLiteral("-builder"), QStringLiteral("-bros"),
-        QStringLiteral("-and-co"), QStringLiteral("-supply"), QStringLiteral("-depot"), QStringLiteral("-outlet"),
-        QStringLiteral("-mart"), QStringLiteral("-bazaar"), QStringLiteral("-source"), QStringLiteral("-finder"),
-        QStringLiteral("-scout"), QStringLiteral("-genie"), QStringLiteral("-wise"), QStringLiteral("-savvy"),
-        QStringLiteral("-geek"), QStringLiteral("-nerd"), QStringLiteral("-buddy"), QStringLiteral("-pal"),
-        QStringLiteral("-mate"), QStringLiteral("-friend"), QStringLiteral("-joy"), QStringLiteral("-love"),
-        QStringLiteral("-lovers"), QStringLiteral("-fans"), QStringLiteral("-fix"), QStringLiteral("-care"),
-        QStringLiteral("-help"), QStringLiteral("-tips"), QStringLiteral("-ideas"), QStringLiteral("-news"),
-        QStringLiteral("-times"), QStringLiteral("-post"), QStringLiteral("-journal"), QStringLiteral("-press"),
-        QStringLiteral("-media"), QStringLiteral("-digital"), QStringLiteral("-cloud"), QStringLiteral("-tech"),
-        QStringLiteral("-logic"), QStringLiteral("-mind"), QStringLiteral("-sense"), QStringLiteral("-genius"),
-        QStringLiteral("-boost"), QStringLiteral("-rise"), QStringLiteral("-up"), QStringLiteral("-go"),
-        QStringLiteral("-flow"), QStringLiteral("-wave"), QStringLiteral("-spark"), QStringLiteral("-bloom"),
-        QStringLiteral("-nova"), QStringLiteral("-vista"), QStringLiteral("-ville"), QStringLiteral("-ster"),
-        QStringLiteral("-ia"), QStringLiteral("-ora"), QStringLiteral("-able"), QStringLiteral("-ful"),
-        QStringLiteral("-ish"), QStringLiteral("-er"), QStringLiteral("-era"), QStringLiteral("-verse"),
-        QStringLiteral("-sphere"), QStringLiteral("-scape"), QStringLiteral("-topia"), QStringLiteral("-palooza"),
-        QStringLiteral("-fest"), QStringLiteral("-party"), QStringLiteral("-trip"), QStringLiteral("-tour"),
-        QStringLiteral("-quest"), QStringLiteral("-journey"), QStringLiteral("-gallery"), QStringLiteral("-room"),
-        QStringLiteral("-lounge"), QStringLiteral("-kitchen"), QStringLiteral("-table"), QStringLiteral("-bar"),
-        QStringLiteral("-cafe"), QStringLiteral("-garden"), QStringLiteral("-farm"), QStringLiteral("-field"),
-        QStringLiteral("-grove"), QStringLiteral("-haven"), QStringLiteral("-harbor"), QStringLiteral("-port"),
-        QStringLiteral("-bay"), QStringLiteral("-peak"), QStringLiteral("-summit"), QStringLiteral("-ridge"),
-        QStringLiteral("-valley"), QStringLiteral("-river"), QStringLiteral("-lake"), QStringLiteral("-island"),
-        QStringLiteral("-shore"), QStringLiteral("-north"), QStringLiteral("-south"), QStringLiteral("-east"),
-        QStringLiteral("-west"), QStringLiteral("new-"), QStringLiteral("modern-"), QStringLiteral("urban-"),
-        QStringLiteral("local-"), QStringLiteral("global-"), QStringLiteral("prime-"), QStringLiteral("first-"),
-        QStringLiteral("ever-"), QStringLiteral("daily-"), QStringLiteral("instant-"), QStringLiteral("quick-"),
-        QStringLiteral("swift-"), QStringLiteral("bright-"), QStringLiteral("clever-"), QStringLiteral("kind-"),
-        QStringLiteral("bold-"), QStringLiteral("brave-"), QStringLiteral("wild-"), QStringLiteral("green-"),
-        QStringLiteral("blue-"), QStringLiteral("golden-"), QStringLiteral("silver-"), QStringLiteral("sunny-"),
-        QStringLiteral("cosy-"), QStringLiteral("dear-"), QStringLiteral("hello-"), QStringLiteral("love-"),
-        QStringLiteral("think-"), QStringLiteral("make-"), QStringLiteral("find-"), QStringLiteral("book-"),
-        QStringLiteral("ask-"), QStringLiteral("pick-"), QStringLiteral("shop-"), QStringLiteral("visit-"),
-        QStringLiteral("discover-"), QStringLiteral("explore-"), QStringLiteral("inspire-"), QStringLiteral("the-real-"),
-        QStringLiteral("we-"),
-    };
-    return list;
-}
-
-// Glue words hold a phrase together; a label never starts or ends with one
-// unless the curated affixes put it there on purpose ("the-", "my-").
-bool isGlue(const QString &word)
-{
-    static const QStringList glue{QStringLiteral("a"),  QStringLiteral("an"),  QStringLiteral("and"),  QStringLiteral("the"),
-                                  QStringLiteral("of"), QStringLiteral("for"), QStringLiteral("to"),   QStringLiteral("in"),
-                                  QStringLiteral("on"), QStringLiteral("at"),  QStringLiteral("by"),   QStringLiteral("with"),
-                                  QStringLiteral("or"), QStringLiteral("my"),  QStringLiteral("our"),  QStringLiteral("your")};
-    return glue.contains(word);
-}
-
-// "my shop" keeps its "my" at the start; a label may start with one of these.
-bool isDeterminer(const QString &word)
-{
-    return word == QLatin1String("my") || word == QLatin1String("the") || word == QLatin1String("our")
-           || word == QLatin1String("your");
-}
-
 bool isAsciiText(const QString &text)
 {
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
-}
-
-bool isVowel(QChar c)
-{
-    return QStringLiteral("aeiouy").contains(c);
-}
-
-// Brandable endings only where they read well: "shopify", "cloudly", "pixio",
-// not "pizzaify" or "fitnessly".
-bool readsWellWith(const QString &ending, const QString &last)
-{
-    const QChar end = last.back();
-    if (ending == QLatin1String("ify") || ending == QLatin1String("io") || ending == QLatin1String("ia")
-        || ending == QLatin1String("ora") || ending == QLatin1String("er") || ending == QLatin1String("ster"))
-        return !isVowel(end) && !last.endsWith(QLatin1String("ss"));
-    if (ending == QLatin1String("ly") || ending == QLatin1String("ful") || ending == QLatin1String("ish")
-        || ending == QLatin1String("able"))
-        return !isVowel(end) && end != QLatin1Char('l') && end != QLatin1Char('s');
-    return true;
 }
 
 struct Core {
@@ -207,13 +102,13 @@ private:
     // specific few; then the typed words' synonyms in their place.
     QList<Core> coresOf(QStringList words)
     {
-        while (words.size() > 1 && isGlue(words.first()) && !isDeterminer(words.first()))
+        while (words.size() > 1 && isGlueWord(words.first()) && !mayStartLabel(words.first()))
             words.removeFirst();
-        while (words.size() > 1 && isGlue(words.last()))
+        while (words.size() > 1 && isGlueWord(words.last()))
             words.removeLast();
         // "myshop" keeps "my" as typed, and also reads as "shop" with other affixes.
         QStringList content = words;
-        while (content.size() > 1 && isGlue(content.first()))
+        while (content.size() > 1 && isGlueWord(content.first()))
             content.removeFirst();
 
         QList<Core> cores;
@@ -222,7 +117,7 @@ private:
             if (content != words)
                 cores.append({content, kAllWordsScore});
             QStringList withoutGlue = content;
-            withoutGlue.removeIf(isGlue);
+            withoutGlue.removeIf(isGlueWord);
             if (!withoutGlue.isEmpty() && withoutGlue != content)
                 cores.append({withoutGlue, kAllWordsScore - kGlueDroppedPenalty}); // "pizzaplace" for "pizza in place"
             if (withoutGlue.size() >= 2 && withoutGlue.size() <= kMaxWordsForSwaps) {
@@ -249,7 +144,7 @@ private:
     QList<Core> cutsOf(const QStringList &words) const
     {
         QStringList content = words;
-        content.removeIf(isGlue);
+        content.removeIf(isGlueWord);
         QList<Core> cuts;
         auto offer = [&](const QStringList &picked, qsizetype start, bool gap) {
             if (joined(picked).size() > kMaxLength)
@@ -287,7 +182,7 @@ private:
         if (joined(content).size() > kMaxLength)
             return cores;
         for (qsizetype i = 0; i < content.size(); ++i) {
-            if (isGlue(content[i]))
+            if (isGlueWord(content[i]))
                 continue;
             const QStringList synonyms = synonymsOf(content[i]).mid(0, kSynonymsPerWord);
             for (qsizetype s = 0; s < synonyms.size(); ++s) {
@@ -310,7 +205,7 @@ private:
             if (affix.endsWith(QLatin1Char('-'))) {
                 const QStringList start = affix.chopped(1).split(QLatin1Char('-'));
                 // "getmyshop", but no "mymyshop" and no "themyshop".
-                if (core.words.first() == start.last() || (isGlue(core.words.first()) && isGlue(start.last())))
+                if (core.words.first() == start.last() || (isGlueWord(core.words.first()) && isGlueWord(start.last())))
                     continue;
                 add(start, core.words, {}, score);
             } else {

@@ -1,5 +1,6 @@
 #include "service/registrar_server.h"
 
+#include "names/candidates.h"
 #include "names/name_rules.h"
 #include "service/whois_page.h"
 #include "varnex_version.h"

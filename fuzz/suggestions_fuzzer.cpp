@@ -1,0 +1,124 @@
+// Fuzzes the word suggestions for a requested name, with the installed word
+// list and WordNet read once: the names a page checks for it, read back into
+// the suggested labels they hold. Every input builds the suggestions, so this
+// target runs far fewer inputs a second than name_rules_fuzzer, which covers
+// the label itself.
+//
+// Input: the requested name as raw bytes (any UTF-8, valid or not) up to the
+// first NUL, so name_rules_fuzzer's inputs serve here too.
+
+#include "names/ascii_forms.h"
+#include "names/candidates.h"
+#include "names/name_rules.h"
+#include "names/word_knowledge.h"
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+
+namespace {
+
+using varnex::registrar::WordKnowledge;
+
+constexpr qsizetype kMaxSuggested = 120; // labels a page screens at most
+
+const WordKnowledge *words = nullptr;
+
+void check(bool ok, const char *what)
+{
+    if (!ok) {
+        std::fprintf(stderr, "suggestions_fuzzer: check failed: %s\n", what);
+        __builtin_trap();
+    }
+}
+
+// ^[a-z0-9]([a-z0-9-]{0,61}[a-z0-9])?$ spelt out, so it does not share the
+// regular expression the rules use.
+bool isValidLabel(const QString &label)
+{
+    if (label.isEmpty() || label.size() > 63)
+        return false;
+    for (const QChar c : label) {
+        if (!((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'-'))
+            return false;
+    }
+    return label.front() != u'-' && label.back() != u'-';
+}
+
+// The page's names: the label under every ending, then every suggested label
+// once under .com, then the first of them under the other endings. Returns
+// the suggested labels in their order.
+QStringList checkCandidates(const QString &ascii, const QStringList &candidates)
+{
+    const QStringList &endings = varnex::registrar::kEndings;
+    check(candidates.size() >= endings.size(), "the label under every ending");
+    for (qsizetype i = 0; i < endings.size(); ++i)
+        check(candidates[i] == ascii + u'.' + endings[i], "the label under every ending first");
+    check(QSet<QString>(candidates.begin(), candidates.end()).size() == candidates.size(), "no name twice");
+    QStringList com;
+    for (const QString &name : candidates.mid(endings.size())) {
+        const qsizetype dot = name.indexOf(u'.');
+        check(dot > 0 && isValidLabel(name.left(dot)) && endings.contains(name.mid(dot + 1)), "a valid name");
+        check(name.left(dot) != ascii, "the typed label only under its own endings");
+        if (name.endsWith(QLatin1String(".com")))
+            com.append(name.left(dot));
+        else
+            check(com.contains(name.left(dot)), "a label under another ending after its .com");
+    }
+    check(com.size() <= kMaxSuggested, "at most so many suggestions");
+    check(candidates.size() - endings.size() <= com.size() + 2 * 40 + 3 * 20, "fewer under the other endings");
+    return com;
+}
+
+// The suggested labels as a person reads them.
+void checkSuggestions(const QString &label, const QStringList &suggested)
+{
+    const QStringList plainForms = varnex::registrar::plainAsciiForms(label);
+    const QStringList first = suggested.mid(0, plainForms.size());
+    check(QSet<QString>(first.begin(), first.end()) == QSet<QString>(plainForms.begin(), plainForms.end()),
+          "the plain forms right after the typed label");
+    for (const QString &ascii : suggested) {
+        const QString suggestion = varnex::registrar::displayName(ascii);
+        check(varnex::registrar::asciiLabel(suggestion) == ascii, "suggestion round-trips");
+        check(suggestion == suggestion.toLower(), "suggestion in lower case");
+        // The typed name in plain letters may be as long as the typed name makes it.
+        check(suggestion.size() <= 20 || plainForms.contains(suggestion), "suggestion no longer than allowed");
+        check(label.contains(u'-') || !suggestion.contains(u'-'), "no hyphen unless typed");
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    QString error;
+    static const std::optional<WordKnowledge> loaded =
+        WordKnowledge::load(WordKnowledge::defaultWordList(), WordKnowledge::defaultWordnetFolder(), &error);
+    if (!loaded) {
+        std::fprintf(stderr, "suggestions_fuzzer: %s (Debian's wamerican and wordnet-base)\n", qPrintable(error));
+        std::exit(1);
+    }
+    words = &*loaded;
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const char *bytes = reinterpret_cast<const char *>(data);
+    qsizetype nul = 0;
+    while (nul < static_cast<qsizetype>(size) && bytes[nul] != '\0')
+        ++nul;
+    const std::optional<QString> label = varnex::registrar::labelFor(QString::fromUtf8(bytes, nul));
+    if (!label)
+        return 0;
+    const std::optional<QString> ascii = varnex::registrar::asciiLabel(*label);
+    check(ascii.has_value(), "a label has its ASCII form");
+    checkSuggestions(*label, checkCandidates(*ascii, varnex::registrar::candidatesFor(*label, words)));
+    return 0;
+}

@@ -1,0 +1,93 @@
+#include "names/affixes.h"
+
+namespace varnex::registrar {
+
+namespace {
+
+bool isVowel(QChar c)
+{
+    return QStringLiteral("aeiouy").contains(c);
+}
+
+} // namespace
+
+const QStringList &affixes()
+{
+    static const QStringList list{
+        QStringLiteral("-hq"), QStringLiteral("get-"), QStringLiteral("-hub"), QStringLiteral("my-"),
+        QStringLiteral("-co"), QStringLiteral("the-"), QStringLiteral("-spot"), QStringLiteral("go-"),
+        QStringLiteral("-lab"), QStringLiteral("try-"), QStringLiteral("-base"), QStringLiteral("-app"),
+        QStringLiteral("-direct"), QStringLiteral("-online"), QStringLiteral("-daily"), QStringLiteral("-craft"),
+        QStringLiteral("hey-"), QStringLiteral("-now"), QStringLiteral("-works"), QStringLiteral("-place"),
+        QStringLiteral("-house"), QStringLiteral("-studio"), QStringLiteral("-shop"), QStringLiteral("-store"),
+        QStringLiteral("little-"), QStringLiteral("-pro"), QStringLiteral("-plus"), QStringLiteral("-club"),
+        QStringLiteral("-zone"), QStringLiteral("-world"), QStringLiteral("-central"), QStringLiteral("-express"),
+        QStringLiteral("our-"), QStringLiteral("-guide"), QStringLiteral("-life"), QStringLiteral("-land"),
+        QStringLiteral("-point"), QStringLiteral("-labs"), QStringLiteral("-ly"), QStringLiteral("-ify"),
+        QStringLiteral("-io"), QStringLiteral("use-"), QStringLiteral("join-"), QStringLiteral("meet-"),
+        QStringLiteral("best-"), QStringLiteral("top-"), QStringLiteral("smart-"), QStringLiteral("easy-"),
+        QStringLiteral("just-"), QStringLiteral("real-"), QStringLiteral("true-"), QStringLiteral("pure-"),
+        QStringLiteral("fresh-"), QStringLiteral("happy-"), QStringLiteral("good-"), QStringLiteral("big-"),
+        QStringLiteral("one-"), QStringLiteral("all-"), QStringLiteral("your-"), QStringLiteral("simply-"),
+        QStringLiteral("-today"), QStringLiteral("-corner"), QStringLiteral("-market"), QStringLiteral("-center"),
+        QStringLiteral("-net"), QStringLiteral("-web"), QStringLiteral("-link"), QStringLiteral("-box"),
+        QStringLiteral("-kit"), QStringLiteral("-pad"), QStringLiteral("-nest"), QStringLiteral("-den"),
+        QStringLiteral("-yard"), QStringLiteral("-way"), QStringLiteral("-path"), QStringLiteral("-side"),
+        QStringLiteral("-street"), QStringLiteral("-city"), QStringLiteral("-town"), QStringLiteral("-nation"),
+        QStringLiteral("-planet"), QStringLiteral("-republic"), QStringLiteral("-society"), QStringLiteral("-collective"),
+        QStringLiteral("-company"), QStringLiteral("-group"), QStringLiteral("-team"), QStringLiteral("-crew"),
+        QStringLiteral("-squad"), QStringLiteral("-tribe"), QStringLiteral("-circle"), QStringLiteral("-forge"),
+        QStringLiteral("-foundry"), QStringLiteral("-factory"), QStringLiteral("-mill"), QStringLiteral("-made"),
+        QStringLiteral("-maker"), QStringLiteral("-makers"), QStringLiteral("-builder"), QStringLiteral("-bros"),
+        QStringLiteral("-and-co"), QStringLiteral("-supply"), QStringLiteral("-depot"), QStringLiteral("-outlet"),
+        QStringLiteral("-mart"), QStringLiteral("-bazaar"), QStringLiteral("-source"), QStringLiteral("-finder"),
+        QStringLiteral("-scout"), QStringLiteral("-genie"), QStringLiteral("-wise"), QStringLiteral("-savvy"),
+        QStringLiteral("-geek"), QStringLiteral("-nerd"), QStringLiteral("-buddy"), QStringLiteral("-pal"),
+        QStringLiteral("-mate"), QStringLiteral("-friend"), QStringLiteral("-joy"), QStringLiteral("-love"),
+        QStringLiteral("-lovers"), QStringLiteral("-fans"), QStringLiteral("-fix"), QStringLiteral("-care"),
+        QStringLiteral("-help"), QStringLiteral("-tips"), QStringLiteral("-ideas"), QStringLiteral("-news"),
+        QStringLiteral("-times"), QStringLiteral("-post"), QStringLiteral("-journal"), QStringLiteral("-press"),
+        QStringLiteral("-media"), QStringLiteral("-digital"), QStringLiteral("-cloud"), QStringLiteral("-tech"),
+        QStringLiteral("-logic"), QStringLiteral("-mind"), QStringLiteral("-sense"), QStringLiteral("-genius"),
+        QStringLiteral("-boost"), QStringLiteral("-rise"), QStringLiteral("-up"), QStringLiteral("-go"),
+        QStringLiteral("-flow"), QStringLiteral("-wave"), QStringLiteral("-spark"), QStringLiteral("-bloom"),
+        QStringLiteral("-nova"), QStringLiteral("-vista"), QStringLiteral("-ville"), QStringLiteral("-ster"),
+        QStringLiteral("-ia"), QStringLiteral("-ora"), QStringLiteral("-able"), QStringLiteral("-ful"),
+        QStringLiteral("-ish"), QStringLiteral("-er"), QStringLiteral("-era"), QStringLiteral("-verse"),
+        QStringLiteral("-sphere"), QStringLiteral("-scape"), QStringLiteral("-topia"), QStringLiteral("-palooza"),
+        QStringLiteral("-fest"), QStringLiteral("-party"), QStringLiteral("-trip"), QStringLiteral("-tour"),
+        QStringLiteral("-quest"), QStringLiteral("-journey"), QStringLiteral("-gallery"), QStringLiteral("-room"),
+        QStringLiteral("-lounge"), QStringLiteral("-kitchen"), QStringLiteral("-table"), QStringLiteral("-bar"),
+        QStringLiteral("-cafe"), QStringLiteral("-garden"), QStringLiteral("-farm"), QStringLiteral("-field"),
+        QStringLiteral("-grove"), QStringLiteral("-haven"), QStringLiteral("-harbor"), QStringLiteral("-port"),
+        QStringLiteral("-bay"), QStringLiteral("-peak"), QStringLiteral("-summit"), QStringLiteral("-ridge"),
+        QStringLiteral("-valley"), QStringLiteral("-river"), QStringLiteral("-lake"), QStringLiteral("-island"),
+        QStringLiteral("-shore"), QStringLiteral("-north"), QStringLiteral("-south"), QStringLiteral("-east"),
+        QStringLiteral("-west"), QStringLiteral("new-"), QStringLiteral("modern-"), QStringLiteral("urban-"),
+        QStringLiteral("local-"), QStringLiteral("global-"), QStringLiteral("prime-"), QStringLiteral("first-"),
+        QStringLiteral("ever-"), QStringLiteral("daily-"), QStringLiteral("instant-"), QStringLiteral("quick-"),
+        QStringLiteral("swift-"), QStringLiteral("bright-"), QStringLiteral("clever-"), QStringLiteral("kind-"),
+        QStringLiteral("bold-"), QStringLiteral("brave-"), QStringLiteral("wild-"), QStringLiteral("green-"),
+        QStringLiteral("blue-"), QStringLiteral("golden-"), QStringLiteral("silver-"), QStringLiteral("sunny-"),
+        QStringLiteral("cosy-"), QStringLiteral("dear-"), QStringLiteral("hello-"), QStringLiteral("love-"),
+        QStringLiteral("think-"), QStringLiteral("make-"), QStringLiteral("find-"), QStringLiteral("book-"),
+        QStringLiteral("ask-"), QStringLiteral("pick-"), QStringLiteral("shop-"), QStringLiteral("visit-"),
+        QStringLiteral("discover-"), QStringLiteral("explore-"), QStringLiteral("inspire-"), QStringLiteral("the-real-"),
+        QStringLiteral("we-"),
+    };
+    return list;
+}
+
+bool readsWellWith(const QString &ending, const QString &last)
+{
+    const QChar end = last.back();
+    if (ending == QLatin1String("ify") || ending == QLatin1String("io") || ending == QLatin1String("ia")
+        || ending == QLatin1String("ora") || ending == QLatin1String("er") || ending == QLatin1String("ster"))
+        return !isVowel(end) && !last.endsWith(QLatin1String("ss"));
+    if (ending == QLatin1String("ly") || ending == QLatin1String("ful") || ending == QLatin1String("ish")
+        || ending == QLatin1String("able"))
+        return !isVowel(end) && end != QLatin1Char('l') && end != QLatin1Char('s');
+    return true;
+}
+
+} // namespace varnex::registrar

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace varnex::registrar {
+
+class WordKnowledge;
+
+// The names to check for a label, in A-label form and rank order: the label
+// under every ending first. With word knowledge, then the suggested labels
+// (suggestedLabels()) under .com, then the best of them under .net and .org,
+// and fewer under the other endings; without it, up to
+// 12 suggestions made of the label with common prefixes and suffixes, .com
+// ones first. Suggestions are built on the Unicode label and kept only when
+// valid themselves. None for a label that is not a valid one.
+QStringList candidatesFor(const QString &label, const WordKnowledge *words = nullptr);
+
+} // namespace varnex::registrar

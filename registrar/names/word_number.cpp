@@ -1,0 +1,99 @@
+// Singular and plural: WordNet's irregular plurals, the rules of regular
+// ones, and whether a word takes a plural at all.
+
+#include "names/word_data.h"
+
+namespace varnex::registrar {
+
+using namespace wordnet;
+
+namespace {
+
+std::string regularPlural(const std::string &word)
+{
+    auto vowel = [](char c) { return std::string_view("aeiou").find(c) != std::string_view::npos; };
+    if (word.ends_with('s') || word.ends_with('x') || word.ends_with('z') || word.ends_with("ch")
+        || word.ends_with("sh"))
+        return word + "es";
+    if (word.size() > 1 && word.ends_with('y') && !vowel(word[word.size() - 2]))
+        return word.substr(0, word.size() - 1) + "ies";
+    return word + "s";
+}
+
+} // namespace
+
+std::string WordKnowledge::Data::singular(const std::string &word) const
+{
+    if (const auto it = singularOf.find(word); it != singularOf.end())
+        return it->second;
+    if (word.size() < 3 || word.ends_with("ss") || (!word.ends_with('s') && !word.ends_with("men")))
+        return word;
+    static const std::array<std::pair<std::string_view, std::string_view>, 8> rules{{
+        {"ies", "y"}, {"ches", "ch"}, {"shes", "sh"}, {"ses", "s"}, {"xes", "x"}, {"zes", "z"},
+        {"men", "man"}, {"s", ""},
+    }};
+    // A word WordNet holds as a noun ("news") is no plural of a word it holds only otherwise ("new").
+    const bool wordIsNoun = isNoun(word);
+    for (const auto &[ending, replacement] : rules) {
+        if (!word.ends_with(ending))
+            continue;
+        const std::string base = word.substr(0, word.size() - ending.size()) + std::string(replacement);
+        if (isNoun(base) || (!wordIsNoun && find(base)))
+            return base;
+    }
+    return word;
+}
+
+bool WordKnowledge::Data::mainlyNoun(const std::string &word) const
+{
+    int asNoun = 0, otherwise = 0;
+    const SenseCount first{word, Noun, 0, 0};
+    for (auto it = std::lower_bound(senseCounts.begin(), senseCounts.end(), first);
+         it != senseCounts.end() && it->lemma == word; ++it)
+        (it->pos == Noun ? asNoun : otherwise) += it->count;
+    if (asNoun == 0 && otherwise == 0)
+        return isNoun(word) || (indexLine(Verb, word).empty() && indexLine(Adjective, word).empty());
+    return asNoun >= otherwise;
+}
+
+std::string WordKnowledge::Data::plural(const std::string &word) const
+{
+    if (!mainlyNoun(word) || singular(word) != word)
+        return word;
+    const std::string regular = regularPlural(word);
+    if (const auto it = pluralOf.find(word); it != pluralOf.end() && !find(regular))
+        return it->second;
+    // WordNet reads "women" back by rule, so the list does not hold it.
+    if (word.ends_with("man") && !find(regular)) {
+        const std::string men = word.substr(0, word.size() - 3) + "men";
+        if (find(men))
+            return men;
+    }
+    return regular;
+}
+
+QString WordKnowledge::plural(const QString &word) const
+{
+    if (!isAz(word))
+        return word;
+    return QString::fromStdString(m_data->plural(word.toStdString()));
+}
+
+QString WordKnowledge::singular(const QString &word) const
+{
+    if (!isAz(word))
+        return word;
+    return QString::fromStdString(m_data->singular(word.toStdString()));
+}
+
+std::optional<QString> WordKnowledge::listedPlural(const QString &word) const
+{
+    if (!isAz(word) || !m_data->find(word.toStdString()))
+        return std::nullopt;
+    const QString other = plural(word);
+    if (other == word || !m_data->find(other.toStdString()))
+        return std::nullopt;
+    return other;
+}
+
+} // namespace varnex::registrar

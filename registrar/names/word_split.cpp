@@ -1,0 +1,132 @@
+// Splitting a run-together label into the words a person reads in it.
+
+#include "names/glue_words.h"
+#include "names/word_data.h"
+
+#include <cmath>
+#include <limits>
+
+namespace varnex::registrar {
+
+namespace {
+
+// The cost of a reading is the sum of its pieces' costs; the cheapest wins.
+// A known word costs this less the log of its commonness, so common words and
+// few of them win ("bestpizzaplace" is best + pizza + place, not be + st ...);
+constexpr double kWordCost = 10.0;
+// yet at least this much: a word more common than 2^10 would cost nothing or
+// less, and cutting a label into more such words would then read best;
+constexpr double kLeastWordCost = 0.5;
+// a stretch of no known word costs more than any word, and more the longer it
+// is, so text holding a known word is read around it.
+constexpr double kUnknownCost = 20.0;
+constexpr double kUnknownLetterCost = 2.0;
+
+// Endings that make words of words; alone they are no word of a name.
+bool isWordEnding(const QString &piece)
+{
+    static const QStringList endings{QStringLiteral("able"), QStringLiteral("ible"), QStringLiteral("ness"),
+                                     QStringLiteral("less"), QStringLiteral("ment"), QStringLiteral("ly"),
+                                     QStringLiteral("ing"),  QStringLiteral("ed"),   QStringLiteral("er"),
+                                     QStringLiteral("est"),  QStringLiteral("ful"),  QStringLiteral("ish"),
+                                     QStringLiteral("ism"),  QStringLiteral("ist"),  QStringLiteral("ity"),
+                                     QStringLiteral("ize"),  QStringLiteral("ous"),  QStringLiteral("tion"),
+                                     QStringLiteral("sion"), QStringLiteral("al"),   QStringLiteral("es"),
+                                     QStringLiteral("s")};
+    return endings.contains(piece);
+}
+
+// Letters a to z, digits and hyphens: the labels word knowledge can read.
+bool isPlain(const QString &lower)
+{
+    return std::all_of(lower.begin(), lower.end(), [](QChar c) {
+        return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+            || c == QLatin1Char('-');
+    });
+}
+
+double pieceCost(const WordKnowledge::Data &data, std::string_view piece)
+{
+    return data.splitWord(piece) ? std::max(kLeastWordCost, kWordCost - std::log2(1.0 + data.usage(piece)))
+                                 : kUnknownCost + kUnknownLetterCost * double(piece.size());
+}
+
+// The cheapest reading of a run of letters, found over every split point.
+QStringList cheapestPieces(const WordKnowledge::Data &data, const std::string &run)
+{
+    const size_t n = run.size();
+    std::vector<double> best(n + 1, std::numeric_limits<double>::infinity());
+    std::vector<size_t> from(n + 1, 0);
+    best[0] = 0;
+    for (size_t end = 1; end <= n; ++end) {
+        for (size_t start = 0; start < end; ++start) {
+            if (!std::isfinite(best[start]))
+                continue;
+            const double cost = pieceCost(data, std::string_view(run).substr(start, end - start));
+            if (best[start] + cost < best[end]) {
+                best[end] = best[start] + cost;
+                from[end] = start;
+            }
+        }
+    }
+    QStringList pieces;
+    for (size_t end = n; end > 0; end = from[end])
+        pieces.prepend(QString::fromStdString(run.substr(from[end], end - from[end])));
+    return pieces;
+}
+
+// A lone letter after a word, or an ending such as "able" on its own, is part
+// of the word before it: "vortexa" is one made-up word, not "vortex a".
+void joinEndings(QStringList &pieces)
+{
+    for (qsizetype i = 1; i < pieces.size();) {
+        if ((pieces[i].size() == 1 || isWordEnding(pieces[i])) && !isJoiningWord(pieces[i - 1])) {
+            pieces[i - 1] += pieces[i];
+            pieces.removeAt(i);
+        } else {
+            ++i;
+        }
+    }
+}
+
+// The runs of letters and the runs of digits of a label; hyphens only break them.
+template <typename Visit>
+void forEachRun(const std::string &text, Visit visit)
+{
+    size_t at = 0;
+    while (at < text.size()) {
+        const char c = text[at];
+        size_t end = at + 1;
+        if (c == '-') {
+            at = end;
+            continue;
+        }
+        const bool digit = c >= '0' && c <= '9';
+        while (end < text.size() && text[end] != '-' && (text[end] >= '0' && text[end] <= '9') == digit)
+            ++end;
+        visit(text.substr(at, end - at), digit);
+        at = end;
+    }
+}
+
+} // namespace
+
+QStringList WordKnowledge::split(const QString &label) const
+{
+    const QString lower = label.toLower();
+    if (!isPlain(lower) || lower.isEmpty())
+        return {label};
+    QStringList words;
+    forEachRun(lower.toStdString(), [&](const std::string &run, bool digits) {
+        if (digits) {
+            words.append(QString::fromStdString(run));
+            return;
+        }
+        QStringList pieces = cheapestPieces(*m_data, run);
+        joinEndings(pieces);
+        words += pieces;
+    });
+    return words.isEmpty() ? QStringList{label} : words;
+}
+
+} // namespace varnex::registrar
