@@ -8,6 +8,7 @@
 #include "ui/main_window/start_up.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -100,13 +101,32 @@ public:
             return;
         display = ":" + number;
         setenv("DISPLAY", display.c_str(), 1);
-        m_openbox = Child({openbox.toStdString(), "--sm-disable"});
+        // openbox names itself on the root window before its start-up is done, and a
+        // window shown in between was at times never mapped; the start-up command
+        // runs once it is done.
+        char folder[] = "/tmp/varnex-openbox-XXXXXX";
+        if (!mkdtemp(folder))
+            return;
+        m_folder = folder;
+        readyFile = m_folder + "/started";
+        m_openbox = Child({openbox.toStdString(), "--sm-disable", "--startup", "touch " + readyFile});
     }
+    ~XServer()
+    {
+        if (!m_folder.empty()) {
+            unlink(readyFile.c_str());
+            rmdir(m_folder.c_str());
+        }
+    }
+    XServer(const XServer &) = delete;
+    XServer &operator=(const XServer &) = delete;
 
     bool missing = false;
-    std::string display; // empty: Xvfb did not start
+    std::string display;   // empty: Xvfb did not start
+    std::string readyFile; // made by openbox once it has started
 
 private:
+    std::string m_folder;
     Child m_xvfb;
     Child m_openbox;
 };
@@ -180,8 +200,9 @@ void TestAboutWindowX11::initTestCase()
         QSKIP("Xvfb or openbox is not installed (tools/install-deps.sh installs them)");
     QVERIFY2(!server->display.empty(), "Xvfb did not start");
     QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
-    // openbox has taken over the screen once it names itself on the root window.
-    QTRY_VERIFY_WITH_TIMEOUT(!windowProperty(rootWindow(), "_NET_SUPPORTING_WM_CHECK").empty(), 60000);
+    // openbox has taken over the screen and handles requests once it has run its start-up command.
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(QString::fromStdString(server->readyFile)), 60000);
+    QVERIFY(!windowProperty(rootWindow(), "_NET_SUPPORTING_WM_CHECK").empty());
 }
 
 void TestAboutWindowX11::aboutWindowIsNotOwned()
