@@ -1,15 +1,20 @@
-// The About window as a real X11 window manager sees it: owned by no window, out
-// of the task bar, and free to lie behind the main window. Starts its own Xvfb and
+// The windows as a real X11 window manager sees them: the About window owned by no
+// window, out of the task bar and free to lie behind the main window; the main
+// window closed by the window manager during a search. Starts its own Xvfb and
 // openbox on a free display; skips only when those programs are not installed.
 
+#include "support/gui_helpers.h"
 #include "support/http_server.h"
+#include "support/search_window.h"
 #include "ui/about/form2.h"
 #include "ui/main_window/form1.h"
 #include "ui/main_window/start_up.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -184,6 +189,23 @@ bool contains(const std::vector<uint32_t> &values, uint32_t value)
     return std::find(values.begin(), values.end(), value) != values.end();
 }
 
+// What a task bar or pager does to close a window: the window manager then asks
+// the program to close it (WM_DELETE_WINDOW), as it does for the close button.
+void askWindowManagerToClose(const QWidget &window)
+{
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = xcb_window_t(window.winId());
+    message.type = atom("_NET_CLOSE_WINDOW");
+    message.data.data32[0] = XCB_CURRENT_TIME;
+    message.data.data32[1] = 2; // asked for by the user
+    xcb_send_event(connection(), false, rootWindow(),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&message));
+    xcb_flush(connection());
+}
+
 } // namespace
 
 class TestAboutWindowX11 final : public QObject {
@@ -192,6 +214,7 @@ class TestAboutWindowX11 final : public QObject {
 private slots:
     void initTestCase();
     void aboutWindowIsNotOwned();
+    void closedByTheWindowManagerDuringASearch();
 };
 
 void TestAboutWindowX11::initTestCase()
@@ -211,7 +234,7 @@ void TestAboutWindowX11::aboutWindowIsNotOwned()
     QTemporaryDir folder;
     varnex::Form1 form(varnex::SearchSettings{registrar.hostAndPort(), folder.path()});
     varnex::startUp(form);
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(QTest::qWaitForWindowExposed(&form, 20000));
     auto *info = form.findChild<QWidget *>(QStringLiteral("Image15"));
     QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {}, info->geometry().center());
 
@@ -219,7 +242,7 @@ void TestAboutWindowX11::aboutWindowIsNotOwned()
     for (QWidget *window : QApplication::topLevelWidgets())
         about = window->objectName() == QLatin1String("Form2") && window->isVisible() ? window : about;
     QVERIFY(about);
-    QVERIFY(QTest::qWaitForWindowExposed(about));
+    QVERIFY(QTest::qWaitForWindowExposed(about, 20000));
     QTRY_VERIFY_WITH_TIMEOUT(stackingIndex(*about) >= 0 && stackingIndex(form) >= 0, 20000);
 
     const auto aboutId = xcb_window_t(about->winId());
@@ -238,6 +261,37 @@ void TestAboutWindowX11::aboutWindowIsNotOwned()
     about->activateWindow();
     QTRY_VERIFY_WITH_TIMEOUT(stackingIndex(*about) > stackingIndex(form), 20000);
     about->close();
+}
+
+void TestAboutWindowX11::closedByTheWindowManagerDuringASearch()
+{
+    // The registrar holds its answer and the time-out is far off: only the close can end the run.
+    varnex::test::HttpServer registrar([](const varnex::test::HttpRequest &) {
+        return varnex::test::HttpResponse{.body = varnex::test::page({"held.com"})};
+    });
+    registrar.setHold([](const varnex::test::HttpRequest &) { return true; });
+    QTemporaryDir folder;
+    varnex::Form1 form(varnex::SearchSettings{registrar.hostAndPort(), folder.path(), std::chrono::seconds(60)});
+    varnex::startUp(form);
+    QVERIFY(QTest::qWaitForWindowExposed(&form, 20000));
+    QTRY_VERIFY_WITH_TIMEOUT(stackingIndex(form) >= 0, 20000);
+    registrar.setOnRequest([&](const varnex::test::HttpRequest &) { askWindowManagerToClose(form); });
+    bool gaveUp = false;
+    QTimer failure; // only a close that did not end the run lets this go off
+    failure.setSingleShot(true);
+    failure.callOnTimeout([&] {
+        gaveUp = true;
+        registrar.release();
+    });
+    failure.start(30000);
+
+    varnex::test::MessageBoxAnswerer answerer;
+    QTest::keyClicks(form.findChild<QLineEdit *>(QStringLiteral("Text2")), "held");
+    QVERIFY(varnex::test::pressEnter(form));
+    QVERIFY2(!gaveUp, "the window manager's close request did not end the run");
+    QVERIFY(!form.isVisible());
+    QCOMPARE(answerer.texts(), QStringList{});
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{});
 }
 
 // Under LeakSanitizer: the X11 platform opens D-Bus (for the accessibility bridge),

@@ -42,6 +42,7 @@ void HttpTransfer::releaseReply()
 ByteBuffer HttpTransfer::fetchDocument(const QUrl &url)
 {
     releaseReply();
+    m_aborted = false;
 
     QNetworkRequest request(url);
     // Follow a registrar's redirects on its own host only: a page from elsewhere is not its answer.
@@ -100,7 +101,10 @@ ByteBuffer HttpTransfer::fetchDocument(const QUrl &url)
     connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     deadline.start(m_timeout);
     if (!reply->isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        loop.exec();
+    // Ended from outside: by abort(), or the program is quitting.
+    if (m_aborted || !reply->isFinished())
+        throw SearchError(QNetworkReply::OperationCanceledError, "The search was cancelled.");
     take(); // what came with the end
 
     switch (stop) {
@@ -120,9 +124,6 @@ ByteBuffer HttpTransfer::fetchDocument(const QUrl &url)
     case Stop::None:
         break;
     }
-    if (!reply->isFinished()) // the loop was ended from outside: the program is quitting
-        throw SearchError(QNetworkReply::OperationCanceledError, "The search was cancelled.");
-
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299)) {
         throw SearchError(status.toInt(),
@@ -135,6 +136,14 @@ ByteBuffer HttpTransfer::fetchDocument(const QUrl &url)
         throw SearchError(reply->error(), reply->errorString().toStdString());
 
     return body;
+}
+
+void HttpTransfer::abort()
+{
+    if (!m_reply || m_reply->isFinished())
+        return;
+    m_aborted = true;
+    m_reply->abort(); // finishes the reply now, which ends the wait
 }
 
 QByteArray HttpTransfer::nextPiece(qsizetype maxSize)

@@ -100,11 +100,13 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
 
 void Form1::closeEvent(QCloseEvent *event)
 {
-    // Nothing is asked or saved, and no other window is closed. A search waiting
-    // or writing in a nested event loop stops at its next step and touches
-    // nothing more.
-    if (m_running)
+    // Nothing is asked or saved, and no other window is closed. A search under
+    // way stops at once: its transfer is dropped, the nested event loop it
+    // waits or writes in ends, and it touches nothing more.
+    if (m_running) {
         m_abandoned = true;
+        Inet1->abort();
+    }
     QWidget::closeEvent(event);
 }
 
