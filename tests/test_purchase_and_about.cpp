@@ -1,5 +1,6 @@
 #include "support/gui_helpers.h"
 #include "support/http_server.h"
+#include "support/search_window.h"
 #include "ui/about/form2.h"
 #include "ui/common/clickable_label.h"
 #include "ui/common/open_page.h"
@@ -74,7 +75,7 @@ private:
     void search(const QString &name)
     {
         control<QLineEdit>("Text2")->setText(name);
-        QTest::keyClick(control("Text2"), Qt::Key_Return);
+        QVERIFY(varnex::test::pressEnter(*m_form));
     }
 
     std::unique_ptr<HttpServer> m_server;

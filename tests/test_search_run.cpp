@@ -84,6 +84,8 @@ private slots:
     void emptyPageAndLeftoverCapture();
     void manyNamesAreCountedExactly();
     void secondStartDuringARunIsIgnored();
+    void heldEnterSearchesOnce_data();
+    void heldEnterSearchesOnce();
     void closingTheWindowDuringARun_data();
     void closingTheWindowDuringARun();
     void compiledInRegistrarHost();
@@ -140,7 +142,7 @@ void TestSearchRun::otherKeysStartNothing()
     QTest::keyClicks(window.text2(), "shop");
     for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Tab, Qt::Key_Escape, Qt::Key_Backspace, Qt::Key_F5})
         QTest::keyClick(window.text2(), key);
-    QTest::keyClick(window.text2(), Qt::Key_Enter); // the keypad's Enter counts as Enter
+    QVERIFY(varnex::test::pressEnter(window.form, Qt::Key_Enter)); // the keypad's Enter counts as Enter
     QCOMPARE(window.server.requests().size(), 1);
 }
 
@@ -178,7 +180,7 @@ void TestSearchRun::enterThatClosesAnErrorBoxStartsNothing()
         QCOMPARE(window.server.requests().size(), 1);
 
         // Enter pressed and released in the name box still searches.
-        QTest::keyClick(window.form.windowHandle(), Qt::Key_Return);
+        QVERIFY(varnex::test::startsSearch(window.form, [&] { QTest::keyClick(window.form.windowHandle(), Qt::Key_Return); }));
         QCOMPARE(window.server.requests().size(), 2);
         QCOMPARE(answerer.texts().size(), 2);
     }
@@ -311,6 +313,38 @@ void TestSearchRun::secondStartDuringARunIsIgnored()
     QCOMPARE(readFile(window.capturePath()), page(kOffered));
 }
 
+void TestSearchRun::heldEnterSearchesOnce_data()
+{
+    // What reaches the name box, in order: D and U, Enter down and up; d and u, the
+    // same marked as auto-repeat; "." a turn of the event loop; a digit, the
+    // number of searches started so far.
+    QTest::addColumn<QString>("keys");
+    QTest::newRow("repeats marked as such") << "D.ud.ud.ud.0U.1";
+    QTest::newRow("repeats as unmarked up-down pairs (X11)") << "D.UD.UD.UD.0U.1";
+    QTest::newRow("repeats as presses alone") << "D.d.d.d.0U.1";
+    QTest::newRow("marked and unmarked pairs mixed") << "D.UD.ud.UD.ud.0U.1";
+    QTest::newRow("two presses") << "DU.1DU.2";
+    QTest::newRow("a held press, then a short one") << "D.UD.UD.0U.1DU.2";
+}
+
+void TestSearchRun::heldEnterSearchesOnce()
+{
+    QFETCH(QString, keys);
+    Window window([](const HttpRequest &) { return HttpResponse{.body = page(kOffered)}; });
+    QTest::keyClicks(window.text2(), "shop");
+    for (const QChar step : keys) {
+        if (step == '.') {
+            QCoreApplication::processEvents();
+        } else if (step.isDigit()) {
+            QCOMPARE(window.server.requests().size(), step.digitValue());
+        } else {
+            const bool press = step.toUpper() == 'D';
+            QTest::simulateEvent(window.text2(), press, Qt::Key_Return, {}, "\r", /*repeat=*/step.isLower());
+        }
+    }
+    QCOMPARE(window.list1()->items().size(), 8);
+}
+
 void TestSearchRun::closingTheWindowDuringARun_data()
 {
     QTest::addColumn<bool>("pageIn");      // false: closed while the page is awaited; true: while it is written
@@ -384,7 +418,7 @@ void TestSearchRun::compiledInRegistrarHost()
     form.show();
     auto *text2 = form.findChild<QLineEdit *>("Text2");
     QTest::keyClicks(text2, "built");
-    QTest::keyClick(text2, Qt::Key_Return);
+    QVERIFY(varnex::test::pressEnter(form));
     QCOMPARE(server.requests().size(), 1);
     QCOMPARE(form.findChild<ListBox *>("List1")->items(), QStringList{"built.com"});
 }

@@ -65,7 +65,8 @@ public:
     explicit Window(HttpServer::Handler handler, std::chrono::milliseconds timeout = 20s,
                     const QString &registrarHost = {})
         : server(std::move(handler)),
-          form(SearchSettings{registrarHost.isEmpty() ? server.hostAndPort() : registrarHost, folder.path(), timeout})
+          form(SearchSettings{registrarHost.isEmpty() ? server.hostAndPort() : registrarHost, folder.path(), timeout,
+                              0ms})
     {
         form.show();
     }

@@ -11,7 +11,6 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
@@ -52,6 +51,7 @@ Form1::Form1(SearchSettings settings, QWidget *parent)
     connect(List1, &ListBox::doubleClicked, this, &Form1::List1_DblClick);
     connect(Label7, &ClickableLabel::clicked, this, &Form1::Label7_Click);
     connect(Label11, &ClickableLabel::clicked, this, &Form1::Label11_Click);
+    connect(new KeyUpFilter(*Text2, m_settings.keyRepeatGap), &KeyUpFilter::keyUp, this, &Form1::Text2_KeyUp);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         QRect client(QPoint(), size());
@@ -68,34 +68,6 @@ void Form1::makePictureButton(ClickableLabel *button, QLabel *unpressed, QLabel 
     connect(button, &ClickableLabel::mouseUp, this, [button, unpressed] { button->setPixmap(unpressed->pixmap()); });
     connect(button, &ClickableLabel::clicked, this, click);
     button->setAccessibleRole(QAccessible::Button);
-}
-
-bool Form1::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched != Text2)
-        return QWidget::eventFilter(watched, event);
-    // A key is up in the name box only if it went down there: the release of the
-    // Enter that closed a message box lands here too and must start nothing.
-    switch (event->type()) {
-    case QEvent::KeyPress: {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (!key->isAutoRepeat())
-            m_keysDownInText2.insert(key->key());
-        break;
-    }
-    case QEvent::KeyRelease: {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (!key->isAutoRepeat() && m_keysDownInText2.remove(key->key()))
-            Text2_KeyUp(key->key(), key->modifiers());
-        break;
-    }
-    case QEvent::FocusOut:
-        m_keysDownInText2.clear();
-        break;
-    default:
-        break;
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 void Form1::closeEvent(QCloseEvent *event)
