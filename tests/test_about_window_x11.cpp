@@ -1,7 +1,8 @@
 // The windows as a real X11 window manager sees them: the About window owned by no
-// window, out of the task bar and free to lie behind the main window; the main
-// window closed by the window manager during a search. Starts its own Xvfb and
-// openbox on a free display; skips only when those programs are not installed.
+// window, out of the task bar, free to lie behind the main window and brought back
+// from the minimised state; the main window closed by the window manager during a
+// search. Starts its own Xvfb and openbox on a free display; skips only when those
+// programs are not installed.
 
 #include "support/gui_helpers.h"
 #include "support/http_server.h"
@@ -15,6 +16,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -189,6 +191,12 @@ bool contains(const std::vector<uint32_t> &values, uint32_t value)
     return std::find(values.begin(), values.end(), value) != values.end();
 }
 
+// Minimised, as the window manager sees it.
+bool isHidden(const QWidget &window)
+{
+    return contains(windowProperty(xcb_window_t(window.winId()), "_NET_WM_STATE"), atom("_NET_WM_STATE_HIDDEN"));
+}
+
 // What a task bar or pager does to close a window: the window manager then asks
 // the program to close it (WM_DELETE_WINDOW), as it does for the close button.
 void askWindowManagerToClose(const QWidget &window)
@@ -206,6 +214,14 @@ void askWindowManagerToClose(const QWidget &window)
     xcb_flush(connection());
 }
 
+QWidget *shownAboutWindow()
+{
+    QWidget *about = nullptr;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        about = window->objectName() == QLatin1String("Form2") && window->isVisible() ? window : about;
+    return about;
+}
+
 } // namespace
 
 class TestAboutWindowX11 final : public QObject {
@@ -214,6 +230,7 @@ class TestAboutWindowX11 final : public QObject {
 private slots:
     void initTestCase();
     void aboutWindowIsNotOwned();
+    void infoBringsBackAMinimisedAbout();
     void closedByTheWindowManagerDuringASearch();
 };
 
@@ -238,9 +255,7 @@ void TestAboutWindowX11::aboutWindowIsNotOwned()
     auto *info = form.findChild<QWidget *>(QStringLiteral("Image15"));
     QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {}, info->geometry().center());
 
-    QWidget *about = nullptr;
-    for (QWidget *window : QApplication::topLevelWidgets())
-        about = window->objectName() == QLatin1String("Form2") && window->isVisible() ? window : about;
+    QWidget *about = shownAboutWindow();
     QVERIFY(about);
     QVERIFY(QTest::qWaitForWindowExposed(about, 20000));
     QTRY_VERIFY_WITH_TIMEOUT(stackingIndex(*about) >= 0 && stackingIndex(form) >= 0, 20000);
@@ -261,6 +276,39 @@ void TestAboutWindowX11::aboutWindowIsNotOwned()
     about->activateWindow();
     QTRY_VERIFY_WITH_TIMEOUT(stackingIndex(*about) > stackingIndex(form), 20000);
     about->close();
+}
+
+void TestAboutWindowX11::infoBringsBackAMinimisedAbout()
+{
+    varnex::test::HttpServer registrar;
+    QTemporaryDir folder;
+    varnex::Form1 form(varnex::SearchSettings{registrar.hostAndPort(), folder.path()});
+    varnex::startUp(form);
+    QVERIFY(QTest::qWaitForWindowExposed(&form, 20000));
+    const QPoint info = form.findChild<QWidget *>(QStringLiteral("Image15"))->geometry().center();
+    QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {}, info);
+    QPointer<QWidget> about = shownAboutWindow();
+    QVERIFY(about);
+    const auto closeAbout = qScopeGuard([&] {
+        if (about)
+            about->close();
+    });
+    QVERIFY(QTest::qWaitForWindowExposed(about, 20000));
+    QTRY_VERIFY_WITH_TIMEOUT(stackingIndex(*about) >= 0 && stackingIndex(form) >= 0, 20000);
+
+    // Out of the task bar, a minimised About window has no way back but the Info button.
+    about->showMinimized();
+    QTRY_VERIFY_WITH_TIMEOUT(isHidden(*about), 20000);
+    QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {}, info);
+    QTRY_VERIFY_WITH_TIMEOUT(!isHidden(*about) && stackingIndex(*about) > stackingIndex(form), 20000);
+    QVERIFY(!about->isMinimized());
+
+    // Nor is it left minimised when the main window closes: it outlives it.
+    about->showMinimized();
+    QTRY_VERIFY_WITH_TIMEOUT(isHidden(*about), 20000);
+    form.close();
+    QTRY_VERIFY_WITH_TIMEOUT(!isHidden(*about), 20000);
+    QVERIFY(about->isVisible());
 }
 
 void TestAboutWindowX11::closedByTheWindowManagerDuringASearch()

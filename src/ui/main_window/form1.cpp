@@ -17,6 +17,19 @@
 
 namespace varnex {
 
+namespace {
+
+// Shown, not minimised, in front and active.
+void bringToFront(QWidget &window)
+{
+    window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+} // namespace
+
 Form1::Form1(SearchSettings settings, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
@@ -79,6 +92,10 @@ void Form1::closeEvent(QCloseEvent *event)
         m_abandoned = true;
         Inet1->abort();
     }
+    // The About window outlives this one; minimised, with no task-bar entry,
+    // it would be out of the user's reach.
+    if (m_about && m_about->isMinimized())
+        bringToFront(*m_about);
     QWidget::closeEvent(event);
 }
 
@@ -110,11 +127,11 @@ void Form1::Label11_Click() { openPage(Label11, makerPage(kResellerPagePath)); }
 
 void Form1::Image15_Click()
 {
-    // One About window: a click while it is open shows the same one again.
+    // One About window: a click while it is open brings the same one back,
+    // minimised or behind another window.
     if (!m_about)
         m_about = new Form2;
-    m_about->show();
-    m_about->raise();
+    bringToFront(*m_about);
 }
 
 } // namespace varnex
