@@ -1,14 +1,22 @@
-// The About window as a real X11 window manager sees it: owned by no window, out
-// of the task bar, and free to lie behind the main window. Starts its own Xvfb and
-// openbox on a free display; skips only when those programs are not installed.
+// The windows as a real X11 window manager sees them: the About window owned by no
+// window, out of the task bar, free to lie behind the main window and brought back
+// from the minimised state; the main window closed by the window manager during a
+// search. Starts its own Xvfb and openbox on a free display; skips only when those
+// programs are not installed.
 
+#include "support/gui_helpers.h"
 #include "support/http_server.h"
+#include "support/search_window.h"
 #include "ui/about/form2.h"
 #include "ui/main_window/form1.h"
 #include "ui/main_window/start_up.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QLineEdit>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -100,13 +108,32 @@ public:
             return;
         display = ":" + number;
         setenv("DISPLAY", display.c_str(), 1);
-        m_openbox = Child({openbox.toStdString(), "--sm-disable"});
+        // openbox names itself on the root window before its start-up is done, and a
+        // window shown in between was at times never mapped; the start-up command
+        // runs once it is done.
+        char folder[] = "/tmp/varnex-openbox-XXXXXX";
+        if (!mkdtemp(folder))
+            return;
+        m_folder = folder;
+        readyFile = m_folder + "/started";
+        m_openbox = Child({openbox.toStdString(), "--sm-disable", "--startup", "touch " + readyFile});
     }
+    ~XServer()
+    {
+        if (!m_folder.empty()) {
+            unlink(readyFile.c_str());
+            rmdir(m_folder.c_str());
+        }
+    }
+    XServer(const XServer &) = delete;
+    XServer &operator=(const XServer &) = delete;
 
     bool missing = false;
-    std::string display; // empty: Xvfb did not start
+    std::string display;   // empty: Xvfb did not start
+    std::string readyFile; // made by openbox once it has started
 
 private:
+    std::string m_folder;
     Child m_xvfb;
     Child m_openbox;
 };
@@ -164,6 +191,37 @@ bool contains(const std::vector<uint32_t> &values, uint32_t value)
     return std::find(values.begin(), values.end(), value) != values.end();
 }
 
+// Minimised, as the window manager sees it.
+bool isHidden(const QWidget &window)
+{
+    return contains(windowProperty(xcb_window_t(window.winId()), "_NET_WM_STATE"), atom("_NET_WM_STATE_HIDDEN"));
+}
+
+// What a task bar or pager does to close a window: the window manager then asks
+// the program to close it (WM_DELETE_WINDOW), as it does for the close button.
+void askWindowManagerToClose(const QWidget &window)
+{
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = xcb_window_t(window.winId());
+    message.type = atom("_NET_CLOSE_WINDOW");
+    message.data.data32[0] = XCB_CURRENT_TIME;
+    message.data.data32[1] = 2; // asked for by the user
+    xcb_send_event(connection(), false, rootWindow(),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&message));
+    xcb_flush(connection());
+}
+
+QWidget *shownAboutWindow()
+{
+    QWidget *about = nullptr;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        about = window->objectName() == QLatin1String("Form2") && window->isVisible() ? window : about;
+    return about;
+}
+
 } // namespace
 
 class TestAboutWindowX11 final : public QObject {
@@ -172,6 +230,8 @@ class TestAboutWindowX11 final : public QObject {
 private slots:
     void initTestCase();
     void aboutWindowIsNotOwned();
+    void infoBringsBackAMinimisedAbout();
+    void closedByTheWindowManagerDuringASearch();
 };
 
 void TestAboutWindowX11::initTestCase()
@@ -180,8 +240,9 @@ void TestAboutWindowX11::initTestCase()
         QSKIP("Xvfb or openbox is not installed (tools/install-deps.sh installs them)");
     QVERIFY2(!server->display.empty(), "Xvfb did not start");
     QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
-    // openbox has taken over the screen once it names itself on the root window.
-    QTRY_VERIFY_WITH_TIMEOUT(!windowProperty(rootWindow(), "_NET_SUPPORTING_WM_CHECK").empty(), 60000);
+    // openbox has taken over the screen and handles requests once it has run its start-up command.
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(QString::fromStdString(server->readyFile)), 60000);
+    QVERIFY(!windowProperty(rootWindow(), "_NET_SUPPORTING_WM_CHECK").empty());
 }
 
 void TestAboutWindowX11::aboutWindowIsNotOwned()
@@ -190,15 +251,13 @@ void TestAboutWindowX11::aboutWindowIsNotOwned()
     QTemporaryDir folder;
     varnex::Form1 form(varnex::SearchSettings{registrar.hostAndPort(), folder.path()});
     varnex::startUp(form);
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(QTest::qWaitForWindowExposed(&form, 20000));
     auto *info = form.findChild<QWidget *>(QStringLiteral("Image15"));
     QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {}, info->geometry().center());
 
-    QWidget *about = nullptr;
-    for (QWidget *window : QApplication::topLevelWidgets())
-        about = window->objectName() == QLatin1String("Form2") && window->isVisible() ? window : about;
+    QWidget *about = shownAboutWindow();
     QVERIFY(about);
-    QVERIFY(QTest::qWaitForWindowExposed(about));
+    QVERIFY(QTest::qWaitForWindowExposed(about, 20000));
     QTRY_VERIFY_WITH_TIMEOUT(stackingIndex(*about) >= 0 && stackingIndex(form) >= 0, 20000);
 
     const auto aboutId = xcb_window_t(about->winId());
@@ -217,6 +276,70 @@ void TestAboutWindowX11::aboutWindowIsNotOwned()
     about->activateWindow();
     QTRY_VERIFY_WITH_TIMEOUT(stackingIndex(*about) > stackingIndex(form), 20000);
     about->close();
+}
+
+void TestAboutWindowX11::infoBringsBackAMinimisedAbout()
+{
+    varnex::test::HttpServer registrar;
+    QTemporaryDir folder;
+    varnex::Form1 form(varnex::SearchSettings{registrar.hostAndPort(), folder.path()});
+    varnex::startUp(form);
+    QVERIFY(QTest::qWaitForWindowExposed(&form, 20000));
+    const QPoint info = form.findChild<QWidget *>(QStringLiteral("Image15"))->geometry().center();
+    QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {}, info);
+    QPointer<QWidget> about = shownAboutWindow();
+    QVERIFY(about);
+    const auto closeAbout = qScopeGuard([&] {
+        if (about)
+            about->close();
+    });
+    QVERIFY(QTest::qWaitForWindowExposed(about, 20000));
+    QTRY_VERIFY_WITH_TIMEOUT(stackingIndex(*about) >= 0 && stackingIndex(form) >= 0, 20000);
+
+    // Out of the task bar, a minimised About window has no way back but the Info button.
+    about->showMinimized();
+    QTRY_VERIFY_WITH_TIMEOUT(isHidden(*about), 20000);
+    QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {}, info);
+    QTRY_VERIFY_WITH_TIMEOUT(!isHidden(*about) && stackingIndex(*about) > stackingIndex(form), 20000);
+    QVERIFY(!about->isMinimized());
+
+    // Nor is it left minimised when the main window closes: it outlives it.
+    about->showMinimized();
+    QTRY_VERIFY_WITH_TIMEOUT(isHidden(*about), 20000);
+    form.close();
+    QTRY_VERIFY_WITH_TIMEOUT(!isHidden(*about), 20000);
+    QVERIFY(about->isVisible());
+}
+
+void TestAboutWindowX11::closedByTheWindowManagerDuringASearch()
+{
+    // The registrar holds its answer and the time-out is far off: only the close can end the run.
+    varnex::test::HttpServer registrar([](const varnex::test::HttpRequest &) {
+        return varnex::test::HttpResponse{.body = varnex::test::page({"held.com"})};
+    });
+    registrar.setHold([](const varnex::test::HttpRequest &) { return true; });
+    QTemporaryDir folder;
+    varnex::Form1 form(varnex::SearchSettings{registrar.hostAndPort(), folder.path(), std::chrono::seconds(60)});
+    varnex::startUp(form);
+    QVERIFY(QTest::qWaitForWindowExposed(&form, 20000));
+    QTRY_VERIFY_WITH_TIMEOUT(stackingIndex(form) >= 0, 20000);
+    registrar.setOnRequest([&](const varnex::test::HttpRequest &) { askWindowManagerToClose(form); });
+    bool gaveUp = false;
+    QTimer failure; // only a close that did not end the run lets this go off
+    failure.setSingleShot(true);
+    failure.callOnTimeout([&] {
+        gaveUp = true;
+        registrar.release();
+    });
+    failure.start(30000);
+
+    varnex::test::MessageBoxAnswerer answerer;
+    QTest::keyClicks(form.findChild<QLineEdit *>(QStringLiteral("Text2")), "held");
+    QVERIFY(varnex::test::pressEnter(form));
+    QVERIFY2(!gaveUp, "the window manager's close request did not end the run");
+    QVERIFY(!form.isVisible());
+    QCOMPARE(answerer.texts(), QStringList{});
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{});
 }
 
 // Under LeakSanitizer: the X11 platform opens D-Bus (for the accessibility bridge),

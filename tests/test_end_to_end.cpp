@@ -3,6 +3,7 @@
 #include "names/name_rules.h"
 #include "service/registrar_server.h"
 #include "support/http_server.h"
+#include "support/search_window.h"
 #include "ui/main_window/form1.h"
 #include "ui/main_window/list_box.h"
 
@@ -49,7 +50,7 @@ void TestEndToEnd::windowListsWhatTheRegistryCallsFree()
     form.show();
     auto *name = form.findChild<QLineEdit *>("Text2");
     QTest::keyClicks(name, "Shop");
-    QTest::keyClick(name, Qt::Key_Return);
+    QVERIFY(varnex::test::pressEnter(form));
 
     QStringList free = varnex::registrar::candidatesFor("shop");
     free.removeIf([&](const QString &domain) { return taken.contains(domain) || domain == "shop.biz"; });

@@ -1,5 +1,6 @@
 #include "support/gui_helpers.h"
 #include "support/http_server.h"
+#include "support/search_window.h"
 #include "ui/main_window/form1.h"
 #include "ui/common/open_page.h"
 #include "ui/common/clickable_label.h"
@@ -386,7 +387,7 @@ void TestMainWindow::gestures()
     m_server.setHandler([](const varnex::test::HttpRequest &) {
         return varnex::test::HttpResponse{.body = R"(<input type="checkbox" name="domain1" value="myshop.net">)"};
     });
-    QTest::keyClick(control("Text2"), Qt::Key_Return);
+    QVERIFY(varnex::test::pressEnter(*m_form));
     auto *list = qobject_cast<QAbstractItemView *>(control("List1"));
     list->setCurrentIndex(list->model()->index(0, 0));
     QWidget *window = m_form.get();

@@ -1,5 +1,6 @@
 #include "support/gui_helpers.h"
 #include "support/http_server.h"
+#include "support/search_window.h"
 #include "ui/about/form2.h"
 #include "ui/common/clickable_label.h"
 #include "ui/common/open_page.h"
@@ -61,8 +62,11 @@ private slots:
     void panelLinks();
     void aboutWindow();
     void aboutOpenedTwice();
+    void infoBringsTheAboutWindowBack_data();
+    void infoBringsTheAboutWindowBack();
     void aboutLinks_data();
     void aboutLinks();
+    void aboutOutlivesTheMainWindow_data();
     void aboutOutlivesTheMainWindow();
 
 private:
@@ -74,7 +78,7 @@ private:
     void search(const QString &name)
     {
         control<QLineEdit>("Text2")->setText(name);
-        QTest::keyClick(control("Text2"), Qt::Key_Return);
+        QVERIFY(varnex::test::pressEnter(*m_form));
     }
 
     std::unique_ptr<HttpServer> m_server;
@@ -290,6 +294,35 @@ void TestPurchaseAndAbout::aboutOpenedTwice()
     QCOMPARE(aboutWindows().size(), 1);
 }
 
+void TestPurchaseAndAbout::infoBringsTheAboutWindowBack_data()
+{
+    QTest::addColumn<bool>("minimised"); // else behind the main window
+    QTest::newRow("minimised") << true;
+    QTest::newRow("behind the main window") << false;
+}
+
+void TestPurchaseAndAbout::infoBringsTheAboutWindowBack()
+{
+    QFETCH(bool, minimised);
+    QTest::mouseClick(control("Image15"), Qt::LeftButton);
+    QPointer<Form2> about = aboutWindows().value(0);
+    QVERIFY(about);
+    QVERIFY(QTest::qWaitForWindowActive(about));
+    if (minimised) {
+        about->showMinimized();
+        QVERIFY(about->isMinimized());
+    }
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+
+    // The About window has no task-bar entry: the Info button is the way back to it.
+    QTest::mouseClick(control("Image15"), Qt::LeftButton);
+    QCOMPARE(aboutWindows(), QList<Form2 *>{about});
+    QCOMPARE(about->windowState() & Qt::WindowMinimized, Qt::WindowNoState);
+    QVERIFY(about->isVisible());
+    QVERIFY(QTest::qWaitForWindowActive(about));
+}
+
 void TestPurchaseAndAbout::aboutLinks_data()
 {
     QTest::addColumn<QString>("link");
@@ -312,22 +345,36 @@ void TestPurchaseAndAbout::aboutLinks()
     QVERIFY(about->isVisible());
 }
 
+void TestPurchaseAndAbout::aboutOutlivesTheMainWindow_data()
+{
+    QTest::addColumn<bool>("minimised");
+    QTest::newRow("shown") << false;
+    QTest::newRow("minimised") << true;
+}
+
 void TestPurchaseAndAbout::aboutOutlivesTheMainWindow()
 {
+    QFETCH(bool, minimised);
     // Run the event loop as the program does: closing the main window leaves the
     // About window open, and the program ends when that is closed too.
     QTest::mouseClick(control("Image15"), Qt::LeftButton);
     QPointer<Form2> about = aboutWindows().value(0);
     QVERIFY(about);
+    if (minimised)
+        about->showMinimized();
     bool aboutStillOpen = false;
+    bool aboutMinimised = true;
     QTimer::singleShot(0, m_form.get(), [this] { m_form->close(); });
     QTimer::singleShot(50, about, [&] {
         aboutStillOpen = about->isVisible();
+        // Minimised, with no task-bar entry, it would be out of reach: it is shown again.
+        aboutMinimised = about->isMinimized();
         about->close();
     });
     QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(1); });
     QCOMPARE(QApplication::exec(), 0);
     QVERIFY(aboutStillOpen);
+    QVERIFY(!aboutMinimised);
 }
 
 QTEST_MAIN(TestPurchaseAndAbout)

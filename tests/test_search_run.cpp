@@ -8,11 +8,14 @@
 
 #include <QSignalSpy>
 #include <QCheckBox>
+#include <QDir>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 
 using namespace std::chrono_literals;
@@ -35,6 +38,27 @@ namespace {
 
 const QList<QByteArray> kOffered{"myshop.com", "myshop.net",  "myshop.org",  "myshop.biz", "myshop.info",
                                  "myshop.us",  "myshop.de",   "myshop.com",  "z\xC3\xA9.com"};
+
+// Runs `action` when a press of `key` reaches `control`.
+class KeyWatch final : public QObject {
+public:
+    KeyWatch(QWidget *control, Qt::Key key, std::function<void()> action) : m_key(key), m_action(std::move(action))
+    {
+        control->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == m_key)
+            m_action();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    Qt::Key m_key;
+    std::function<void()> m_action;
+};
 
 QStringList decoded(const QList<QByteArray> &names)
 {
@@ -60,6 +84,9 @@ private slots:
     void emptyPageAndLeftoverCapture();
     void manyNamesAreCountedExactly();
     void secondStartDuringARunIsIgnored();
+    void heldEnterSearchesOnce_data();
+    void heldEnterSearchesOnce();
+    void closingTheWindowDuringARun_data();
     void closingTheWindowDuringARun();
     void compiledInRegistrarHost();
 };
@@ -115,7 +142,7 @@ void TestSearchRun::otherKeysStartNothing()
     QTest::keyClicks(window.text2(), "shop");
     for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Tab, Qt::Key_Escape, Qt::Key_Backspace, Qt::Key_F5})
         QTest::keyClick(window.text2(), key);
-    QTest::keyClick(window.text2(), Qt::Key_Enter); // the keypad's Enter counts as Enter
+    QVERIFY(varnex::test::pressEnter(window.form, Qt::Key_Enter)); // the keypad's Enter counts as Enter
     QCOMPARE(window.server.requests().size(), 1);
 }
 
@@ -153,7 +180,7 @@ void TestSearchRun::enterThatClosesAnErrorBoxStartsNothing()
         QCOMPARE(window.server.requests().size(), 1);
 
         // Enter pressed and released in the name box still searches.
-        QTest::keyClick(window.form.windowHandle(), Qt::Key_Return);
+        QVERIFY(varnex::test::startsSearch(window.form, [&] { QTest::keyClick(window.form.windowHandle(), Qt::Key_Return); }));
         QCOMPARE(window.server.requests().size(), 2);
         QCOMPARE(answerer.texts().size(), 2);
     }
@@ -286,18 +313,95 @@ void TestSearchRun::secondStartDuringARunIsIgnored()
     QCOMPARE(readFile(window.capturePath()), page(kOffered));
 }
 
+void TestSearchRun::heldEnterSearchesOnce_data()
+{
+    // What reaches the name box, in order: D and U, Enter down and up; d and u, the
+    // same marked as auto-repeat; "." a turn of the event loop; a digit, the
+    // number of searches started so far.
+    QTest::addColumn<QString>("keys");
+    QTest::newRow("repeats marked as such") << "D.ud.ud.ud.0U.1";
+    QTest::newRow("repeats as unmarked up-down pairs (X11)") << "D.UD.UD.UD.0U.1";
+    QTest::newRow("repeats as presses alone") << "D.d.d.d.0U.1";
+    QTest::newRow("marked and unmarked pairs mixed") << "D.UD.ud.UD.ud.0U.1";
+    QTest::newRow("two presses") << "DU.1DU.2";
+    QTest::newRow("a held press, then a short one") << "D.UD.UD.0U.1DU.2";
+}
+
+void TestSearchRun::heldEnterSearchesOnce()
+{
+    QFETCH(QString, keys);
+    Window window([](const HttpRequest &) { return HttpResponse{.body = page(kOffered)}; });
+    QTest::keyClicks(window.text2(), "shop");
+    for (const QChar step : keys) {
+        if (step == '.') {
+            QCoreApplication::processEvents();
+        } else if (step.isDigit()) {
+            QCOMPARE(window.server.requests().size(), step.digitValue());
+        } else {
+            const bool press = step.toUpper() == 'D';
+            QTest::simulateEvent(window.text2(), press, Qt::Key_Return, {}, "\r", /*repeat=*/step.isLower());
+        }
+    }
+    QCOMPARE(window.list1()->items().size(), 8);
+}
+
+void TestSearchRun::closingTheWindowDuringARun_data()
+{
+    QTest::addColumn<bool>("pageIn");      // false: closed while the page is awaited; true: while it is written
+    QTest::addColumn<bool>("programLoop"); // run in the program's own event loop, which the close must end
+    QTest::newRow("waiting for the page") << false << false;
+    QTest::newRow("writing the page") << true << false;
+    QTest::newRow("waiting for the page, in the program's loop") << false << true;
+}
+
 void TestSearchRun::closingTheWindowDuringARun()
 {
-    Window window([](const HttpRequest &) { return HttpResponse{.body = page(kOffered), .delay = 100ms}; });
-    window.server.setOnRequest([&](const HttpRequest &) { QTimer::singleShot(0, &window.form, &QWidget::close); });
+    QFETCH(bool, pageIn);
+    QFETCH(bool, programLoop);
+    // The registrar holds its answer and the time-out is far off: only the close can end the run.
+    Window window([](const HttpRequest &) { return HttpResponse{.body = page(kOffered)}; }, 60s);
+    window.server.setHold([](const HttpRequest &) { return true; });
+    int heldAtClose = -1;
+    auto close = [&] {
+        heldAtClose = window.server.held();
+        window.form.close();
+    };
+    KeyWatch f12(window.text2(), Qt::Key_F12, close);
+    window.server.setOnRequest([&](const HttpRequest &) {
+        QTimer::singleShot(0, &window.form, [&] {
+            if (!pageIn)
+                return close();
+            // Pressed while the page is awaited, the key waits for the page and
+            // reaches the name box while the page is written.
+            QTest::keyClick(window.form.windowHandle(), Qt::Key_F12);
+            window.server.release();
+        });
+    });
     MessageBoxAnswerer answerer;
-    window.typeAndPressEnter("my shop");
+    bool gaveUp = false;
+    QTimer failure; // only a close that did not end the run lets this go off
+    failure.setSingleShot(true);
+    failure.callOnTimeout([&] {
+        gaveUp = true;
+        window.server.release();
+    });
+    failure.start(30s);
 
+    bool searched = false;
+    if (programLoop) {
+        QTimer::singleShot(0, &window.form, [&] { searched = window.typeAndPressEnter("my shop"); });
+        QCOMPARE(QApplication::exec(), 0); // the last window closed: the program ends
+    } else {
+        searched = window.typeAndPressEnter("my shop");
+    }
+    QVERIFY(searched);
+    QVERIFY2(!gaveUp, "the close did not end the run");
+    QCOMPARE(heldAtClose, pageIn ? 0 : 1);
     QVERIFY(!window.form.isVisible());
-    QCOMPARE(QApplication::overrideCursor(), nullptr);
     QCOMPARE(answerer.texts(), QStringList{});
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
     QCOMPARE(window.label2()->text(), QStringLiteral("    Searching...")); // nothing touched after the close
-    QVERIFY(!varnex::test::isOpenInThisProcess(window.capturePath()));
+    QCOMPARE(QDir(window.folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{}); // no capture, whole or part
 }
 
 void TestSearchRun::compiledInRegistrarHost()
@@ -314,7 +418,7 @@ void TestSearchRun::compiledInRegistrarHost()
     form.show();
     auto *text2 = form.findChild<QLineEdit *>("Text2");
     QTest::keyClicks(text2, "built");
-    QTest::keyClick(text2, Qt::Key_Return);
+    QVERIFY(varnex::test::pressEnter(form));
     QCOMPARE(server.requests().size(), 1);
     QCOMPARE(form.findChild<ListBox *>("List1")->items(), QStringList{"built.com"});
 }

@@ -101,7 +101,7 @@ void waitForEnd(QNetworkReply &reply, BodyTaker &taker, std::chrono::millisecond
     QObject::connect(&reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     deadline.start(timeout);
     if (!reply.isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        loop.exec();
 }
 
 void throwIfStopped(Stop stop, std::chrono::milliseconds timeout)
@@ -128,8 +128,6 @@ void throwIfStopped(Stop stop, std::chrono::milliseconds timeout)
 // A finished reply that is not a 2xx answer, or not finished at all.
 void throwIfFailed(const QNetworkReply &reply)
 {
-    if (!reply.isFinished()) // the loop was ended from outside: the program is quitting
-        throw SearchError(QNetworkReply::OperationCanceledError, "The search was cancelled.");
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299)) {
         throw SearchError(status.toInt(),
@@ -163,6 +161,7 @@ void HttpTransfer::releaseReply()
 ByteBuffer HttpTransfer::fetchDocument(const QUrl &url)
 {
     releaseReply();
+    m_aborted = false;
     QNetworkReply *reply = m_network.get(requestFor(url));
     m_reply = reply;
     // Whatever way this returns, a reply still running is stopped.
@@ -172,10 +171,21 @@ ByteBuffer HttpTransfer::fetchDocument(const QUrl &url)
     });
     BodyTaker taker(*reply);
     waitForEnd(*reply, taker, m_timeout);
+    // Ended from outside: by abort(), or the program is quitting.
+    if (m_aborted || !reply->isFinished())
+        throw SearchError(QNetworkReply::OperationCanceledError, "The search was cancelled.");
     taker.take(); // what came with the end
     throwIfStopped(taker.stopped(), m_timeout);
     throwIfFailed(*reply);
     return std::move(taker.body());
+}
+
+void HttpTransfer::abort()
+{
+    if (!m_reply || m_reply->isFinished())
+        return;
+    m_aborted = true;
+    m_reply->abort(); // finishes the reply now, which ends the wait
 }
 
 QByteArray HttpTransfer::nextPiece(qsizetype maxSize)

@@ -18,8 +18,10 @@ namespace varnex {
 // The page fetch of a search: fetch a whole document, then read what is still
 // pending in pieces. Errors are thrown as SearchError.
 //
-// fetchDocument() waits in a local event loop that leaves user input queued, so
-// the window keeps repainting but cannot start anything while the page arrives.
+// fetchDocument() waits in a local event loop that runs every event. What the
+// user may do meanwhile is the window's to decide: a loop that left user input
+// queued would also hold back the window manager's close request, which Qt
+// counts as user input.
 class HttpTransfer final : public QObject {
     Q_OBJECT
 
@@ -35,7 +37,8 @@ public:
 
     // The whole response body, byte for byte. Throws SearchError on a network
     // error, a time-out, an HTTP status that is not 2xx or a body over
-    // kMaxBodySize, and when the wait was ended from outside (the program quits).
+    // kMaxBodySize, and when the wait was ended from outside (abort(), or the
+    // program quits).
     // The body is taken from the reply as it arrives, so it is held once, in a
     // buffer that a big page fills with a few page faults.
     ByteBuffer fetchDocument(const QUrl &url);
@@ -45,6 +48,10 @@ public:
     // whole body, so after it the pending response is empty.
     QByteArray nextPiece(qsizetype maxSize = kPieceSize);
 
+    // Stops a fetch under way at once, from inside its wait (the window was
+    // closed): the transfer is dropped and fetchDocument() throws "cancelled".
+    void abort();
+
 private:
     void releaseReply();
 
@@ -52,6 +59,7 @@ private:
     std::chrono::milliseconds m_timeout;
     // The last response, kept for nextPiece(). The manager owns it and may go first.
     QPointer<QNetworkReply> m_reply;
+    bool m_aborted = false;
 };
 
 } // namespace varnex

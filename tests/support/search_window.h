@@ -8,10 +8,12 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <chrono>
+#include <functional>
 
 namespace varnex::test {
 
@@ -39,6 +41,23 @@ inline QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
+// Runs `keys` on the window (Enter pressed and let go, in whatever way) and
+// returns once the search they started has run; false when none started. The
+// window starts a search on a later turn of its event loop, once no repeat has
+// followed the release; waiting for that turn is no measure of speed, so the
+// limit is generous.
+inline bool startsSearch(Form1 &form, const std::function<void()> &keys)
+{
+    QSignalSpy started(&form, &Form1::statusChanged);
+    keys();
+    return !started.isEmpty() || started.wait(60000);
+}
+
+inline bool pressEnter(Form1 &form, Qt::Key key = Qt::Key_Return)
+{
+    return startsSearch(form, [&] { QTest::keyClick(findControl<QLineEdit>(&form, "Text2"), key); });
+}
+
 // The main window searching against a loopback server, with its files in a scratch folder.
 class Window final {
 public:
@@ -46,7 +65,8 @@ public:
     explicit Window(HttpServer::Handler handler, std::chrono::milliseconds timeout = 20s,
                     const QString &registrarHost = {})
         : server(std::move(handler)),
-          form(SearchSettings{registrarHost.isEmpty() ? server.hostAndPort() : registrarHost, folder.path(), timeout})
+          form(SearchSettings{registrarHost.isEmpty() ? server.hostAndPort() : registrarHost, folder.path(), timeout,
+                              0ms})
     {
         form.show();
     }
@@ -64,11 +84,11 @@ public:
     QString capturePath() const { return folder.filePath("chkdom.tmp"); }
     QString cleanedPath() const { return folder.filePath("clean.tmp"); }
 
-    void typeAndPressEnter(const QString &text)
+    bool typeAndPressEnter(const QString &text)
     {
         text2()->clear();
         QTest::keyClicks(text2(), text);
-        QTest::keyClick(text2(), Qt::Key_Return);
+        return pressEnter(form);
     }
 
     QTemporaryDir folder;

@@ -11,12 +11,24 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
 
 namespace varnex {
+
+namespace {
+
+// Shown, not minimised, in front and active.
+void bringToFront(QWidget &window)
+{
+    window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+} // namespace
 
 Form1::Form1(SearchSettings settings, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -52,6 +64,7 @@ Form1::Form1(SearchSettings settings, QWidget *parent)
     connect(List1, &ListBox::doubleClicked, this, &Form1::List1_DblClick);
     connect(Label7, &ClickableLabel::clicked, this, &Form1::Label7_Click);
     connect(Label11, &ClickableLabel::clicked, this, &Form1::Label11_Click);
+    connect(new KeyUpFilter(*Text2, m_settings.keyRepeatGap), &KeyUpFilter::keyUp, this, &Form1::Text2_KeyUp);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         QRect client(QPoint(), size());
@@ -70,41 +83,19 @@ void Form1::makePictureButton(ClickableLabel *button, QLabel *unpressed, QLabel 
     button->setAccessibleRole(QAccessible::Button);
 }
 
-bool Form1::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched != Text2)
-        return QWidget::eventFilter(watched, event);
-    // A key is up in the name box only if it went down there: the release of the
-    // Enter that closed a message box lands here too and must start nothing.
-    switch (event->type()) {
-    case QEvent::KeyPress: {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (!key->isAutoRepeat())
-            m_keysDownInText2.insert(key->key());
-        break;
-    }
-    case QEvent::KeyRelease: {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (!key->isAutoRepeat() && m_keysDownInText2.remove(key->key()))
-            Text2_KeyUp(key->key(), key->modifiers());
-        break;
-    }
-    case QEvent::FocusOut:
-        m_keysDownInText2.clear();
-        break;
-    default:
-        break;
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
 void Form1::closeEvent(QCloseEvent *event)
 {
-    // Nothing is asked or saved, and no other window is closed. A search waiting
-    // or writing in a nested event loop stops at its next step and touches
-    // nothing more.
-    if (m_running)
+    // Nothing is asked or saved, and no other window is closed. A search under
+    // way stops at once: its transfer is dropped, the nested event loop it
+    // waits or writes in ends, and it touches nothing more.
+    if (m_running) {
         m_abandoned = true;
+        Inet1->abort();
+    }
+    // The About window outlives this one; minimised, with no task-bar entry,
+    // it would be out of the user's reach.
+    if (m_about && m_about->isMinimized())
+        bringToFront(*m_about);
     QWidget::closeEvent(event);
 }
 
@@ -136,11 +127,11 @@ void Form1::Label11_Click() { openPage(Label11, makerPage(kResellerPagePath)); }
 
 void Form1::Image15_Click()
 {
-    // One About window: a click while it is open shows the same one again.
+    // One About window: a click while it is open brings the same one back,
+    // minimised or behind another window.
     if (!m_about)
         m_about = new Form2;
-    m_about->show();
-    m_about->raise();
+    bringToFront(*m_about);
 }
 
 } // namespace varnex

@@ -3,10 +3,10 @@
 #include "search/capture_folder.h"
 #include "search/http_transfer.h"
 #include "shared/registrar_host.h"
+#include "ui/main_window/key_up_filter.h"
 
 #include <QNetworkAccessManager>
 #include <QPointer>
-#include <QSet>
 #include <QWidget>
 
 #include <array>
@@ -31,6 +31,9 @@ struct SearchSettings {
     QString registrarHost = QString::fromLatin1(kRegistrarHost);
     QString captureFolder; // empty: defaultCaptureFolder()
     std::chrono::milliseconds timeout = HttpTransfer::kTimeout;
+    // How long a release of a key in the name box waits for a press that would
+    // make it one of a held key's repeats (KeyUpFilter).
+    std::chrono::milliseconds keyRepeatGap = KeyUpFilter::kRepeatGap;
 };
 
 // The main window. Each control event has one handler named after the control
@@ -71,7 +74,6 @@ signals:
     void statusChanged(const QString &text);
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -94,7 +96,6 @@ private:
     bool m_running = false;   // a search is between its first and last step
     bool m_abandoned = false; // the window was closed while it ran
     QPointer<Form2> m_about;  // the one About window while it is open
-    QSet<int> m_keysDownInText2; // keys pressed in the name box and not yet released
 
     HttpTransfer *Inet1 = nullptr;
 

@@ -127,7 +127,6 @@ void Form1::createControls()
     Text2 = place<QLineEdit>(this, "Text2", {8, 104, 217, 19});
     Text2->setStyle(m_flatStyle);
     Text2->setToolTip(QStringLiteral("Type the ideal domain name that you would like"));
-    Text2->installEventFilter(this);
     // The prompt above it names the name box, in either view.
     Label3->setBuddy(Text2);
 

@@ -7,6 +7,7 @@
 #include "search/search_error.h"
 #include "ui/main_window/error_message.h"
 #include "ui/main_window/form1.h"
+#include "ui/main_window/input_hold.h"
 #include "ui/main_window/list_box.h"
 #include "ui/common/clickable_label.h"
 #include "ui/main_window/wait_cursor.h"
@@ -90,12 +91,18 @@ void Form1::runSearch()
     setStatus(QStringLiteral("    Searching..."));
 
     const QUrl url = whoisRequestUrl(m_settings.registrarHost, Text2->text());
+    // While the page comes the windows repaint and their input waits, so nothing
+    // new starts; a close request is not input and ends the wait (closeEvent()).
+    InputHold input;
     ByteBuffer page = Inet1->fetchDocument(url);
     appendPiece(page, Inet1->nextPiece());
     if (m_abandoned)
         return;
+    input.handBack();
 
+    // A run that fails or is closed while writing leaves no part of a page behind.
     QFile capture(m_files.capture);
+    auto removePart = qScopeGuard([&capture] { capture.remove(); });
     if (!capture.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw fileError(capture);
     while (page.size() != 0) {
@@ -113,6 +120,7 @@ void Form1::runSearch()
     if (!capture.flush())
         throw fileError(capture);
     capture.close();
+    removePart.dismiss();
     setStatus(QStringLiteral("    Cleaning File..."));
     CleanCaptureFile();
 }
