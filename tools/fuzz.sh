@@ -37,7 +37,7 @@ fi
 build=build-fuzz
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -g -O1" \
-  -DVARNEX_BUILD_TESTS=OFF -DVARNEX_BUILD_BENCH=OFF -DVARNEX_FUZZ=ON
+  -DVARNEX_BUILD_TESTS=OFF -DVARNEX_BUILD_BENCH=OFF -DVARNEX_FUZZ=ON -DVARNEX_WERROR=ON
 targets=(scan name_rules suggestions dns_answer bootstrap answer)
 cmake --build "$build" --target "${targets[@]/%/_fuzzer}"
 
