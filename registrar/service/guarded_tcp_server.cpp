@@ -13,7 +13,7 @@ QTcpSocket *GuardedTcpServer::nextPendingConnection()
 {
     while (QTcpSocket *socket = QTcpServer::nextPendingConnection()) {
         if (m_open >= m_limits.maxConnections) {
-            // Never handed to the HTTP server, so nothing else would free it.
+            // Never handed on, so nothing else would free it.
             ++m_refused;
             socket->abort();
             socket->deleteLater();
@@ -21,6 +21,7 @@ QTcpSocket *GuardedTcpServer::nextPendingConnection()
         }
         ++m_open;
         connect(socket, &QObject::destroyed, this, [this] { --m_open; });
+        connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
         new ClientConnection(socket, m_limits.client);
         return socket;
     }

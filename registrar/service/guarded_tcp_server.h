@@ -10,7 +10,9 @@ namespace varnex::registrar {
 // from holding it: a connection must send a whole request within a few
 // kilobytes and a few seconds of opening or of its last answer, and there is a
 // cap on open connections. A connection over the cap is closed at once and
-// takes no place. The page needs neither a body nor long headers.
+// takes no place. The page needs neither a body nor long headers. Each
+// connection handed on carries its ClientConnection (ClientConnection::of())
+// and is deleted once it closes.
 class GuardedTcpServer final : public QTcpServer {
     Q_OBJECT
 
