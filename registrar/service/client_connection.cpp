@@ -2,6 +2,8 @@
 
 #include <QTcpSocket>
 
+#include <utility>
+
 namespace varnex::registrar {
 
 ClientConnection::ClientConnection(QTcpSocket *socket, Limits limits)
