@@ -241,6 +241,7 @@ private slots:
     void nothingCheckedIsAFailure();
     void connectionCapComesBack();
     void answersInRequestOrder();
+    void deepPipelineAnsweredInOrder();
     void http10AnsweredInKind();
     void foreignHostRefused();
     void lookupsEndWithTheirPages();
@@ -578,22 +579,32 @@ void TestRegistrar::pageDeadline()
 void TestRegistrar::hostileClients_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QByteArray>("answerStarts"); // empty: closed without an answer; "*": either
+    QTest::addColumn<QByteArray>("answerStarts"); // empty: closed, with no answer or one that is not a page
 
     const QByteArray end = " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
-    QTest::newRow("not HTTP") << QByteArray("GARBAGE\r\n\r\n") << QByteArray();
-    QTest::newRow("binary") << QByteArray("\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03", 11) << QByteArray();
-    QTest::newRow("no version") << QByteArray("GET /whois.cgi?vhost_name=shop\r\n\r\n") << QByteArray();
+    const QByteArray get = "GET /whois.cgi?vhost_name=shop HTTP/1.1\r\nHost: 127.0.0.1\r\n";
+    QTest::newRow("not HTTP") << QByteArray("GARBAGE\r\n\r\n") << QByteArray("HTTP/1.1 400");
+    QTest::newRow("binary") << QByteArray("\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03", 11) << QByteArray("HTTP/1.1 400");
+    QTest::newRow("no version") << QByteArray("GET /whois.cgi?vhost_name=shop\r\n\r\n") << QByteArray("HTTP/1.1 400");
     QTest::newRow("bad percent-encoding") << "GET /whois.cgi?vhost_name=%zz%" + end << QByteArray("HTTP/1.1 400");
     QTest::newRow("NUL in the name") << "GET /whois.cgi?vhost_name=a%00b" + end << QByteArray("HTTP/1.1 400");
-    QTest::newRow("raw NUL in the target") << QByteArray("GET /whois.cgi?vhost_name=a\0b", 29) + end << QByteArray("*");
-    QTest::newRow("huge header") << "GET /whois.cgi?vhost_name=shop HTTP/1.1\r\nX-Big: " + QByteArray(200000, 'a') + "\r\n\r\n"
-                                 << QByteArray();
-    QTest::newRow("a body it never needs") << "GET /whois.cgi?vhost_name=shop HTTP/1.1\r\nContent-Length: 50000000\r\n\r\n"
-                                                  + QByteArray(100000, 'a')
+    QTest::newRow("raw NUL in the target") << QByteArray("GET /whois.cgi?vhost_name=a\0b", 29) + end << QByteArray("HTTP/1.1 400");
+    // The service closes while these are still sending, so its answer may be lost to the reset.
+    QTest::newRow("huge header") << get + "X-Big: " + QByteArray(200000, 'a') + "\r\n\r\n" << QByteArray();
+    QTest::newRow("a body it never needs") << get + "Content-Length: 50000000\r\n\r\n" + QByteArray(100000, 'a')
                                            << QByteArray();
     QTest::newRow("target over 2 KB") << "GET /whois.cgi?vhost_name=" + QByteArray(3000, 'a') + end
                                       << QByteArray("HTTP/1.1 414");
+    // Two readers of one stream could disagree on where these end: the request is refused, nothing after it read.
+    QTest::newRow("a body, then a pipelined request") << get + "Content-Length: 5\r\n\r\nhello" + get + "\r\n"
+                                                      << QByteArray("HTTP/1.1 413");
+    QTest::newRow("two Content-Lengths") << get + "Content-Length: 0\r\nContent-Length: 5\r\n\r\nhello" + get + "\r\n"
+                                         << QByteArray("HTTP/1.1 400");
+    QTest::newRow("bare line feeds") << QByteArray("GET /whois.cgi?vhost_name=shop HTTP/1.1\nHost: 127.0.0.1\n\n")
+                                     << QByteArray("HTTP/1.1 400");
+    QTest::newRow("folded field") << get + "X-A: a\r\n b\r\n\r\n" << QByteArray("HTTP/1.1 400");
+    QTest::newRow("HTTP/2 preface") << QByteArray("PRI * HTTP/2.0\r\n\r\nSM\r\n\r\n") << QByteArray("HTTP/1.1 400");
+    QTest::newRow("HTTP/3.0") << QByteArray("GET / HTTP/3.0\r\n\r\n") << QByteArray("HTTP/1.1 505");
 }
 
 void TestRegistrar::hostileClients()
@@ -605,10 +616,12 @@ void TestRegistrar::hostileClients()
     auto service = startService(allEndingsAt(registry), {}, {.client = {.idle = 500ms}});
     const auto [received, closed] = sendRaw(portOf(*service), bytes);
     QVERIFY2(closed, "the server must not keep the connection");
+    QVERIFY2(received.count("\r\nServer: varnex-registrar/") <= 1, received.constData());
     if (answerStarts.isEmpty())
         QVERIFY2(!received.startsWith("HTTP/1.1 200"), received.left(60).constData());
-    else if (answerStarts != "*")
+    else
         QVERIFY2(received.startsWith(answerStarts), received.left(60).constData());
+    QCOMPARE(registry.server.requests().size(), 0);
     // Others are answered as before.
     QCOMPARE(offered(fetch(portOf(*service), "/whois.cgi?vhost_name=shop").body).size(), std::size_t(18));
 }
@@ -631,6 +644,8 @@ void TestRegistrar::slowAndIdleClientsAreDropped()
                                  return socket->state() == QAbstractSocket::UnconnectedState;
                              }),
                              5000);
+    // Dropped by the service, not by the clients: their places are free again.
+    QTRY_COMPARE(qobject_cast<GuardedTcpServer *>(service->servers().value(0))->openConnections(), 0);
     // Past the limits, the service still answers a normal client.
     QCOMPARE(offered(fetch(port, "/whois.cgi?vhost_name=shop").body).size(), std::size_t(18));
 
@@ -720,6 +735,29 @@ void TestRegistrar::answersInRequestOrder()
         order.append(next.captured(1) + next.captured(2));
     }
     QCOMPARE(order, (QStringList{"200", "first", "404", "200", "last"}));
+}
+
+// More pages than a connection may have waiting: the rest are read as answers go out.
+void TestRegistrar::deepPipelineAnsweredInOrder()
+{
+    Registry registry;
+    // Two lookups a page keep the registry's queue short.
+    auto service = startService(allEndingsAt(registry), {.maxLookupsPerPage = 2});
+    QByteArray requests;
+    QStringList expected;
+    for (int i = 0; i < 24; ++i) {
+        requests += "GET /whois.cgi?vhost_name=page" + QByteArray::number(i) + " HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                    + (i == 23 ? "Connection: close\r\n" : "") + "\r\n";
+        expected.append("page" + QString::number(i));
+    }
+    const auto [received, closed] = sendRaw(portOf(*service), requests, 60s);
+    QVERIFY(closed);
+    QStringList order;
+    const QRegularExpression title(R"(<title>Domain search: (\w+))");
+    for (auto match = title.globalMatch(QString::fromLatin1(received)); match.hasNext();)
+        order.append(match.next().captured(1));
+    QCOMPARE(order, expected);
+    QCOMPARE(received.count("HTTP/1.1 200 OK\r\n"), 24);
 }
 
 void TestRegistrar::http10AnsweredInKind()

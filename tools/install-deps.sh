@@ -5,7 +5,6 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++            # build
   qt6-base-dev                     # Qt Core, Network, Widgets, Test
-  qt6-httpserver-dev qt6-websockets-dev  # the registrar service (Debian's HTTP server needs WebSockets to configure)
   libssl3 ca-certificates          # HTTPS to the registries
   libidn2-dev pkg-config           # IDNA2008 rules for internationalised names
   libc-ares-dev                    # DNS questions to a resolver of our choosing

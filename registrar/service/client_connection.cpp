@@ -2,15 +2,12 @@
 
 #include <QTcpSocket>
 
+#include <utility>
+
 namespace varnex::registrar {
 
-namespace {
-
-constexpr qsizetype kMaxLine = 8 * 1024;
-
-} // namespace
-
-ClientConnection::ClientConnection(QTcpSocket *socket, Limits limits) : QObject(socket), m_socket(socket), m_limits(limits)
+ClientConnection::ClientConnection(QTcpSocket *socket, Limits limits)
+    : QObject(socket), m_socket(socket), m_limits(limits), m_reader(limits.request)
 {
     setObjectName(QStringLiteral("varnexClient"));
     m_idle.setSingleShot(true);
@@ -21,8 +18,6 @@ ClientConnection::ClientConnection(QTcpSocket *socket, Limits limits) : QObject(
             m_socket->abort();
     });
     m_idle.start(m_limits.idle);
-    // Connected before the HTTP server's own handler, which reads everything
-    // available each time, so this sees each byte once, before it does.
     connect(socket, &QTcpSocket::readyRead, this, &ClientConnection::onBytes);
 }
 
@@ -33,91 +28,45 @@ ClientConnection *ClientConnection::of(QTcpSocket *socket)
 
 void ClientConnection::onBytes()
 {
-    const QByteArray bytes = m_socket->peek(m_socket->bytesAvailable());
+    const QByteArray bytes = m_socket->readAll();
+    if (m_lastRead)
+        return; // nothing after it is read
     m_unanswered += bytes.size();
-    if (m_unanswered > m_limits.maxUnansweredBytes) {
+    m_unread += bytes;
+    readRequests();
+    if (!m_lastRead && (m_unanswered > m_limits.maxUnansweredBytes || m_unread.size() > m_limits.maxUnansweredBytes))
         m_socket->abort();
-        return;
-    }
-    track(bytes);
 }
 
-void ClientConnection::track(QByteArrayView bytes)
+void ClientConnection::readRequests()
 {
-    while (!bytes.isEmpty() && !m_lost) {
-        if (m_bodyLeft > 0) {
-            const qsizetype skip = qsizetype(std::min<qint64>(m_bodyLeft, bytes.size()));
-            m_bodyLeft -= skip;
-            bytes = bytes.sliced(skip);
-            continue;
+    if (m_reading)
+        return;
+    m_reading = true;
+    while (!m_lastRead && !m_unread.isEmpty() && owed() < m_limits.maxOwed) {
+        m_unread.remove(0, m_reader.feed(m_unread));
+        if (m_reader.state() == RequestReader::State::Reading)
+            break; // all taken; the rest of the head is still to come
+        const RequestReader reader = std::exchange(m_reader, RequestReader(m_limits.request));
+        const RequestHead &head = reader.head();
+        Ticket ticket{m_begun++, head.http10, head.keepAlive};
+        if (reader.state() == RequestReader::State::Complete) {
+            m_lastRead = !ticket.keepAlive;
+            emit requested(head, ticket);
+        } else {
+            m_lastRead = true;
+            ticket.keepAlive = false;
+            emit refused(reader.errorStatus(), reader.error(), head, ticket);
         }
-        const qsizetype end = bytes.indexOf('\n');
-        m_line += bytes.first(end < 0 ? bytes.size() : end);
-        if (m_line.size() > kMaxLine) {
-            m_lost = true;
-            return;
-        }
-        if (end < 0)
-            return;
-        bytes = bytes.sliced(end + 1);
-        if (m_line.endsWith('\r'))
-            m_line.chop(1);
-        onLine(std::exchange(m_line, {}));
     }
+    if (m_lastRead)
+        m_unread.clear();
+    m_reading = false;
 }
 
-void ClientConnection::onLine(const QByteArray &line)
+void ClientConnection::answer(const Ticket &ticket, const QByteArray &bytes)
 {
-    if (!m_inHead) {
-        if (line.isEmpty())
-            return; // stray line ends between requests are allowed
-        m_inHead = true;
-        m_head = {};
-        m_head.http10 = line.endsWith(" HTTP/1.0");
-        m_head.keepAlive = !m_head.http10;
-        return;
-    }
-    if (line.isEmpty()) {
-        m_inHead = false;
-        m_heads.push_back(m_head);
-        return;
-    }
-    const qsizetype colon = line.indexOf(':');
-    if (colon < 0)
-        return;
-    const QByteArray name = line.first(colon).trimmed().toLower();
-    const QByteArray value = line.sliced(colon + 1).trimmed().toLower();
-    if (name == "connection") {
-        for (const QByteArray &option : value.split(',')) {
-            if (option.trimmed() == "close")
-                m_head.keepAlive = false;
-            else if (option.trimmed() == "keep-alive")
-                m_head.keepAlive = true;
-        }
-    } else if (name == "content-length") {
-        m_bodyLeft = value.toLongLong();
-    } else if (name == "transfer-encoding") {
-        m_lost = true;
-    }
-}
-
-ClientConnection::Request ClientConnection::begin()
-{
-    Request request;
-    request.sequence = m_begun++;
-    if (!m_heads.empty()) {
-        request.http10 = m_heads.front().http10;
-        request.keepAlive = m_heads.front().keepAlive;
-        m_heads.pop_front();
-    }
-    if (m_lost)
-        request.keepAlive = false;
-    return request;
-}
-
-void ClientConnection::answer(const Request &request, const QByteArray &bytes)
-{
-    m_ready.insert(request.sequence, {bytes, !request.keepAlive});
+    m_ready.insert(ticket.sequence, {bytes, !ticket.keepAlive});
     while (!m_ready.isEmpty() && m_ready.firstKey() == m_written) {
         const auto [answerBytes, close] = m_ready.take(m_written);
         ++m_written;
@@ -131,6 +80,8 @@ void ClientConnection::answer(const Request &request, const QByteArray &bytes)
             m_socket->disconnectFromHost();
         }
     }
+    if (!m_closing)
+        readRequests(); // requests that waited for a place
 }
 
 } // namespace varnex::registrar

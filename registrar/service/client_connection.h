@@ -1,21 +1,23 @@
 #pragma once
 
+#include "service/request_reader.h"
+
 #include <QByteArray>
 #include <QMap>
 #include <QObject>
 #include <QTimer>
 
 #include <chrono>
-#include <deque>
 
 class QTcpSocket;
 
 namespace varnex::registrar {
 
-// What the service keeps for one client connection: how much it has sent
-// without an answer, when it last did anything, the HTTP version and
-// keep-alive wish of each request it sent, and the answers owed, which go out
-// in the order the requests came however the pages finish.
+// One client connection: reads its requests with RequestReader, hands each on
+// with its place in the answer order, and writes the answers in that order
+// however the pages finish, each in the HTTP version of its request. It keeps
+// the client within limits: bytes sent without an answer, requests waiting for
+// theirs (the rest wait unread), and time without a whole request.
 class ClientConnection final : public QObject {
     Q_OBJECT
 
@@ -23,8 +25,11 @@ public:
     struct Limits {
         qint64 maxUnansweredBytes = 32 * 1024;
         std::chrono::milliseconds idle = std::chrono::seconds(10);
+        RequestLimits request;
+        int maxOwed = 16;
     };
-    struct Request {
+    // A request's place in the answer order, and how its answer goes out.
+    struct Ticket {
         quint64 sequence = 0;
         bool http10 = false;
         bool keepAlive = true;
@@ -33,37 +38,36 @@ public:
     ClientConnection(QTcpSocket *socket, Limits limits);
     static ClientConnection *of(QTcpSocket *socket);
 
-    // The HTTP server has read the next request: its place in the answer order.
-    Request begin();
-    // The answer to `request`, written once every earlier answer is.
-    void answer(const Request &request, const QByteArray &bytes);
+    // The answer for `ticket`, written once every earlier answer is; the
+    // connection closes after it unless the ticket keeps it alive.
+    void answer(const Ticket &ticket, const QByteArray &bytes);
     int owed() const { return int(m_begun - m_written); }
+    const QTcpSocket *socket() const { return m_socket; }
+
+signals:
+    // A whole request head, to be answered with `ticket`.
+    void requested(const varnex::registrar::RequestHead &head, varnex::registrar::ClientConnection::Ticket ticket);
+    // Bytes that are not a request the service takes: answered with `status`,
+    // then the connection closes; nothing after them is read.
+    void refused(int status, const QByteArray &why, const varnex::registrar::RequestHead &head,
+                 varnex::registrar::ClientConnection::Ticket ticket);
 
 private:
-    struct Head {
-        bool http10 = false;
-        bool keepAlive = true;
-    };
     void onBytes();
-    void track(QByteArrayView bytes);
-    void onLine(const QByteArray &line);
+    void readRequests();
 
     QTcpSocket *m_socket;
     Limits m_limits;
     QTimer m_idle;
-    qint64 m_unanswered = 0;
+    RequestReader m_reader;
+    QByteArray m_unread;       // come in while as many requests as allowed wait for answers
+    qint64 m_unanswered = 0;   // bytes since the last answer
     quint64 m_begun = 0;
     quint64 m_written = 0;
     QMap<quint64, std::pair<QByteArray, bool>> m_ready; // finished out of order: bytes and whether to close after
+    bool m_reading = false;    // in readRequests(), which an answer given at once re-enters
+    bool m_lastRead = false;   // a request that closes the connection, or a refusal, was read
     bool m_closing = false;
-
-    // Request heads seen on the wire, in order, for what the HTTP server does not tell.
-    std::deque<Head> m_heads;
-    QByteArray m_line;
-    bool m_inHead = false;
-    Head m_head;
-    qint64 m_bodyLeft = 0;
-    bool m_lost = false; // a body framing it cannot follow: later requests get the defaults
 };
 
 } // namespace varnex::registrar

@@ -2,6 +2,10 @@
 
 #include <QTcpSocket>
 
+#include <unistd.h>
+
+#include <utility>
+
 namespace varnex::registrar {
 
 GuardedTcpServer::GuardedTcpServer(Limits limits, QObject *parent) : QTcpServer(parent), m_limits(limits)
@@ -9,22 +13,43 @@ GuardedTcpServer::GuardedTcpServer(Limits limits, QObject *parent) : QTcpServer(
     setListenBacklogSize(m_limits.listenBacklog);
 }
 
-QTcpSocket *GuardedTcpServer::nextPendingConnection()
+void GuardedTcpServer::incomingConnection(qintptr descriptor)
 {
-    while (QTcpSocket *socket = QTcpServer::nextPendingConnection()) {
-        if (m_open >= m_limits.maxConnections) {
-            // Never handed to the HTTP server, so nothing else would free it.
-            ++m_refused;
-            socket->abort();
-            socket->deleteLater();
-            continue;
-        }
-        ++m_open;
-        connect(socket, &QObject::destroyed, this, [this] { --m_open; });
-        new ClientConnection(socket, m_limits.client);
-        return socket;
+    if (m_open < m_limits.maxConnections && m_overCap.isEmpty()) {
+        take(descriptor);
+        return;
     }
-    return nullptr;
+    m_overCap.append(descriptor);
+    if (m_overCap.size() == 1)
+        QMetaObject::invokeMethod(this, &GuardedTcpServer::placeOverCap, Qt::QueuedConnection);
+}
+
+void GuardedTcpServer::take(qintptr descriptor)
+{
+    auto *socket = new QTcpSocket(this);
+    socket->setSocketDescriptor(descriptor);
+    ++m_open;
+    // A closed connection gives its place back at once, not when it is deleted.
+    connect(socket, &QAbstractSocket::disconnected, this, [this] { --m_open; });
+    connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
+    new ClientConnection(socket, m_limits.client);
+    addPendingConnection(socket);
+}
+
+void GuardedTcpServer::placeOverCap()
+{
+    bool placed = false;
+    for (const qintptr descriptor : std::exchange(m_overCap, {})) {
+        if (m_open < m_limits.maxConnections) {
+            take(descriptor);
+            placed = true;
+        } else {
+            ++m_refused;
+            ::close(int(descriptor)); // never a socket, so nothing else would close it
+        }
+    }
+    if (placed)
+        emit newConnection();
 }
 
 } // namespace varnex::registrar
