@@ -26,15 +26,16 @@ int main(int argc, char *argv[])
 
     QByteArray page = "<html>\r\n<body>\r\n<form action=\"/cart\">\r\n<table>\r\n";
     for (int i = 1; page.size() < 20 * 1024 - 200; ++i) {
-        page += "<tr><td><input type=\"checkbox\" name=\"domain" + QByteArray::number(i) + "\" value=\"myshop" +
-                QByteArray::number(i) + (i % 2 ? ".com" : ".net") + "\"></td><td>available</td></tr>\r\n";
+        page += "<tr><td><input type=\"checkbox\" name=\"domain" + QByteArray::number(i) + "\" value=\"myshop"
+                + QByteArray::number(i) + (i % 2 ? ".com" : ".net") + "\"></td><td>available</td></tr>\r\n";
     }
     page += "</table>\r\n</form>\r\n</body>\r\n</html>\r\n";
 
     varnex::test::HttpServer server([&](const auto &) { return varnex::test::HttpResponse{.body = page}; });
     QTemporaryDir folder;
     // No wait for a repeat after Enter's release: the time is the chain's.
-    varnex::Form1 form(varnex::SearchSettings{.registrarHost = server.hostAndPort(), .captureFolder = folder.path(),
+    varnex::Form1 form(varnex::SearchSettings{.registrarHost = server.hostAndPort(),
+                                              .captureFolder = folder.path(),
                                               .keyRepeatGap = std::chrono::milliseconds(0)});
     form.show();
     auto *text2 = form.findChild<QLineEdit *>("Text2");
@@ -55,8 +56,9 @@ int main(int argc, char *argv[])
         QCoreApplication::processEvents(); // let the finished replies go
     }
     std::sort(times.begin(), times.end());
-    std::printf("chain: %.1f KB page, %s names shown, %d rounds: median %.2f ms, p90 %.2f ms, min %.2f ms, max %.2f ms\n",
-                page.size() / 1024.0, qPrintable(label9->text()), rounds, times[times.size() / 2],
-                times[times.size() * 9 / 10], times.front(), times.back());
+    std::printf(
+        "chain: %.1f KB page, %s names shown, %d rounds: median %.2f ms, p90 %.2f ms, min %.2f ms, max %.2f ms\n",
+        page.size() / 1024.0, qPrintable(label9->text()), rounds, times[times.size() / 2], times[times.size() * 9 / 10],
+        times.front(), times.back());
     return 0;
 }

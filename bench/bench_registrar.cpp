@@ -67,7 +67,8 @@ int main(int argc, char *argv[])
     varnex::bench::Registrar registrar(registries);
     QProcess wrk;
     // Nothing here may run on: give up after a bound that grows with the asked work.
-    varnex::bench::Teardown teardown(registrar, wrk, std::chrono::seconds(std::max(120, 60 + 2 * freshPages + 2 * wrkSeconds)));
+    varnex::bench::Teardown teardown(registrar, wrk,
+                                     std::chrono::seconds(std::max(120, 60 + 2 * freshPages + 2 * wrkSeconds)));
     if (QString error; !registrar.start(&error))
         return teardown.fail(error);
     const QString base = registrar.origin() + "/whois.cgi?vhost_name=";
@@ -134,8 +135,8 @@ int main(int argc, char *argv[])
             if (const QString line = wrkLine(output, start); !line.isEmpty())
                 errors.append(line);
         }
-        std::printf("cached pages: wrk -t2 -c64 -d%ds: %.0f requests/s, p99 %.2f ms, %s, %lld new lookups\n", wrkSeconds,
-                    requestsPerSecond, p99, errors.isEmpty() ? "0 errors" : qPrintable(errors.join("; ")),
+        std::printf("cached pages: wrk -t2 -c64 -d%ds: %.0f requests/s, p99 %.2f ms, %s, %lld new lookups\n",
+                    wrkSeconds, requestsPerSecond, p99, errors.isEmpty() ? "0 errors" : qPrintable(errors.join("; ")),
                     registries.lookups() - lookupsBefore);
     }
 

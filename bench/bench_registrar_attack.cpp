@@ -153,7 +153,8 @@ int main(int argc, char *argv[])
                 loris.push_back(std::make_unique<QTcpSocket>());
                 loris.back()->connectToHost(QHostAddress::LocalHost, QUrl(origin).port());
             }
-            const QByteArray head = "GET /whois.cgi?vhost_name=slow HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Slow: aaaaaaaaaaaa";
+            const QByteArray head =
+                "GET /whois.cgi?vhost_name=slow HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Slow: aaaaaaaaaaaa";
             for (int second = 0; second < 15; ++second) {
                 for (auto &socket : loris) {
                     if (socket->state() == QAbstractSocket::ConnectedState)
@@ -222,7 +223,8 @@ int main(int argc, char *argv[])
         const QByteArray port = standIn.readLine().trimmed();
         QByteArray services;
         for (const char *ending : {"com", "net", "org", "biz", "info", "us"})
-            services += (services.isEmpty() ? "" : ",") + QByteArray("[[\"") + ending + "\"],[\"http://127.0.0.1:" + port + "/rdap/\"]]";
+            services += (services.isEmpty() ? "" : ",") + QByteArray("[[\"") + ending
+                        + "\"],[\"http://127.0.0.1:" + port + "/rdap/\"]]";
         varnex::bench::Registrar registrar(R"({"services":[)" + services + "]}");
         QString error;
         if (!registrar.start(&error)) {

@@ -104,19 +104,19 @@ int main(int argc, char *argv[])
     QNetworkAccessManager network;
     network.setProxy(QNetworkProxy::NoProxy);
     auto warmHotNames = [&] {
-    for (int i = 0; i < kHotNames; ++i) {
-        QNetworkReply *reply = network.get(QNetworkRequest(QUrl(origin + "/whois.cgi?vhost_name=" + hotName(i))));
-        QEventLoop loop;
-        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-        QTimer::singleShot(25s, &loop, &QEventLoop::quit);
-        if (!reply->isFinished())
-            loop.exec();
-        const bool ok = reply->isFinished() && reply->error() == QNetworkReply::NoError;
-        reply->deleteLater();
-        if (!ok)
-            return false;
-    }
-    return true;
+        for (int i = 0; i < kHotNames; ++i) {
+            QNetworkReply *reply = network.get(QNetworkRequest(QUrl(origin + "/whois.cgi?vhost_name=" + hotName(i))));
+            QEventLoop loop;
+            QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+            QTimer::singleShot(25s, &loop, &QEventLoop::quit);
+            if (!reply->isFinished())
+                loop.exec();
+            const bool ok = reply->isFinished() && reply->error() == QNetworkReply::NoError;
+            reply->deleteLater();
+            if (!ok)
+                return false;
+        }
+        return true;
     };
     if (!warmHotNames())
         return teardown.fail("a warm-up page failed");
@@ -143,7 +143,9 @@ int main(int argc, char *argv[])
             rss.push_back(kb);
     });
     // A fresh page may take up to the 20 s page deadline: wrk's own 2 s limit would count it as failed.
-    const QStringList arguments{"-t2", "--timeout", "25s",
+    const QStringList arguments{"-t2",
+                                "--timeout",
+                                "25s",
                                 QStringLiteral("-c%1").arg(connections),
                                 QStringLiteral("-d%1s").arg(seconds),
                                 "--latency",
@@ -153,7 +155,8 @@ int main(int argc, char *argv[])
     wrk.start(wrkPath, arguments);
     sampler.start(1s);
     // Waiting in the loop, not in waitForFinished, keeps the fixtures answering.
-    const bool finished = waitUntil([&] { return wrk.state() == QProcess::NotRunning; }, std::chrono::seconds(seconds + 30));
+    const bool finished =
+        waitUntil([&] { return wrk.state() == QProcess::NotRunning; }, std::chrono::seconds(seconds + 30));
     sampler.stop();
     if (!finished)
         return teardown.fail("wrk did not finish");
@@ -186,11 +189,12 @@ int main(int argc, char *argv[])
     if (failed == 0) {
         std::printf("failed requests: 0 failed\n");
     } else {
-        std::printf("failed requests: %lld failed (non-2xx %lld, connect %lld, read %lld, write %lld, timeout %lld)\n", failed,
-                    figures["non2xx"], figures["connect"], figures["read"], figures["write"], figures["timeout"]);
+        std::printf("failed requests: %lld failed (non-2xx %lld, connect %lld, read %lld, write %lld, timeout %lld)\n",
+                    failed, figures["non2xx"], figures["connect"], figures["read"], figures["write"],
+                    figures["timeout"]);
     }
-    std::printf("lookups: %lld during the run (%lld in warm-up; the cache keeps at most %d names)\n", runLookups, warmLookups,
-                kCacheNames);
+    std::printf("lookups: %lld during the run (%lld in warm-up; the cache keeps at most %d names)\n", runLookups,
+                warmLookups, kCacheNames);
 
     // Fresh names keep adding cache entries for the whole run, but the cache
     // drops the least recently used beyond its size limit, so once that is
@@ -202,7 +206,8 @@ int main(int argc, char *argv[])
                 "(%zu samples)\n",
                 mib(rssAfterWarmUp), mib(atFirstThird), mib(atSecondThird), mib(atEnd), mib(peak), rss.size());
     if (warmLookups < kCacheNames)
-        std::printf("note: the warm-up did not fill the cache (a busy machine?), so it was still growing during the run\n");
+        std::printf(
+            "note: the warm-up did not fill the cache (a busy machine?), so it was still growing during the run\n");
     const double growth = double(atEnd) / double(rssAfterWarmUp);
     std::printf("memory flat after warm-up: %s (end is %.2fx the RSS after warm-up, at most %.2fx allowed)\n",
                 growth <= kFlatGrowth ? "yes" : "no", growth, kFlatGrowth);

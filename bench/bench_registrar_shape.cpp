@@ -49,7 +49,8 @@ Figures timePages(const QString &origin, const QString &stem, int pages)
     for (int i = 0; i < pages; ++i) {
         QElapsedTimer timer;
         timer.start();
-        QNetworkReply *reply = network.get(QNetworkRequest(QUrl(origin + "/whois.cgi?vhost_name=" + stem + QString::number(i))));
+        QNetworkReply *reply =
+            network.get(QNetworkRequest(QUrl(origin + "/whois.cgi?vhost_name=" + stem + QString::number(i))));
         waitUntil([reply] { return reply->isFinished(); }, 30s);
         times.push_back(double(timer.nsecsElapsed()) / 1e6);
         const QByteArray body = reply->readAll();
@@ -103,9 +104,11 @@ int main(int argc, char *argv[])
         resolvers[i] = "127.0.0.1:" + QString::fromLatin1(dns[i].readLine().trimmed());
     }
     enum class Kind { Http1, Http2, Http1WithDns, Http1DroppingDns, Http1SilentDns };
-    const char *const labels[] = {"HTTP/1.1", "HTTP/2", "HTTP/1.1+DNS", "HTTP/1.1+DNS dropping 1/5", "HTTP/1.1+DNS silent"};
+    const char *const labels[] = {"HTTP/1.1", "HTTP/2", "HTTP/1.1+DNS", "HTTP/1.1+DNS dropping 1/5",
+                                  "HTTP/1.1+DNS silent"};
     double withoutDns[2] = {0, 0}; // HTTP/1.1 medians with --resolver off: free, taken
-    for (const Kind kind : {Kind::Http1, Kind::Http2, Kind::Http1WithDns, Kind::Http1DroppingDns, Kind::Http1SilentDns}) {
+    for (const Kind kind :
+         {Kind::Http1, Kind::Http2, Kind::Http1WithDns, Kind::Http1DroppingDns, Kind::Http1SilentDns}) {
         const bool http2 = kind == Kind::Http2;
         const int dnsKind = int(kind) - int(Kind::Http1WithDns); // which resolver, if any
         QProcess world;

@@ -63,7 +63,9 @@ std::string generatePage()
         row.resize(rowSize - rowEnd.size(), ' ');
         page += row + rowEnd;
     }
-    return page + "</table>\r\n<input type=\"submit\" name=\"add\" value=\"Add to cart\">\r\n</form>\r\n</body>\r\n</html>\r\n";
+    return page
+           + "</table>\r\n<input type=\"submit\" name=\"add\" value=\"Add to "
+             "cart\">\r\n</form>\r\n</body>\r\n</html>\r\n";
 }
 
 double msSince(Clock::time_point start)
@@ -145,8 +147,9 @@ void wholeProcesses(const std::string &folder, const std::string &page)
     const double trGrepUtf8 = median(commands[1].times);
     const double cp = median(commands[2].times);
     const double scan = median(commands[3].times);
-    std::printf("  varnex-scan / (tr + grep):  %.2fx with LC_ALL=C, %.2fx with LC_ALL=C.UTF-8;   varnex-scan / cp: %.2fx\n",
-                scan / trGrepC, scan / trGrepUtf8, scan / cp);
+    std::printf(
+        "  varnex-scan / (tr + grep):  %.2fx with LC_ALL=C, %.2fx with LC_ALL=C.UTF-8;   varnex-scan / cp: %.2fx\n",
+        scan / trGrepC, scan / trGrepUtf8, scan / cp);
 }
 
 void functions(const std::string &folder, const std::string &page)
@@ -161,7 +164,8 @@ void functions(const std::string &folder, const std::string &page)
     QStringList names;
     const double scan = medianMs([&] { names = varnex::scanCaptureNames(page); });
     const double grep = medianMs([&] {
-        shell("LC_ALL=C grep -oa 'name=\"domain[^ ]* value=\"[^\"]*\"' " + quoted(page) + " > " + quoted(folder + "/grep.out"));
+        shell("LC_ALL=C grep -oa 'name=\"domain[^ ]* value=\"[^\"]*\"' " + quoted(page) + " > "
+              + quoted(folder + "/grep.out"));
     });
     std::printf("  page scan into the decoded list %8.1f ms (%lld names)   LC_ALL=C grep -oa ... page > out %8.1f ms\n",
                 scan, static_cast<long long>(names.size()), grep);
@@ -205,8 +209,8 @@ void windowChain(const std::string &folder, const std::string &page)
     // fetched to a file by curl, then scanned by varnex-scan.
     const std::string curlLine = "curl -sS -o " + quoted(folder + "/curl.out") + " 'http://" + server.hostAndPort()
                                  + "/whois.cgi?vhost_name=myshop'";
-    const std::string scanLine = quoted(VARNEX_SCAN_PATH) + " " + quoted(folder + "/curl.out") + " > "
-                                 + quoted(folder + "/scan.out");
+    const std::string scanLine =
+        quoted(VARNEX_SCAN_PATH) + " " + quoted(folder + "/curl.out") + " > " + quoted(folder + "/scan.out");
     long peak = 0;
     long before = 0;
     for (int round = 0; round < rounds; ++round) {
@@ -236,12 +240,13 @@ void windowChain(const std::string &folder, const std::string &page)
             return std::chrono::duration<double, std::milli>(to - from).count();
         };
         chain.push_back(ms(start, end));
-        fetched.push_back(ms(start, marks[1].second));        // "Cleaning File..."
+        fetched.push_back(ms(start, marks[1].second));           // "Cleaning File..."
         cleaned.push_back(ms(marks[1].second, marks[2].second)); // "Scan File..."
         scanned.push_back(ms(marks[2].second, marks[3].second)); // "List complete!"
         filtered.push_back(ms(marks[3].second, end));
     }
-    std::printf("\nThe window's chain, Enter to the count shown, page from a loopback server, %d rounds, medians:\n", rounds);
+    std::printf("\nThe window's chain, Enter to the count shown, page from a loopback server, %d rounds, medians:\n",
+                rounds);
     std::printf("  Enter to count %8.1f ms (%s shown); with the list laid out and painted %8.1f ms\n", median(chain),
                 qPrintable(label9->text()), median(painted));
     std::printf("  stages: fetch and capture %.1f ms, cleaning pass %.1f ms, scan into the found list %.1f ms, "
@@ -250,7 +255,8 @@ void windowChain(const std::string &folder, const std::string &page)
     std::printf("  peak memory (VmHWM) %.1f MiB, from %.1f MiB before Enter\n", peak / 1024.0, before / 1024.0);
     std::printf("  in turns with it, as processes: curl -o page %.1f ms, then varnex-scan page %.1f ms; "
                 "the chain takes %.2fx of varnex-scan, %.2fx of the two together\n",
-                median(curl), median(scan), median(chain) / median(scan), median(chain) / (median(curl) + median(scan)));
+                median(curl), median(scan), median(chain) / median(scan),
+                median(chain) / (median(curl) + median(scan)));
 }
 
 } // namespace

@@ -40,13 +40,38 @@ using namespace std::chrono_literals;
 using varnex::bench::waitUntil;
 
 // Common words, phrases, made-up brands, digits and hyphens, accented words, long phrases.
-QStringList kKeywords{
-    "shop",        "pizza",          "coffee",      "garden",        "travel",       "music",
-    "bakery",      "fitness",        "wedding",     "cloud",         "my shop",      "best pizza",
-    "coffee house", "green energy",  "pet care",    "dog grooming",  "best lawyer",  "yoga studio",
-    "vortexa",     "zentrova",       "lumora",      "shop24",        "e-bike",       "24 hour plumber",
-    "café",        "bücher",         "crèmebrûlée", "señortaco",   "best pizza place in new york city",
-    "handmade leather bags for men", "affordable family dentist near me", "city bikes"};
+QStringList kKeywords{"shop",
+                      "pizza",
+                      "coffee",
+                      "garden",
+                      "travel",
+                      "music",
+                      "bakery",
+                      "fitness",
+                      "wedding",
+                      "cloud",
+                      "my shop",
+                      "best pizza",
+                      "coffee house",
+                      "green energy",
+                      "pet care",
+                      "dog grooming",
+                      "best lawyer",
+                      "yoga studio",
+                      "vortexa",
+                      "zentrova",
+                      "lumora",
+                      "shop24",
+                      "e-bike",
+                      "24 hour plumber",
+                      "café",
+                      "bücher",
+                      "crèmebrûlée",
+                      "señortaco",
+                      "best pizza place in new york city",
+                      "handmade leather bags for men",
+                      "affordable family dentist near me",
+                      "city bikes"};
 
 QByteArray get(QNetworkAccessManager &network, const QString &url, int *status = nullptr, bool http2 = false)
 {
@@ -90,7 +115,8 @@ public:
         if (dropEvery > 0)
             dnsArguments += {"--drop-every", QString::number(dropEvery)};
         m_resolverOff = dropEvery < 0;
-        QStringList registryArguments{"stand_in_registry.py", "--world", "studies", "--delay", "0.1", "--listeners", "5"};
+        QStringList registryArguments{"stand_in_registry.py", "--world", "studies", "--delay", "0.1",
+                                      "--listeners",          "5"};
         if (http2)
             registryArguments.append("--http2");
         const std::optional<QByteArray> dnsPort = startProcess(m_dns, dnsArguments);
@@ -105,7 +131,8 @@ public:
         };
         m_bootstrap = R"({"services":[)" + service(R"("com","net")", 0) + "," + service(R"("org")", 1) + ","
                       + service(R"("biz")", 2) + "," + service(R"("info")", 3) + "," + service(R"("us")", 4) + "]}";
-        m_arguments = {"--resolver", m_resolverOff ? QStringLiteral("off") : "127.0.0.1:" + QString::fromLatin1(m_dnsPort),
+        m_arguments = {"--resolver",
+                       m_resolverOff ? QStringLiteral("off") : "127.0.0.1:" + QString::fromLatin1(m_dnsPort),
                        "--suggestions", "words"};
         if (http2)
             m_arguments.append("--cleartext-http2");
@@ -133,8 +160,8 @@ public:
         PageFigures figures;
         QElapsedTimer timer;
         timer.start();
-        const QByteArray page = get(m_network, registrar.origin() + "/whois.cgi?vhost_name=" + QString(keyword).remove(' '),
-                                    &figures.status);
+        const QByteArray page = get(
+            m_network, registrar.origin() + "/whois.cgi?vhost_name=" + QString(keyword).remove(' '), &figures.status);
         figures.ms = double(timer.nsecsElapsed()) / 1e6;
         figures.lookups = settled([&] { return lookups(); }) - lookupsBefore;
         figures.questions = questionsSoFar() - questionsBefore;
@@ -145,10 +172,10 @@ public:
         // Ask the stand-in registry itself about every offered name.
         for (const QString &name : figures.offered) {
             const int host = name.endsWith(".com") || name.endsWith(".net") ? 0
-                             : name.endsWith(".org")                          ? 1
-                             : name.endsWith(".biz")                          ? 2
-                             : name.endsWith(".info")                         ? 3
-                                                                              : 4;
+                             : name.endsWith(".org")                        ? 1
+                             : name.endsWith(".biz")                        ? 2
+                             : name.endsWith(".info")                       ? 3
+                                                                            : 4;
             int answer = 0;
             get(m_network, registryUrl(host) + "/rdap/domain/" + name, &answer, m_http2);
             figures.falseOffers += answer == 404 ? 0 : 1;
@@ -263,7 +290,8 @@ void cachedPage()
     }
     waitUntil([&] { return wrk.state() == QProcess::NotRunning; }, 60s);
     for (const QByteArray &line : wrk.readAllStandardOutput().split('\n')) {
-        if (line.contains("Requests/sec") || line.contains(" 99%") || line.contains("Non-2xx") || line.contains("Socket errors"))
+        if (line.contains("Requests/sec") || line.contains(" 99%") || line.contains("Non-2xx")
+            || line.contains("Socket errors"))
             std::printf("cached page for shop, wrk -t2 -c64 -d10s: %s\n", line.simplified().constData());
     }
 }
@@ -334,7 +362,8 @@ int main(int argc, char *argv[])
     for (const bool http2 : {false, true}) {
         World world;
         if (!world.start(http2, 0)) {
-            std::fprintf(stderr, "cannot start the stand-in world (%s with python3-dnslib and python3-h2)\n", VARNEX_PYTHON3);
+            std::fprintf(stderr, "cannot start the stand-in world (%s with python3-dnslib and python3-h2)\n",
+                         VARNEX_PYTHON3);
             return 1;
         }
         for (const QString &keyword : kKeywords) {
@@ -349,8 +378,9 @@ int main(int argc, char *argv[])
         }
     }
 
-    std::printf("stand-in world: resolver 10 ms, registries 100 ms (.com/.net on one host); a new service (empty cache) "
-                "for each page\n");
+    std::printf(
+        "stand-in world: resolver 10 ms, registries 100 ms (.com/.net on one host); a new service (empty cache) "
+        "for each page\n");
     std::printf("%-36s %6s %6s %5s %7s %7s %9s %9s %9s\n", "keyword", "names", "labels", ".com", "typed", "lookups",
                 "questions", "HTTP/1.1", "HTTP/2");
     std::vector<double> http1Times, http2Times, typedShares;
@@ -365,9 +395,13 @@ int main(int argc, char *argv[])
             const QString label = varnex::registrar::displayName(name).section('.', 0, 0).remove('-');
             labels.insert(label);
             com += name.endsWith(".com") ? 1 : 0;
-            typed += std::any_of(words.begin(), words.end(), [&](const QString &word) {
-                return label.contains(word) || varnex::registrar::plainAsciiForms(label).join(' ').contains(word);
-            }) ? 1 : 0;
+            typed += std::any_of(words.begin(), words.end(),
+                                 [&](const QString &word) {
+                                     return label.contains(word)
+                                            || varnex::registrar::plainAsciiForms(label).join(' ').contains(word);
+                                 })
+                         ? 1
+                         : 0;
         }
         const double share = page.offered.isEmpty() ? 0 : 100.0 * typed / double(page.offered.size());
         typedShares.push_back(share);
@@ -380,16 +414,18 @@ int main(int argc, char *argv[])
         mostQuestions = std::max(mostQuestions, page.questions);
         std::printf("%-36s %6d %6d %5d %6.0f%% %7lld %9lld %7.0f ms %6.0f ms%s\n", qPrintable(keyword),
                     int(page.offered.size()), int(labels.size()), com, share, page.lookups, page.questions, page.ms,
-                    onHttp2[keyword].ms, page.status == 200 ? "" : qPrintable(QStringLiteral(" (status %1)").arg(page.status)));
+                    onHttp2[keyword].ms,
+                    page.status == 200 ? "" : qPrintable(QStringLiteral(" (status %1)").arg(page.status)));
         if (show.contains(keyword))
             std::printf("      %s\n", qPrintable(page.offered.join(' ')));
     }
-    std::printf("%d keywords: at least %d names, %d labels and %d .com names a page; median %.0f%% holding a typed word "
-                "(lowest %.0f%%); at most %lld registry lookups and %lld DNS questions a page; median page %.0f ms over "
-                "HTTP/1.1, %.0f ms over HTTP/2; %d false offers\n",
-                int(kKeywords.size()), fewest, fewestLabels, fewestCom, median(typedShares),
-                *std::min_element(typedShares.begin(), typedShares.end()), mostLookups, mostQuestions, median(http1Times),
-                median(http2Times), falseOffers);
+    std::printf(
+        "%d keywords: at least %d names, %d labels and %d .com names a page; median %.0f%% holding a typed word "
+        "(lowest %.0f%%); at most %lld registry lookups and %lld DNS questions a page; median page %.0f ms over "
+        "HTTP/1.1, %.0f ms over HTTP/2; %d false offers\n",
+        int(kKeywords.size()), fewest, fewestLabels, fewestCom, median(typedShares),
+        *std::min_element(typedShares.begin(), typedShares.end()), mostLookups, mostQuestions, median(http1Times),
+        median(http2Times), falseOffers);
 
     resolverCosts(falseOffers);
     cachedPage();

@@ -57,7 +57,7 @@ void PageServer::serve()
             head.append(buffer, static_cast<std::size_t>(got));
         }
         const int page = ::open(m_file.c_str(), O_RDONLY | O_CLOEXEC);
-        struct stat info {};
+        struct stat info { };
         if (page >= 0 && ::fstat(page, &info) == 0) {
             const std::string answer = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: "
                                        + std::to_string(info.st_size) + "\r\nConnection: close\r\n\r\n";

@@ -64,7 +64,8 @@ FixtureRegistries::FixtureRegistries(std::chrono::milliseconds delay)
             if (request.target.contains("free"))
                 return test::HttpResponse{.status = 404, .reason = "Not Found", .delay = delay};
             const QByteArray name = request.target.mid(request.target.lastIndexOf('/') + 1);
-            return test::HttpResponse{.body = R"({"objectClassName":"domain","ldhName":")" + name + "\"}", .delay = delay};
+            return test::HttpResponse{.body = R"({"objectClassName":"domain","ldhName":")" + name + "\"}",
+                                      .delay = delay};
         }));
     }
 }
@@ -94,16 +95,17 @@ QByteArray FixtureRegistries::bootstrapJson() const
 {
     QByteArray services;
     for (int i = 0; i < kEndings.size(); ++i) {
-        services += (i ? ",\n" : "") + QStringLiteral(R"([["%1"],["http://%2/rdap/"]])")
-                                             .arg(kEndings[i], m_registries[std::size_t(i)]->hostAndPort())
-                                             .toUtf8();
+        services += (i ? ",\n" : "")
+                    + QStringLiteral(R"([["%1"],["http://%2/rdap/"]])")
+                          .arg(kEndings[i], m_registries[std::size_t(i)]->hostAndPort())
+                          .toUtf8();
     }
     return R"({"version":"1.0","publication":"2026-12-08T00:00:00Z","services":[)" + services + "]}\n";
 }
 
-Registrar::Registrar(const FixtureRegistries &registries) : m_bootstrap(registries.bootstrapJson()) {}
+Registrar::Registrar(const FixtureRegistries &registries) : m_bootstrap(registries.bootstrapJson()) { }
 
-Registrar::Registrar(QByteArray bootstrapJson) : m_bootstrap(std::move(bootstrapJson)) {}
+Registrar::Registrar(QByteArray bootstrapJson) : m_bootstrap(std::move(bootstrapJson)) { }
 
 Registrar::~Registrar()
 {
@@ -130,13 +132,14 @@ bool Registrar::start(QString *error, const QStringList &extraArguments)
     // Whatever the service keeps stays in the temporary folder, out of the home folder.
     environment.insert(QStringLiteral("CACHE_DIRECTORY"), m_folder.filePath("cache"));
     m_process.setProcessEnvironment(environment);
-    m_process.start(VARNEX_REGISTRAR_PATH, QStringList{"--listen", QStringLiteral("127.0.0.1:%1").arg(m_port), "--bootstrap",
-                                                       bootstrap.fileName()}
-                                               // No DNS unless a benchmark names its own stand-in resolver, and
-                                               // the 18-name page unless it asks for word suggestions.
-                                               + (extraArguments.contains("--resolver") ? QStringList{} : QStringList{"--resolver", "off"})
-                                               + (extraArguments.contains("--suggestions") ? QStringList{} : QStringList{"--suggestions", "fixed"})
-                                               + extraArguments);
+    m_process.start(
+        VARNEX_REGISTRAR_PATH,
+        QStringList{"--listen", QStringLiteral("127.0.0.1:%1").arg(m_port), "--bootstrap", bootstrap.fileName()}
+            // No DNS unless a benchmark names its own stand-in resolver, and
+            // the 18-name page unless it asks for word suggestions.
+            + (extraArguments.contains("--resolver") ? QStringList{} : QStringList{"--resolver", "off"})
+            + (extraArguments.contains("--suggestions") ? QStringList{} : QStringList{"--suggestions", "fixed"})
+            + extraArguments);
     if (!m_process.waitForStarted(5000)) {
         *error = QStringLiteral("cannot start " VARNEX_REGISTRAR_PATH);
         return false;
@@ -177,8 +180,7 @@ void stopProcess(QProcess &process)
     }
 }
 
-Teardown::Teardown(Registrar &registrar, QProcess &wrk, std::chrono::seconds limit)
-    : m_registrar(registrar), m_wrk(wrk)
+Teardown::Teardown(Registrar &registrar, QProcess &wrk, std::chrono::seconds limit) : m_registrar(registrar), m_wrk(wrk)
 {
     QTimer::singleShot(limit, &wrk, [this, limit] {
         std::fprintf(stderr, "gave up after %lld s\n", static_cast<long long>(limit.count()));

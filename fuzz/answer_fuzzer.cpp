@@ -49,7 +49,7 @@ void check(bool ok, const char *what)
 // Lengths of pieces, from a seed: 1 to `most` bytes each, or everything at once for seed 0.
 class Cuts final {
 public:
-    explicit Cuts(std::uint32_t seed) : m_seed(seed), m_whole(seed == 0) {}
+    explicit Cuts(std::uint32_t seed) : m_seed(seed), m_whole(seed == 0) { }
     qsizetype next(qsizetype left, qsizetype most = 64)
     {
         if (m_whole)
@@ -79,7 +79,8 @@ bool sameAnswer(const RegistryAnswer &a, const RegistryAnswer &b)
 Verdict verdictOn(const RegistryAnswer &answer)
 {
     const QDateTime now(QDate(2026, 12, 8), QTime(12, 0), QTimeZone::utc());
-    const AskedQuestion asked{QStringLiteral("example.com"), QUrl(QStringLiteral("https://rdap.example/domain/example.com"))};
+    const AskedQuestion asked{QStringLiteral("example.com"),
+                              QUrl(QStringLiteral("https://rdap.example/domain/example.com"))};
     return varnex::registrar::verdictOf(answer, asked, 3, now);
 }
 
@@ -224,7 +225,8 @@ void checkHttp2(const HttpResponseReader &response, const RegistryAnswer &overHt
     if (!whole.answer)
         return;
     check(sameAnswer(*whole.answer, *pieces.answer), "HTTP/2: the same answer however it is framed and cut");
-    check(sameVerdict(verdictOn(*whole.answer), verdictOn(*pieces.answer)), "HTTP/2: the same verdict however it is cut");
+    check(sameVerdict(verdictOn(*whole.answer), verdictOn(*pieces.answer)),
+          "HTTP/2: the same verdict however it is cut");
     check(sameAnswer(*whole.answer, overHttp1), "HTTP/2 reads the answer HTTP/1.1 read");
 }
 
@@ -261,7 +263,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         check(a.body().isEmpty() || QJsonDocument::fromJson(a.body()).isObject(), "a 404's body is empty or an object");
     }
     if (verdict.next == Verdict::Next::Follow)
-        check(verdict.target.host() == QLatin1String("rdap.example") && verdict.target.path().endsWith(QLatin1String("/domain/example.com"), Qt::CaseInsensitive),
+        check(verdict.target.host() == QLatin1String("rdap.example")
+                  && verdict.target.path().endsWith(QLatin1String("/domain/example.com"), Qt::CaseInsensitive),
               "a redirect is followed only to the same question");
     // An answer framed by the close would be complete on HTTP/2, where END_STREAM frames it.
     if (!a.framedByClose())

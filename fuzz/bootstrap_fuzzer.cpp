@@ -48,7 +48,7 @@ void checkLookup(const Bootstrap &bootstrap, const QString &domain)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     static const Bootstrap builtIn = Bootstrap::bundled();
-    static const QStringList kEndings{QStringLiteral("com"), QStringLiteral("net"), QStringLiteral("org"),
+    static const QStringList kEndings{QStringLiteral("com"), QStringLiteral("net"),  QStringLiteral("org"),
                                       QStringLiteral("biz"), QStringLiteral("info"), QStringLiteral("us")};
 
     const QByteArray json(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));

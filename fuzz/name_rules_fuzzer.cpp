@@ -66,13 +66,26 @@ QByteArray htmlEscaped(const QString &text)
     QString out;
     for (const QChar c : text) {
         switch (c.unicode()) {
-        case u'&': out += QStringLiteral("&amp;"); break;
-        case u'<': out += QStringLiteral("&lt;"); break;
-        case u'>': out += QStringLiteral("&gt;"); break;
-        case u'"': out += QStringLiteral("&quot;"); break;
-        case u'\'': out += QStringLiteral("&#39;"); break;
-        case u'=': out += QStringLiteral("&#61;"); break; // no "name=" or "value=" in echoed text
-        default: out += c;
+        case u'&':
+            out += QStringLiteral("&amp;");
+            break;
+        case u'<':
+            out += QStringLiteral("&lt;");
+            break;
+        case u'>':
+            out += QStringLiteral("&gt;");
+            break;
+        case u'"':
+            out += QStringLiteral("&quot;");
+            break;
+        case u'\'':
+            out += QStringLiteral("&#39;");
+            break;
+        case u'=':
+            out += QStringLiteral("&#61;");
+            break; // no "name=" or "value=" in echoed text
+        default:
+            out += c;
         }
     }
     return out.toUtf8();
@@ -87,7 +100,7 @@ Names scan(const QByteArray &page)
 
 void checkCandidates(const QString &label, const QStringList &candidates)
 {
-    static const QStringList kEndings{QStringLiteral("com"), QStringLiteral("net"), QStringLiteral("org"),
+    static const QStringList kEndings{QStringLiteral("com"), QStringLiteral("net"),  QStringLiteral("org"),
                                       QStringLiteral("biz"), QStringLiteral("info"), QStringLiteral("us")};
     check(candidates.size() >= 6 && candidates.size() <= 18, "6 names and at most 12 suggestions");
     const QString ascii = varnex::registrar::asciiLabel(label).value_or(QString());
@@ -164,8 +177,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     while (nul < length && bytes[nul] != '\0')
         ++nul;
     const QString requested = QString::fromUtf8(bytes, nul);
-    const QByteArray answers = nul < length ? QByteArray(bytes + nul + 1, length - nul - 1)
-                                            : QByteArray(bytes, nul);
+    const QByteArray answers = nul < length ? QByteArray(bytes + nul + 1, length - nul - 1) : QByteArray(bytes, nul);
     const QString reason = QString::fromUtf8(answers);
 
     checkInvalidNamePage(requested);

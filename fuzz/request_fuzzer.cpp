@@ -114,14 +114,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (const auto &[head, end] : whole.requests) {
         check(end - previous <= kLimits.maxHead, "a head stays within its limit");
         previous = end;
-        check(!head.method.isEmpty() && head.method.size() <= 32 && isVisibleAscii(head.method), "a method is a short token");
+        check(!head.method.isEmpty() && head.method.size() <= 32 && isVisibleAscii(head.method),
+              "a method is a short token");
         check(head.target.startsWith('/') && head.target.size() <= kLimits.maxTarget && isVisibleAscii(head.target),
               "a target is a path of visible ASCII within its limit");
         check(head.http10 || head.hasHost, "an HTTP/1.1 request names its Host");
         const QByteArray plain = plainForm(head);
         // Its plain form may be a byte or two longer ("Host:a" becomes "Host: a").
         RequestReader again({.maxHead = 2 * kLimits.maxHead, .maxTarget = kLimits.maxTarget});
-        check(again.feed(plain) == plain.size() && again.state() == RequestReader::State::Complete && again.head() == head,
+        check(again.feed(plain) == plain.size() && again.state() == RequestReader::State::Complete
+                  && again.head() == head,
               "a request reads back the same from its plain form");
     }
     return 0;

@@ -261,11 +261,12 @@ void TestAboutWindowX11::aboutWindowIsNotOwned()
     QTRY_VERIFY_WITH_TIMEOUT(stackingIndex(*about) >= 0 && stackingIndex(form) >= 0, 20000);
 
     const auto aboutId = xcb_window_t(about->winId());
-    //X
+    // X
     QVERIFY(contains(windowProperty(aboutId, "_NET_WM_STATE"), atom("_NET_WM_STATE_SKIP_TASKBAR")));
     QVERIFY(!contains(windowProperty(xcb_window_t(form.winId()), "_NET_WM_STATE"), atom("_NET_WM_STATE_SKIP_TASKBAR")));
     const std::vector<uint32_t> type = windowProperty(aboutId, "_NET_WM_WINDOW_TYPE");
-    QVERIFY(!contains(type, atom("_NET_WM_WINDOW_TYPE_DIALOG")) && !contains(type, atom("_NET_WM_WINDOW_TYPE_UTILITY")));
+    QVERIFY(!contains(type, atom("_NET_WM_WINDOW_TYPE_DIALOG"))
+            && !contains(type, atom("_NET_WM_WINDOW_TYPE_UTILITY")));
 
     // Either window can lie in front of the other.
     QTRY_VERIFY_WITH_TIMEOUT(stackingIndex(*about) > stackingIndex(form), 20000);

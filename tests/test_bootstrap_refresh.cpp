@@ -59,36 +59,36 @@ private slots:
 
 void TestBootstrapRefresh::fetchedKeptOrBuiltIn_data()
 {
-    QTest::addColumn<QByteArray>("kept");   // in the cache folder at start; empty: nothing
+    QTest::addColumn<QByteArray>("kept"); // in the cache folder at start; empty: nothing
     QTest::addColumn<int>("status");
     QTest::addColumn<QByteArray>("served");
-    QTest::addColumn<bool>("holdsAnswer"); // the server does not answer before the time-out
+    QTest::addColumn<bool>("holdsAnswer");  // the server does not answer before the time-out
     QTest::addColumn<QString>("startBase"); // of .com, before the fetch
     QTest::addColumn<QString>("base");      // of .com, after it
     QTest::addColumn<QString>("failure");   // empty: the fetched file is taken into use
 
     const QByteArray kept = withoutUs(kKeptBase);
     const QByteArray fetched = withoutUs(kFetchedBase);
-    QTest::newRow("good file, nothing kept") << QByteArray() << 200 << fetched << false << kBuiltInBase << kFetchedBase
-                                             << QString();
-    QTest::newRow("good file replaces the kept copy") << kept << 200 << fetched << false << kKeptBase << kFetchedBase
-                                                      << QString();
-    QTest::newRow("404 keeps the kept copy") << kept << 404 << QByteArray("<html>Not Found</html>") << false << kKeptBase
-                                             << kKeptBase << "the server answered HTTP 404";
-    QTest::newRow("malformed file keeps the kept copy") << kept << 200 << QByteArray("<html>moved</html>") << false
-                                                        << kKeptBase << kKeptBase << "not a JSON object";
+    QTest::newRow("good file, nothing kept")
+        << QByteArray() << 200 << fetched << false << kBuiltInBase << kFetchedBase << QString();
+    QTest::newRow("good file replaces the kept copy")
+        << kept << 200 << fetched << false << kKeptBase << kFetchedBase << QString();
+    QTest::newRow("404 keeps the kept copy") << kept << 404 << QByteArray("<html>Not Found</html>") << false
+                                             << kKeptBase << kKeptBase << "the server answered HTTP 404";
+    QTest::newRow("malformed file keeps the kept copy")
+        << kept << 200 << QByteArray("<html>moved</html>") << false << kKeptBase << kKeptBase << "not a JSON object";
     QTest::newRow("no usable service keeps the kept copy")
         << kept << 200 << QByteArray(R"({"services":[[["com"],["ftp://r.example/"]]]})") << false << kKeptBase
         << kKeptBase << "no service in it can be used";
     // Valid JSON, so only the size cap can refuse it.
-    QTest::newRow("oversized file keeps the kept copy") << kept << 200 << fetched + QByteArray(1024 * 1024, ' ') << false
-                                                        << kKeptBase << kKeptBase << "larger than 1024 KiB";
-    QTest::newRow("no answer in time keeps the kept copy") << kept << 200 << fetched << true << kKeptBase << kKeptBase
-                                                           << "no answer within";
-    QTest::newRow("malformed file, nothing kept: built-in") << QByteArray() << 200 << QByteArray("{") << false
-                                                            << kBuiltInBase << kBuiltInBase << "not a JSON object";
-    QTest::newRow("broken kept copy: built-in") << QByteArray(R"({"services":)") << 404 << QByteArray() << false
-                                                << kBuiltInBase << kBuiltInBase << "HTTP 404";
+    QTest::newRow("oversized file keeps the kept copy") << kept << 200 << fetched + QByteArray(1024 * 1024, ' ')
+                                                        << false << kKeptBase << kKeptBase << "larger than 1024 KiB";
+    QTest::newRow("no answer in time keeps the kept copy")
+        << kept << 200 << fetched << true << kKeptBase << kKeptBase << "no answer within";
+    QTest::newRow("malformed file, nothing kept: built-in")
+        << QByteArray() << 200 << QByteArray("{") << false << kBuiltInBase << kBuiltInBase << "not a JSON object";
+    QTest::newRow("broken kept copy: built-in")
+        << QByteArray(R"({"services":)") << 404 << QByteArray() << false << kBuiltInBase << kBuiltInBase << "HTTP 404";
 }
 
 void TestBootstrapRefresh::fetchedKeptOrBuiltIn()
@@ -109,7 +109,9 @@ void TestBootstrapRefresh::fetchedKeptOrBuiltIn()
         file.write(kept);
     }
     HttpServer server([&](const HttpRequest &) {
-        return HttpResponse{.status = status, .reason = status == 200 ? "OK" : "Not Found", .body = served,
+        return HttpResponse{.status = status,
+                            .reason = status == 200 ? "OK" : "Not Found",
+                            .body = served,
                             .delay = holdsAnswer ? std::chrono::milliseconds(1h) : 0ms};
     });
     BootstrapRefresh refresh(builtIn(), {.url = QUrl("http://" + server.hostAndPort() + "/rdap/dns.json"),
@@ -158,8 +160,8 @@ void TestBootstrapRefresh::fetchesAgain()
     QFETCH(bool, retryIsShort);
 
     HttpServer server([&](const HttpRequest &) {
-        return HttpResponse{.status = status, .reason = status == 200 ? "OK" : "Not Found",
-                            .body = withoutUs(kFetchedBase)};
+        return HttpResponse{
+            .status = status, .reason = status == 200 ? "OK" : "Not Found", .body = withoutUs(kFetchedBase)};
     });
     BootstrapRefresh refresh(builtIn(), {.url = QUrl("http://" + server.hostAndPort() + "/dns.json"),
                                          .interval = retryIsShort ? std::chrono::milliseconds(24h) : 0ms,

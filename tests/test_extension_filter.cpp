@@ -37,21 +37,36 @@ void TestExtensionFilter::endings_data()
     QTest::addColumn<QString>("boxes");
     QTest::addColumn<bool>("shown");
 
-    QTest::newRow(".com ticked") << "example.com" << "com" << true;
-    QTest::newRow(".com unticked") << "example.com" << "net,org,biz,info,us" << false;
-    QTest::newRow("case-sensitive") << "Example.COM" << "com,net,org,biz,info,us" << false;
-    QTest::newRow(".info by its last three letters") << "example.info" << "info" << true;
-    QTest::newRow("nfo without a dot") << "examplenfo" << "info" << true;
-    QTest::newRow("com without a dot") << "examplecom" << "com" << true;
-    QTest::newRow(".us") << "example.us" << "us" << true;
-    QTest::newRow(".bus is not .us") << "example.bus" << "us" << false;
-    QTest::newRow(".biz") << "example.biz" << "biz" << true;
-    QTest::newRow(".org") << "example.org" << "org" << true;
-    QTest::newRow("other ending") << "example.de" << "com,net,org,biz,info,us" << false;
-    QTest::newRow("no box ticked") << "example.net" << "" << false;
-    QTest::newRow("two characters") << "us" << "com,net,org,biz,info,us" << false;
-    QTest::newRow("exactly the ending") << "com" << "com" << true;
-    QTest::newRow("empty entry") << "" << "com,net,org,biz,info,us" << false;
+    QTest::newRow(".com ticked") << "example.com"
+                                 << "com" << true;
+    QTest::newRow(".com unticked") << "example.com"
+                                   << "net,org,biz,info,us" << false;
+    QTest::newRow("case-sensitive") << "Example.COM"
+                                    << "com,net,org,biz,info,us" << false;
+    QTest::newRow(".info by its last three letters") << "example.info"
+                                                     << "info" << true;
+    QTest::newRow("nfo without a dot") << "examplenfo"
+                                       << "info" << true;
+    QTest::newRow("com without a dot") << "examplecom"
+                                       << "com" << true;
+    QTest::newRow(".us") << "example.us"
+                         << "us" << true;
+    QTest::newRow(".bus is not .us") << "example.bus"
+                                     << "us" << false;
+    QTest::newRow(".biz") << "example.biz"
+                          << "biz" << true;
+    QTest::newRow(".org") << "example.org"
+                          << "org" << true;
+    QTest::newRow("other ending") << "example.de"
+                                  << "com,net,org,biz,info,us" << false;
+    QTest::newRow("no box ticked") << "example.net"
+                                   << "" << false;
+    QTest::newRow("two characters") << "us"
+                                    << "com,net,org,biz,info,us" << false;
+    QTest::newRow("exactly the ending") << "com"
+                                        << "com" << true;
+    QTest::newRow("empty entry") << ""
+                                 << "com,net,org,biz,info,us" << false;
     QTest::newRow("non-ASCII name") << QString::fromUtf8("zé.us") << "us" << true;
     QTest::newRow("non-ASCII ending") << QString::fromUtf8("example.cöm") << "com" << false;
 }
@@ -72,8 +87,8 @@ void TestExtensionFilter::endings()
 
 void TestExtensionFilter::keepsOrderAndDuplicates()
 {
-    const QStringList found{"example.com", "example.net", "a.info", "example.info", "example.us",
-                            "",            "a.info",      "b.com"};
+    const QStringList found{"example.com", "example.net", "a.info", "example.info", "example.us", "",
+                            "a.info",      "b.com"};
     QCOMPARE(varnex::filterNames(found, ticked("com,info")),
              (QStringList{"example.com", "a.info", "example.info", "a.info", "b.com"}));
     QCOMPARE(varnex::filterNames(found, ticked("")), QStringList{});
@@ -127,7 +142,8 @@ void TestExtensionFilter::namesShownSafely_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("plain") << "shop.com" << "shop.com";
+    QTest::newRow("plain") << "shop.com"
+                           << "shop.com";
     QTest::newRow("internationalised") << QString::fromUtf8("bücher.de") << QString::fromUtf8("bücher.de");
     QTest::newRow("right-to-left override") << QString::fromUtf8("rtl\u202Emoc.us") << "rtl\\u202Emoc.us";
     QTest::newRow("isolates and marks") << QString::fromUtf8("a\u2067b\u200Fc.com") << "a\\u2067b\\u200Fc.com";

@@ -11,8 +11,8 @@ using varnex::test::HttpRequest;
 using varnex::test::HttpResponse;
 using varnex::test::HttpServer;
 using varnex::test::MessageBoxAnswerer;
-using varnex::test::Window;
 using varnex::test::page;
+using varnex::test::Window;
 
 Q_DECLARE_METATYPE(HttpResponse)
 
@@ -40,11 +40,12 @@ void TestHostileInputs::inputs_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<HttpResponse>("response");
-    QTest::addColumn<QByteArray>("target");     // empty: not checked
-    QTest::addColumn<QStringList>("shown");     // the results when the search succeeds
-    QTest::addColumn<QString>("errorStarts");   // empty: no error expected
+    QTest::addColumn<QByteArray>("target");   // empty: not checked
+    QTest::addColumn<QStringList>("shown");   // the results when the search succeeds
+    QTest::addColumn<QString>("errorStarts"); // empty: no error expected
     QTest::addColumn<int>("timeoutMs");
-    QTest::addColumn<QString>("failure"); // a fault outside the answer: "refused", "refused by the own service" or "file"
+    QTest::addColumn<QString>(
+        "failure"); // a fault outside the answer: "refused", "refused by the own service" or "file"
     QTest::addColumn<bool>("howToStart"); // the message says how to start the program's own service
 
     const HttpResponse normal{.body = kNormal};
@@ -53,23 +54,31 @@ void TestHostileInputs::inputs_data()
 
     // What the user types.
     QTest::newRow("empty") << "" << normal << QByteArray("/whois.cgi?vhost_name=") << ok << "" << t << "" << false;
-    QTest::newRow("only spaces") << "     " << normal << QByteArray("/whois.cgi?vhost_name=") << ok << "" << t << "" << false;
-    QTest::newRow("10,000 characters") << QString(10000, 'a') << normal << "/whois.cgi?vhost_name=" + QByteArray(10000, 'a')
-                                       << ok << "" << t << "" << false;
+    QTest::newRow("only spaces") << "     " << normal << QByteArray("/whois.cgi?vhost_name=") << ok << "" << t << ""
+                                 << false;
+    QTest::newRow("10,000 characters") << QString(10000, 'a') << normal
+                                       << "/whois.cgi?vhost_name=" + QByteArray(10000, 'a') << ok << "" << t << ""
+                                       << false;
     QTest::newRow("non-ASCII") << QString::fromUtf8("münchen 東京") << normal
-                               << QByteArray("/whois.cgi?vhost_name=m%C3%BCnchen%E6%9D%B1%E4%BA%AC") << ok << "" << t << "" << false;
-    QTest::newRow("control characters") << QString("a\x01\x1f\x7f" "b\tc") << normal
-                                        << QByteArray("/whois.cgi?vhost_name=a%01%1F%7Fb%09c") << ok << "" << t << "" << false;
+                               << QByteArray("/whois.cgi?vhost_name=m%C3%BCnchen%E6%9D%B1%E4%BA%AC") << ok << "" << t
+                               << "" << false;
+    QTest::newRow("control characters") << QString("a\x01\x1f\x7f"
+                                                   "b\tc")
+                                        << normal << QByteArray("/whois.cgi?vhost_name=a%01%1F%7Fb%09c") << ok << ""
+                                        << t << "" << false;
     QTest::newRow("URL characters") << QString("& # % ? / \\ \"") << normal
-                                    << QByteArray("/whois.cgi?vhost_name=%26%23%25%3F%2F%5C%22") << ok << "" << t << "" << false;
+                                    << QByteArray("/whois.cgi?vhost_name=%26%23%25%3F%2F%5C%22") << ok << "" << t << ""
+                                    << false;
 
     // What the registrar sends back.
     QTest::newRow("empty body") << "shop" << HttpResponse{} << QByteArray() << QStringList{} << "" << t << "" << false;
     QTest::newRow("binary with NUL bytes")
-        << "shop" << HttpResponse{.body = page({"a.com"}) + QByteArray("\0\x01\xff\x00name=\"domain9\" value=\"b.net\"", 32)}
+        << "shop"
+        << HttpResponse{.body = page({"a.com"}) + QByteArray("\0\x01\xff\x00name=\"domain9\" value=\"b.net\"", 32)}
         << QByteArray() << QStringList{"a.com", "b.net"} << "" << t << "" << false;
-    QTest::newRow("invalid UTF-8") << "shop" << HttpResponse{.body = page({"bad\xff\xfe.com", "fine.us"})} << QByteArray()
-                                   << QStringList{QString::fromLatin1("bad\xff\xfe.com"), "fine.us"} << "" << t << "" << false;
+    QTest::newRow("invalid UTF-8") << "shop" << HttpResponse{.body = page({"bad\xff\xfe.com", "fine.us"})}
+                                   << QByteArray() << QStringList{QString::fromLatin1("bad\xff\xfe.com"), "fine.us"}
+                                   << "" << t << "" << false;
     QTest::newRow("64 MiB plus one byte")
         << "shop" << HttpResponse{.body = QByteArray((64 << 20) + 1, 'x'), .sendContentLength = false} << QByteArray()
         << QStringList{} << "Error 299: The registrar's page is larger than 64 MiB." << t << "" << false;
@@ -79,37 +88,48 @@ void TestHostileInputs::inputs_data()
     QStringList manyShown;
     for (const QByteArray &name : many)
         manyShown.append(QString::fromLatin1(name));
-    QTest::newRow("100,000 offered names") << "shop" << HttpResponse{.body = page(many)} << QByteArray() << manyShown << ""
-                                           << t << "" << false;
-    QTest::newRow("a trickle of one byte a second") << "shop" << HttpResponse{.body = kNormal, .trickle = 1s}
-                                                    << QByteArray() << QStringList{} << "Error 4: " << 1500 << "" << false;
+    QTest::newRow("100,000 offered names")
+        << "shop" << HttpResponse{.body = page(many)} << QByteArray() << manyShown << "" << t << "" << false;
+    QTest::newRow("a trickle of one byte a second")
+        << "shop" << HttpResponse{.body = kNormal, .trickle = 1s} << QByteArray() << QStringList{}
+        << "Error 4: " << 1500 << "" << false;
     QTest::newRow("closed mid-body") << "shop" << HttpResponse{.body = kNormal, .closeMidBody = true} << QByteArray()
                                      << QStringList{} << "Error 2: " << t << "" << false;
-    QTest::newRow("redirect loop")
-        << "shop" << HttpResponse{.status = 302, .reason = "Found", .headers = {{"Location", "/whois.cgi?vhost_name=shop"}}}
-        << QByteArray() << QStringList{} << "Error " << t << "" << false;
-    QTest::newRow("301 to another host")
-        << "shop"
-        << HttpResponse{.status = 301, .reason = "Moved Permanently", .headers = {{"Location", "http://127.0.0.2:9/whois.cgi"}}}
-        << QByteArray() << QStringList{} << "Error " << t << "" << false;
+    QTest::newRow("redirect loop") << "shop"
+                                   << HttpResponse{.status = 302,
+                                                   .reason = "Found",
+                                                   .headers = {{"Location", "/whois.cgi?vhost_name=shop"}}}
+                                   << QByteArray() << QStringList{} << "Error " << t << "" << false;
+    QTest::newRow("301 to another host") << "shop"
+                                         << HttpResponse{.status = 301,
+                                                         .reason = "Moved Permanently",
+                                                         .headers = {{"Location", "http://127.0.0.2:9/whois.cgi"}}}
+                                         << QByteArray() << QStringList{} << "Error " << t << "" << false;
     QTest::newRow("time-out") << "shop" << HttpResponse{.body = kNormal, .delay = 3s} << QByteArray() << QStringList{}
-                              << QString("Error 4: The registrar did not answer within 0.3 seconds.") << 300 << "" << false;
+                              << QString("Error 4: The registrar did not answer within 0.3 seconds.") << 300 << ""
+                              << false;
     QTest::newRow("announced body over 64 MiB")
-        << "shop" << HttpResponse{.headers = {{"Content-Length", "67108865"}}, .sendContentLength = false} << QByteArray()
-        << QStringList{} << "Error 299: The registrar's page is larger than 64 MiB." << t << "" << false;
+        << "shop" << HttpResponse{.headers = {{"Content-Length", "67108865"}}, .sendContentLength = false}
+        << QByteArray() << QStringList{} << "Error 299: The registrar's page is larger than 64 MiB." << t << ""
+        << false;
     QTest::newRow("connection refused") << "shop" << normal << QByteArray() << QStringList{} << "Error 1: " << t
                                         << "refused" << false;
     QTest::newRow("refused by the program's own service")
         << "shop" << normal << QByteArray() << QStringList{} << "Error 1: Connection refused" << t
         << "refused by the own service" << true;
-    QTest::newRow("capture file cannot be written") << "shop" << normal << QByteArray() << QStringList{}
-                                                    << QString("Error %1: ").arg(int(QFileDevice::OpenError)) << t << "file" << false;
+    QTest::newRow("capture file cannot be written")
+        << "shop" << normal << QByteArray() << QStringList{} << QString("Error %1: ").arg(int(QFileDevice::OpenError))
+        << t << "file" << false;
     QTest::newRow("500 with a page that looks like results")
         << "shop" << HttpResponse{.status = 500, .reason = "Internal Server Error", .body = kNormal} << QByteArray()
         << QStringList{} << "Error 500: Internal Server Error" << t << "" << false;
     QTest::newRow("503: the service reached no registry")
-        << "shop" << HttpResponse{.status = 503, .reason = "Could not reach the registries; check the network connection", .body = "busy"} << QByteArray()
-        << QStringList{} << "Error 503: Could not reach the registries; check the network connection" << t << "" << false;
+        << "shop"
+        << HttpResponse{.status = 503,
+                        .reason = "Could not reach the registries; check the network connection",
+                        .body = "busy"}
+        << QByteArray() << QStringList{} << "Error 503: Could not reach the registries; check the network connection"
+        << t << "" << false;
 }
 
 void TestHostileInputs::inputs()

@@ -65,7 +65,9 @@ void TestHttpTransfer::fetchesBodyByteForByte()
     // A redirect on the same host is followed, and only the last page's body is kept.
     server.setHandler([](const varnex::test::HttpRequest &request) {
         if (request.target.endsWith("=x"))
-            return HttpResponse{.status = 302, .reason = "Found", .body = "moved",
+            return HttpResponse{.status = 302,
+                                .reason = "Found",
+                                .body = "moved",
                                 .headers = {{"Location", "/whois.cgi?vhost_name=y"}}};
         return HttpResponse{.body = "the page"};
     });
@@ -102,8 +104,7 @@ void TestHttpTransfer::requestTargets()
     QCOMPARE(server.requests().first().requestLine, "GET " + target + " HTTP/1.1");
 
     // Without a port the page is asked for on port 80.
-    QCOMPARE(varnex::whoisRequestUrl("registrar.example", typed).toEncoded(),
-             "http://registrar.example" + target);
+    QCOMPARE(varnex::whoisRequestUrl("registrar.example", typed).toEncoded(), "http://registrar.example" + target);
 }
 
 void TestHttpTransfer::errors_data()
@@ -171,7 +172,8 @@ void TestHttpTransfer::captureFolderFallsBack()
 {
     QTemporaryDir program;
     QTemporaryDir cache;
-    QCOMPARE(varnex::chooseCaptureFolder(program.path(), cache.filePath("c")), QFileInfo(program.path()).absoluteFilePath());
+    QCOMPARE(varnex::chooseCaptureFolder(program.path(), cache.filePath("c")),
+             QFileInfo(program.path()).absoluteFilePath());
 
     const QString missingProgramFolder = program.filePath("not-there");
     const QString cacheFolder = cache.filePath("varnex");

@@ -22,8 +22,8 @@
 
 #include <optional>
 
-using varnex::Form1;
 using varnex::ClickableLabel;
+using varnex::Form1;
 
 namespace {
 
@@ -62,14 +62,35 @@ const std::vector<Control> &inventory()
         {"Check1", "QCheckBox", {232, 136, 57, 13}, true, ".com", {}, Colour{QPalette::WindowText, kAccent}},
         {"Picture2", "QFrame", {8, 128, 217, 225}, false, {}, {}, {}},
         {"Picture1", "QFrame", {-8, 400, 297, 17}, true, {}, {}, Colour{QPalette::Window, kStrip}},
-        {"List1", "varnex::ListBox", {8, 128, 217, 226}, true, {}, "Double Click to search on selected domain name",
+        {"List1",
+         "varnex::ListBox",
+         {8, 128, 217, 226},
+         true,
+         {},
+         "Double Click to search on selected domain name",
          Colour{QPalette::Text, kAccent}},
-        {"Text2", "QLineEdit", {8, 104, 217, 19}, true, "", "Type the ideal domain name that you would like",
+        {"Text2",
+         "QLineEdit",
+         {8, 104, 217, 19},
+         true,
+         "",
+         "Type the ideal domain name that you would like",
          Colour{QPalette::Base, kField}},
         {"Image16", "varnex::ClickableLabel", {256, 0, 22, 21}, true, {}, kWebTip, {}},
-        {"Image15", "varnex::ClickableLabel", {232, -1, 22, 22}, true, {},
-         "Everything you wanted to know about Varnex, but were afraid to ask", {}},
-        {"Image14", "varnex::ClickableLabel", {208, 0, 22, 21}, true, {}, "Online FAQ - got questions? We got answers!", {}},
+        {"Image15",
+         "varnex::ClickableLabel",
+         {232, -1, 22, 22},
+         true,
+         {},
+         "Everything you wanted to know about Varnex, but were afraid to ask",
+         {}},
+        {"Image14",
+         "varnex::ClickableLabel",
+         {208, 0, 22, 21},
+         true,
+         {},
+         "Online FAQ - got questions? We got answers!",
+         {}},
         {"web1", "QLabel", {}, false, {}, {}, {}},
         {"web0", "QLabel", {}, false, {}, {}, {}},
         {"info1", "QLabel", {}, false, {}, {}, {}},
@@ -88,7 +109,12 @@ const std::vector<Control> &inventory()
         {"Image2", "varnex::ClickableLabel", {232, 104, 32, 19}, true, {}, "Search for domain!", {}},
         {"go1", "QLabel", {}, false, {}, {}, {}},
         {"go0", "QLabel", {}, false, {}, {}, {}},
-        {"Label3", "QLabel", {8, 88, 129, 17}, true, "Ideal Domain or Keywords:", {},
+        {"Label3",
+         "QLabel",
+         {8, 88, 129, 17},
+         true,
+         "Ideal Domain or Keywords:",
+         {},
          Colour{QPalette::WindowText, kAccent}},
         {"Image1", "varnex::ClickableLabel", {0, 0, 173, 86}, true, {}, kWebTip, {}},
     };
@@ -225,7 +251,8 @@ void TestMainWindow::stackingOrder()
     // Among siblings, a later child lies above an earlier one.
     const QObjectList children = m_form->children();
     for (std::size_t row = 1; row < ::inventory().size(); ++row) {
-        if (std::string_view(::inventory()[row - 1].name) == "Label2" || std::string_view(::inventory()[row].name) == "Label2")
+        if (std::string_view(::inventory()[row - 1].name) == "Label2"
+            || std::string_view(::inventory()[row].name) == "Label2")
             continue; // inside the status strip
         const qsizetype front = children.indexOf(control(::inventory()[row - 1].name));
         const qsizetype back = children.indexOf(control(::inventory()[row].name));
@@ -254,7 +281,8 @@ void TestMainWindow::fontsAndFit()
         QVERIFY2(fits(label, label->text()), name);
     }
     auto *status = qobject_cast<QLabel *>(control("Label2"));
-    for (const QString &text : {status->text(), QStringLiteral("    Cleaning File..."), QStringLiteral("    Search failed")})
+    for (const QString &text :
+         {status->text(), QStringLiteral("    Cleaning File..."), QStringLiteral("    Search failed")})
         QVERIFY2(fits(status, text), qPrintable(text));
     QVERIFY(fits(qobject_cast<QLabel *>(control("Label3")), "Selected Domain:"));
     for (const char *name : {"Check1", "Check2", "Check3", "Check4", "Check5", "Check6"}) {
@@ -313,12 +341,24 @@ void TestMainWindow::pictureSwap_data()
     QTest::addColumn<QString>("unpressed");
     QTest::addColumn<QString>("pressed");
 
-    QTest::newRow("search") << "Image2" << "go0" << "go1";
-    QTest::newRow("register") << "Image4" << "register0" << "register1";
-    QTest::newRow("back") << "Image9" << "back0" << "back1";
-    QTest::newRow("FAQ") << "Image14" << "faq0" << "faq1";
-    QTest::newRow("info") << "Image15" << "info0" << "info1";
-    QTest::newRow("web") << "Image16" << "web0" << "web1";
+    QTest::newRow("search") << "Image2"
+                            << "go0"
+                            << "go1";
+    QTest::newRow("register") << "Image4"
+                              << "register0"
+                              << "register1";
+    QTest::newRow("back") << "Image9"
+                          << "back0"
+                          << "back1";
+    QTest::newRow("FAQ") << "Image14"
+                         << "faq0"
+                         << "faq1";
+    QTest::newRow("info") << "Image15"
+                          << "info0"
+                          << "info1";
+    QTest::newRow("web") << "Image16"
+                         << "web0"
+                         << "web1";
 }
 
 void TestMainWindow::pictureSwap()
@@ -350,7 +390,7 @@ void TestMainWindow::pictureSwap()
 
 void TestMainWindow::gestures_data()
 {
-    QTest::addColumn<QString>("place");  // where the control is: "main", "panel" (purchase view) or "about"
+    QTest::addColumn<QString>("place"); // where the control is: "main", "panel" (purchase view) or "about"
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("effect"); // what one click does
     QTest::addColumn<QString>("gesture");
@@ -360,10 +400,10 @@ void TestMainWindow::gestures_data()
         const char *place, *name, *effect;
     };
     const Target targets[]{
-        {"main", "Image2", "search"},         {"main", "Image4", "purchase view"}, {"panel", "Image9", "search view"},
-        {"main", "Image14", "page"},          {"main", "Image15", "about"},        {"main", "Image16", "page"},
-        {"main", "Image1", "page"},           {"main", "Image3", "page"},          {"panel", "Label7", "page"},
-        {"panel", "Label11", "page"},         {"about", "Image1", "page"},         {"about", "Label3", "page"},
+        {"main", "Image2", "search"}, {"main", "Image4", "purchase view"}, {"panel", "Image9", "search view"},
+        {"main", "Image14", "page"},  {"main", "Image15", "about"},        {"main", "Image16", "page"},
+        {"main", "Image1", "page"},   {"main", "Image3", "page"},          {"panel", "Label7", "page"},
+        {"panel", "Label11", "page"}, {"about", "Image1", "page"},         {"about", "Label3", "page"},
     };
     const std::pair<const char *, int> gestures[]{
         {"click", 1}, {"double-click", 1}, {"released outside", 0}, {"right button", 0}};
@@ -462,20 +502,34 @@ void TestMainWindow::accessibleNames_data()
     QTest::addColumn<int>("role");
 
     const int button = QAccessible::Button, link = QAccessible::Link;
-    QTest::newRow("search") << "Image2" << "Search" << button;
-    QTest::newRow("register") << "Image4" << "Register" << button;
-    QTest::newRow("back") << "Image9" << "Back" << button;
-    QTest::newRow("FAQ") << "Image14" << "FAQ" << button;
-    QTest::newRow("info") << "Image15" << "Info" << button;
-    QTest::newRow("web") << "Image16" << "Web" << button;
-    QTest::newRow("logo") << "Image1" << "Varnex domain name finder" << link;
-    QTest::newRow("banner") << "Image3" << "Free tools at www.ormbrook.com" << link;
-    QTest::newRow("click here") << "Label7" << "Click here" << link;
-    QTest::newRow("reseller") << "Label11" << "Register Wholesale Domain Name" << link;
-    QTest::newRow("name box") << "Text2" << "Ideal Domain or Keywords:" << int(QAccessible::EditableText);
-    QTest::newRow("results") << "List1" << "Found domain names" << int(QAccessible::List);
-    QTest::newRow("About logo") << "about Image1" << "Varnex v1.0 domain name finder" << link;
-    QTest::newRow("About host name") << "about Label3" << "www.ormbrook.com" << link;
+    QTest::newRow("search") << "Image2"
+                            << "Search" << button;
+    QTest::newRow("register") << "Image4"
+                              << "Register" << button;
+    QTest::newRow("back") << "Image9"
+                          << "Back" << button;
+    QTest::newRow("FAQ") << "Image14"
+                         << "FAQ" << button;
+    QTest::newRow("info") << "Image15"
+                          << "Info" << button;
+    QTest::newRow("web") << "Image16"
+                         << "Web" << button;
+    QTest::newRow("logo") << "Image1"
+                          << "Varnex domain name finder" << link;
+    QTest::newRow("banner") << "Image3"
+                            << "Free tools at www.ormbrook.com" << link;
+    QTest::newRow("click here") << "Label7"
+                                << "Click here" << link;
+    QTest::newRow("reseller") << "Label11"
+                              << "Register Wholesale Domain Name" << link;
+    QTest::newRow("name box") << "Text2"
+                              << "Ideal Domain or Keywords:" << int(QAccessible::EditableText);
+    QTest::newRow("results") << "List1"
+                             << "Found domain names" << int(QAccessible::List);
+    QTest::newRow("About logo") << "about Image1"
+                                << "Varnex v1.0 domain name finder" << link;
+    QTest::newRow("About host name") << "about Label3"
+                                     << "www.ormbrook.com" << link;
 }
 
 void TestMainWindow::accessibleNames()
@@ -558,10 +612,14 @@ void TestMainWindow::links_data()
     QTest::addColumn<QString>("link");
     QTest::addColumn<QString>("address");
 
-    QTest::newRow("logo") << "Image1" << "www.ormbrook.com/varnex";
-    QTest::newRow("banner") << "Image3" << "www.ormbrook.com";
-    QTest::newRow("FAQ button") << "Image14" << "www.ormbrook.com/varnex/faq.html";
-    QTest::newRow("web button") << "Image16" << "www.ormbrook.com";
+    QTest::newRow("logo") << "Image1"
+                          << "www.ormbrook.com/varnex";
+    QTest::newRow("banner") << "Image3"
+                            << "www.ormbrook.com";
+    QTest::newRow("FAQ button") << "Image14"
+                                << "www.ormbrook.com/varnex/faq.html";
+    QTest::newRow("web button") << "Image16"
+                                << "www.ormbrook.com";
 }
 
 void TestMainWindow::links()

@@ -56,7 +56,8 @@ void TestPageScan::matcher_data()
 
     const std::string field = R"(<input type="checkbox" name="domain1" value="example.net">)";
     QTest::newRow("check-box field") << field << Names{"example.net"};
-    QTest::newRow("any name after domain") << std::string(R"(name="domain_x" value="example.com")") << Names{"example.com"};
+    QTest::newRow("any name after domain")
+        << std::string(R"(name="domain_x" value="example.com")") << Names{"example.com"};
     QTest::newRow("name attribute in capitals") << std::string(R"(NAME="domain1" value="example.com")") << Names{};
     QTest::newRow("value attribute in capitals") << std::string(R"(name="domain1" VALUE="example.com")") << Names{};
     QTest::newRow("short field name") << std::string(R"(name="dom" value="example.com")") << Names{};
@@ -73,24 +74,21 @@ void TestPageScan::matcher_data()
         << std::string("name=\"domain1\" value=\"a\rb\nc.com\"") << Names{"a\rb\nc.com"};
     QTest::newRow("value of only CR LF is an empty entry")
         << std::string("name=\"domain1\" value=\"\r\n\"") << Names{""};
-    QTest::newRow("doubled names are kept")
-        << field + field << Names{"example.net", "example.net"};
+    QTest::newRow("doubled names are kept") << field + field << Names{"example.net", "example.net"};
     QTest::newRow("nname uses up the second n")
         << std::string(R"(nname="domain1" value="a.com" name="domain2" value="b.com")") << Names{"b.com"};
     QTest::newRow("nnname: the third n starts again")
         << std::string(R"(nnname="domain1" value="a.com")") << Names{"a.com"};
     QTest::newRow("nanname: the second n starts again")
         << std::string(R"(nanname="domain1" value="a.com")") << Names{"a.com"};
-    QTest::newRow("namname: the second n is used up")
-        << std::string(R"(namname="domain1" value="a.com")") << Names{};
+    QTest::newRow("namname: the second n is used up") << std::string(R"(namname="domain1" value="a.com")") << Names{};
     QTest::newRow("name=name= inside a field name")
         << std::string(R"(<p>nanamename= x</p> name="domainname= value="a.com")") << Names{"a.com"};
     QTest::newRow("single quotes collect up to the next double quote")
         << std::string(R"(<input name='domain1' value='a.com'> <b title="x">)") << Names{"a.com'> <b title="};
     QTest::newRow("UTF-8 bytes pass through")
         << std::string("name=\"domain1\" value=\"z\xC3\xA9.us\"") << Names{"z\xC3\xA9.us"};
-    QTest::newRow("page without fields")
-        << std::string("<html><body>No names are free.</body></html>\r\n") << Names{};
+    QTest::newRow("page without fields") << std::string("<html><body>No names are free.</body></html>\r\n") << Names{};
     QTest::newRow("empty page") << std::string() << Names{};
     QTest::newRow("ends in name=") << std::string(R"(x name=)") << Names{};
     QTest::newRow("ends in domain") << std::string(R"(name="domai)") << Names{};
@@ -98,9 +96,9 @@ void TestPageScan::matcher_data()
     QTest::newRow("ends in value=") << std::string(R"(name="domain1" valu)") << Names{};
     QTest::newRow("ends before the opening quote") << std::string(R"(name="domain1" value=)") << Names{};
     QTest::newRow("ends after the opening quote") << std::string(R"(name="domain1" value=")") << Names{};
-    QTest::newRow("ends inside a value")
-        << std::string(R"(name="domain1" value="a.com" name="domain2" value="trunc.ne)")
-        << Names{"a.com", "trunc.ne"};
+    QTest::newRow("ends inside a value") << std::string(
+        R"(name="domain1" value="a.com" name="domain2" value="trunc.ne)")
+                                         << Names{"a.com", "trunc.ne"};
 }
 
 void TestPageScan::matcher()

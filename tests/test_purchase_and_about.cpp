@@ -30,7 +30,8 @@ QByteArray resultPage()
     QByteArray page = "<html>\r\n<form>\r\n";
     int number = 1;
     for (const char *name : {"myshop.com", "myshop.net", "myshop.info"})
-        page += "<input type=\"checkbox\" name=\"domain" + QByteArray::number(number++) + "\" value=\"" + name + "\">\r\n";
+        page +=
+            "<input type=\"checkbox\" name=\"domain" + QByteArray::number(number++) + "\" value=\"" + name + "\">\r\n";
     return page + "</form>\r\n</html>\r\n";
 }
 
@@ -111,26 +112,32 @@ void TestPurchaseAndAbout::panelControls_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QRect>("geometry");
     QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("font"); // points, then b (bold), i (italic), u (underlined)
-    QTest::addColumn<QColor>("colour");  // invalid: the default label colour
+    QTest::addColumn<QString>("font");  // points, then b (bold), i (italic), u (underlined)
+    QTest::addColumn<QColor>("colour"); // invalid: the default label colour
 
     const QColor none;
-    QTest::newRow("Label11") << "Label11" << QRect(24, 88, 185, 25) << "Register Wholesale Domain Name" << "8.25 b u"
-                             << QColor(0, 0, 192);
-    QTest::newRow("Image8") << "Image8" << QRect(8, 196, 8, 8) << "" << "" << none;
-    QTest::newRow("Image5") << "Image5" << QRect(8, 43, 8, 8) << "" << "" << none;
-    QTest::newRow("Label4") << "Label4" << QRect(24, 112, 185, 73)
-                            << "Note: We've purchased a domain reseller licence to offer you domains at wholesale prices "
-                               "(45 cents above cost price - gotta make up the cost of the licence somehow :) )"
-                            << "8.25" << none;
-    QTest::newRow("Label7") << "Label7" << QRect(24, 192, 65, 17) << "Click here" << "8.25 b u" << none;
+    QTest::newRow("Label11") << "Label11" << QRect(24, 88, 185, 25) << "Register Wholesale Domain Name"
+                             << "8.25 b u" << QColor(0, 0, 192);
+    QTest::newRow("Image8") << "Image8" << QRect(8, 196, 8, 8) << ""
+                            << "" << none;
+    QTest::newRow("Image5") << "Image5" << QRect(8, 43, 8, 8) << ""
+                            << "" << none;
+    QTest::newRow("Label4")
+        << "Label4" << QRect(24, 112, 185, 73)
+        << "Note: We've purchased a domain reseller licence to offer you domains at wholesale prices "
+           "(45 cents above cost price - gotta make up the cost of the licence somehow :) )"
+        << "8.25" << none;
+    QTest::newRow("Label7") << "Label7" << QRect(24, 192, 65, 17) << "Click here"
+                            << "8.25 b u" << none;
     QTest::newRow("Label6") << "Label6" << QRect(24, 192, 185, 33)
-                            << "                    to check out other free tools, tips and courses!" << "8.25" << none;
+                            << "                    to check out other free tools, tips and courses!"
+                            << "8.25" << none;
     QTest::newRow("Label5") << "Label5" << QRect(24, 40, 185, 49)
                             << "Simply click on the link below, then type your domain  name and click \"Check\""
                             << "8.25 b" << none;
     QTest::newRow("Label1") << "Label1" << QRect(8, 8, 201, 33)
-                            << "Congratulations! To register, follow these easy steps!" << "9 i" << QColor(0, 0, 0);
+                            << "Congratulations! To register, follow these easy steps!"
+                            << "9 i" << QColor(0, 0, 0);
 }
 
 void TestPurchaseAndAbout::panelControls()
@@ -177,7 +184,8 @@ void TestPurchaseAndAbout::purchaseViewTakesTheSelectedName()
     QCOMPARE(list->selectedText(), QStringLiteral("myshop.net"));
     // The panel covers the results list.
     QCOMPARE(m_form->childAt(100, 200)->window(), m_form.get());
-    QVERIFY(m_form->childAt(100, 200) == control("Picture2") || control("Picture2")->isAncestorOf(m_form->childAt(100, 200)));
+    QVERIFY(m_form->childAt(100, 200) == control("Picture2")
+            || control("Picture2")->isAncestorOf(m_form->childAt(100, 200)));
 }
 
 void TestPurchaseAndAbout::purchaseViewWithoutASelection()
@@ -225,8 +233,10 @@ void TestPurchaseAndAbout::panelLinks_data()
 {
     QTest::addColumn<QString>("link");
     QTest::addColumn<QString>("address");
-    QTest::newRow("Click here") << "Label7" << "www.ormbrook.com";
-    QTest::newRow("reseller") << "Label11" << "www.ormbrook.com/register";
+    QTest::newRow("Click here") << "Label7"
+                                << "www.ormbrook.com";
+    QTest::newRow("reseller") << "Label11"
+                              << "www.ormbrook.com/register";
 }
 
 void TestPurchaseAndAbout::panelLinks()
@@ -327,8 +337,10 @@ void TestPurchaseAndAbout::aboutLinks_data()
 {
     QTest::addColumn<QString>("link");
     QTest::addColumn<QString>("address");
-    QTest::newRow("logo") << "Image1" << "www.ormbrook.com/varnex";
-    QTest::newRow("host name") << "Label3" << "www.ormbrook.com";
+    QTest::newRow("logo") << "Image1"
+                          << "www.ormbrook.com/varnex";
+    QTest::newRow("host name") << "Label3"
+                               << "www.ormbrook.com";
 }
 
 void TestPurchaseAndAbout::aboutLinks()

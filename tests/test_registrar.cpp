@@ -55,7 +55,8 @@ Bootstrap bootstrapFor(const QHash<QString, const Registry *> &registries)
     for (auto it = registries.begin(); it != registries.end(); ++it)
         services += (services.isEmpty() ? "" : ",") + QByteArray("[[\"") + it.key().toLatin1() + "\"],[\""
                     + it.value()->base().toLatin1() + "\"]]";
-    return *Bootstrap::fromJson(R"({"version":"1.0","publication":"2026-12-08T00:00:00Z","services":[)" + services + "]}");
+    return *Bootstrap::fromJson(R"({"version":"1.0","publication":"2026-12-08T00:00:00Z","services":[)" + services
+                                + "]}");
 }
 
 Bootstrap allEndingsAt(const Registry &registry)
@@ -171,7 +172,8 @@ QByteArray dnsAnswer(quint16 flags, const QList<QByteArray> &questions, const QL
 {
     QByteArray message;
     const auto u16 = [&message](qsizetype value) { message += char(value >> 8) + QByteArray(1, char(value)); };
-    for (const qsizetype value : {qsizetype(0x2a2a), qsizetype(flags), questions.size(), owners.size(), qsizetype(0), qsizetype(0)})
+    for (const qsizetype value :
+         {qsizetype(0x2a2a), qsizetype(flags), questions.size(), owners.size(), qsizetype(0), qsizetype(0)})
         u16(value);
     for (const QByteArray &question : questions) {
         message += wireName(question);
@@ -259,33 +261,50 @@ void TestRegistrar::labels_data()
     QTest::addColumn<QString>("requested");
     QTest::addColumn<QString>("label"); // empty: not a valid name
 
-    QTest::newRow("spaces and case") << " My Shop " << "myshop";
-    QTest::newRow("one known ending taken off") << "MyShop.NET" << "myshop";
-    QTest::newRow("only one ending") << "myshop.net.com" << "";
-    QTest::newRow("other ending") << "myshop.de" << "";
-    QTest::newRow("digits and hyphens") << "shop-24" << "shop-24";
-    QTest::newRow("leading hyphen") << "-shop" << "";
-    QTest::newRow("trailing hyphen") << "shop-" << "";
-    QTest::newRow("underscore") << "my_shop" << "";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("only an ending") << ".com" << "";
+    QTest::newRow("spaces and case") << " My Shop "
+                                     << "myshop";
+    QTest::newRow("one known ending taken off") << "MyShop.NET"
+                                                << "myshop";
+    QTest::newRow("only one ending") << "myshop.net.com"
+                                     << "";
+    QTest::newRow("other ending") << "myshop.de"
+                                  << "";
+    QTest::newRow("digits and hyphens") << "shop-24"
+                                        << "shop-24";
+    QTest::newRow("leading hyphen") << "-shop"
+                                    << "";
+    QTest::newRow("trailing hyphen") << "shop-"
+                                     << "";
+    QTest::newRow("underscore") << "my_shop"
+                                << "";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("only an ending") << ".com"
+                                    << "";
     QTest::newRow("63 characters") << QString(63, 'a') << QString(63, 'a');
     QTest::newRow("64 characters") << QString(64, 'a') << "";
     QTest::newRow("internationalised") << QString::fromUtf8("München") << QString::fromUtf8("münchen");
     QTest::newRow("internationalised with ending") << QString::fromUtf8("bücher.info") << QString::fromUtf8("bücher");
     QTest::newRow("typed A-label") << "xn--bcher-kva.com" << QString::fromUtf8("bücher");
-    QTest::newRow("A-label that does not decode") << "xn--a" << "";
-    QTest::newRow("A-label of a disallowed name") << "xn--zzzzzzzz" << "";
-    QTest::newRow("reserved hyphens") << "ab--cd" << "";
+    QTest::newRow("A-label that does not decode") << "xn--a"
+                                                  << "";
+    QTest::newRow("A-label of a disallowed name") << "xn--zzzzzzzz"
+                                                  << "";
+    QTest::newRow("reserved hyphens") << "ab--cd"
+                                      << "";
     QTest::newRow("lone joiner") << QString(QChar(0x200D)) << "";
     QTest::newRow("emoji") << QString::fromUtf8("shopð") << "";
     QTest::newRow("Latin with a Cyrillic a") << QString::fromUtf8("pÐ°ypal") << "";
     QTest::newRow("Cyrillic alone") << QString::fromUtf8("магазин") << QString::fromUtf8("магазин");
     QTest::newRow("Japanese scripts together") << QString::fromUtf8("東京ストア") << QString::fromUtf8("東京ストア");
-    QTest::newRow("markup") << "<b>&\"" << "";
-    QTest::newRow("NUL") << QString("a") + QChar(0) + "b" << "";
-    QTest::newRow("trailing line feed") << "hq\n" << "";
-    QTest::newRow("tab") << "my\tshop" << "";
+    QTest::newRow("markup") << "<b>&\""
+                            << "";
+    QTest::newRow("NUL") << QString("a") + QChar(0) + "b"
+                         << "";
+    QTest::newRow("trailing line feed") << "hq\n"
+                                        << "";
+    QTest::newRow("tab") << "my\tshop"
+                         << "";
 }
 
 void TestRegistrar::labels()
@@ -340,14 +359,17 @@ void TestRegistrar::bootstrapFiles_data()
     QTest::addColumn<QByteArray>("json");
     QTest::addColumn<QString>("comBase"); // empty: the file is refused
 
-    QTest::newRow("IANA form") << QByteArray(R"({"version":"1.0","publication":"x","services":[[["com","net"],["https://r.example/v1/"]]]})")
+    QTest::newRow("IANA form") << QByteArray(
+        R"({"version":"1.0","publication":"x","services":[[["com","net"],["https://r.example/v1/"]]]})")
                                << "https://r.example/v1/";
-    QTest::newRow("https preferred") << QByteArray(R"({"services":[[["com"],["http://r.example/a/","https://r.example/b/"]]]})")
+    QTest::newRow("https preferred") << QByteArray(
+        R"({"services":[[["com"],["http://r.example/a/","https://r.example/b/"]]]})")
                                      << "https://r.example/b/";
-    QTest::newRow("missing final slash added") << QByteArray(R"({"services":[[["com"],["https://r.example/v1"]]]})")
-                                               << "https://r.example/v1/";
+    QTest::newRow("missing final slash added")
+        << QByteArray(R"({"services":[[["com"],["https://r.example/v1"]]]})") << "https://r.example/v1/";
     QTest::newRow("one unusable entry skipped")
-        << QByteArray(R"({"services":[[["cz"],["ftp://x/"]],"odd",[["com"],["https://r.example/"]]]})") << "https://r.example/";
+        << QByteArray(R"({"services":[[["cz"],["ftp://x/"]],"odd",[["com"],["https://r.example/"]]]})")
+        << "https://r.example/";
     QTest::newRow("no services") << QByteArray(R"({"version":"1.0"})") << "";
     QTest::newRow("not JSON") << QByteArray("services") << "";
 }
@@ -407,8 +429,8 @@ void TestRegistrar::pageFields()
         {"shop.biz", {.status = 500, .reason = "Internal Server Error"}},
         // A 404 for another name is no answer for this one.
         {"shop.info", {.status = 301, .reason = "Moved", .headers = {{"Location", "/rdap/domain/moved-shop.info"}}}},
-        {"shop.us", {.status = 302, .reason = "Found",
-                     .headers = {{"Location", elsewhere.base().toLatin1() + "domain/shop.us"}}}},
+        {"shop.us",
+         {.status = 302, .reason = "Found", .headers = {{"Location", elsewhere.base().toLatin1() + "domain/shop.us"}}}},
         {"getshop.com", {.status = 404, .reason = "Not Found", .delay = 3s}},
         {"myshop.com", kTaken},
         {"theshop.com", {.status = 200, .body = R"({"objectClassName":"entity"})"}},
@@ -417,9 +439,9 @@ void TestRegistrar::pageFields()
 
     const Page page = fetch(portOf(*service), "/whois.cgi?vhost_name=Shop");
     QCOMPARE(page.status, 200);
-    const std::vector<std::string> expected{"shop.com", "shoponline.com", "shophq.com", "shopapp.com",
-                                            "getshop.net", "myshop.net", "theshop.net", "shoponline.net",
-                                            "shophq.net", "shopapp.net"};
+    const std::vector<std::string> expected{"shop.com",    "shoponline.com", "shophq.com",  "shopapp.com",
+                                            "getshop.net", "myshop.net",     "theshop.net", "shoponline.net",
+                                            "shophq.net",  "shopapp.net"};
     QCOMPARE(offered(page.body), expected);
 
     // Numbered from 1 in candidate order, written exactly as the desktop program reads them.
@@ -432,10 +454,11 @@ void TestRegistrar::pageFields()
     }
     QCOMPARE(number, int(expected.size()));
 
-    for (const char *line : {"<li>shop.net: registered</li>", "<li>shop.org: not available:",
-                             "<li>shop.biz: could not be checked: the registry answered HTTP 500</li>",
-                             "<li>shop.us: could not be checked:", "<li>getshop.com: could not be checked: no answer within",
-                             "<li>myshop.com: registered</li>", "<li>theshop.com: could not be checked:"})
+    for (const char *line :
+         {"<li>shop.net: registered</li>",
+          "<li>shop.org: not available:", "<li>shop.biz: could not be checked: the registry answered HTTP 500</li>",
+          "<li>shop.us: could not be checked:", "<li>getshop.com: could not be checked: no answer within",
+          "<li>myshop.com: registered</li>", "<li>theshop.com: could not be checked:"})
         QVERIFY2(page.body.contains(line), line);
     QVERIFY(page.body.contains("reserved or premium name may still be refused"));
     QCOMPARE(elsewhere.server.requests().size(), 0);
@@ -517,7 +540,8 @@ void TestRegistrar::headHasTheHeadersOnly()
 void TestRegistrar::backsOffAfter429()
 {
     Registry registry;
-    registry.answers = {{"shop.com", {.status = 429, .reason = "Too Many Requests", .headers = {{"Retry-After", "60"}}}}};
+    registry.answers = {
+        {"shop.com", {.status = 429, .reason = "Too Many Requests", .headers = {{"Retry-After", "60"}}}}};
     auto service = startService(allEndingsAt(registry), {.rdap = {.perHostLimit = 1}});
     const Page page = fetch(portOf(*service), "/whois.cgi?vhost_name=shop");
 
@@ -584,15 +608,17 @@ void TestRegistrar::hostileClients_data()
     const QByteArray end = " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
     const QByteArray get = "GET /whois.cgi?vhost_name=shop HTTP/1.1\r\nHost: 127.0.0.1\r\n";
     QTest::newRow("not HTTP") << QByteArray("GARBAGE\r\n\r\n") << QByteArray("HTTP/1.1 400");
-    QTest::newRow("binary") << QByteArray("\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03", 11) << QByteArray("HTTP/1.1 400");
+    QTest::newRow("binary") << QByteArray("\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03", 11)
+                            << QByteArray("HTTP/1.1 400");
     QTest::newRow("no version") << QByteArray("GET /whois.cgi?vhost_name=shop\r\n\r\n") << QByteArray("HTTP/1.1 400");
     QTest::newRow("bad percent-encoding") << "GET /whois.cgi?vhost_name=%zz%" + end << QByteArray("HTTP/1.1 400");
     QTest::newRow("NUL in the name") << "GET /whois.cgi?vhost_name=a%00b" + end << QByteArray("HTTP/1.1 400");
-    QTest::newRow("raw NUL in the target") << QByteArray("GET /whois.cgi?vhost_name=a\0b", 29) + end << QByteArray("HTTP/1.1 400");
+    QTest::newRow("raw NUL in the target")
+        << QByteArray("GET /whois.cgi?vhost_name=a\0b", 29) + end << QByteArray("HTTP/1.1 400");
     // The service closes while these are still sending, so its answer may be lost to the reset.
     QTest::newRow("huge header") << get + "X-Big: " + QByteArray(200000, 'a') + "\r\n\r\n" << QByteArray();
-    QTest::newRow("a body it never needs") << get + "Content-Length: 50000000\r\n\r\n" + QByteArray(100000, 'a')
-                                           << QByteArray();
+    QTest::newRow("a body it never needs")
+        << get + "Content-Length: 50000000\r\n\r\n" + QByteArray(100000, 'a') << QByteArray();
     QTest::newRow("target over 2 KB") << "GET /whois.cgi?vhost_name=" + QByteArray(3000, 'a') + end
                                       << QByteArray("HTTP/1.1 414");
     // Two readers of one stream could disagree on where these end: the request is refused, nothing after it read.
@@ -640,10 +666,10 @@ void TestRegistrar::slowAndIdleClientsAreDropped()
         QVERIFY(idle.back()->waitForConnected(3000));
     }
     idle.front()->write("GET /whois.cgi?vhost_na");
-    QTRY_VERIFY_WITH_TIMEOUT(std::all_of(idle.begin(), idle.end(), [](const auto &socket) {
-                                 return socket->state() == QAbstractSocket::UnconnectedState;
-                             }),
-                             5000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        std::all_of(idle.begin(), idle.end(),
+                    [](const auto &socket) { return socket->state() == QAbstractSocket::UnconnectedState; }),
+        5000);
     // Dropped by the service, not by the clients: their places are free again.
     QTRY_COMPARE(qobject_cast<GuardedTcpServer *>(service->servers().value(0))->openConnections(), 0);
     // Past the limits, the service still answers a normal client.
@@ -684,7 +710,8 @@ void TestRegistrar::nothingCheckedIsAFailure()
         const QByteArray base = "http://127.0.0.1:" + QByteArray::number(closed.serverPort()) + "/rdap/";
         QByteArray services;
         for (const QString &ending : kEndings)
-            services += (services.isEmpty() ? "" : ",") + QByteArray("[[\"") + ending.toLatin1() + "\"],[\"" + base + "\"]]";
+            services +=
+                (services.isEmpty() ? "" : ",") + QByteArray("[[\"") + ending.toLatin1() + "\"],[\"" + base + "\"]]";
         bootstrap = *Bootstrap::fromJson(R"({"services":[)" + services + "]}");
     }
     auto service = startService(std::move(bootstrap), {.rdap = {.maxQueued = maxQueued}});
@@ -708,7 +735,8 @@ void TestRegistrar::connectionCapComesBack()
             clients.push_back(std::make_unique<QTcpSocket>());
             clients.back()->connectToHost(QHostAddress::LocalHost, portOf(*service));
         }
-        QTRY_COMPARE_WITH_TIMEOUT(listener->openConnections() + listener->refusedConnections(), 60 * (burst + 1) - 20 * burst, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(listener->openConnections() + listener->refusedConnections(),
+                                  60 * (burst + 1) - 20 * burst, 10000);
         QCOMPARE(listener->openConnections(), 20);
         clients.clear();
         QTRY_COMPARE_WITH_TIMEOUT(listener->openConnections(), 0, 10000);
@@ -722,11 +750,12 @@ void TestRegistrar::answersInRequestOrder()
     Registry registry;
     auto service = startService(allEndingsAt(registry));
     // The pages take lookups, the 404 in between does not: it must still come second.
-    const auto [received, closed] = sendRaw(portOf(*service),
-                                            "GET /whois.cgi?vhost_name=first HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"
-                                            "GET /nothing HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"
-                                            "GET /whois.cgi?vhost_name=last HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n",
-                                            30s);
+    const auto [received, closed] =
+        sendRaw(portOf(*service),
+                "GET /whois.cgi?vhost_name=first HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"
+                "GET /nothing HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"
+                "GET /whois.cgi?vhost_name=last HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n",
+                30s);
     QVERIFY(closed);
     const QRegularExpression marks(R"(HTTP/1.1 (\d+)|<title>Domain search: (\w+))");
     QStringList order;
@@ -785,7 +814,8 @@ void TestRegistrar::foreignHostRefused()
     QVERIFY(sendRaw(portOf(*service), request + "10.1.2.3:8537\r\n\r\n").first.startsWith("HTTP/1.1 421"));
     QCOMPARE(registry.server.requests().size(), 0);
     for (const QByteArray host : {"localhost:8537", "127.0.0.1", "[::1]:8537"})
-        QVERIFY2(sendRaw(portOf(*service), request + host + "\r\n\r\n").first.startsWith("HTTP/1.1 200"), host.constData());
+        QVERIFY2(sendRaw(portOf(*service), request + host + "\r\n\r\n").first.startsWith("HTTP/1.1 200"),
+                 host.constData());
 }
 
 void TestRegistrar::lookupsEndWithTheirPages()
@@ -829,9 +859,10 @@ void TestRegistrar::dnsScreensRegisteredNames()
     // A resolver that does not answer: every name goes to its registry.
     QUdpSocket silent;
     QVERIFY(silent.bind(QHostAddress::LocalHost, 0));
-    auto slow = startService(allEndingsAt(registry),
-                             {.dns = DnsScreen::Settings{.resolver = QStringLiteral("127.0.0.1:%1").arg(silent.localPort()),
-                                                         .timeout = 200ms, .tries = 1}});
+    auto slow = startService(
+        allEndingsAt(registry),
+        {.dns = DnsScreen::Settings{
+             .resolver = QStringLiteral("127.0.0.1:%1").arg(silent.localPort()), .timeout = 200ms, .tries = 1}});
     const Page unanswered = fetch(portOf(*slow), "/whois.cgi?vhost_name=other");
     QCOMPARE(offered(unanswered.body).size(), std::size_t(18));
     QCOMPARE(registry.server.requests().size(), 36);
@@ -852,8 +883,8 @@ void TestRegistrar::dnsAnswers_data()
     QTest::newRow("NS owned by com.") << dnsAnswer(kNoError, shop, {wireName("com")}) << DnsVerdict::NoNameServers;
     QTest::newRow("QR clear") << dnsAnswer(kNoError & ~0x8000, shop, {pointer}) << DnsVerdict::NoAnswer;
     QTest::newRow("opcode STATUS") << dnsAnswer(kNoError | 2 << 11, shop, {pointer}) << DnsVerdict::NoAnswer;
-    QTest::newRow("question for another name") << dnsAnswer(kNoError, {"shop.net"}, {wireName("shop.com")})
-                                                << DnsVerdict::NoAnswer;
+    QTest::newRow("question for another name")
+        << dnsAnswer(kNoError, {"shop.net"}, {wireName("shop.com")}) << DnsVerdict::NoAnswer;
     QTest::newRow("two questions") << dnsAnswer(kNoError, {"shop.com", "shop.com"}, {pointer}) << DnsVerdict::NoAnswer;
     QTest::newRow("cut off") << registered.chopped(3) << DnsVerdict::NoAnswer;
     QTest::newRow("NXDOMAIN") << dnsAnswer(0x8183, shop, {}) << DnsVerdict::NoNameServers;
@@ -874,10 +905,12 @@ void TestRegistrar::dnsQuestionsEndWithTheirPages()
     QVERIFY(silent.bind(QHostAddress::LocalHost, 0));
     Registry registry;
     // 18 names a page, 4 questions out at once: the rest of a page's wait their turn.
-    auto service = startService(allEndingsAt(registry),
-                                {.dns = DnsScreen::Settings{.resolver = QStringLiteral("127.0.0.1:%1").arg(silent.localPort()),
-                                                            .timeout = 500ms, .maxInFlight = 4},
-                                 .screenWait = 50ms});
+    auto service =
+        startService(allEndingsAt(registry),
+                     {.dns = DnsScreen::Settings{.resolver = QStringLiteral("127.0.0.1:%1").arg(silent.localPort()),
+                                                 .timeout = 500ms,
+                                                 .maxInFlight = 4},
+                      .screenWait = 50ms});
     QSet<QByteArray> asked;
     for (const QByteArray label : {"alpha", "bravo", "charlie"}) {
         QCOMPARE(fetch(portOf(*service), "/whois.cgi?vhost_name=" + label).status, 200);
@@ -922,13 +955,15 @@ void TestRegistrar::droppedDnsQuestionsGoToTheRegistries()
     registry.server.setHold([](const HttpRequest &) { return true; });
     // One connection: the best-ranked lookup goes out, the rest wait in the queue. c-ares
     // would wait a minute for the dropped answers: only the page's wait sends them on.
-    auto service = startService(
-        allEndingsAt(registry),
-        {.rdap = {.perHostLimit = 1},
-         .dns = DnsScreen::Settings{.resolver = QStringLiteral("127.0.0.1:%1").arg(resolver.localPort()),
-                                    .timeout = 60s, .tries = 1, .maxInFlight = 5},
-         .screenWait = 200ms,
-         .maxDnsQuestionsPerPage = 6});
+    auto service =
+        startService(allEndingsAt(registry),
+                     {.rdap = {.perHostLimit = 1},
+                      .dns = DnsScreen::Settings{.resolver = QStringLiteral("127.0.0.1:%1").arg(resolver.localPort()),
+                                                 .timeout = 60s,
+                                                 .tries = 1,
+                                                 .maxInFlight = 5},
+                      .screenWait = 200ms,
+                      .maxDnsQuestionsPerPage = 6});
     QNetworkReply *first = ask(portOf(*service), "/whois.cgi?vhost_name=shop");
     QTRY_COMPARE(registry.server.held(), 1);
     QCOMPARE(registry.server.requests().value(0).target, QByteArray("/rdap/domain/shop.com"));

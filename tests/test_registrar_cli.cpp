@@ -38,7 +38,8 @@ private slots:
 private:
     // The registrar or systemd-socket-activate, started with the proxies out of its
     // environment and CACHE_DIRECTORY set to `cacheFolder` (default: one of the test's own).
-    std::unique_ptr<QProcess> start(const QString &program, const QStringList &arguments, const QString &cacheFolder = {});
+    std::unique_ptr<QProcess> start(const QString &program, const QStringList &arguments,
+                                    const QString &cacheFolder = {});
     // The page for NAME from a registrar at PORT, or an empty array.
     QByteArray page(quint16 port, const QString &name);
 
@@ -46,7 +47,8 @@ private:
     QString m_bootstrap;
     QByteArray m_bootstrapJson; // every ending at m_registry
     // A registry that knows no name: every name is free.
-    HttpServer m_registry{[](const varnex::test::HttpRequest &) { return HttpResponse{.status = 404, .reason = "Not Found"}; }};
+    HttpServer m_registry{
+        [](const varnex::test::HttpRequest &) { return HttpResponse{.status = 404, .reason = "Not Found"}; }};
 };
 
 void TestRegistrarCli::initTestCase()
@@ -77,8 +79,8 @@ QByteArray TestRegistrarCli::page(quint16 port, const QString &name)
 {
     QNetworkAccessManager network;
     network.setProxy(QNetworkProxy::NoProxy);
-    std::unique_ptr<QNetworkReply> reply(
-        network.get(QNetworkRequest(QUrl(QStringLiteral("http://127.0.0.1:%1/whois.cgi?vhost_name=%2").arg(port).arg(name)))));
+    std::unique_ptr<QNetworkReply> reply(network.get(
+        QNetworkRequest(QUrl(QStringLiteral("http://127.0.0.1:%1/whois.cgi?vhost_name=%2").arg(port).arg(name)))));
     if (!QTest::qWaitFor([&] { return reply->isFinished(); }, 60000) || reply->error() != QNetworkReply::NoError)
         return {};
     return reply->readAll();
@@ -94,16 +96,20 @@ void TestRegistrarCli::commandLine_data()
     const QByteArray version = QByteArray("varnex-registrar ") + varnex::kVersion + '\n';
     QTest::newRow("help") << QStringList{"--help"} << 0 << QByteArray("--listen <HOST:PORT>") << QByteArray();
     QTest::newRow("version") << QStringList{"--version"} << 0 << version << QByteArray();
-    QTest::newRow("unknown option") << QStringList{"--frob"} << 2 << QByteArray() << QByteArray("Unknown option 'frob'");
-    QTest::newRow("missing value") << QStringList{"--listen"} << 2 << QByteArray() << QByteArray("Missing value after '--listen'");
+    QTest::newRow("unknown option") << QStringList{"--frob"} << 2 << QByteArray()
+                                    << QByteArray("Unknown option 'frob'");
+    QTest::newRow("missing value") << QStringList{"--listen"} << 2 << QByteArray()
+                                   << QByteArray("Missing value after '--listen'");
     QTest::newRow("argument") << QStringList{"extra"} << 2 << QByteArray() << QByteArray("unexpected argument 'extra'");
-    QTest::newRow("no port") << QStringList{"--listen", "127.0.0.1"} << 2 << QByteArray() << QByteArray("--listen takes");
-    QTest::newRow("port too big") << QStringList{"--listen", "127.0.0.1:65536"} << 2 << QByteArray() << QByteArray("--listen takes");
+    QTest::newRow("no port") << QStringList{"--listen", "127.0.0.1"} << 2 << QByteArray()
+                             << QByteArray("--listen takes");
+    QTest::newRow("port too big") << QStringList{"--listen", "127.0.0.1:65536"} << 2 << QByteArray()
+                                  << QByteArray("--listen takes");
     // The network manager would read a file: URL from the disk.
-    QTest::newRow("bootstrap URL not http") << QStringList{"--bootstrap-url", "file:///etc/hostname"} << 2 << QByteArray()
-                                            << QByteArray("--bootstrap-url takes an https or http URL");
-    QTest::newRow("no bootstrap file") << QStringList{"--bootstrap", "/nonexistent/dns.json", "--listen", "127.0.0.1:0"} << 1
-                                       << QByteArray() << QByteArray("/nonexistent/dns.json");
+    QTest::newRow("bootstrap URL not http") << QStringList{"--bootstrap-url", "file:///etc/hostname"} << 2
+                                            << QByteArray() << QByteArray("--bootstrap-url takes an https or http URL");
+    QTest::newRow("no bootstrap file") << QStringList{"--bootstrap", "/nonexistent/dns.json", "--listen", "127.0.0.1:0"}
+                                       << 1 << QByteArray() << QByteArray("/nonexistent/dns.json");
     // A documentation address no interface has: the warning comes, and the
     // service never opens a port to the outside.
     QTest::newRow("not loopback") << QStringList{"--listen", "192.0.2.1:0"} << 1 << QByteArray()
@@ -118,7 +124,8 @@ void TestRegistrarCli::commandLine()
     QFETCH(QByteArray, err);
 
     // In front, so a row's own last option cannot take it as its value.
-    const auto registrar = start(QStringLiteral(VARNEX_REGISTRAR_PATH), QStringList{"--bootstrap-url", "off"} + arguments);
+    const auto registrar =
+        start(QStringLiteral(VARNEX_REGISTRAR_PATH), QStringList{"--bootstrap-url", "off"} + arguments);
     QVERIFY(registrar->waitForFinished(60000));
     QCOMPARE(registrar->exitStatus(), QProcess::NormalExit);
     QCOMPARE(registrar->exitCode(), exitCode);
@@ -145,7 +152,8 @@ void TestRegistrarCli::portTakenIsNamed()
     QVERIFY(registrar->waitForFinished(60000));
     QCOMPARE(registrar->exitCode(), 1);
     const QString err = QString::fromLocal8Bit(registrar->readAllStandardError());
-    QVERIFY2(err.contains("cannot listen on 127.0.0.1:" + port + ": The bound address is already in use"), qPrintable(err));
+    QVERIFY2(err.contains("cannot listen on 127.0.0.1:" + port + ": The bound address is already in use"),
+             qPrintable(err));
     QVERIFY2(err.contains("another program holds port " + port), qPrintable(err));
 }
 
@@ -177,16 +185,24 @@ void TestRegistrarCli::answersOnTheSocketItIsGiven()
                                               "--setenv=CACHE_DIRECTORY", QStringLiteral(VARNEX_REGISTRAR_PATH)}
                                       + registrarArguments);
         // It execs the registrar on the first connection, in the same process.
-        QVERIFY(QTest::qWaitFor([&] { return process->readAllStandardError().contains("Listening on 127.0.0.1:")
-                                             || process->state() == QProcess::NotRunning; }, 60000));
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return process->readAllStandardError().contains("Listening on 127.0.0.1:")
+                       || process->state() == QProcess::NotRunning;
+            },
+            60000));
         QCOMPARE(process->state(), QProcess::Running);
     } else {
-        process = start(QStringLiteral(VARNEX_REGISTRAR_PATH), QStringList{"--listen", "127.0.0.1:0"} + registrarArguments);
+        process =
+            start(QStringLiteral(VARNEX_REGISTRAR_PATH), QStringList{"--listen", "127.0.0.1:0"} + registrarArguments);
         const QRegularExpression listening(R"(listening on http://127\.0\.0\.1:(\d+)/whois\.cgi\?vhost_name=NAME\n)");
         QByteArray err;
-        QVERIFY(QTest::qWaitFor([&] { err += process->readAllStandardError();
-                                      return listening.match(QString::fromLatin1(err)).hasMatch()
-                                             || process->state() == QProcess::NotRunning; }, 60000));
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                err += process->readAllStandardError();
+                return listening.match(QString::fromLatin1(err)).hasMatch() || process->state() == QProcess::NotRunning;
+            },
+            60000));
         port = quint16(listening.match(QString::fromLatin1(err)).captured(1).toUInt());
         QVERIFY2(port != 0, err.constData());
     }
@@ -199,19 +215,22 @@ void TestRegistrarCli::answersOnTheSocketItIsGiven()
     QVERIFY(process->waitForFinished(60000));
     const QByteArray err = process->readAllStandardError();
     if (passed)
-        QVERIFY2(err.contains(QStringLiteral("listening on http://127.0.0.1:%1/whois.cgi?vhost_name=NAME (socket passed by "
-                                             "the service manager)").arg(port).toLatin1()),
-                 err.constData());
+        QVERIFY2(
+            err.contains(QStringLiteral("listening on http://127.0.0.1:%1/whois.cgi?vhost_name=NAME (socket passed by "
+                                        "the service manager)")
+                             .arg(port)
+                             .toLatin1()),
+            err.constData());
 }
 
 void TestRegistrarCli::fetchesTheBootstrap_data()
 {
-    QTest::addColumn<QByteArray>("kept");  // in the cache folder at start; empty: nothing
-    QTest::addColumn<int>("status");       // of the stand-in for IANA's server
+    QTest::addColumn<QByteArray>("kept");   // in the cache folder at start; empty: nothing
+    QTest::addColumn<int>("status");        // of the stand-in for IANA's server
     QTest::addColumn<QByteArray>("served"); // empty: the file naming m_registry for every ending
-    QTest::addColumn<bool>("fromFile");    // --bootstrap FILE as well
-    QTest::addColumn<QString>("line");     // on standard error once the fetch is over
-    QTest::addColumn<bool>("asks");        // a page then asks m_registry (else the built-in registries: not asked)
+    QTest::addColumn<bool>("fromFile");     // --bootstrap FILE as well
+    QTest::addColumn<QString>("line");      // on standard error once the fetch is over
+    QTest::addColumn<bool>("asks");         // a page then asks m_registry (else the built-in registries: not asked)
 
     const QString failed = QStringLiteral(R"(cannot fetch http://127\.0\.0\.1:\d+/rdap/dns\.json: )");
     // Where the registries were before: nothing listens there, so a page asked
@@ -228,11 +247,14 @@ void TestRegistrarCli::fetchesTheBootstrap_data()
     QTest::newRow("oversized file keeps the kept copy")
         << m_bootstrapJson << 200 << m_bootstrapJson + QByteArray(1024 * 1024, ' ') << false
         << failed + "the file is larger than 1024 KiB; keeping the copy in " << true;
-    QTest::newRow("404 with nothing kept: the built-in file") << QByteArray() << 404 << QByteArray("<html>Not Found</html>")
-                                                              << false << failed + "the server answered HTTP 404; "
-                                                                                   "keeping the built-in file;"
-                                                              << false;
-    QTest::newRow("--bootstrap FILE fetches nothing") << QByteArray() << 200 << QByteArray() << true << "listening on" << true;
+    QTest::newRow("404 with nothing kept: the built-in file")
+        << QByteArray() << 404 << QByteArray("<html>Not Found</html>") << false
+        << failed
+               + "the server answered HTTP 404; "
+                 "keeping the built-in file;"
+        << false;
+    QTest::newRow("--bootstrap FILE fetches nothing")
+        << QByteArray() << 200 << QByteArray() << true << "listening on" << true;
 }
 
 void TestRegistrarCli::fetchesTheBootstrap()
@@ -255,8 +277,9 @@ void TestRegistrarCli::fetchesTheBootstrap()
     HttpServer iana([&](const varnex::test::HttpRequest &) {
         return HttpResponse{.status = status, .reason = status == 200 ? "OK" : "Not Found", .body = body};
     });
-    QStringList arguments{"--listen", "127.0.0.1:0", "--resolver", "off", "--suggestions", "fixed",
-                          "--bootstrap-url", "http://" + iana.hostAndPort() + "/rdap/dns.json"};
+    QStringList arguments{
+        "--listen",      "127.0.0.1:0", "--resolver",      "off",
+        "--suggestions", "fixed",       "--bootstrap-url", "http://" + iana.hostAndPort() + "/rdap/dns.json"};
     if (fromFile)
         arguments << "--bootstrap" << m_bootstrap;
     const auto process = start(QStringLiteral(VARNEX_REGISTRAR_PATH), arguments, cache.path());
@@ -264,9 +287,13 @@ void TestRegistrarCli::fetchesTheBootstrap()
     const QRegularExpression listening(R"(listening on http://127\.0\.0\.1:(\d+)/)");
     const QRegularExpression expected(line);
     QString err;
-    QVERIFY(QTest::qWaitFor([&] { err += QString::fromUtf8(process->readAllStandardError());
-                                  return (listening.match(err).hasMatch() && expected.match(err).hasMatch())
-                                         || process->state() == QProcess::NotRunning; }, 60000));
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            err += QString::fromUtf8(process->readAllStandardError());
+            return (listening.match(err).hasMatch() && expected.match(err).hasMatch())
+                   || process->state() == QProcess::NotRunning;
+        },
+        60000));
     QVERIFY2(expected.match(err).hasMatch(), qPrintable(err));
     const quint16 port = quint16(listening.match(err).captured(1).toUInt());
     QVERIFY2(port != 0, qPrintable(err));

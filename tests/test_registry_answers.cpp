@@ -129,7 +129,8 @@ void TestRegistryAnswers::cleanupTestCase()
 
 // Asks for the names in turn, each after the last is answered, so that they
 // share a connection wherever the client reuses one.
-QList<Availability> TestRegistryAnswers::ask(const QByteArray &base, const QStringList &domains, RdapClient::Settings settings)
+QList<Availability> TestRegistryAnswers::ask(const QByteArray &base, const QStringList &domains,
+                                             RdapClient::Settings settings)
 {
     RdapClient client(*Bootstrap::fromJson(bootstrapAt(base)), settings);
     QList<Availability> answers;
@@ -153,7 +154,8 @@ void TestRegistryAnswers::answers_data()
     };
     row("complete 404", {"free1.com"}, "N");
     row("registered", {"taken1.com"}, "R");
-    row("404s on a reused connection are asked again", {"taken2.com", "free2.com", "taken3.com", "free3.com"}, "R N R N");
+    row("404s on a reused connection are asked again", {"taken2.com", "free2.com", "taken3.com", "free3.com"},
+        "R N R N");
     row("chunked 404", {"chunked404.com"}, "N");
     row("HTTP/1.0 404 with a length", {"http10.com"}, "N");
     row("one answer too many", {"extra.com", "taken4.com", "taken5.com"}, "R|U R R");
@@ -274,9 +276,10 @@ void TestRegistryAnswers::http2Answers()
     QFETCH(QStringList, domains);
     QFETCH(QString, expected);
 
-    const QByteArray base = tls ? "https://127.0.0.1:" + m_http2TlsPort + "/rdap/" : "http://127.0.0.1:" + m_http2ClearPort + "/rdap/";
-    const QList<Availability> answers = ask(base, domains, {.lookupTimeout = 1500ms, .cleartextHttp2 = !tls,
-                                                            .extraCertificates = m_testAuthority});
+    const QByteArray base =
+        tls ? "https://127.0.0.1:" + m_http2TlsPort + "/rdap/" : "http://127.0.0.1:" + m_http2ClearPort + "/rdap/";
+    const QList<Availability> answers =
+        ask(base, domains, {.lookupTimeout = 1500ms, .cleartextHttp2 = !tls, .extraCertificates = m_testAuthority});
     check(domains, answers, expected);
 }
 
@@ -361,7 +364,8 @@ void TestRegistryAnswers::http2Streams()
     }
     QTRY_COMPARE_WITH_TIMEOUT(answers.size(), 40, 60000);
     for (auto it = answers.begin(); it != answers.end(); ++it)
-        QVERIFY2(it.value() == (it.key().startsWith("free") ? State::NotRegistered : State::Registered), qPrintable(it.key() + reasons.value(it.key())));
+        QVERIFY2(it.value() == (it.key().startsWith("free") ? State::NotRegistered : State::Registered),
+                 qPrintable(it.key() + reasons.value(it.key())));
     world.kill();
     world.waitForFinished();
 }
@@ -370,8 +374,9 @@ void TestRegistryAnswers::http2Streams()
 void TestRegistryAnswers::httpsWithoutHttp2()
 {
     const QStringList domains{"free1.com", "taken1.com", "html404.com", "free2.com"};
-    check(domains, ask("https://127.0.0.1:" + m_http1TlsPort + "/rdap/", domains,
-                       {.lookupTimeout = 5s, .extraCertificates = m_testAuthority}),
+    check(domains,
+          ask("https://127.0.0.1:" + m_http1TlsPort + "/rdap/", domains,
+              {.lookupTimeout = 5s, .extraCertificates = m_testAuthority}),
           "N R U N");
 }
 

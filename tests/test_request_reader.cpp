@@ -75,22 +75,24 @@ void TestRequestReader::requests_data()
     QTest::newRow("empty lines before a request") << "\r\n\r\n" + get + "\r\n" << QByteArrayList{page};
     QTest::newRow("unfinished") << get << QByteArrayList{"..."};
     QTest::newRow("HTTP/1.0 closes") << QByteArray("GET / HTTP/1.0\r\n\r\n") << QByteArrayList{"GET / 1.0 close"};
-    QTest::newRow("HTTP/1.0 keep-alive asked") << QByteArray("GET / HTTP/1.0\r\nConnection: Upgrade, Keep-Alive\r\n\r\n")
-                                               << QByteArrayList{"GET / 1.0 keep"};
+    QTest::newRow("HTTP/1.0 keep-alive asked")
+        << QByteArray("GET / HTTP/1.0\r\nConnection: Upgrade, Keep-Alive\r\n\r\n") << QByteArrayList{"GET / 1.0 keep"};
     QTest::newRow("close wins") << get + "Connection: keep-alive\r\nConnection: close\r\n\r\n"
                                 << QByteArrayList{"GET /whois.cgi?vhost_name=shop 1.1 close host=127.0.0.1:8537"};
-    QTest::newRow("later HTTP/1.x answered as 1.1") << QByteArray("GET / HTTP/1.7\r\nHost: a\r\n\r\n")
-                                                    << QByteArrayList{"GET / 1.1 keep host=a"};
-    QTest::newRow("other methods are the front's to refuse") << QByteArray("post / HTTP/1.1\r\nHost: a\r\nContent-Length: 0\r\n\r\n")
-                                                             << QByteArrayList{"post / 1.1 keep host=a"};
+    QTest::newRow("later HTTP/1.x answered as 1.1")
+        << QByteArray("GET / HTTP/1.7\r\nHost: a\r\n\r\n") << QByteArrayList{"GET / 1.1 keep host=a"};
+    QTest::newRow("other methods are the front's to refuse")
+        << QByteArray("post / HTTP/1.1\r\nHost: a\r\nContent-Length: 0\r\n\r\n")
+        << QByteArrayList{"post / 1.1 keep host=a"};
     QTest::newRow("HTTP/2") << QByteArray("GET / HTTP/2.0\r\nHost: a\r\n\r\n") << QByteArrayList{"505"};
     QTest::newRow("HTTP/2 preface") << QByteArray("PRI * HTTP/2.0\r\n\r\nSM\r\n\r\n") << QByteArrayList{"400"};
     QTest::newRow("no version") << QByteArray("GET /whois.cgi?vhost_name=shop\r\n\r\n") << QByteArrayList{"400"};
     QTest::newRow("TLS hello") << QByteArray("\x16\x03\x01\x02\x00\x01", 6) << QByteArrayList{"400"};
     QTest::newRow("two spaces") << QByteArray("GET  / HTTP/1.1\r\nHost: a\r\n\r\n") << QByteArrayList{"400"};
-    QTest::newRow("a URL, not a path") << QByteArray("GET http://a/whois.cgi HTTP/1.1\r\nHost: a\r\n\r\n") << QByteArrayList{"400"};
-    QTest::newRow("raw UTF-8 in the target") << QByteArray("GET /whois.cgi?vhost_name=b\xc3\xbc HTTP/1.1\r\nHost: a\r\n\r\n")
-                                             << QByteArrayList{"400"};
+    QTest::newRow("a URL, not a path") << QByteArray("GET http://a/whois.cgi HTTP/1.1\r\nHost: a\r\n\r\n")
+                                       << QByteArrayList{"400"};
+    QTest::newRow("raw UTF-8 in the target")
+        << QByteArray("GET /whois.cgi?vhost_name=b\xc3\xbc HTTP/1.1\r\nHost: a\r\n\r\n") << QByteArrayList{"400"};
     QTest::newRow("target at its limit") << "GET /" + QByteArray(2047, 'a') + " HTTP/1.1\r\nHost: a\r\n\r\n"
                                          << QByteArrayList{"GET /" + QByteArray(2047, 'a') + " 1.1 keep host=a"};
     QTest::newRow("target a byte over") << "GET /" + QByteArray(2048, 'a') + " HTTP/1.1\r\nHost: a\r\n\r\n"
@@ -101,16 +103,19 @@ void TestRequestReader::requests_data()
     QTest::newRow("bare CR in a value") << get + "X: a\rb\r\n\r\n" << QByteArrayList{"400"};
     QTest::newRow("NUL in a value") << get + QByteArray("X: a\0b\r\n\r\n", 9) << QByteArrayList{"400"};
     QTest::newRow("obs-fold") << get + "X-A: a\r\n b\r\n\r\n" << QByteArrayList{"400"};
-    QTest::newRow("space before the colon") << QByteArray("GET / HTTP/1.1\r\nHost : a\r\n\r\n") << QByteArrayList{"400"};
+    QTest::newRow("space before the colon")
+        << QByteArray("GET / HTTP/1.1\r\nHost : a\r\n\r\n") << QByteArrayList{"400"};
     QTest::newRow("HTTP/1.1 without Host") << QByteArray("GET / HTTP/1.1\r\n\r\n") << QByteArrayList{"400"};
     QTest::newRow("two Hosts") << get + "Host: evil.example\r\n\r\n" << QByteArrayList{"400"};
-    QTest::newRow("Host that is not a host") << QByteArray("GET / HTTP/1.1\r\nHost: a/b\r\n\r\n") << QByteArrayList{"400"};
+    QTest::newRow("Host that is not a host")
+        << QByteArray("GET / HTTP/1.1\r\nHost: a/b\r\n\r\n") << QByteArrayList{"400"};
     QTest::newRow("Content-Length 0") << get + "Content-Length: 0\r\n\r\n" << QByteArrayList{page};
-    QTest::newRow("body, then a pipelined request")
-        << get + "Content-Length: 5\r\n\r\nhello" + get + "\r\n" << QByteArrayList{"413"};
+    QTest::newRow("body, then a pipelined request") << get + "Content-Length: 5\r\n\r\nhello" + get + "\r\n"
+                                                    << QByteArrayList{"413"};
     QTest::newRow("POST with a body") << QByteArray("POST / HTTP/1.1\r\nHost: a\r\nContent-Length: 2\r\n\r\nab")
                                       << QByteArrayList{"405"};
-    QTest::newRow("two equal Content-Lengths") << get + "Content-Length: 0\r\nContent-Length: 0\r\n\r\n" << QByteArrayList{"400"};
+    QTest::newRow("two equal Content-Lengths") << get + "Content-Length: 0\r\nContent-Length: 0\r\n\r\n"
+                                               << QByteArrayList{"400"};
     QTest::newRow("Content-Length list") << get + "Content-Length: 5, 5\r\n\r\nhello" << QByteArrayList{"400"};
     QTest::newRow("negative Content-Length") << get + "Content-Length: -1\r\n\r\n" << QByteArrayList{"400"};
     QTest::newRow("chunked") << get + "Transfer-Encoding: chunked\r\n\r\n0\r\n\r\n" << QByteArrayList{"413"};

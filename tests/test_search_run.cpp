@@ -19,25 +19,25 @@
 #include <memory>
 
 using namespace std::chrono_literals;
+using varnex::ClickableLabel;
 using varnex::Form1;
 using varnex::ListBox;
-using varnex::ClickableLabel;
 using varnex::SearchSettings;
+using varnex::test::field;
 using varnex::test::HttpRequest;
 using varnex::test::HttpResponse;
 using varnex::test::HttpServer;
 using varnex::test::MessageBoxAnswerer;
-using varnex::test::Window;
-using varnex::test::field;
 using varnex::test::page;
 using varnex::test::readFile;
+using varnex::test::Window;
 
 Q_DECLARE_METATYPE(HttpResponse)
 
 namespace {
 
-const QList<QByteArray> kOffered{"myshop.com", "myshop.net",  "myshop.org",  "myshop.biz", "myshop.info",
-                                 "myshop.us",  "myshop.de",   "myshop.com",  "z\xC3\xA9.com"};
+const QList<QByteArray> kOffered{"myshop.com", "myshop.net", "myshop.org", "myshop.biz",   "myshop.info",
+                                 "myshop.us",  "myshop.de",  "myshop.com", "z\xC3\xA9.com"};
 
 // Runs `action` when a press of `key` reaches `control`.
 class KeyWatch final : public QObject {
@@ -99,8 +99,8 @@ void TestSearchRun::enterRunsTheWholeChain()
     QStringList duringFetch;
     window.server.setOnRequest([&](const HttpRequest &) {
         const QCursor *cursor = QApplication::overrideCursor();
-        duringFetch << (cursor && cursor->shape() == Qt::WaitCursor ? "busy" : "normal")
-                    << window.list1()->items() << window.label2()->text();
+        duringFetch << (cursor && cursor->shape() == Qt::WaitCursor ? "busy" : "normal") << window.list1()->items()
+                    << window.label2()->text();
     });
     QSignalSpy status(&window.form, &Form1::statusChanged);
     window.typeAndPressEnter("my shop");
@@ -111,8 +111,8 @@ void TestSearchRun::enterRunsTheWholeChain()
     QStringList statusTexts;
     for (const QList<QVariant> &arguments : status)
         statusTexts.append(arguments.first().toString());
-    QCOMPARE(statusTexts, (QStringList{"    Searching...", "    Cleaning File...", "    Scan File...",
-                                          "    List complete!"}));
+    QCOMPARE(statusTexts,
+             (QStringList{"    Searching...", "    Cleaning File...", "    Scan File...", "    List complete!"}));
     QCOMPARE(QApplication::overrideCursor(), nullptr);
 
     QCOMPARE(readFile(window.capturePath()), body);
@@ -180,7 +180,8 @@ void TestSearchRun::enterThatClosesAnErrorBoxStartsNothing()
         QCOMPARE(window.server.requests().size(), 1);
 
         // Enter pressed and released in the name box still searches.
-        QVERIFY(varnex::test::startsSearch(window.form, [&] { QTest::keyClick(window.form.windowHandle(), Qt::Key_Return); }));
+        QVERIFY(varnex::test::startsSearch(window.form,
+                                           [&] { QTest::keyClick(window.form.windowHandle(), Qt::Key_Return); }));
         QCOMPARE(window.server.requests().size(), 2);
         QCOMPARE(answerer.texts().size(), 2);
     }
@@ -196,8 +197,11 @@ void TestSearchRun::foundNamesKeepEveryByte_data()
                            << QByteArray("z%C3%A9.com");
     QTest::newRow("Latin-1") << QByteArray("caf\xE9.com") << QString::fromUtf8("caf\u00e9.com")
                              << QByteArray("caf%C3%A9.com");
-    QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF" "bom.com") << QString(QChar(0xFEFF)) + "bom.com"
-                                     << QByteArray("%EF%BB%BF" "bom.com");
+    QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF"
+                                                   "bom.com")
+                                     << QString(QChar(0xFEFF)) + "bom.com"
+                                     << QByteArray("%EF%BB%BF"
+                                                   "bom.com");
     QTest::newRow("UTF-8 then Latin-1") << QByteArray("\xC3\xA9\xE9.com") << QString::fromUtf8("\u00e9\u00e9.com")
                                         << QByteArray("%C3%A9%C3%A9.com");
     QTest::newRow("cut-off sequence") << QByteArray("x\xE2\x82.com") << QString::fromUtf8("x\u00e2\u0082.com")
@@ -401,7 +405,8 @@ void TestSearchRun::closingTheWindowDuringARun()
     QCOMPARE(answerer.texts(), QStringList{});
     QCOMPARE(QApplication::overrideCursor(), nullptr);
     QCOMPARE(window.label2()->text(), QStringLiteral("    Searching...")); // nothing touched after the close
-    QCOMPARE(QDir(window.folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{}); // no capture, whole or part
+    QCOMPARE(QDir(window.folder.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{}); // no capture, whole or part
 }
 
 void TestSearchRun::compiledInRegistrarHost()

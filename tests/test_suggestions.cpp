@@ -45,7 +45,8 @@ void TestSuggestions::loadRefusesMissingFiles()
 {
     const QTemporaryDir empty;
     QString error;
-    QVERIFY(!WordKnowledge::load(empty.filePath(QStringLiteral("words")), WordKnowledge::defaultWordnetFolder(), &error));
+    QVERIFY(
+        !WordKnowledge::load(empty.filePath(QStringLiteral("words")), WordKnowledge::defaultWordnetFolder(), &error));
     QVERIFY(error.contains(QLatin1String("words")));
     error.clear();
     QVERIFY(!WordKnowledge::load(WordKnowledge::defaultWordList(), empty.path(), &error));
@@ -99,11 +100,16 @@ void TestSuggestions::number_data()
 {
     QTest::addColumn<QString>("singular");
     QTest::addColumn<QString>("plural");
-    QTest::newRow("regular") << "shop" << "shops";
-    QTest::newRow("es") << "box" << "boxes";
-    QTest::newRow("ies") << "city" << "cities";
-    QTest::newRow("exception list") << "child" << "children";
-    QTest::newRow("exception list, man") << "woman" << "women";
+    QTest::newRow("regular") << "shop"
+                             << "shops";
+    QTest::newRow("es") << "box"
+                        << "boxes";
+    QTest::newRow("ies") << "city"
+                         << "cities";
+    QTest::newRow("exception list") << "child"
+                                    << "children";
+    QTest::newRow("exception list, man") << "woman"
+                                         << "women";
 }
 
 void TestSuggestions::number()
@@ -130,7 +136,8 @@ void TestSuggestions::rules_data()
     QTest::addColumn<QStringList>("expected"); // among the labels, wherever they rank
     QTest::newRow("shop") << "shop" << QStringList{"shops", "store", "myshop", "getshop", "shophq"};
     QTest::newRow("myshop") << "myshop" << QStringList{"shop", "mystore", "myshops", "getmyshop"};
-    QTest::newRow("three words") << "bestpizzaplace" << QStringList{"getbestpizzaplace", "bestpizzaplacehq", "bestpizzaplaces"};
+    QTest::newRow("three words") << "bestpizzaplace"
+                                 << QStringList{"getbestpizzaplace", "bestpizzaplacehq", "bestpizzaplaces"};
     QTest::newRow("hyphen typed") << "my-shop" << QStringList{"my-store", "mystore", "shop"};
     QTest::newRow("internationalised") << "bücher" << QStringList{"mybücher", "bücherhq"};
     QTest::newRow("no words") << "xqzvk" << QStringList{"getxqzvk", "xqzvkapp"};
@@ -167,20 +174,25 @@ void TestSuggestions::rules()
 void TestSuggestions::relevance_data()
 {
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<QStringList>("kept");       // a label holds one of these to be on topic
+    QTest::addColumn<QStringList>("kept");         // a label holds one of these to be on topic
     QTest::addColumn<QStringList>("farRelatives"); // never among the first 30
-    QTest::addColumn<QStringList>("plainForms"); // right after the typed label
+    QTest::addColumn<QStringList>("plainForms");   // right after the typed label
 
-    QTest::newRow("common word") << "pizza" << QStringList{"pizza"} << QStringList{"dish", "soup", "pie"} << QStringList{};
-    QTest::newRow("another common word") << "wedding" << QStringList{"wedding"} << QStringList{"funeral", "rush", "chase"}
-                                         << QStringList{};
-    QTest::newRow("phrase") << "dog grooming" << QStringList{"dog", "grooming"} << QStringList{"cur", "pooch"} << QStringList{};
+    QTest::newRow("common word") << "pizza" << QStringList{"pizza"} << QStringList{"dish", "soup", "pie"}
+                                 << QStringList{};
+    QTest::newRow("another common word") << "wedding" << QStringList{"wedding"}
+                                         << QStringList{"funeral", "rush", "chase"} << QStringList{};
+    QTest::newRow("phrase") << "dog grooming" << QStringList{"dog", "grooming"} << QStringList{"cur", "pooch"}
+                            << QStringList{};
     QTest::newRow("adjective and noun") << "best lawyer" << QStringList{"lawyer"} << QStringList{"bestco", "gobest"}
                                         << QStringList{};
-    QTest::newRow("made-up brand") << "vortexa" << QStringList{"vortexa"} << QStringList{"vortexas", "diska"} << QStringList{};
-    QTest::newRow("mass noun") << "fitness" << QStringList{"fitness"} << QStringList{"fitnesses", "making"} << QStringList{};
-    QTest::newRow("accented word") << QString::fromUtf8("bücher") << QStringList{QString::fromUtf8("bücher"), "buecher", "bucher"}
-                                   << QStringList{} << QStringList{"bucher", "buecher"};
+    QTest::newRow("made-up brand") << "vortexa" << QStringList{"vortexa"} << QStringList{"vortexas", "diska"}
+                                   << QStringList{};
+    QTest::newRow("mass noun") << "fitness" << QStringList{"fitness"} << QStringList{"fitnesses", "making"}
+                               << QStringList{};
+    QTest::newRow("accented word") << QString::fromUtf8("bücher")
+                                   << QStringList{QString::fromUtf8("bücher"), "buecher", "bucher"} << QStringList{}
+                                   << QStringList{"bucher", "buecher"};
     QTest::newRow("long phrase") << "bestpizzaplaceinnewyorkcityforfamilies"
                                  << QStringList{"pizza", "place", "york", "city", "families", "best"}
                                  << QStringList{"inyorknew"} << QStringList{};

@@ -30,8 +30,8 @@ QByteArray qtJson(const Values &values, const QString &extensions)
     auto array = [](const QStringList &names) {
         return QJsonDocument(QJsonArray::fromStringList(names)).toJson(QJsonDocument::Compact);
     };
-    return "{\"found\":" + array(found) + ",\"shown\":" + array(shown) + ",\"count\":" + QByteArray::number(shown.size())
-           + "}\n";
+    return "{\"found\":" + array(found) + ",\"shown\":" + array(shown)
+           + ",\"count\":" + QByteArray::number(shown.size()) + "}\n";
 }
 
 QByteArray pageOf(const Values &values)
@@ -131,11 +131,17 @@ void TestVarnexScan::prints_data()
 
     const QByteArray found = R"("found":["example.net","a.com","q\\","zé.info","a.com","x.de"])";
     QTest::newRow("all endings") << QStringList{"PAGE"} << 0
-                                 << "{" + found + R"(,"shown":["example.net","a.com","zé.info","a.com"],"count":4})" "\n";
+                                 << "{" + found
+                                        + R"(,"shown":["example.net","a.com","zé.info","a.com"],"count":4})"
+                                          "\n";
     QTest::newRow("two endings") << QStringList{"--extensions", "com,info", "PAGE"} << 0
-                                 << "{" + found + R"(,"shown":["a.com","zé.info","a.com"],"count":3})" "\n";
+                                 << "{" + found
+                                        + R"(,"shown":["a.com","zé.info","a.com"],"count":3})"
+                                          "\n";
     QTest::newRow("no ending") << QStringList{"--extensions", "", "PAGE"} << 0
-                               << "{" + found + R"(,"shown":[],"count":0})" "\n";
+                               << "{" + found
+                                      + R"(,"shown":[],"count":0})"
+                                        "\n";
     QTest::newRow("unknown ending") << QStringList{"--extensions", "com,de", "PAGE"} << 2 << QByteArray();
     QTest::newRow("no file named") << QStringList{} << 2 << QByteArray();
     QTest::newRow("missing file") << QStringList{"/nonexistent/chkdom.tmp"} << 1 << QByteArray();
@@ -164,14 +170,18 @@ void TestVarnexScan::commandLine_data()
     QTest::addColumn<QByteArray>("out"); // the start of standard output
     QTest::addColumn<QByteArray>("err"); // part of standard error
 
-    QTest::newRow("help") << QStringList{"--help"} << 0 << QByteArray("usage: varnex-scan [--extensions") << QByteArray();
+    QTest::newRow("help") << QStringList{"--help"} << 0 << QByteArray("usage: varnex-scan [--extensions")
+                          << QByteArray();
     QTest::newRow("version") << QStringList{"--version"} << 0 << QByteArray("varnex-scan ") + varnex::kVersion + '\n'
                              << QByteArray();
-    QTest::newRow("unknown option") << QStringList{"--frob", "PAGE"} << 2 << QByteArray() << QByteArray("unknown option '--frob'");
+    QTest::newRow("unknown option") << QStringList{"--frob", "PAGE"} << 2 << QByteArray()
+                                    << QByteArray("unknown option '--frob'");
     QTest::newRow("list missing") << QStringList{"PAGE", "--extensions"} << 2 << QByteArray()
                                   << QByteArray("--extensions needs a list");
-    QTest::newRow("two files") << QStringList{"PAGE", "PAGE"} << 2 << QByteArray() << QByteArray("one capture file only");
-    QTest::newRow("dash file after --") << QStringList{"--", "--not-there"} << 1 << QByteArray() << QByteArray("error ");
+    QTest::newRow("two files") << QStringList{"PAGE", "PAGE"} << 2 << QByteArray()
+                               << QByteArray("one capture file only");
+    QTest::newRow("dash file after --") << QStringList{"--", "--not-there"} << 1 << QByteArray()
+                                        << QByteArray("error ");
 }
 
 void TestVarnexScan::commandLine()
@@ -204,25 +214,26 @@ void TestVarnexScan::sameBytesAsQtJson_data()
     QTest::newRow("every byte") << everyByte << "com,net,org,biz,info,us";
 
     const Values utf8{
-        "z\xC3\xA9.info",              // valid two bytes
-        "\xE2\x82\xAC.com",            // valid three bytes
-        "\xF0\x9F\x98\x80.net",        // valid four bytes: a surrogate pair in the list
-        "\xEF\xBB\xBF" "bom.us",        // byte-order mark
-        "\xE2\x80\xA8line.org",        // line separator
-        "\xE9t\xE9.com",               // Latin-1
-        "\xC0\xAF.com",                // overlong
-        "\xED\xA0\x80.com",            // surrogate
-        "\xF4\x90\x80\x80.com",        // past U+10FFFF
-        "\xE2\x82.com",                // cut short
-        "\xE2\x82",                    // cut short at the end
-        "\x80\xBF\xFE\xFF.biz",        // continuation bytes and bytes never used
-        "\xF0\x9F\x98",                // four-byte sequence cut at the end
+        "z\xC3\xA9.info",       // valid two bytes
+        "\xE2\x82\xAC.com",     // valid three bytes
+        "\xF0\x9F\x98\x80.net", // valid four bytes: a surrogate pair in the list
+        "\xEF\xBB\xBF"
+        "bom.us",               // byte-order mark
+        "\xE2\x80\xA8line.org", // line separator
+        "\xE9t\xE9.com",        // Latin-1
+        "\xC0\xAF.com",         // overlong
+        "\xED\xA0\x80.com",     // surrogate
+        "\xF4\x90\x80\x80.com", // past U+10FFFF
+        "\xE2\x82.com",         // cut short
+        "\xE2\x82",             // cut short at the end
+        "\x80\xBF\xFE\xFF.biz", // continuation bytes and bytes never used
+        "\xF0\x9F\x98",         // four-byte sequence cut at the end
     };
     QTest::newRow("UTF-8, valid and not") << utf8 << "com,info";
 
     const Values escapes{
-        "back\\slash.com", "tab\there.com", "cr\rlf\nalone.net", "\b\f\x01\x1F\x7F.org", "slash/.us",
-        std::string("nul\0.com", 8), "\r\n", "'single'.com", "<tag>&amp;.info",
+        "back\\slash.com",           "tab\there.com", "cr\rlf\nalone.net", "\b\f\x01\x1F\x7F.org", "slash/.us",
+        std::string("nul\0.com", 8), "\r\n",          "'single'.com",      "<tag>&amp;.info",
     };
     QTest::newRow("JSON escapes") << escapes << "com,net,org,biz,info,us";
     QTest::newRow("no ending ticked") << escapes << "";

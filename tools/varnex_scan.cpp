@@ -65,8 +65,8 @@ private:
 bool printJson(const varnex::NamesJson &names)
 {
     const std::string count = std::to_string(names.shownCount());
-    const std::string_view pieces[] = {R"({"found":[)", names.foundItems(), R"(],"shown":[)", names.shownItems(),
-                                       R"(],"count":)", count, "}\n"};
+    const std::string_view pieces[] = {
+        R"({"found":[)", names.foundItems(), R"(],"shown":[)", names.shownItems(), R"(],"count":)", count, "}\n"};
     for (const std::string_view piece : pieces) {
         // An empty list may have no storage at all, and fwrite takes no null pointer.
         if (!piece.empty() && std::fwrite(piece.data(), 1, piece.size(), stdout) != piece.size())

@@ -36,14 +36,16 @@ constexpr int kUsageError = 2;
 void runRefresh(BootstrapRefresh &refresh, RegistrarServer &server, bool fetching)
 {
     const QString url = refresh.settings().url.toString();
-    std::fprintf(stderr, "varnex-registrar: RDAP bootstrap: %s; %s\n", qPrintable(refresh.source()),
-                 qPrintable(fetching ? QStringLiteral("fetching ") + url : QStringLiteral("not fetched (--bootstrap-url off)")));
+    std::fprintf(
+        stderr, "varnex-registrar: RDAP bootstrap: %s; %s\n", qPrintable(refresh.source()),
+        qPrintable(fetching ? QStringLiteral("fetching ") + url : QStringLiteral("not fetched (--bootstrap-url off)")));
     if (!fetching)
         return;
     // Without a folder to keep it in, a fetched file still serves until the service stops.
     const QString &folder = refresh.settings().cacheFolder;
-    const QString why = folder.isEmpty() ? QStringLiteral("there is no cache folder ($CACHE_DIRECTORY or a home folder)")
-                                         : prepareCacheFolder(folder);
+    const QString why = folder.isEmpty()
+                            ? QStringLiteral("there is no cache folder ($CACHE_DIRECTORY or a home folder)")
+                            : prepareCacheFolder(folder);
     if (!why.isEmpty())
         std::fprintf(stderr, "varnex-registrar: warning: %s; a fetched RDAP bootstrap is not kept for the next start\n",
                      qPrintable(why));
@@ -54,12 +56,14 @@ void runRefresh(BootstrapRefresh &refresh, RegistrarServer &server, bool fetchin
     });
     QObject::connect(&refresh, &BootstrapRefresh::fetchFailed, &server, [&refresh, url](const QString &reason) {
         const auto retry = std::min(refresh.settings().retryInterval, refresh.settings().interval);
-        std::fprintf(stderr, "varnex-registrar: RDAP bootstrap: cannot fetch %s: %s; keeping %s; trying again in %lld min\n",
+        std::fprintf(stderr,
+                     "varnex-registrar: RDAP bootstrap: cannot fetch %s: %s; keeping %s; trying again in %lld min\n",
                      qPrintable(url), qPrintable(reason), qPrintable(refresh.source()),
                      static_cast<long long>(std::chrono::duration_cast<std::chrono::minutes>(retry).count()));
     });
     QObject::connect(&refresh, &BootstrapRefresh::notKept, &server, [](const QString &reason) {
-        std::fprintf(stderr, "varnex-registrar: warning: the fetched RDAP bootstrap is not kept for the next start: %s\n",
+        std::fprintf(stderr,
+                     "varnex-registrar: warning: the fetched RDAP bootstrap is not kept for the next start: %s\n",
                      qPrintable(reason));
     });
     refresh.start();
@@ -123,7 +127,8 @@ std::optional<RegistrarServer::Settings> serverSettings(const RegistrarOptions &
     if (options.caFile) {
         settings.rdap.extraCertificates = QSslCertificate::fromPath(*options.caFile, QSsl::Pem);
         if (settings.rdap.extraCertificates.isEmpty()) {
-            std::fprintf(stderr, "varnex-registrar: %s: no PEM certificate could be read\n", qPrintable(*options.caFile));
+            std::fprintf(stderr, "varnex-registrar: %s: no PEM certificate could be read\n",
+                         qPrintable(*options.caFile));
             return std::nullopt;
         }
     }
@@ -199,13 +204,15 @@ bool listenOn(const ListenAddress &address, RegistrarServer &server)
 
 // The page service, listening on the passed sockets, else where --listen says;
 // the exit status when it cannot start.
-std::variant<std::unique_ptr<RegistrarServer>, int> startService(const RegistrarOptions &options, const QList<int> &passed,
-                                                                 Bootstrap bootstrap, const RegistrarServer::Settings &settings)
+std::variant<std::unique_ptr<RegistrarServer>, int> startService(const RegistrarOptions &options,
+                                                                 const QList<int> &passed, Bootstrap bootstrap,
+                                                                 const RegistrarServer::Settings &settings)
 {
     auto server = std::make_unique<RegistrarServer>(std::move(bootstrap), settings);
     if (const QString error = server->dnsError(); !error.isEmpty())
         return usageError(QStringLiteral("--resolver: %1").arg(error));
-    const bool listening = passed.isEmpty() ? listenOn(options.listen, *server) : listenOnPassed(options, passed, *server);
+    const bool listening =
+        passed.isEmpty() ? listenOn(options.listen, *server) : listenOnPassed(options, passed, *server);
     if (!listening)
         return kRunFailure;
     return server;
@@ -236,4 +243,3 @@ int main(int argc, char *argv[])
         runRefresh(*source->refresh, *std::get<std::unique_ptr<RegistrarServer>>(service), options.fetching);
     return QCoreApplication::exec();
 }
-

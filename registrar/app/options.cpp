@@ -33,18 +33,22 @@ QList<QCommandLineOption> serviceOptions()
     const QString bootstrapUrl = BootstrapRefresh::defaultUrl().toString();
     return {
         {QStringLiteral("listen"),
-         QStringLiteral("Listen on HOST:PORT (default %1, loopback only; port 0: any free port). Not used when a socket "
-                        "is passed.").arg(defaultListen()),
+         QStringLiteral(
+             "Listen on HOST:PORT (default %1, loopback only; port 0: any free port). Not used when a socket "
+             "is passed.")
+             .arg(defaultListen()),
          QStringLiteral("HOST:PORT"), defaultListen()},
         {QStringLiteral("bootstrap"),
          QStringLiteral("RDAP bootstrap file in IANA's dns.json form, instead of the built-in one; nothing is fetched "
                         "or kept."),
          QStringLiteral("FILE")},
         {QStringLiteral("bootstrap-url"),
-         QStringLiteral("Fetch the RDAP bootstrap file from URL (default %1) at start and then daily, keep the last good "
-                        "one in the cache folder ($CACHE_DIRECTORY, else ~/.cache/varnex-registrar) and use it, with the "
-                        "built-in entries for the endings it lacks. 'off': never fetch; use the kept copy, else the "
-                        "built-in file. Not used with --bootstrap.").arg(bootstrapUrl),
+         QStringLiteral(
+             "Fetch the RDAP bootstrap file from URL (default %1) at start and then daily, keep the last good "
+             "one in the cache folder ($CACHE_DIRECTORY, else ~/.cache/varnex-registrar) and use it, with the "
+             "built-in entries for the endings it lacks. 'off': never fetch; use the kept copy, else the "
+             "built-in file. Not used with --bootstrap.")
+             .arg(bootstrapUrl),
          QStringLiteral("URL|off"), bootstrapUrl},
     };
 }
@@ -57,8 +61,9 @@ QList<QCommandLineOption> lookupOptions()
          QStringLiteral("Ask http:// registries over HTTP/2 with prior knowledge (for stand-in registries; https ones "
                         "are offered HTTP/2 anyway).")},
         {QStringLiteral("resolver"),
-         QStringLiteral("Ask DNS first, of the resolver at HOST[:PORT] (default: the system's): a name with name servers "
-                        "is registered without a registry lookup. 'off' asks every name of its registry."),
+         QStringLiteral(
+             "Ask DNS first, of the resolver at HOST[:PORT] (default: the system's): a name with name servers "
+             "is registered without a registry lookup. 'off' asks every name of its registry."),
          QStringLiteral("HOST[:PORT]|off")},
         {QStringLiteral("suggestions"),
          QStringLiteral("'words' (default): suggestions from the word list and WordNet; 'fixed': the name with a few "
@@ -73,9 +78,10 @@ QList<QCommandLineOption> lookupOptions()
 
 void describe(QCommandLineParser &parser)
 {
-    parser.setApplicationDescription(QStringLiteral(
-        "Answers the registrar WHOIS page that Varnex asks (/whois.cgi?vhost_name=NAME) from the registries over RDAP.\n"
-        "Started by systemd's varnex-registrar.socket, it answers on the socket passed to it."));
+    parser.setApplicationDescription(
+        QStringLiteral("Answers the registrar WHOIS page that Varnex asks (/whois.cgi?vhost_name=NAME) from the "
+                       "registries over RDAP.\n"
+                       "Started by systemd's varnex-registrar.socket, it answers on the socket passed to it."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions(serviceOptions());

@@ -16,14 +16,14 @@ struct ListenAddress {
 
 // What varnex-registrar's command line asks for, checked.
 struct RegistrarOptions {
-    ListenAddress listen;                // --listen, or the default
-    bool listenGiven = false;            // said on the command line, though a passed socket overrules it
+    ListenAddress listen;                 // --listen, or the default
+    bool listenGiven = false;             // said on the command line, though a passed socket overrules it
     std::optional<QString> bootstrapFile; // --bootstrap: this file instead of the built-in or fetched one
-    QUrl bootstrapUrl;                   // --bootstrap-url as given
-    bool fetching = false;               // the bootstrap file is fetched from bootstrapUrl
+    QUrl bootstrapUrl;                    // --bootstrap-url as given
+    bool fetching = false;                // the bootstrap file is fetched from bootstrapUrl
     bool cleartextHttp2 = false;
-    std::optional<QString> resolver;     // DNS first, of this resolver (empty: the system's); none: off
-    bool wordSuggestions = true;         // --suggestions words, not fixed
+    std::optional<QString> resolver; // DNS first, of this resolver (empty: the system's); none: off
+    bool wordSuggestions = true;     // --suggestions words, not fixed
     std::optional<QString> caFile;
 };
 

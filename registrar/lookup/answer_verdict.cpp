@@ -40,7 +40,10 @@ bool isJsonType(const QByteArray &contentType)
 // An RDAP object of the domain class, however its name is written, or one that carries a domain's names.
 bool describesDomain(const QJsonObject &object)
 {
-    return object.value(QLatin1String("objectClassName")).toString().compare(QLatin1String("domain"), Qt::CaseInsensitive) == 0
+    return object.value(QLatin1String("objectClassName"))
+                   .toString()
+                   .compare(QLatin1String("domain"), Qt::CaseInsensitive)
+               == 0
            || object.contains(QLatin1String("ldhName")) || object.contains(QLatin1String("unicodeName"));
 }
 
@@ -51,7 +54,8 @@ std::optional<QString> notFoundBodyProblem(const RegistryAnswer &answer)
         return std::nullopt;
     if (!isJsonType(answer.contentType))
         return QStringLiteral("the registry's 404 is not an RDAP answer (%1)")
-            .arg(answer.contentType.isEmpty() ? QStringLiteral("no type") : QString::fromLatin1(answer.contentType.left(60)));
+            .arg(answer.contentType.isEmpty() ? QStringLiteral("no type")
+                                              : QString::fromLatin1(answer.contentType.left(60)));
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(answer.body, &error);
     if (error.error != QJsonParseError::NoError || !document.isObject())
@@ -95,8 +99,9 @@ Verdict onSlowDown(const RegistryAnswer &answer, const QDateTime &now)
 {
     Verdict verdict = settled({});
     verdict.quietUntil = retryAfter(answer.retryAfter, now);
-    verdict.availability = Availability::busy(QStringLiteral("the registry asked to slow down"),
-                                              std::chrono::seconds(std::max<qint64>(1, now.secsTo(verdict.quietUntil))));
+    verdict.availability =
+        Availability::busy(QStringLiteral("the registry asked to slow down"),
+                           std::chrono::seconds(std::max<qint64>(1, now.secsTo(verdict.quietUntil))));
     return verdict;
 }
 

@@ -16,23 +16,23 @@ struct RegistryAnswer {
     QByteArray body;
     QByteArray location;
     QByteArray retryAfter;
-    bool complete = true;   // framed to its end: a length, the last chunk, END_STREAM; not by a close
-    bool bound = true;      // cannot be an answer to another question (first on its connection, or its own stream)
+    bool complete = true; // framed to its end: a length, the last chunk, END_STREAM; not by a close
+    bool bound = true;    // cannot be an answer to another question (first on its connection, or its own stream)
 };
 
 struct AskedQuestion {
-    QString domain;          // the name, lower case, in its xn-- form
+    QString domain; // the name, lower case, in its xn-- form
     QUrl url;
-    int redirects = 0;       // followed so far
+    int redirects = 0; // followed so far
     bool onNewConnection = false;
 };
 
 // What to do with an answer.
 struct Verdict {
     enum class Next {
-        Settled,             // `availability` is the answer
-        AskOnNewConnection,  // the answer may belong to another question: ask once more where it cannot
-        Follow,              // a redirect to the same question elsewhere on the registry: ask `target`
+        Settled,            // `availability` is the answer
+        AskOnNewConnection, // the answer may belong to another question: ask once more where it cannot
+        Follow,             // a redirect to the same question elsewhere on the registry: ask `target`
     };
     Next next = Next::Settled;
     Availability availability;

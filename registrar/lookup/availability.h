@@ -12,8 +12,8 @@ struct Availability {
     enum class State {
         NotRegistered, // a 404 from the name's own registry: offered on the page
         Registered,
-        Invalid,       // the registry calls the name invalid
-        Unchecked,     // no usable answer; `reason` says why
+        Invalid,   // the registry calls the name invalid
+        Unchecked, // no usable answer; `reason` says why
     };
     // Why a name could not be checked, as a page that checked nothing sums it up.
     enum class Failure {

@@ -24,7 +24,7 @@ public:
     static constexpr std::chrono::seconds kNotRegisteredFor{60};
     static constexpr std::chrono::hours kRegisteredFor{1};
 
-    explicit AvailabilityCache(std::size_t capacity = kCapacity) : m_capacity(capacity) {}
+    explicit AvailabilityCache(std::size_t capacity = kCapacity) : m_capacity(capacity) { }
 
     std::optional<Availability> find(const QString &domain, Clock::time_point now = Clock::now());
     void store(const QString &domain, const Availability &answer, Clock::time_point now = Clock::now());

@@ -27,8 +27,8 @@ std::optional<Bootstrap> Bootstrap::fromJson(const QByteArray &json, QString *er
         return fail(QStringLiteral("no \"services\" array"));
 
     Bootstrap bootstrap;
-    bootstrap.m_publication = QDateTime::fromString(document.object().value(QLatin1String("publication")).toString(),
-                                                    Qt::ISODate);
+    bootstrap.m_publication =
+        QDateTime::fromString(document.object().value(QLatin1String("publication")).toString(), Qt::ISODate);
     for (const QJsonValue &service : services.toArray()) {
         const QJsonArray pair = service.toArray();
         if (pair.size() != 2 || !pair[0].isArray() || !pair[1].isArray()) {

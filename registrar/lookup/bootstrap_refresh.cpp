@@ -43,7 +43,10 @@ std::optional<Bootstrap> BootstrapRefresh::usable(const QByteArray &json, const 
 }
 
 BootstrapRefresh::BootstrapRefresh(Bootstrap builtIn, Settings settings, QObject *parent)
-    : QObject(parent), m_builtIn(std::move(builtIn)), m_settings(std::move(settings)), m_current(m_builtIn),
+    : QObject(parent),
+      m_builtIn(std::move(builtIn)),
+      m_settings(std::move(settings)),
+      m_current(m_builtIn),
       m_source(QStringLiteral("the built-in file"))
 {
     // As the registries are asked: directly, whatever proxy the environment names,
@@ -95,7 +98,8 @@ QString BootstrapRefresh::source() const
 
 QString BootstrapRefresh::keptPath() const
 {
-    return m_settings.cacheFolder.isEmpty() ? QString() : QDir(m_settings.cacheFolder).filePath(QStringLiteral("dns.json"));
+    return m_settings.cacheFolder.isEmpty() ? QString()
+                                            : QDir(m_settings.cacheFolder).filePath(QStringLiteral("dns.json"));
 }
 
 void BootstrapRefresh::start()

@@ -46,7 +46,7 @@ std::optional<QByteArray> wireName(QByteArrayView dotted)
 // Reads the message front to back; any read past its end fails the whole answer.
 class Reader final {
 public:
-    explicit Reader(QByteArrayView message) : m_message(message) {}
+    explicit Reader(QByteArrayView message) : m_message(message) { }
 
     qsizetype offset() const { return m_offset; }
     bool atEnd() const { return m_offset == m_message.size(); }
@@ -121,7 +121,7 @@ DnsVerdict dnsVerdictOf(QByteArrayView message, QByteArrayView askedName)
         return DnsVerdict::NoAnswer;
     Reader reader(message);
     std::optional<quint16> counts[5]; // flags, then questions, answers, authority and additional records
-    if (!reader.skip(2)) // the ID: c-ares has matched it to the question
+    if (!reader.skip(2))              // the ID: c-ares has matched it to the question
         return DnsVerdict::NoAnswer;
     for (std::optional<quint16> &count : counts) {
         count = reader.u16();

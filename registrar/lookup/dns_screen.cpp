@@ -218,9 +218,8 @@ void DnsScreen::onReply(void *data, int status, int, unsigned char *answer, int 
         --self->m_inFlight;
     // c-ares hands over the bytes for every answer it took, whatever their RCODE;
     // what they say is judged here alone. No bytes: a time-out or a refusal.
-    const Verdict verdict = answer && length > 0
-                                ? dnsVerdictOf(QByteArrayView(answer, length), query->domain)
-                                : Verdict::NoAnswer;
+    const Verdict verdict =
+        answer && length > 0 ? dnsVerdictOf(QByteArrayView(answer, length), query->domain) : Verdict::NoAnswer;
     self->answerLater(query->ticket, found->second, verdict);
 }
 

@@ -80,12 +80,11 @@ Http2Connection *HostPool::streamsFor()
 
 Http2Connection *HostPool::openHttp2()
 {
-    auto *connection = new Http2Connection(
-        m_base,
-        {.cleartext = m_base.scheme() == QLatin1String("http"),
-         .extraCertificates = m_limits.extraCertificates,
-         .hostLookupBudget = m_limits.hostLookupBudget},
-        this);
+    auto *connection = new Http2Connection(m_base,
+                                           {.cleartext = m_base.scheme() == QLatin1String("http"),
+                                            .extraCertificates = m_limits.extraCertificates,
+                                            .hostLookupBudget = m_limits.hostLookupBudget},
+                                           this);
     connect(connection, &Http2Connection::answered, this,
             [this, connection](Http2Connection::StreamId stream, const Http2Connection::Outcome &outcome) {
                 emit streamAnswered(connection, stream, outcome);

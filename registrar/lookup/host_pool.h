@@ -21,9 +21,9 @@ class HostPool final : public QObject {
 
 public:
     struct Limits {
-        int connections = 6; // HTTP/1.1
-        int streams = 20;    // HTTP/2, on the one connection
-        QList<QSslCertificate> extraCertificates; // trusted beside the system's
+        int connections = 6;                                                   // HTTP/1.1
+        int streams = 20;                                                      // HTTP/2, on the one connection
+        QList<QSslCertificate> extraCertificates;                              // trusted beside the system's
         std::chrono::milliseconds hostLookupBudget = std::chrono::seconds(10); // then the host is unreachable
     };
 
@@ -61,8 +61,8 @@ private:
     QUrl m_base;
     Limits m_limits;
     QList<RegistryConnection *> m_connections;
-    Http2Connection *m_http2 = nullptr;   // the one taking new streams
-    QList<Http2Connection *> m_retiring;  // told to go away, finishing what they took
+    Http2Connection *m_http2 = nullptr;  // the one taking new streams
+    QList<Http2Connection *> m_retiring; // told to go away, finishing what they took
 };
 
 } // namespace varnex::registrar

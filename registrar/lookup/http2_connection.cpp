@@ -138,7 +138,8 @@ void Http2Connection::onSocketError()
     const QAbstractSocket::SocketError error = m_socket->error();
     Outcome outcome;
     outcome.transportError = !m_anyBytes && error != QAbstractSocket::RemoteHostClosedError;
-    outcome.unreachable = error == QAbstractSocket::HostNotFoundError || error == QAbstractSocket::ConnectionRefusedError;
+    outcome.unreachable =
+        error == QAbstractSocket::HostNotFoundError || error == QAbstractSocket::ConnectionRefusedError;
     outcome.error = m_anyBytes || error == QAbstractSocket::RemoteHostClosedError
                         ? QStringLiteral("the connection closed before the whole answer came")
                         : m_socket->errorString();

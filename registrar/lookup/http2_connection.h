@@ -25,7 +25,7 @@ class Http2Connection final : public QObject {
 
 public:
     struct Settings {
-        bool cleartext = false;                  // prior knowledge on http://
+        bool cleartext = false;                   // prior knowledge on http://
         QList<QSslCertificate> extraCertificates; // trusted beside the system's
         qsizetype maxBody = 1 << 20;
         std::chrono::milliseconds hostLookupBudget = std::chrono::seconds(10); // then the host is unreachable
@@ -61,8 +61,8 @@ private:
     QUrl m_base;
     QTcpSocket *m_socket = nullptr;
     std::unique_ptr<Http2Session> m_session;
-    bool m_ready = false;   // connected and speaking HTTP/2
-    bool m_closed = false;  // failed or closed
+    bool m_ready = false;  // connected and speaking HTTP/2
+    bool m_closed = false; // failed or closed
     bool m_anyBytes = false;
 };
 

@@ -159,7 +159,8 @@ Http2Session::StreamId Http2Session::submit(const QUrl &url, const QByteArray &a
                                   header("accept", "application/rdap+json"),
                                   header("accept-encoding", "identity"),
                                   header("user-agent", "varnex-registrar")};
-    const std::int32_t id = nghttp2_submit_request(m_session.get(), nullptr, headers, std::size(headers), nullptr, nullptr);
+    const std::int32_t id =
+        nghttp2_submit_request(m_session.get(), nullptr, headers, std::size(headers), nullptr, nullptr);
     if (id < 0)
         return -1;
     m_streams.emplace(id, Stream{});

@@ -68,12 +68,12 @@ private:
     friend struct Callbacks;
     // What one stream has received so far.
     struct Stream {
-        QByteArray status;      // the :status of the first header block, as sent
-        int statusFields = 0;   // in any block: more than one means the status was changed
+        QByteArray status;    // the :status of the first header block, as sent
+        int statusFields = 0; // in any block: more than one means the status was changed
         int headerBlocks = 0;
         qsizetype headerBytes = 0;
         bool dataSeen = false;
-        bool ended = false;     // END_STREAM came
+        bool ended = false; // END_STREAM came
         bool tooLarge = false;
         QByteArray contentType;
         QByteArray contentLength;

@@ -36,7 +36,8 @@ bool isDigits(QByteArrayView text)
 
 bool hasControlCharacter(QByteArrayView value)
 {
-    return std::any_of(value.begin(), value.end(), [](char c) { return (c >= 0 && c < 0x20 && c != '\t') || c == 0x7f; });
+    return std::any_of(value.begin(), value.end(),
+                       [](char c) { return (c >= 0 && c < 0x20 && c != '\t') || c == 0x7f; });
 }
 
 // name ":" value, the name a token, the value free of control characters.
@@ -129,8 +130,9 @@ qsizetype HttpResponseReader::feed(QByteArrayView bytes)
             break;
         case Phase::Body:
         case Phase::ChunkData: {
-            const qsizetype take = m_framing == Framing::Close ? bytes.size() - at
-                                                                : qsizetype(std::min<qint64>(m_remaining, bytes.size() - at));
+            const qsizetype take = m_framing == Framing::Close
+                                       ? bytes.size() - at
+                                       : qsizetype(std::min<qint64>(m_remaining, bytes.size() - at));
             if (m_body.size() + take > m_limits.maxBody) {
                 fail(QStringLiteral("the answer is larger than %1 KiB").arg(m_limits.maxBody / 1024));
                 break;
@@ -167,8 +169,8 @@ void HttpResponseReader::endOfStream()
 
 void HttpResponseReader::onStatusLine(const QByteArray &line)
 {
-    static const QRegularExpression statusLine(
-        QRegularExpression::anchoredPattern(QStringLiteral("HTTP/1\\.([01]) ([1-9][0-9][0-9]) [^\\x00-\\x08\\x0a-\\x1f\\x7f]*")));
+    static const QRegularExpression statusLine(QRegularExpression::anchoredPattern(
+        QStringLiteral("HTTP/1\\.([01]) ([1-9][0-9][0-9]) [^\\x00-\\x08\\x0a-\\x1f\\x7f]*")));
     const QRegularExpressionMatch match = statusLine.match(QString::fromLatin1(line));
     if (!match.hasMatch())
         return fail(QStringLiteral("the answer does not start with an HTTP/1.x status line"));
@@ -210,7 +212,8 @@ void HttpResponseReader::onHeadEnd()
     const QByteArray encoding = header("transfer-encoding");
     const QByteArray contentEncoding = header("content-encoding").toLower();
     if (!contentEncoding.isEmpty() && contentEncoding != "identity")
-        return fail(QStringLiteral("the answer is encoded (%1), which was not asked for").arg(QString::fromLatin1(contentEncoding)));
+        return fail(QStringLiteral("the answer is encoded (%1), which was not asked for")
+                        .arg(QString::fromLatin1(contentEncoding)));
     m_headSize = 0;
     if (m_status == 204 || m_status == 304) {
         if (!length.isEmpty() || !encoding.isEmpty())

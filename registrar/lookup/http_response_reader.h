@@ -23,7 +23,7 @@ public:
     using Limits = HttpResponseLimits;
 
     HttpResponseReader() = default;
-    explicit HttpResponseReader(Limits limits) : m_limits(limits) {}
+    explicit HttpResponseReader(Limits limits) : m_limits(limits) { }
 
     // Takes bytes up to the end of the response; returns how many it took.
     qsizetype feed(QByteArrayView bytes);
@@ -54,7 +54,11 @@ private:
     void onHeaderLine(const QByteArray &line);
     void onHeadEnd();
     void onChunkSize(const QByteArray &line);
-    void complete() { m_phase = Phase::Done; m_state = State::Complete; }
+    void complete()
+    {
+        m_phase = Phase::Done;
+        m_state = State::Complete;
+    }
 
     Limits m_limits;
     State m_state = State::Reading;

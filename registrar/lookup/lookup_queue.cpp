@@ -30,7 +30,8 @@ void LookupQueue::remove(quint64 ticket)
 
 std::vector<PendingLookup> LookupQueue::takeAll()
 {
-    std::vector<PendingLookup> all(std::make_move_iterator(m_lookups.begin()), std::make_move_iterator(m_lookups.end()));
+    std::vector<PendingLookup> all(std::make_move_iterator(m_lookups.begin()),
+                                   std::make_move_iterator(m_lookups.end()));
     m_lookups.clear();
     return all;
 }

@@ -33,7 +33,7 @@ class LookupQueue final {
 public:
     using Clock = PendingLookup::Clock;
 
-    LookupQueue(int maxQueued, std::chrono::milliseconds timeout) : m_maxQueued(maxQueued), m_timeout(timeout) {}
+    LookupQueue(int maxQueued, std::chrono::milliseconds timeout) : m_maxQueued(maxQueued), m_timeout(timeout) { }
 
     bool empty() const { return m_lookups.empty(); }
     int size() const { return int(m_lookups.size()); }

@@ -19,7 +19,8 @@ constexpr std::chrono::seconds kBusyRetry{5};
 } // namespace
 
 RdapClient::Host::Host(const QUrl &base, const Settings &settings)
-    : pool(base, {settings.perHostLimit, settings.perHostStreams, settings.extraCertificates, settings.hostLookupBudget}),
+    : pool(base,
+           {settings.perHostLimit, settings.perHostStreams, settings.extraCertificates, settings.hostLookupBudget}),
       queue(settings.maxQueued, settings.queueTimeout),
       transport(base, settings.cleartextHttp2)
 {
@@ -70,12 +71,14 @@ RdapClient::Ticket RdapClient::lookup(const QString &domain, Done done, bool lik
     const Ticket ticket = m_nextTicket++;
     const std::optional<QUrl> base = m_bootstrap.baseFor(domain);
     if (!base) {
-        finishLater(std::move(done), Availability::unchecked(Failure::BadAnswer, QStringLiteral("no registry known for this ending")));
+        finishLater(std::move(done),
+                    Availability::unchecked(Failure::BadAnswer, QStringLiteral("no registry known for this ending")));
         return ticket;
     }
     const QString hostKey = hostKeyOf(*base);
     hostFor(hostKey, *base);
-    Lookup lookup{ticket, domain, base->resolved(QUrl(QStringLiteral("domain/") + domain)), std::move(done), 0, likelyFree};
+    Lookup lookup{ticket,          domain, base->resolved(QUrl(QStringLiteral("domain/") + domain)),
+                  std::move(done), 0,      likelyFree};
     enqueue(hostKey, std::move(lookup));
     return ticket;
 }
@@ -94,7 +97,8 @@ void RdapClient::enqueue(const QString &hostKey, Lookup lookup, bool front)
         return;
     }
     if (!front && target.queue.full()) {
-        finishLater(std::move(lookup.done), Availability::busy(QStringLiteral("the registry has too many questions waiting"), kBusyRetry));
+        finishLater(std::move(lookup.done),
+                    Availability::busy(QStringLiteral("the registry has too many questions waiting"), kBusyRetry));
         return;
     }
     if (front)
@@ -150,8 +154,9 @@ void RdapClient::startTimer(Active &active)
     connect(&active.timer, &QTimer::timeout, this, [this, pointer = &active] {
         if (pointer->connection)
             host(pointer->hostKey).pool.forget(pointer->connection);
-        finish(pointer, Availability::unchecked(Failure::Unreachable,
-                                                QStringLiteral("no answer within %1 s").arg(m_settings.lookupTimeout.count() / 1000.0)));
+        finish(pointer, Availability::unchecked(
+                            Failure::Unreachable,
+                            QStringLiteral("no answer within %1 s").arg(m_settings.lookupTimeout.count() / 1000.0)));
     });
     active.timer.start(m_settings.lookupTimeout);
 }

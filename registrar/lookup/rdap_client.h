@@ -43,14 +43,14 @@ class RdapClient final : public QObject {
 public:
     struct Settings {
         std::chrono::milliseconds lookupTimeout = std::chrono::seconds(10);
-        std::chrono::milliseconds queueTimeout = std::chrono::seconds(5); // the longest wait for a connection
+        std::chrono::milliseconds queueTimeout = std::chrono::seconds(5);   // the longest wait for a connection
         std::chrono::milliseconds unreachableFor = std::chrono::seconds(5); // a host that did not resolve or refused
         // The longest wait for a registry's address. With the DNS screen's own
         // 150 ms it keeps an offline page under a second.
         std::chrono::milliseconds hostLookupBudget = std::chrono::milliseconds(750);
-        int perHostLimit = 6;      // HTTP/1.1 connections
-        int perHostStreams = 20;   // HTTP/2 streams on the one connection
-        int maxQueued = 256;       // per host
+        int perHostLimit = 6;    // HTTP/1.1 connections
+        int perHostStreams = 20; // HTTP/2 streams on the one connection
+        int maxQueued = 256;     // per host
         int maxRedirects = 3;
         // An https registry is first asked over HTTP/2 (offered by ALPN); this
         // also asks plain http ones over HTTP/2 with prior knowledge.

@@ -141,9 +141,10 @@ void RegistryConnection::onError()
         return;
     }
     Outcome outcome;
-    outcome.transportError = m_reader->state() == HttpResponseReader::State::Reading && m_socket->bytesAvailable() == 0
-                             && m_requests == 1;
-    outcome.unreachable = error == QAbstractSocket::HostNotFoundError || error == QAbstractSocket::ConnectionRefusedError;
+    outcome.transportError =
+        m_reader->state() == HttpResponseReader::State::Reading && m_socket->bytesAvailable() == 0 && m_requests == 1;
+    outcome.unreachable =
+        error == QAbstractSocket::HostNotFoundError || error == QAbstractSocket::ConnectionRefusedError;
     outcome.error = m_socket->errorString();
     drop();
     finish(std::move(outcome));

@@ -23,11 +23,11 @@ class RegistryConnection final : public QObject {
 
 public:
     struct Outcome {
-        bool transportError = false;     // never reached the host (no address, refused, TLS)
-        bool unreachable = false;        // the host name did not resolve or the host refused
-        QString error;                   // set when there is no usable answer
+        bool transportError = false; // never reached the host (no address, refused, TLS)
+        bool unreachable = false;    // the host name did not resolve or the host refused
+        QString error;               // set when there is no usable answer
         std::shared_ptr<const HttpResponseReader> response;
-        bool firstOnConnection = false;  // nothing was asked on this connection before
+        bool firstOnConnection = false; // nothing was asked on this connection before
     };
 
     // `base` gives the scheme, host and port; `extraCertificates` are trusted

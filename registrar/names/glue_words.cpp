@@ -14,11 +14,11 @@ struct GlueWord {
 };
 
 constexpr std::array kGlueWords{
-    GlueWord{"a", false, false},   GlueWord{"an", false, false},   GlueWord{"and", false, false},
-    GlueWord{"the", false, true},  GlueWord{"of", false, false},   GlueWord{"for", false, false},
-    GlueWord{"to", false, false},  GlueWord{"in", false, false},   GlueWord{"on", false, false},
-    GlueWord{"at", false, false},  GlueWord{"by", false, false},   GlueWord{"with", false, false},
-    GlueWord{"or", false, false},  GlueWord{"my", true, true},     GlueWord{"our", true, true},
+    GlueWord{"a", false, false},  GlueWord{"an", false, false}, GlueWord{"and", false, false},
+    GlueWord{"the", false, true}, GlueWord{"of", false, false}, GlueWord{"for", false, false},
+    GlueWord{"to", false, false}, GlueWord{"in", false, false}, GlueWord{"on", false, false},
+    GlueWord{"at", false, false}, GlueWord{"by", false, false}, GlueWord{"with", false, false},
+    GlueWord{"or", false, false}, GlueWord{"my", true, true},   GlueWord{"our", true, true},
     GlueWord{"your", true, true},
 };
 

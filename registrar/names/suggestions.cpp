@@ -15,11 +15,11 @@ namespace varnex::registrar {
 
 namespace {
 
-constexpr qsizetype kMaxLength = 20;      // a suggestion longer than this is hard to type or remember
+constexpr qsizetype kMaxLength = 20;       // a suggestion longer than this is hard to type or remember
 constexpr qsizetype kMaxWordsForSwaps = 3; // beyond it, a swap turns a phrase into nonsense
 constexpr int kSynonymsPerWord = 3;
-constexpr int kAffixesForSynonyms = 12;    // a synonym's labels take only the best affixes
-constexpr qsizetype kMaxLabels = 20000;    // what one typed label may make, whatever its length
+constexpr int kAffixesForSynonyms = 12; // a synonym's labels take only the best affixes
+constexpr qsizetype kMaxLabels = 20000; // what one typed label may make, whatever its length
 
 // The score of a label, higher first. Each term in one sentence:
 // the typed name in plain letters ("cafe" for "café") is what the user typed, so it comes right after it;
@@ -188,7 +188,8 @@ private:
             for (qsizetype s = 0; s < synonyms.size(); ++s) {
                 QStringList replaced = content;
                 replaced[i] = synonyms[s];
-                cores.append({replaced, kSynonymScore + kWordWeight * std::log2(1.0 + m_words.commonness(synonyms[s]))});
+                cores.append(
+                    {replaced, kSynonymScore + kWordWeight * std::log2(1.0 + m_words.commonness(synonyms[s]))});
             }
         }
         return cores;

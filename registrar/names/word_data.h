@@ -53,7 +53,7 @@ struct WordKnowledge::Data {
         auto key() const { return std::tie(lemma, pos, sense); }
         bool operator<(const SenseCount &other) const { return key() < other.key(); }
     };
-    std::vector<SenseCount> senseCounts; // sorted
+    std::vector<SenseCount> senseCounts;                               // sorted
     std::unordered_map<std::string, std::string> singularOf, pluralOf; // WordNet's irregular plurals
     std::array<std::unique_ptr<QFile>, wordnet::PosCount * 2> files;   // index then data, mapped
     std::array<std::string_view, wordnet::PosCount> index, data;

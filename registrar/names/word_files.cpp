@@ -55,7 +55,10 @@ std::unordered_map<std::string, int> readSenseCounts(std::string_view text, Data
         lemmaCounts[lemma] += count;
         const char type = line[percent + 1]; // 1 noun, 2 verb, 3 adjective, 4 adverb, 5 adjective satellite
         if (count > 0 && type != '4')
-            data.senseCounts.push_back({lemma, type == '1' ? Noun : type == '2' ? Verb : Adjective,
+            data.senseCounts.push_back({lemma,
+                                        type == '1'   ? Noun
+                                        : type == '2' ? Verb
+                                                      : Adjective,
                                         int(number(parts[1])), count});
     });
     std::sort(data.senseCounts.begin(), data.senseCounts.end());
@@ -136,8 +139,7 @@ QString WordKnowledge::defaultWordnetFolder()
     return QStringLiteral("/usr/share/wordnet");
 }
 
-std::optional<WordKnowledge> WordKnowledge::load(const QString &wordList, const QString &wordnetFolder,
-                                                 QString *error)
+std::optional<WordKnowledge> WordKnowledge::load(const QString &wordList, const QString &wordnetFolder, QString *error)
 {
     const QDir folder(wordnetFolder);
     const std::optional<QByteArray> list = readAll(wordList, error);

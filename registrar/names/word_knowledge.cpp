@@ -15,21 +15,19 @@ namespace {
 // rather than an + other. No "i": "taxi" is no tax + i.
 constexpr int kSmallWordCount = 60;
 constexpr std::array kSmallWords{
-    "a",       "about",   "above",    "after",   "again",   "against", "all",     "also",     "an",
-    "and",     "another", "any",      "anyone",  "anything","are",     "as",      "at",       "be",
-    "because", "been",    "before",   "being",   "below",   "between", "both",    "but",      "by",
-    "can",     "could",   "did",      "do",      "does",    "down",    "during",  "each",     "every",
-    "everyone","everything","for",    "from",    "go",      "had",     "has",     "have",     "he",
-    "her",     "here",    "hers",     "him",     "his",     "how",     "if",      "in",
-    "into",    "is",      "it",       "its",     "just",    "me",      "mine",    "more",     "most",
-    "my",      "no",      "nobody",   "nor",     "not",     "nothing", "now",     "of",       "off",
-    "on",      "once",    "one",      "only",    "onto",    "or",      "other",   "our",      "ours",
-    "out",     "over",    "own",      "same",    "she",     "should",  "so",      "some",     "someone",
-    "something","such",   "than",     "that",    "the",     "their",   "them",    "then",     "there",
-    "these",   "they",    "this",     "those",   "through", "to",      "too",     "under",    "until",
-    "up",      "upon",    "us",       "very",    "was",     "we",      "were",    "what",     "when",
-    "where",   "which",   "while",    "who",     "whom",    "why",     "will",    "with",     "within",
-    "without", "would",   "you",      "your",    "yours",
+    "a",       "about", "above",   "after",    "again",  "against", "all",      "also",       "an",      "and",
+    "another", "any",   "anyone",  "anything", "are",    "as",      "at",       "be",         "because", "been",
+    "before",  "being", "below",   "between",  "both",   "but",     "by",       "can",        "could",   "did",
+    "do",      "does",  "down",    "during",   "each",   "every",   "everyone", "everything", "for",     "from",
+    "go",      "had",   "has",     "have",     "he",     "her",     "here",     "hers",       "him",     "his",
+    "how",     "if",    "in",      "into",     "is",     "it",      "its",      "just",       "me",      "mine",
+    "more",    "most",  "my",      "no",       "nobody", "nor",     "not",      "nothing",    "now",     "of",
+    "off",     "on",    "once",    "one",      "only",   "onto",    "or",       "other",      "our",     "ours",
+    "out",     "over",  "own",     "same",     "she",    "should",  "so",       "some",       "someone", "something",
+    "such",    "than",  "that",    "the",      "their",  "them",    "then",     "there",      "these",   "they",
+    "this",    "those", "through", "to",       "too",    "under",   "until",    "up",         "upon",    "us",
+    "very",    "was",   "we",      "were",     "what",   "when",    "where",    "which",      "while",   "who",
+    "whom",    "why",   "will",    "with",     "within", "without", "would",    "you",        "your",    "yours",
 };
 // Words of names that WordNet 3.0 does not know or knows only in rare senses.
 constexpr int kNameWordCount = 20;
@@ -37,10 +35,7 @@ constexpr std::array kNameWords{"app", "co", "hq", "online", "web", "blog", "ema
 
 } // namespace
 
-WordKnowledge::WordKnowledge(std::shared_ptr<const Data> data)
-    : m_data(std::move(data))
-{
-}
+WordKnowledge::WordKnowledge(std::shared_ptr<const Data> data) : m_data(std::move(data)) { }
 
 int WordKnowledge::commonness(const QString &word) const
 {

@@ -29,8 +29,14 @@ std::string WordKnowledge::Data::singular(const std::string &word) const
     if (word.size() < 3 || word.ends_with("ss") || (!word.ends_with('s') && !word.ends_with("men")))
         return word;
     static const std::array<std::pair<std::string_view, std::string_view>, 8> rules{{
-        {"ies", "y"}, {"ches", "ch"}, {"shes", "sh"}, {"ses", "s"}, {"xes", "x"}, {"zes", "z"},
-        {"men", "man"}, {"s", ""},
+        {"ies", "y"},
+        {"ches", "ch"},
+        {"shes", "sh"},
+        {"ses", "s"},
+        {"xes", "x"},
+        {"zes", "z"},
+        {"men", "man"},
+        {"s", ""},
     }};
     // A word WordNet holds as a noun ("news") is no plural of a word it holds only otherwise ("new").
     const bool wordIsNoun = isNoun(word);

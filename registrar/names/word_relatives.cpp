@@ -91,8 +91,7 @@ std::vector<Meaning> usualMeanings(const Data &data, const std::string &lemma)
 // The relatives found so far, each at its best score.
 class RelativeScores final {
 public:
-    RelativeScores(const Data &data, std::vector<std::string> excluded)
-        : m_data(data), m_excluded(std::move(excluded))
+    RelativeScores(const Data &data, std::vector<std::string> excluded) : m_data(data), m_excluded(std::move(excluded))
     {
     }
 
@@ -101,8 +100,7 @@ public:
     void offer(std::string_view candidate, Pos pos, unsigned long offset, double closeness, bool needsUse = false)
     {
         const std::string text(candidate);
-        if (!isNameWord(m_data, text)
-            || std::find(m_excluded.begin(), m_excluded.end(), text) != m_excluded.end())
+        if (!isNameWord(m_data, text) || std::find(m_excluded.begin(), m_excluded.end(), text) != m_excluded.end())
             return;
         const std::vector<unsigned long> senses = m_data.senses(pos, text);
         const auto at = std::find(senses.begin(), senses.end(), offset);
@@ -177,8 +175,8 @@ void offerNeighbours(RelativeScores &scores, const Data &data, const Synset &syn
 
 // The synonyms of the word's usual sense in one part of speech, and of its
 // second sense when that is nearly as common; the most used first.
-QStringList synonymsIn(const Data &data, Pos pos, const std::vector<unsigned long> &senses,
-                       const std::string &lemma, const std::string &ownPlural)
+QStringList synonymsIn(const Data &data, Pos pos, const std::vector<unsigned long> &senses, const std::string &lemma,
+                       const std::string &ownPlural)
 {
     const int first = data.senseCount(lemma, pos, 1);
     const int second = senses.size() > 1 ? data.senseCount(lemma, pos, 2) : 0;

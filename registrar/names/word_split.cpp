@@ -25,14 +25,13 @@ constexpr double kUnknownLetterCost = 2.0;
 // Endings that make words of words; alone they are no word of a name.
 bool isWordEnding(const QString &piece)
 {
-    static const QStringList endings{QStringLiteral("able"), QStringLiteral("ible"), QStringLiteral("ness"),
-                                     QStringLiteral("less"), QStringLiteral("ment"), QStringLiteral("ly"),
-                                     QStringLiteral("ing"),  QStringLiteral("ed"),   QStringLiteral("er"),
-                                     QStringLiteral("est"),  QStringLiteral("ful"),  QStringLiteral("ish"),
-                                     QStringLiteral("ism"),  QStringLiteral("ist"),  QStringLiteral("ity"),
-                                     QStringLiteral("ize"),  QStringLiteral("ous"),  QStringLiteral("tion"),
-                                     QStringLiteral("sion"), QStringLiteral("al"),   QStringLiteral("es"),
-                                     QStringLiteral("s")};
+    static const QStringList endings{
+        QStringLiteral("able"), QStringLiteral("ible"), QStringLiteral("ness"), QStringLiteral("less"),
+        QStringLiteral("ment"), QStringLiteral("ly"),   QStringLiteral("ing"),  QStringLiteral("ed"),
+        QStringLiteral("er"),   QStringLiteral("est"),  QStringLiteral("ful"),  QStringLiteral("ish"),
+        QStringLiteral("ism"),  QStringLiteral("ist"),  QStringLiteral("ity"),  QStringLiteral("ize"),
+        QStringLiteral("ous"),  QStringLiteral("tion"), QStringLiteral("sion"), QStringLiteral("al"),
+        QStringLiteral("es"),   QStringLiteral("s")};
     return endings.contains(piece);
 }
 
@@ -41,7 +40,7 @@ bool isPlain(const QString &lower)
 {
     return std::all_of(lower.begin(), lower.end(), [](QChar c) {
         return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
-            || c == QLatin1Char('-');
+               || c == QLatin1Char('-');
     });
 }
 

@@ -60,13 +60,13 @@ private:
     Limits m_limits;
     QTimer m_idle;
     RequestReader m_reader;
-    QByteArray m_unread;       // come in while as many requests as allowed wait for answers
-    qint64 m_unanswered = 0;   // bytes since the last answer
+    QByteArray m_unread;     // come in while as many requests as allowed wait for answers
+    qint64 m_unanswered = 0; // bytes since the last answer
     quint64 m_begun = 0;
     quint64 m_written = 0;
     QMap<quint64, std::pair<QByteArray, bool>> m_ready; // finished out of order: bytes and whether to close after
-    bool m_reading = false;    // in readRequests(), which an answer given at once re-enters
-    bool m_lastRead = false;   // a request that closes the connection, or a refusal, was read
+    bool m_reading = false;                             // in readRequests(), which an answer given at once re-enters
+    bool m_lastRead = false;                            // a request that closes the connection, or a refusal, was read
     bool m_closing = false;
 };
 

@@ -56,7 +56,7 @@ struct PageJob {
     int lookups = 0;          // registry lookups this page asked for
     int free = 0;
     int cacheHits = 0;
-    qsizetype notNeeded = 0;  // candidates after enough free names came from the cache
+    qsizetype notNeeded = 0; // candidates after enough free names came from the cache
     bool screenOver = false;
     bool answered = false;
 };
@@ -190,8 +190,8 @@ void PageAssembly::screen(const std::shared_ptr<PageJob> &job, int index)
             if (registered)
                 settle(job, index, registeredByDns());
             else
-                job->steps[index] = verdict == DnsScreen::Verdict::NoNameServers ? PageJob::Step::NotInDns
-                                                                                 : PageJob::Step::ForRegistry;
+                job->steps[index] =
+                    verdict == DnsScreen::Verdict::NoNameServers ? PageJob::Step::NotInDns : PageJob::Step::ForRegistry;
             if (job->screening == 0)
                 askRegistries(job);
             else
@@ -327,8 +327,9 @@ void PageAssembly::stopWaiting(const PageJob *job)
 void PageAssembly::endScreenWait(const QString &domain)
 {
     const auto found = m_screening.find(domain);
-    if (found == m_screening.end()
-        || !std::all_of(found->pages.cbegin(), found->pages.cend(), [](const auto &entry) { return entry.first->screenOver; }))
+    if (found == m_screening.end() || !std::all_of(found->pages.cbegin(), found->pages.cend(), [](const auto &entry) {
+            return entry.first->screenOver;
+        }))
         return;
     if (!m_dns->endWait(found->ticket))
         m_screening.erase(found);
@@ -375,8 +376,8 @@ void PageAssembly::finishPage(const std::shared_ptr<PageJob> &job)
         else if (step != PageJob::Step::Settled)
             ++notAsked;
     }
-    const QString notAskedWhy = enough ? QStringLiteral("enough free names were found")
-                                       : QStringLiteral("the page's share of lookups is used");
+    const QString notAskedWhy =
+        enough ? QStringLiteral("enough free names were found") : QStringLiteral("the page's share of lookups is used");
     job->names = std::move(shown);
     const QByteArray note = QByteArray::number(job->cacheHits) + " of " + QByteArray::number(job->names.size())
                             + " names from the cache, " + QByteArray::number(job->lookups) + " registry lookups, "

@@ -51,7 +51,7 @@ public:
         // and in 31 ms with no delay (18 questions: 13 ms and 5 ms).
         std::chrono::milliseconds screenWait = std::chrono::milliseconds(150);
         int maxDnsQuestionsPerPage = 128; // names past these go to their registries unscreened
-        int maxLookupsPerPage = 60; // registry lookups one page may ask for
+        int maxLookupsPerPage = 60;       // registry lookups one page may ask for
         // The page is answered once it holds this many free names and every
         // name ranked above the last of them is settled.
         int enoughFree = 30;
@@ -99,9 +99,9 @@ private:
     RdapClient m_rdap;
     std::unique_ptr<DnsScreen> m_dns;
     AvailabilityCache m_cache;
-    QHash<QString, Waiting> m_inFlight;    // one lookup per name, however many pages wait for it
-    QHash<QString, Screening> m_screening; // likewise one DNS question per name
-    quint64 m_pages = 0;                   // pages started: the newest page's DNS questions go first
+    QHash<QString, Waiting> m_inFlight;        // one lookup per name, however many pages wait for it
+    QHash<QString, Screening> m_screening;     // likewise one DNS question per name
+    quint64 m_pages = 0;                       // pages started: the newest page's DNS questions go first
     QCache<QString, QStringList> m_candidates; // by label: made once, asked again often
 };
 

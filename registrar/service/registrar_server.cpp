@@ -47,8 +47,8 @@ void log(const QByteArray &method, const QByteArray &target, int status, const Q
          const QByteArray &note = {})
 {
     std::fprintf(stderr, "%s %s %d %lld ms%s%s\n", method.isEmpty() ? "-" : method.constData(),
-                 target.isEmpty() ? "-" : target.left(200).constData(), status,
-                 static_cast<long long>(timer.elapsed()), note.isEmpty() ? "" : ", ", note.constData());
+                 target.isEmpty() ? "-" : target.left(200).constData(), status, static_cast<long long>(timer.elapsed()),
+                 note.isEmpty() ? "" : ", ", note.constData());
 }
 
 // A Host that names this service: a loopback name or address, or the address
@@ -161,11 +161,12 @@ void RegistrarServer::takeConnections(GuardedTcpServer *listener)
     while (QTcpSocket *socket = listener->nextPendingConnection()) {
         ClientConnection *client = ClientConnection::of(socket);
         connect(client, &ClientConnection::requested, this,
-                [this, client](const RequestHead &head, ClientConnection::Ticket ticket) { onRequest(client, head, ticket); });
-        connect(client, &ClientConnection::refused, this,
-                [this, client](int status, const QByteArray &why, const RequestHead &head, ClientConnection::Ticket ticket) {
-                    onRefused(client, status, why, head, ticket);
+                [this, client](const RequestHead &head, ClientConnection::Ticket ticket) {
+                    onRequest(client, head, ticket);
                 });
+        connect(client, &ClientConnection::refused, this,
+                [this, client](int status, const QByteArray &why, const RequestHead &head,
+                               ClientConnection::Ticket ticket) { onRefused(client, status, why, head, ticket); });
     }
 }
 
@@ -197,8 +198,8 @@ void RegistrarServer::onRequest(ClientConnection *client, const RequestHead &hea
         answer({405, refusalPage(405)});
     } else {
         const QString requested = QUrlQuery(url).queryItemValue(QStringLiteral("vhost_name"), QUrl::FullyDecoded);
-        m_pages.start(requested, [client = QPointer(client), ticket, headOnly, method = head.method, target = head.target,
-                                  timer](const PageAnswer &page) {
+        m_pages.start(requested, [client = QPointer(client), ticket, headOnly, method = head.method,
+                                  target = head.target, timer](const PageAnswer &page) {
             if (!client) {
                 log(method, target, page.status, timer, page.note + ", client gone");
                 return;

@@ -18,7 +18,8 @@ bool isDigit(char c)
 
 bool isTokenCharacter(char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || isDigit(c) || QByteArrayView("!#$%&'*+-.^_`|~").contains(c);
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || isDigit(c)
+           || QByteArrayView("!#$%&'*+-.^_`|~").contains(c);
 }
 
 // Visible ASCII: what a request target is made of (anything else is percent-encoded).
@@ -43,7 +44,8 @@ bool isWhiteSpace(char c)
 bool isHostValue(QByteArrayView value)
 {
     for (const char c : value) {
-        if (!(c >= 'a' && c <= 'z') && !(c >= 'A' && c <= 'Z') && !isDigit(c) && !QByteArrayView("-._~!$&'()*+,;=:[]%").contains(c))
+        if (!(c >= 'a' && c <= 'z') && !(c >= 'A' && c <= 'Z') && !isDigit(c)
+            && !QByteArrayView("-._~!$&'()*+,;=:[]%").contains(c))
             return false;
     }
     return true;

@@ -35,7 +35,7 @@ public:
     using Limits = RequestLimits;
 
     RequestReader() = default;
-    explicit RequestReader(Limits limits) : m_limits(limits) {}
+    explicit RequestReader(Limits limits) : m_limits(limits) { }
 
     // Takes bytes up to the end of the head, or up to the byte that made it
     // fail; returns how many it took.
@@ -52,8 +52,8 @@ public:
 
 private:
     enum class Phase {
-        LineStart,      // before the request line; empty lines are skipped
-        BlankLineEnd,   // CR of an empty line seen, LF expected
+        LineStart,    // before the request line; empty lines are skipped
+        BlankLineEnd, // CR of an empty line seen, LF expected
         Method,
         Target,
         Version,

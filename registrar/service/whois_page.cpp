@@ -26,8 +26,9 @@ QByteArray escaped(const QString &text)
 
 QByteArray pageStart(const QString &requested)
 {
-    return "<!DOCTYPE html>\r\n<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n<title>Domain search: " + escaped(requested)
-           + "</title>\r\n</head>\r\n<body>\r\n<h1>Domain search: " + escaped(requested) + "</h1>\r\n";
+    return "<!DOCTYPE html>\r\n<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n<title>Domain search: "
+           + escaped(requested) + "</title>\r\n</head>\r\n<body>\r\n<h1>Domain search: " + escaped(requested)
+           + "</h1>\r\n";
 }
 
 const QByteArray kPageEnd = "</body>\r\n</html>\r\n";
@@ -76,8 +77,8 @@ QByteArray whoisPage(const QString &requested, const QList<CheckedName> &names, 
     for (const CheckedName &name : names) {
         if (name.answer && name.answer->state == Availability::State::NotRegistered) {
             offered += "<tr><td><input type=\"checkbox\" name=\"domain" + QByteArray::number(++number) + "\" value=\""
-                       + escaped(name.domain) + "\"></td><td>" + shown(name.domain) + "</td>" + checkedWhen(*name.answer)
-                       + "</tr>\r\n";
+                       + escaped(name.domain) + "\"></td><td>" + shown(name.domain) + "</td>"
+                       + checkedWhen(*name.answer) + "</tr>\r\n";
         } else {
             others += "<li>" + shown(name.domain) + ": " + reasonText(name.answer) + "</li>\r\n";
             // Only a registry's own word settles a name; "invalid" from a registry is not one.

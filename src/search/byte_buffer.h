@@ -31,7 +31,11 @@ public:
     void clear() { m_size = 0; }
 
     void append(std::string_view bytes);
-    void append(char byte) { *room(1) = byte; ++m_size; }
+    void append(char byte)
+    {
+        *room(1) = byte;
+        ++m_size;
+    }
 
     std::size_t size() const { return m_size; }
     std::string_view view() const { return {m_data, m_size}; }

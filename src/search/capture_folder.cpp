@@ -16,9 +16,9 @@ CaptureFiles CaptureFiles::in(const QString &folder)
 
 QStringList installedLocations()
 {
-    return {QStringLiteral("/usr"),   QStringLiteral("/bin"),   QStringLiteral("/sbin"),
-            QStringLiteral("/lib"),   QStringLiteral("/lib64"), QStringLiteral("/opt"),
-            QStringLiteral("/etc"),   QStringLiteral("/boot"),  QStringLiteral(VARNEX_INSTALL_BINDIR)};
+    return {QStringLiteral("/usr"), QStringLiteral("/bin"),   QStringLiteral("/sbin"),
+            QStringLiteral("/lib"), QStringLiteral("/lib64"), QStringLiteral("/opt"),
+            QStringLiteral("/etc"), QStringLiteral("/boot"),  QStringLiteral(VARNEX_INSTALL_BINDIR)};
 }
 
 bool isUnderAny(const QString &folder, const QStringList &roots)
@@ -30,8 +30,7 @@ bool isUnderAny(const QString &folder, const QStringList &roots)
         const QString rootPath = rootInfo.exists() ? rootInfo.canonicalFilePath() : QDir::cleanPath(root);
         if (rootPath.isEmpty())
             continue;
-        if (path == rootPath || rootPath == QLatin1String("/")
-            || path.startsWith(rootPath + QLatin1Char('/')))
+        if (path == rootPath || rootPath == QLatin1String("/") || path.startsWith(rootPath + QLatin1Char('/')))
             return true;
     }
     return false;

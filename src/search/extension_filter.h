@@ -56,8 +56,7 @@ bool isShown(std::basic_string_view<Char> name, const TickedExtensions &ticked)
     const Char *tail = name.data() + name.size() - 3;
     for (std::size_t row = 0; row < kExtensionTable.size(); ++row) {
         const std::string_view ending = kExtensionTable[row].ending;
-        if (ticked.test(row) && tail[0] == Char(ending[0]) && tail[1] == Char(ending[1])
-            && tail[2] == Char(ending[2]))
+        if (ticked.test(row) && tail[0] == Char(ending[0]) && tail[1] == Char(ending[1]) && tail[2] == Char(ending[2]))
             return true;
     }
     return false;

@@ -25,7 +25,7 @@ enum class Stop { None, TimedOut, TooLarge, NoMemory };
 // kept for the caller to throw.
 class BodyTaker final {
 public:
-    explicit BodyTaker(QNetworkReply &reply) : m_reply(reply) {}
+    explicit BodyTaker(QNetworkReply &reply) : m_reply(reply) { }
 
     void stop(Stop why)
     {
@@ -108,10 +108,9 @@ void throwIfStopped(Stop stop, std::chrono::milliseconds timeout)
 {
     switch (stop) {
     case Stop::TimedOut:
-        throw SearchError(QNetworkReply::TimeoutError,
-                          QStringLiteral("The registrar did not answer within %1 seconds.")
-                              .arg(timeout.count() / 1000.0)
-                              .toStdString());
+        throw SearchError(QNetworkReply::TimeoutError, QStringLiteral("The registrar did not answer within %1 seconds.")
+                                                           .arg(timeout.count() / 1000.0)
+                                                           .toStdString());
     case Stop::TooLarge:
         throw SearchError(QNetworkReply::UnknownContentError,
                           QStringLiteral("The registrar's page is larger than %1 MiB.")
@@ -140,8 +139,7 @@ void throwIfFailed(const QNetworkReply &reply)
 
 } // namespace
 
-HttpTransfer::HttpTransfer(QNetworkAccessManager &network, QObject *parent,
-                           std::chrono::milliseconds timeout)
+HttpTransfer::HttpTransfer(QNetworkAccessManager &network, QObject *parent, std::chrono::milliseconds timeout)
     : QObject(parent), m_network(network), m_timeout(timeout)
 {
 }

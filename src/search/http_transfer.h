@@ -12,7 +12,6 @@
 
 class QNetworkAccessManager;
 
-
 namespace varnex {
 
 // The page fetch of a search: fetch a whole document, then read what is still

@@ -71,7 +71,8 @@ QString visibleText(const QString &name)
     QString shown;
     for (const char32_t point : points) {
         if (acts(point))
-            shown += QStringLiteral("\\u%1").arg(QString::number(point, 16).toUpper().rightJustified(4, QLatin1Char('0')));
+            shown +=
+                QStringLiteral("\\u%1").arg(QString::number(point, 16).toUpper().rightJustified(4, QLatin1Char('0')));
         else
             shown += QString::fromUcs4(&point, 1);
     }

@@ -14,13 +14,27 @@ std::size_t writeEscape(char *out, unsigned char c)
     static constexpr char kHex[] = "0123456789abcdef";
     out[0] = '\\';
     switch (c) {
-    case '"': out[1] = '"'; return 2;
-    case '\\': out[1] = '\\'; return 2;
-    case '\b': out[1] = 'b'; return 2;
-    case '\f': out[1] = 'f'; return 2;
-    case '\n': out[1] = 'n'; return 2;
-    case '\r': out[1] = 'r'; return 2;
-    case '\t': out[1] = 't'; return 2;
+    case '"':
+        out[1] = '"';
+        return 2;
+    case '\\':
+        out[1] = '\\';
+        return 2;
+    case '\b':
+        out[1] = 'b';
+        return 2;
+    case '\f':
+        out[1] = 'f';
+        return 2;
+    case '\n':
+        out[1] = 'n';
+        return 2;
+    case '\r':
+        out[1] = 'r';
+        return 2;
+    case '\t':
+        out[1] = 't';
+        return 2;
     default:
         out[1] = 'u';
         out[2] = '0';

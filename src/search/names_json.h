@@ -20,7 +20,7 @@ void appendJsonString(ByteBuffer &out, std::string_view name);
 // scanned bytes as they arrive: a shown name is escaped once and copied.
 class NamesJson final : public NameSink {
 public:
-    explicit NamesJson(const TickedExtensions &ticked) : m_ticked(ticked) {}
+    explicit NamesJson(const TickedExtensions &ticked) : m_ticked(ticked) { }
 
     void found(std::string_view name) override;
 

@@ -87,7 +87,7 @@ public:
     {
         ::posix_fadvise(m_file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
         // One byte more than the file, so the first read normally takes it all.
-        struct stat info {};
+        struct stat info { };
         if (::fstat(m_file.get(), &info) == 0 && S_ISREG(info.st_mode))
             m_blockSize = std::min(kBlockSize, static_cast<std::size_t>(info.st_size) + 1);
     }
@@ -209,7 +209,8 @@ void PageScanner::commitName(std::string_view value)
 std::size_t PageScanner::seek(std::string_view in)
 {
     if (m_position < m_exactUntil) {
-        const std::size_t span = static_cast<std::size_t>(std::min<std::uint64_t>(in.size(), m_exactUntil - m_position));
+        const std::size_t span =
+            static_cast<std::size_t>(std::min<std::uint64_t>(in.size(), m_exactUntil - m_position));
         const void *hit = std::memchr(in.data(), 'n', span);
         if (!hit)
             return span;
@@ -228,9 +229,7 @@ std::size_t PageScanner::seek(std::string_view in)
 
 void PageScanner::feed(std::string_view in)
 {
-    auto expect = [this](char got, char want, State next) {
-        m_state = got == want ? next : State::Seek;
-    };
+    auto expect = [this](char got, char want, State next) { m_state = got == want ? next : State::Seek; };
     auto consume = [&](std::size_t count) {
         in.remove_prefix(count);
         m_position += count;
@@ -338,7 +337,8 @@ std::size_t copyWithoutLineEnds(std::string_view in, char *out)
         const char *stretch = from;
         for (; ends != 0; ends &= ends - 1) {
             const char *lineEnd = from + __builtin_ctz(ends);
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(end), _mm_loadu_si128(reinterpret_cast<const __m128i *>(stretch)));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(end),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i *>(stretch)));
             end += lineEnd - stretch;
             stretch = lineEnd + 1;
         }
@@ -379,8 +379,7 @@ void scanCaptureFile(const std::filesystem::path &capture, NameSink &sink)
     std::move(scanner).finish();
 }
 
-void cleanAndScanCaptureFile(const std::filesystem::path &capture, const std::filesystem::path &cleaned,
-                             NameSink &sink)
+void cleanAndScanCaptureFile(const std::filesystem::path &capture, const std::filesystem::path &cleaned, NameSink &sink)
 {
     const FileDescriptor out(cleaned, O_WRONLY | O_CREAT | O_TRUNC);
     CaptureReader reader(capture);

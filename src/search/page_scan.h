@@ -32,7 +32,7 @@ public:
     // Collects the names for finish().
     PageScanner() = default;
     // Hands each name to `sink` instead; finish() then returns nothing.
-    explicit PageScanner(NameSink &sink) : m_sink(&sink) {}
+    explicit PageScanner(NameSink &sink) : m_sink(&sink) { }
 
     void feed(std::string_view block);
 
@@ -42,17 +42,17 @@ public:
 
 private:
     enum class State {
-        Seek,          // looking for "n"
-        NameA,         // "n" read, next must be "a"
+        Seek,  // looking for "n"
+        NameA, // "n" read, next must be "a"
         NameM,
         NameE,
         NameEquals,
-        NameQuote,     // one character skipped: the opening quotation mark
-        Domain,        // six characters compared with "domain"
-        SkipToSpace,   // rest of the field name, up to and including a space
-        Value,         // six characters compared with "value="
-        ValueQuote,    // one character skipped: the opening quotation mark
-        Collect,       // value up to the closing quotation mark
+        NameQuote,   // one character skipped: the opening quotation mark
+        Domain,      // six characters compared with "domain"
+        SkipToSpace, // rest of the field name, up to and including a space
+        Value,       // six characters compared with "value="
+        ValueQuote,  // one character skipped: the opening quotation mark
+        Collect,     // value up to the closing quotation mark
     };
 
     std::size_t seek(std::string_view in);
@@ -63,9 +63,9 @@ private:
     State m_state = State::Seek;
     std::uint64_t m_position = 0;   // characters read so far
     std::uint64_t m_exactUntil = 0; // up to here, look for "n" one character at a time
-    std::size_t m_matched = 0;   // characters read of a six-character word
-    bool m_mismatch = false;     // that word already differs
-    std::string m_name;          // a value cut by the end of a block
+    std::size_t m_matched = 0;      // characters read of a six-character word
+    bool m_mismatch = false;        // that word already differs
+    std::string m_name;             // a value cut by the end of a block
     std::vector<std::string> m_names;
 };
 

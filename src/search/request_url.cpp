@@ -7,8 +7,7 @@ QUrl whoisRequestUrl(const QString &registrarHost, const QString &typedName)
     QString query = typedName;
     query.remove(QLatin1Char(' '));
     const QByteArray encoded = QUrl::toPercentEncoding(query);
-    return QUrl::fromEncoded("http://" + registrarHost.toUtf8() + "/whois.cgi?vhost_name=" + encoded,
-                             QUrl::StrictMode);
+    return QUrl::fromEncoded("http://" + registrarHost.toUtf8() + "/whois.cgi?vhost_name=" + encoded, QUrl::StrictMode);
 }
 
 } // namespace varnex

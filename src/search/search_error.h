@@ -12,7 +12,9 @@ namespace varnex {
 class SearchError final : public std::runtime_error {
 public:
     SearchError(int number, const std::string &description, std::string server = {})
-        : std::runtime_error(description), m_number(number), m_server(std::move(server)) {}
+        : std::runtime_error(description), m_number(number), m_server(std::move(server))
+    {
+    }
 
     int number() const noexcept { return m_number; }
     // An HTTP error answer's Server header, which tells who answered; empty otherwise.

@@ -23,9 +23,9 @@ struct HttpResponse {
     QByteArray reason = "OK";
     QByteArray body;
     QList<std::pair<QByteArray, QByteArray>> headers;
-    std::chrono::milliseconds delay{0}; // wait this long before answering
-    bool sendContentLength = true;      // false: the body ends when the connection closes
-    bool closeMidBody = false;          // announce the whole body, send half, close
+    std::chrono::milliseconds delay{0};   // wait this long before answering
+    bool sendContentLength = true;        // false: the body ends when the connection closes
+    bool closeMidBody = false;            // announce the whole body, send half, close
     std::chrono::milliseconds trickle{0}; // send the body one byte at a time at this pace
 };
 

@@ -72,7 +72,13 @@ void Form2::Form_Load()
     Label3->setPalette(palette);
 }
 
-void Form2::Image1_Click() { openPage(Image1, makerPage(kProductPagePath)); }
-void Form2::Label3_Click() { openPage(Label3, makerPage(kHomePagePath)); }
+void Form2::Image1_Click()
+{
+    openPage(Image1, makerPage(kProductPagePath));
+}
+void Form2::Label3_Click()
+{
+    openPage(Label3, makerPage(kHomePagePath));
+}
 
 } // namespace varnex

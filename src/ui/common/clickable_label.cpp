@@ -10,7 +10,7 @@ namespace {
 // Qt sees a QLabel as static text; these are buttons and links.
 class AccessibleClickableLabel final : public QAccessibleWidget {
 public:
-    explicit AccessibleClickableLabel(ClickableLabel *label) : QAccessibleWidget(label) {}
+    explicit AccessibleClickableLabel(ClickableLabel *label) : QAccessibleWidget(label) { }
 
     QAccessible::Role role() const override { return static_cast<const ClickableLabel *>(widget())->accessibleRole(); }
     QString text(QAccessible::Text t) const override
@@ -65,8 +65,8 @@ void ClickableLabel::mouseDoubleClickEvent(QMouseEvent *event)
 
 void ClickableLabel::mouseReleaseEvent(QMouseEvent *event)
 {
-    const bool click = event->button() == Qt::LeftButton && m_leftPressCounts
-                       && rect().contains(event->position().toPoint());
+    const bool click =
+        event->button() == Qt::LeftButton && m_leftPressCounts && rect().contains(event->position().toPoint());
     if (event->button() == Qt::LeftButton)
         m_leftPressCounts = false;
     emit mouseUp();

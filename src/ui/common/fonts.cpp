@@ -14,7 +14,8 @@ constexpr int kMsSansSerifStretch = 94;
 void addBuiltInFonts()
 {
     static const bool added = [] {
-        for (const char *face : {"LiberationSans-Regular.ttf", "LiberationSans-Bold.ttf", "LiberationSans-Italic.ttf"}) {
+        for (const char *face :
+             {"LiberationSans-Regular.ttf", "LiberationSans-Bold.ttf", "LiberationSans-Italic.ttf"}) {
             if (QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/") + QLatin1String(face)) < 0)
                 qWarning("cannot load the built-in font %s", face);
         }

@@ -25,11 +25,12 @@ QString searchErrorMessage(const SearchError &error, const QString &registrarHos
 {
     QString text = QStringLiteral("Error %1: %2").arg(error.number()).arg(QString::fromStdString(error.what()));
     if (error.number() == QNetworkReply::ConnectionRefusedError && isOwnLoopbackService(registrarHost)) {
-        text += QStringLiteral("\n\nVarnex asks its own registrar service, varnex-registrar, at %1, and nothing "
-                               "is listening there. Start it from Varnex's source folder with\n    bash tools/start.sh\n"
-                               "(which starts the service and Varnex together), or, where Varnex is installed as a "
-                               "package, with\n    systemctl --user start varnex-registrar.socket")
-                    .arg(registrarHost);
+        text +=
+            QStringLiteral("\n\nVarnex asks its own registrar service, varnex-registrar, at %1, and nothing "
+                           "is listening there. Start it from Varnex's source folder with\n    bash tools/start.sh\n"
+                           "(which starts the service and Varnex together), or, where Varnex is installed as a "
+                           "package, with\n    systemctl --user start varnex-registrar.socket")
+                .arg(registrarHost);
     }
     // An HTTP answer without the service's mark comes from another program on its port.
     const bool httpAnswer = error.number() >= 100 && error.number() <= 599;

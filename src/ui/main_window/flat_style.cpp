@@ -26,7 +26,7 @@ void drawOutline(QPainter *painter, const QRect &rect, const QColor &colour, int
 } // namespace
 
 // Fusion underneath, whatever the desktop's style, so every machine shows the same window.
-FlatStyle::FlatStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+FlatStyle::FlatStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) { }
 
 void FlatStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
                               const QWidget *widget) const
@@ -35,8 +35,8 @@ void FlatStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *opti
     case PE_IndicatorCheckBox: {
         const QRect box = option->rect.adjusted(0, 0, -1, -1);
         painter->save();
-        painter->fillRect(option->rect, option->state & State_Enabled ? QColor(Qt::white)
-                                                                       : option->palette.color(QPalette::Window));
+        painter->fillRect(option->rect,
+                          option->state & State_Enabled ? QColor(Qt::white) : option->palette.color(QPalette::Window));
         drawOutline(painter, option->rect, kOutline);
         if (option->state & (State_On | State_NoChange)) {
             painter->setRenderHint(QPainter::Antialiasing, false);

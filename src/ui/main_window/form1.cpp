@@ -34,8 +34,7 @@ Form1::Form1(SearchSettings settings, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       m_settings(std::move(settings)),
-      m_files(CaptureFiles::in(m_settings.captureFolder.isEmpty() ? defaultCaptureFolder()
-                                                                  : m_settings.captureFolder)),
+      m_files(CaptureFiles::in(m_settings.captureFolder.isEmpty() ? defaultCaptureFolder() : m_settings.captureFolder)),
       m_flatStyle(new FlatStyle)
 {
     m_flatStyle->setParent(this);
@@ -117,13 +116,31 @@ void Form1::Image9_Click()
     Image9->hide();
 }
 
-void Form1::Image1_Click() { openPage(Image1, makerPage(kProductPagePath)); }
-void Form1::Image3_Click() { openPage(Image3, makerPage(kHomePagePath)); }
-void Form1::Image14_Click() { openPage(Image14, makerPage(kFaqPagePath)); }
-void Form1::Image16_Click() { openPage(Image16, makerPage(kHomePagePath)); }
+void Form1::Image1_Click()
+{
+    openPage(Image1, makerPage(kProductPagePath));
+}
+void Form1::Image3_Click()
+{
+    openPage(Image3, makerPage(kHomePagePath));
+}
+void Form1::Image14_Click()
+{
+    openPage(Image14, makerPage(kFaqPagePath));
+}
+void Form1::Image16_Click()
+{
+    openPage(Image16, makerPage(kHomePagePath));
+}
 
-void Form1::Label7_Click() { openPage(Label7, makerPage(kHomePagePath)); }
-void Form1::Label11_Click() { openPage(Label11, makerPage(kResellerPagePath)); }
+void Form1::Label7_Click()
+{
+    openPage(Label7, makerPage(kHomePagePath));
+}
+void Form1::Label11_Click()
+{
+    openPage(Label11, makerPage(kResellerPagePath));
+}
 
 void Form1::Image15_Click()
 {

@@ -40,8 +40,8 @@ QLabel *pictureHolder(QWidget *parent, const char *name)
     return holder;
 }
 
-ClickableLabel *picture(QWidget *parent, const char *name, QRect geometry, const QPixmap &pixmap,
-                    const QCursor &cursor, const char *toolTip = nullptr)
+ClickableLabel *picture(QWidget *parent, const char *name, QRect geometry, const QPixmap &pixmap, const QCursor &cursor,
+                        const char *toolTip = nullptr)
 {
     auto *image = place<ClickableLabel>(parent, name, geometry);
     image->setPixmap(pixmap);
@@ -94,8 +94,8 @@ void Form1::createControls()
     go0 = pictureHolder(this, "go0");
     go1 = pictureHolder(this, "go1");
     Image2 = picture(this, "Image2", {232, 104, 32, 19}, go0->pixmap(), link, "Search for domain!");
-    Image3 = picture(this, "Image3", {2, 387, 149, 12}, QPixmap(QStringLiteral(":/assets/banner.gif")),
-                     bannerCursor(), "Visit the Ormbrook website for more free tools!");
+    Image3 = picture(this, "Image3", {2, 387, 149, 12}, QPixmap(QStringLiteral(":/assets/banner.gif")), bannerCursor(),
+                     "Visit the Ormbrook website for more free tools!");
     Image4 = picture(this, "Image4", {160, 360, 63, 19}, QPixmap(), link);
     register0 = pictureHolder(this, "register0");
     register1 = pictureHolder(this, "register1");
@@ -111,17 +111,22 @@ void Form1::createControls()
     info1 = pictureHolder(this, "info1");
     web0 = pictureHolder(this, "web0");
     web1 = pictureHolder(this, "web1");
-    Image14 = picture(this, "Image14", {208, 0, 22, 21}, faq0->pixmap(), link,
-                      "Online FAQ - got questions? We got answers!");
+    Image14 =
+        picture(this, "Image14", {208, 0, 22, 21}, faq0->pixmap(), link, "Online FAQ - got questions? We got answers!");
     Image15 = picture(this, "Image15", {232, -1, 22, 22}, info0->pixmap(), link,
                       "Everything you wanted to know about Varnex, but were afraid to ask");
     Image16 = picture(this, "Image16", {256, 0, 22, 21}, web0->pixmap(), link,
                       "Visit the Ormbrook website for more free tools!");
 
     // What a screen reader says for each picture: the word a sighted user reads on it.
-    for (const auto &[picture, name] : {std::pair{Image1, "Varnex domain name finder"}, {Image2, "Search"},
-                                        {Image3, "Free tools at www.ormbrook.com"}, {Image4, "Register"},
-                                        {Image9, "Back"}, {Image14, "FAQ"}, {Image15, "Info"}, {Image16, "Web"}})
+    for (const auto &[picture, name] : {std::pair{Image1, "Varnex domain name finder"},
+                                        {Image2, "Search"},
+                                        {Image3, "Free tools at www.ormbrook.com"},
+                                        {Image4, "Register"},
+                                        {Image9, "Back"},
+                                        {Image14, "FAQ"},
+                                        {Image15, "Info"},
+                                        {Image16, "Web"}})
         picture->setAccessibleName(QString::fromLatin1(name));
 
     Text2 = place<QLineEdit>(this, "Text2", {8, 104, 217, 19});
@@ -149,9 +154,8 @@ void Form1::createControls()
     createPurchasePanel();
 
     const std::array<QCheckBox **, 6> boxes{&Check1, &Check2, &Check3, &Check4, &Check5, &Check6};
-    const std::array<void (Form1::*)(), 6> handlers{&Form1::Check1_Click, &Form1::Check2_Click,
-                                                     &Form1::Check3_Click, &Form1::Check4_Click,
-                                                     &Form1::Check5_Click, &Form1::Check6_Click};
+    const std::array<void (Form1::*)(), 6> handlers{&Form1::Check1_Click, &Form1::Check2_Click, &Form1::Check3_Click,
+                                                    &Form1::Check4_Click, &Form1::Check5_Click, &Form1::Check6_Click};
     for (std::size_t i = 0; i < boxes.size(); ++i) {
         const QByteArray name = "Check" + QByteArray::number(int(i) + 1);
         QCheckBox *box = place<QCheckBox>(this, name.constData(), {232, 136 + 24 * int(i), i == 0 ? 57 : 41, 13});
@@ -194,17 +198,18 @@ void Form1::createPurchasePanel()
     Label7 = label<ClickableLabel>(Picture2, "Label7", {24, 192, 65, 17}, QStringLiteral("Click here"));
     Label7->setFont(uiFont(arial, 8.25, /*bold=*/true, false, /*underline=*/true));
     Label7->setCursor(linkCursor());
-    Label4 = label(Picture2, "Label4", {24, 112, 185, 73},
-                   QStringLiteral("Note: We've purchased a domain reseller licence to offer you domains at wholesale "
-                                  "prices (45 cents above cost price - gotta make up the cost of the licence somehow :) )"));
+    Label4 =
+        label(Picture2, "Label4", {24, 112, 185, 73},
+              QStringLiteral("Note: We've purchased a domain reseller licence to offer you domains at wholesale "
+                             "prices (45 cents above cost price - gotta make up the cost of the licence somehow :) )"));
     Label4->setFont(uiFont(arial, 8.25));
     const QPixmap bullet(QStringLiteral(":/assets/bullet.gif"));
     Image5 = place<QLabel>(Picture2, "Image5", {8, 43, 8, 8});
     Image5->setPixmap(bullet);
     Image8 = place<QLabel>(Picture2, "Image8", {8, 196, 8, 8});
     Image8->setPixmap(bullet);
-    Label11 = label<ClickableLabel>(Picture2, "Label11", {24, 88, 185, 25},
-                                    QStringLiteral("Register Wholesale Domain Name"));
+    Label11 =
+        label<ClickableLabel>(Picture2, "Label11", {24, 88, 185, 25}, QStringLiteral("Register Wholesale Domain Name"));
     Label11->setFont(uiFont(arial, 8.25, /*bold=*/true, false, /*underline=*/true));
     setColour(Label11, QPalette::WindowText, QColor(0, 0, 192));
     Label11->setCursor(linkCursor());

@@ -162,11 +162,29 @@ void Form1::ApplyExtensionFilter()
     Label9->setText(QString::number(List1->count()));
 }
 
-void Form1::Check1_Click() { ApplyExtensionFilter(); }
-void Form1::Check2_Click() { ApplyExtensionFilter(); }
-void Form1::Check3_Click() { ApplyExtensionFilter(); }
-void Form1::Check4_Click() { ApplyExtensionFilter(); }
-void Form1::Check5_Click() { ApplyExtensionFilter(); }
-void Form1::Check6_Click() { ApplyExtensionFilter(); }
+void Form1::Check1_Click()
+{
+    ApplyExtensionFilter();
+}
+void Form1::Check2_Click()
+{
+    ApplyExtensionFilter();
+}
+void Form1::Check3_Click()
+{
+    ApplyExtensionFilter();
+}
+void Form1::Check4_Click()
+{
+    ApplyExtensionFilter();
+}
+void Form1::Check5_Click()
+{
+    ApplyExtensionFilter();
+}
+void Form1::Check6_Click()
+{
+    ApplyExtensionFilter();
+}
 
 } // namespace varnex
