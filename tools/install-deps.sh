@@ -4,6 +4,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++            # build
+  clang-format                     # the layout check of the test command
   qt6-base-dev                     # Qt Core, Network, Widgets, Test
   libssl3 ca-certificates          # HTTPS to the registries
   libidn2-dev pkg-config           # IDNA2008 rules for internationalised names
