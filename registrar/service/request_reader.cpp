@@ -85,6 +85,17 @@ bool RequestReader::take(char c)
         fail(431, "the request head is longer than " + QByteArray::number(m_limits.maxHead) + " bytes");
         return false;
     }
+    if (m_phase == Phase::RequestLineEnd || m_phase == Phase::FieldLineEnd)
+        takeLineEnd(c);
+    else if (m_phase < Phase::RequestLineEnd)
+        takeRequestLine(c);
+    else
+        takeFieldLine(c);
+    return m_state == State::Reading;
+}
+
+void RequestReader::takeRequestLine(char c)
+{
     switch (m_phase) {
     case Phase::LineStart:
         // A client may end a previous request with an extra CRLF.
@@ -137,17 +148,25 @@ bool RequestReader::take(char c)
             m_version += c;
         }
         break;
-    case Phase::RequestLineEnd:
-    case Phase::FieldLineEnd:
-        if (c != '\n') {
-            fail(400, "a line does not end in CRLF");
-        } else if (m_phase == Phase::FieldLineEnd) {
-            m_phase = Phase::FieldStart;
-            onField();
-        } else {
-            m_phase = Phase::FieldStart;
-        }
+    default:
         break;
+    }
+}
+
+// The LF after the CR that ended the request line or a field line.
+void RequestReader::takeLineEnd(char c)
+{
+    if (c != '\n')
+        return fail(400, "a line does not end in CRLF");
+    const bool fieldLine = m_phase == Phase::FieldLineEnd;
+    m_phase = Phase::FieldStart;
+    if (fieldLine)
+        onField();
+}
+
+void RequestReader::takeFieldLine(char c)
+{
+    switch (m_phase) {
     case Phase::FieldStart:
         if (c == '\r') {
             m_phase = Phase::HeadEnd;
@@ -184,8 +203,9 @@ bool RequestReader::take(char c)
         else
             onHeadEnd();
         break;
+    default:
+        break;
     }
-    return m_state == State::Reading;
 }
 
 void RequestReader::onVersion()

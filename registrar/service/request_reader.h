@@ -67,6 +67,9 @@ private:
     enum class Field { Other, Host, Connection, ContentLength, TransferEncoding };
 
     bool take(char c); // false once the head is over, one way or the other
+    void takeRequestLine(char c);
+    void takeLineEnd(char c);
+    void takeFieldLine(char c);
     void fail(int status, QByteArray why);
     void onVersion();
     void onFieldName();
