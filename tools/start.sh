@@ -36,8 +36,8 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build --target varnex varnex-registrar
 
 log=build/varnex-registrar.log
-say "Starting the registrar service, build/registrar/varnex-registrar (its log: $log)"
-build/registrar/varnex-registrar 2>"$log" &
+say "Starting the registrar service, build/registrar/app/varnex-registrar (its log: $log)"
+build/registrar/app/varnex-registrar 2>"$log" &
 registrar=$!
 trap 'kill "$registrar" 2>/dev/null || true; wait "$registrar" 2>/dev/null || true' EXIT
 
