@@ -11,6 +11,7 @@
 #include "ui/main_window/form1.h"
 #include "ui/main_window/start_up.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -214,6 +215,46 @@ void askWindowManagerToClose(const QWidget &window)
     xcb_flush(connection());
 }
 
+// Waits until Qt has handled every event the X server sent it so far. Qt reads the
+// window manager's state afresh for each property change that reaches it, so one
+// left over from an earlier change, read while the window manager was still busy,
+// briefly gives the window its old state back, in Qt's view only; and a request
+// for a state Qt already believes in is never sent. A property change of our own,
+// made once the server shows the state wanted, reaches Qt after all of those.
+bool qtCaughtUp(const QWidget &window)
+{
+    class MarkSeen final : public QAbstractNativeEventFilter {
+    public:
+        MarkSeen(xcb_window_t window, xcb_atom_t mark) : m_window(window), m_mark(mark) { }
+        bool nativeEventFilter(const QByteArray &type, void *message, qintptr *) override
+        {
+            const auto *event = static_cast<const xcb_generic_event_t *>(message);
+            if (type == "xcb_generic_event_t" && (event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
+                const auto *change = reinterpret_cast<const xcb_property_notify_event_t *>(event);
+                seen = seen || (change->window == m_window && change->atom == m_mark);
+            }
+            return false;
+        }
+        bool seen = false;
+
+    private:
+        xcb_window_t m_window;
+        xcb_atom_t m_mark;
+    };
+    const auto id = xcb_window_t(window.winId());
+    MarkSeen filter(id, atom("_VARNEX_TEST_MARK"));
+    QCoreApplication::instance()->installNativeEventFilter(&filter);
+    const uint32_t value = 1;
+    xcb_change_property(connection(), XCB_PROP_MODE_REPLACE, id, atom("_VARNEX_TEST_MARK"), XCB_ATOM_CARDINAL, 32, 1,
+                        &value);
+    xcb_flush(connection());
+    const bool seen = QTest::qWaitFor([&] { return filter.seen; }, 20000);
+    QCoreApplication::instance()->removeNativeEventFilter(&filter);
+    // The window states Qt read on the way are handed to the widget as events of their own.
+    QCoreApplication::processEvents();
+    return seen;
+}
+
 QWidget *shownAboutWindow()
 {
     QWidget *about = nullptr;
@@ -261,7 +302,7 @@ void TestAboutWindowX11::aboutWindowIsNotOwned()
     QTRY_VERIFY_WITH_TIMEOUT(stackingIndex(*about) >= 0 && stackingIndex(form) >= 0, 20000);
 
     const auto aboutId = xcb_window_t(about->winId());
-    // X
+    // Out of the task bar, and an ordinary window rather than a dialog or a tool window.
     QVERIFY(contains(windowProperty(aboutId, "_NET_WM_STATE"), atom("_NET_WM_STATE_SKIP_TASKBAR")));
     QVERIFY(!contains(windowProperty(xcb_window_t(form.winId()), "_NET_WM_STATE"), atom("_NET_WM_STATE_SKIP_TASKBAR")));
     const std::vector<uint32_t> type = windowProperty(aboutId, "_NET_WM_WINDOW_TYPE");
@@ -297,16 +338,21 @@ void TestAboutWindowX11::infoBringsBackAMinimisedAbout()
     QVERIFY(QTest::qWaitForWindowExposed(about, 20000));
     QTRY_VERIFY_WITH_TIMEOUT(stackingIndex(*about) >= 0 && stackingIndex(form) >= 0, 20000);
 
+    QVERIFY(qtCaughtUp(*about));
+
     // Out of the task bar, a minimised About window has no way back but the Info button.
     about->showMinimized();
     QTRY_VERIFY_WITH_TIMEOUT(isHidden(*about), 20000);
+    QVERIFY(qtCaughtUp(*about));
     QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {}, info);
     QTRY_VERIFY_WITH_TIMEOUT(!isHidden(*about) && stackingIndex(*about) > stackingIndex(form), 20000);
+    QVERIFY(qtCaughtUp(*about));
     QVERIFY(!about->isMinimized());
 
     // Nor is it left minimised when the main window closes: it outlives it.
     about->showMinimized();
     QTRY_VERIFY_WITH_TIMEOUT(isHidden(*about), 20000);
+    QVERIFY(qtCaughtUp(*about));
     form.close();
     QTRY_VERIFY_WITH_TIMEOUT(!isHidden(*about), 20000);
     QVERIFY(about->isVisible());

@@ -187,7 +187,29 @@ void DnsScreen::send(Ticket ticket, Question &question)
     ++m_outstanding;
     auto *query = new Query{this, ticket, question.domain.toLatin1()};
     // May answer at once (a name c-ares refuses): onReply neither sends nor answers from inside.
-    ares_query(m_channel->channel, query->domain.constData(), ns_c_in, ns_t_ns, &DnsScreen::onReply, query);
+#if ARES_VERSION >= 0x011c00
+    // c-ares 1.28 on hands answers over as records (the byte form is deprecated there):
+    // written back to wire form they are judged as before, as c-ares itself did for ares_query.
+    const auto replied = [](void *data, ares_status_t status, size_t, const ares_dns_record_t *record) {
+        unsigned char *bytes = nullptr;
+        size_t length = 0;
+        if (record && ares_dns_write(record, &bytes, &length) != ARES_SUCCESS) {
+            bytes = nullptr;
+            length = 0;
+        }
+        onReply(data, status, bytes, length);
+        if (bytes)
+            ares_free_string(bytes);
+    };
+    // Its status needs no look: every failure is also told to `replied`, as for ares_query.
+    ares_query_dnsrec(m_channel->channel, query->domain.constData(), ARES_CLASS_IN, ARES_REC_TYPE_NS, replied, query,
+                      nullptr);
+#else
+    const auto replied = [](void *data, int status, int, unsigned char *answer, int length) {
+        onReply(data, status, answer, length > 0 ? size_t(length) : 0);
+    };
+    ares_query(m_channel->channel, query->domain.constData(), ns_c_in, ns_t_ns, replied, query);
+#endif
 }
 
 void DnsScreen::answerLater(Ticket ticket, Question &question, Verdict verdict)
@@ -204,7 +226,7 @@ void DnsScreen::answerLater(Ticket ticket, Question &question, Verdict verdict)
     });
 }
 
-void DnsScreen::onReply(void *data, int status, int, unsigned char *answer, int length)
+void DnsScreen::onReply(void *data, int status, const unsigned char *answer, size_t length)
 {
     const std::unique_ptr<Query> query(static_cast<Query *>(data));
     DnsScreen *self = query->owner;
@@ -218,8 +240,9 @@ void DnsScreen::onReply(void *data, int status, int, unsigned char *answer, int 
         --self->m_inFlight;
     // c-ares hands over the bytes for every answer it took, whatever their RCODE;
     // what they say is judged here alone. No bytes: a time-out or a refusal.
-    const Verdict verdict =
-        answer && length > 0 ? dnsVerdictOf(QByteArrayView(answer, length), query->domain) : Verdict::NoAnswer;
+    const Verdict verdict = answer && length > 0
+                                ? dnsVerdictOf(QByteArrayView(answer, qsizetype(length)), query->domain)
+                                : Verdict::NoAnswer;
     self->answerLater(query->ticket, found->second, verdict);
 }
 

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <map>
 #include <memory>
@@ -99,7 +100,8 @@ private:
     };
 
     static void onSocketState(void *data, int fd, int readable, int writable);
-    static void onReply(void *data, int status, int timeouts, unsigned char *answer, int length);
+    // An answer in wire form (none: a time-out or a refusal), whichever way c-ares handed it over.
+    static void onReply(void *data, int status, const unsigned char *answer, size_t length);
     void process(int readFd, int writeFd);
     void armTimer();
     void sendWaiting();
