@@ -4,6 +4,7 @@
 #include "names/ascii_forms.h"
 #include "names/glue_words.h"
 #include "names/name_rules.h"
+#include "names/ranking.h"
 
 #include <QHash>
 
@@ -80,13 +81,7 @@ public:
         }
 
         std::vector<std::pair<QString, double>> ranked(m_scores.keyValueBegin(), m_scores.keyValueEnd());
-        std::sort(ranked.begin(), ranked.end(), [](const auto &a, const auto &b) {
-            if (a.second != b.second)
-                return a.second > b.second;
-            if (a.first.size() != b.first.size())
-                return a.first.size() < b.first.size();
-            return a.first < b.first;
-        });
+        std::sort(ranked.begin(), ranked.end(), ranksBefore<QString>);
         QStringList labels{m_typed};
         for (const auto &[label, score] : ranked) {
             if (labels.size() >= limit)

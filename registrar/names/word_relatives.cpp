@@ -1,6 +1,7 @@
 // A word's synonyms and close relatives in WordNet, for suggestions that say
 // the same thing in other words.
 
+#include "names/ranking.h"
 #include "names/word_data.h"
 
 #include <cmath>
@@ -126,13 +127,7 @@ public:
     QStringList ranked() const
     {
         std::vector<std::pair<std::string, double>> ranked(m_scores.begin(), m_scores.end());
-        std::sort(ranked.begin(), ranked.end(), [](const auto &a, const auto &b) {
-            if (a.second != b.second)
-                return a.second > b.second;
-            if (a.first.size() != b.first.size())
-                return a.first.size() < b.first.size();
-            return a.first < b.first;
-        });
+        std::sort(ranked.begin(), ranked.end(), ranksBefore<std::string>);
         QStringList result;
         for (const auto &[text, score] : ranked)
             result.append(QString::fromStdString(text));
