@@ -8,6 +8,8 @@
 
 #include "service/request_reader.h"
 
+#include "seeded_input.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
@@ -96,11 +98,11 @@ bool isVisibleAscii(QByteArrayView text)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    if (size < 4)
+    const std::optional<SeededInput> input = seededInput(data, size);
+    if (!input)
         return 0;
-    const std::uint32_t seed = std::uint32_t(data[0]) | std::uint32_t(data[1]) << 8 | std::uint32_t(data[2]) << 16
-                               | std::uint32_t(data[3]) << 24;
-    const QByteArrayView bytes(reinterpret_cast<const char *>(data + 4), qsizetype(size - 4));
+    const std::uint32_t seed = input->seed;
+    const QByteArrayView bytes = input->bytes;
 
     const Reading whole = read(bytes, 0);
     const Reading pieces = read(bytes, seed | 1);
