@@ -65,8 +65,8 @@ void TestHostileInputs::inputs_data()
                                << "" << false;
     QTest::newRow("control characters") << QString("a\x01\x1f\x7f"
                                                    "b\tc")
-                                        << normal << QByteArray("/whois.cgi?vhost_name=a%01%1F%7Fb%09c") << ok << ""
-                                        << t << "" << false;
+                                        << normal << QByteArray("/whois.cgi?vhost_name=a%01%1F%7Fbc") << ok << "" << t
+                                        << "" << false;
     QTest::newRow("URL characters") << QString("& # % ? / \\ \"") << normal
                                     << QByteArray("/whois.cgi?vhost_name=%26%23%25%3F%2F%5C%22") << ok << "" << t << ""
                                     << false;
