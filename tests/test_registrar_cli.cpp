@@ -155,6 +155,9 @@ void TestRegistrarCli::portTakenIsNamed()
     QVERIFY2(err.contains("cannot listen on 127.0.0.1:" + port + ": The bound address is already in use"),
              qPrintable(err));
     QVERIFY2(err.contains("another program holds port " + port), qPrintable(err));
+    // The installed service it may be is the system's socket unit.
+    static const QRegularExpression status(R"(\bsystemctl\s+status\s+varnex-registrar\.socket\b)");
+    QVERIFY2(err.contains(status) && !err.contains("--user"), qPrintable(err));
 }
 
 void TestRegistrarCli::answersOnTheSocketItIsGiven_data()
