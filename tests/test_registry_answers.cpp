@@ -25,7 +25,8 @@ namespace {
 bool isHonest404(const QString &domain)
 {
     const QString kind = domain.section('.', 0, 0);
-    return kind.startsWith("free") || kind == "chunked404" || kind == "http10";
+    return kind.startsWith("free") || kind == "chunked404" || kind == "http10" || kind == "interim"
+           || kind.startsWith("fine");
 }
 
 QByteArray bootstrapAt(const QByteArray &base)
@@ -183,7 +184,7 @@ void TestRegistryAnswers::answers_data()
     row("gigabyte body", {"gigabyte.com"}, "U");
     row("gzip bomb", {"gzipbomb.com"}, "U");
     row("closed mid-body", {"midclose.com"}, "U");
-    row("interim answer", {"interim.com"}, "U");
+    row("interim answer", {"interim.com"}, "N");
     row("bare line feeds", {"barelf.com"}, "U");
     row("not HTTP", {"garbage.com"}, "U");
     row("server error", {"servererror.com"}, "U");
@@ -203,6 +204,20 @@ void TestRegistryAnswers::answers_data()
     row("chunk size with a space after it", {"chunkspace.com"}, "U");
     row("trailer that is a status line", {"badtrailer.com"}, "U");
     row("empty Transfer-Encoding", {"emptyte.com"}, "U");
+    // Interim answers are passed over, one CRLF before the status line and a
+    // missing reason phrase are taken; nothing else around them is.
+    row("100 and 103 before the 404", {"fineinterims.com"}, "N");
+    row("one CRLF before the status line", {"finecrlf.com"}, "N");
+    row("status line without a reason", {"finenoreason.com"}, "N");
+    row("two CRLFs before the status line", {"twocrlf.com"}, "U");
+    row("bare LF before the status line", {"lfbefore.com"}, "U");
+    row("CRLF between interim and final", {"crlfafterinterim.com"}, "U");
+    row("101 before the 404", {"switching.com"}, "U");
+    row("interim answer with a length", {"interimlength.com"}, "U");
+    row("interim answer after the 404", {"interimafter.com"}, "U");
+    row("HTTP/1.0 interim answer", {"interim10.com"}, "U");
+    row("status 4041 without a reason", {"status4041.com"}, "U");
+    row("a thousand interim answers", {"interimflood.com"}, "U");
 }
 
 void TestRegistryAnswers::check(const QStringList &domains, const QList<Availability> &answers, const QString &expected)

@@ -199,9 +199,34 @@ async def behave(kind, name, path, writer, port):
         writer.write(b"\x00\xff garbage \r\n\r\n")
     elif kind == "servererror":
         writer.write(framed(500, b"Internal Server Error", b"{}"))
+    elif kind in INTERIM_AND_STATUS_LINES:
+        writer.write(INTERIM_AND_STATUS_LINES[kind])
     else:
         writer.write(framed(400, b"Bad Request", b"{}"))
     return True
+
+
+# ---- Interim answers and status lines (HTTP/1.1) ----
+
+HUNDRED = b"HTTP/1.1 100 Continue\r\n\r\n"
+FREE = framed(404, b"Not Found", NOT_FOUND)
+
+# The bytes each kind sends; the "fine" ones are honest 404s a client must read.
+INTERIM_AND_STATUS_LINES = {
+    "fineinterims": HUNDRED + head(103, b"Early Hints", [(b"Link", b"</x>; rel=preload"),
+                                                         (b"Content-Type", b"text/html")]) + FREE,
+    "finecrlf": b"\r\n" + FREE,
+    "finenoreason": FREE.replace(b"HTTP/1.1 404 Not Found\r\n", b"HTTP/1.1 404\r\n"),
+    "twocrlf": b"\r\n\r\n" + FREE,
+    "lfbefore": b"\n" + FREE,
+    "crlfafterinterim": HUNDRED + b"\r\n" + FREE,
+    "switching": head(101, b"Switching Protocols", [(b"Connection", b"Upgrade"), (b"Upgrade", b"h2c")]) + FREE,
+    "interimlength": head(100, b"Continue", [(b"Content-Length", b"0")]) + FREE,
+    "interimafter": FREE + HUNDRED,
+    "interim10": b"HTTP/1.0 100 Continue\r\n\r\n" + FREE,
+    "status4041": b"HTTP/1.1 4041\r\nContent-Length: 0\r\n\r\n",
+    "interimflood": HUNDRED * 1000 + FREE,
+}
 
 
 LOOKUPS = 0  # names looked up so far, for GET /stats
