@@ -80,6 +80,8 @@ private slots:
     void http2Answers();
     void http2Streams();
     void httpsWithoutHttp2();
+    void transportFailures_data();
+    void transportFailures();
 
 private:
     QList<Availability> ask(const QByteArray &base, const QStringList &domains, RdapClient::Settings settings);
@@ -269,7 +271,7 @@ void TestRegistryAnswers::http2Answers_data()
     row("status with a reason", {"status404text.com"}, "U");
     row("two statuses in one block", {"twostatus.com"}, "U");
     row("200 with trailers saying 404", {"trailerstatus.com"}, "U");
-    row("interim answer", {"interim.com"}, "U");
+    row("interim answer", {"interim.com"}, "N");
     row("shorter than its length", {"lengthshort.com"}, "U");
     row("GOAWAY in mid-answer, then a new connection", {"goawaymid.com", "free4.com"}, "U N");
     row("closed in mid-answer, then a new connection", {"closemid.com", "free5.com"}, "U N");
@@ -283,6 +285,22 @@ void TestRegistryAnswers::http2Answers_data()
     row("redirect to a help page", {"redirecthelp.com"}, "U");
     row("redirect loop", {"redirectloop.com"}, "U");
     row("silence", {"silence.com"}, "U");
+    // Frames on the stream after its complete 404, in the same write.
+    row("HEADERS :status 200 after the end", {"lateheaders.com"}, "U");
+    row("DATA with the domain object after the end", {"latedata.com"}, "U");
+    row("RST_STREAM INTERNAL_ERROR after the end", {"laterst.com"}, "U");
+    row("unknown frame type after the end", {"lateunknown.com"}, "U");
+    row("CONTINUATION after the end, then a new connection", {"latecontinuation.com", "free6.com"}, "U N");
+    row("GOAWAY PROTOCOL_ERROR after the end, then a new connection", {"lategoaway.com", "free7.com"}, "U N");
+    row("RST_STREAM NO_ERROR after the end", {"finelaterst.com", "free8.com"}, "N N");
+    row("WINDOW_UPDATE after the end", {"finewindow.com", "free9.com"}, "N N");
+    row("PRIORITY after the end", {"finepriority.com", "free10.com"}, "N N");
+    // Interim answers.
+    row("100 and 103 before the 404", {"fineinterims.com"}, "N");
+    row("101 before the 404", {"switching.com"}, "U");
+    row("103 with END_STREAM", {"interimend.com"}, "U");
+    row("DATA after a 103", {"interimdata.com"}, "U");
+    row("103 after the 404", {"interimlate.com"}, "U");
 }
 
 void TestRegistryAnswers::http2Answers()
@@ -393,6 +411,54 @@ void TestRegistryAnswers::httpsWithoutHttp2()
           ask("https://127.0.0.1:" + m_http1TlsPort + "/rdap/", domains,
               {.lookupTimeout = 5s, .extraCertificates = m_testAuthority}),
           "N R U N");
+}
+
+// Answers that end with the connection must end at once, never by the
+// lookup's time-out: each row waits far less than it (the test's own safety
+// limit) and checks why each name could not be checked.
+void TestRegistryAnswers::transportFailures_data()
+{
+    QTest::addColumn<QString>("registry");
+    QTest::addColumn<QStringList>("domains");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("failure");    // of every "U"
+    QTest::addColumn<QString>("reason"); // found in the reason of every "U"
+
+    using Failure = Availability::Failure;
+    const QString closed = "closed before the whole answer", broken = "broke the HTTP/2 protocol";
+    auto row = [](const char *registry, const char *name, QStringList domains, QString expected, Failure failure,
+                  const QString &reason) {
+        QTest::addRow("%s: %s", registry, name) << registry << domains << expected << int(failure) << reason;
+    };
+    row("h2 tls", "404 head, then close_notify", {"closemid.com", "free1.com"}, "U N", Failure::BadAnswer, closed);
+    row("h2 tls", "404, then close_notify", {"fineclose.com", "free1.com"}, "N N", Failure::None, "");
+    row("h2 clear", "404, then FIN", {"fineclose.com", "free1.com"}, "N N", Failure::None, "");
+    // Connection errors; the registry then ignores the GOAWAY and keeps TCP open.
+    for (const char *registry : {"h2 tls", "h2 clear"}) {
+        row(registry, "PUSH_PROMISE", {"pushpromise.com", "free1.com"}, "U N", Failure::BadAnswer, broken);
+        row(registry, "HEADERS on stream 0", {"headerszero.com", "free1.com"}, "U N", Failure::BadAnswer, broken);
+        row(registry, "HTTP/1.1 spoken", {"http1spoken.com"}, "U", Failure::BadAnswer, broken);
+    }
+}
+
+void TestRegistryAnswers::transportFailures()
+{
+    QFETCH(QString, registry);
+    QFETCH(QStringList, domains);
+    QFETCH(QString, expected);
+    QFETCH(int, failure);
+    QFETCH(QString, reason);
+
+    const QByteArray base =
+        registry == "h2 tls" ? "https://127.0.0.1:" + m_http2TlsPort : "http://127.0.0.1:" + m_http2ClearPort;
+    const RdapClient::Settings settings{
+        .lookupTimeout = 600s, .cleartextHttp2 = registry == "h2 clear", .extraCertificates = m_testAuthority};
+    const QList<Availability> answers = ask(base + "/rdap/", domains, settings);
+    check(domains, answers, expected);
+    for (const Availability &answer : answers) {
+        if (answer.state == State::Unchecked)
+            QVERIFY2(int(answer.failure) == failure && answer.reason.contains(reason), qPrintable(answer.reason));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestRegistryAnswers)

@@ -311,7 +311,80 @@ H2_BEHAVIOURS = """
   lengthshort    a 404 that says 100 bytes and ends after 20
   goawaymid      a 404 head, then GOAWAY and the connection closed
   closemid       a 404 head, then the connection closed
+Raw frames, each after a complete 404 in the same write (see raw_h2_answer):
+  lateheaders latedata laterst lateunknown latecontinuation lategoaway
+  finelaterst finewindow finepriority  (RST_STREAM NO_ERROR, WINDOW_UPDATE, PRIORITY)
+and interim blocks (fineinterims switching interimend interimdata interimlate),
+a 404 then a close (fineclose), connection errors after which the client is
+ignored (pushpromise headerszero http1spoken).
 """
+
+
+# ---- Frames a library would not send (HTTP/2) ----
+# Written byte for byte after what python3-h2 queued. Header blocks are HPACK
+# literals that enter neither side's table, so the library's own blocks still decode.
+
+DATA, HEADERS, PRIORITY, RST_STREAM, PUSH_PROMISE, GOAWAY, WINDOW_UPDATE, CONTINUATION = 0, 1, 2, 3, 5, 7, 8, 9
+END_STREAM, END_HEADERS = 0x1, 0x4
+KEEP, CLOSE, HOLD = True, False, "hold"  # HOLD: answer nothing more, read until the client closes
+
+
+def h2_frame(kind, flags, stream, payload=b""):
+    return len(payload).to_bytes(3, "big") + bytes([kind, flags]) + stream.to_bytes(4, "big") + payload
+
+
+def literal_block(fields):
+    """Each field a literal never indexed, with its name given (short names and values only)."""
+    return b"".join(b"\x10" + bytes([len(name)]) + name + bytes([len(value)]) + value for name, value in fields)
+
+
+def raw_headers(stream, status, fields=(), flags=END_HEADERS):
+    return h2_frame(HEADERS, flags, stream, literal_block([(b":status", status)] + list(fields)))
+
+
+def raw_404(stream):
+    return (raw_headers(stream, b"404", [(b"content-type", RDAP), (b"content-length", str(len(NOT_FOUND)).encode())])
+            + h2_frame(DATA, END_STREAM, stream, NOT_FOUND))
+
+
+def raw_h2_answer(kind, name, stream):
+    """(bytes, KEEP, CLOSE or HOLD) for the kinds of this block, None for the others."""
+    status_200 = literal_block([(b":status", b"200")])
+    late = {  # after a complete 404 on the same stream, in the same write
+        "lateheaders": h2_frame(HEADERS, END_STREAM | END_HEADERS, stream, status_200),
+        "latedata": h2_frame(DATA, END_STREAM, stream, domain_object(name)),
+        "laterst": h2_frame(RST_STREAM, 0, stream, (2).to_bytes(4, "big")),  # INTERNAL_ERROR
+        "lateunknown": h2_frame(0xfa, 0, stream, b"late"),
+        "latecontinuation": h2_frame(CONTINUATION, END_HEADERS, stream, status_200),
+        "lategoaway": h2_frame(GOAWAY, 0, 0, stream.to_bytes(4, "big") + (1).to_bytes(4, "big")),  # PROTOCOL_ERROR
+        "finelaterst": h2_frame(RST_STREAM, 0, stream, bytes(4)),  # NO_ERROR
+        "finewindow": h2_frame(WINDOW_UPDATE, 0, stream, (1024).to_bytes(4, "big")),
+        "finepriority": h2_frame(PRIORITY, 0, stream, bytes(4) + b"\x0f"),
+    }
+    interim = {
+        "fineinterims": raw_headers(stream, b"100") + raw_headers(stream, b"103", [
+            (b"link", b"</x>; rel=preload"), (b"content-type", b"text/html"), (b"location", b"/rdap/help")])
+        + raw_404(stream),
+        "switching": raw_headers(stream, b"101") + raw_404(stream),
+        "interimend": raw_headers(stream, b"103", flags=END_HEADERS | END_STREAM),
+        "interimdata": raw_headers(stream, b"103") + h2_frame(DATA, 0, stream, b"{}") + raw_404(stream),
+        "interimlate": raw_headers(stream, b"404", [(b"content-type", RDAP)]) + raw_headers(stream, b"103")
+        + h2_frame(DATA, END_STREAM, stream, NOT_FOUND),
+    }
+    broken = {  # connection errors; the client's GOAWAY is ignored and TCP kept open
+        "pushpromise": h2_frame(PUSH_PROMISE, END_HEADERS, stream, (stream + 1).to_bytes(4, "big") + literal_block(
+            [(b":method", b"GET"), (b":scheme", b"https"), (b":authority", b"127.0.0.1"), (b":path", b"/rdap/help")])),
+        "headerszero": raw_headers(0, b"404", flags=END_HEADERS | END_STREAM),
+    }
+    if kind in late:
+        return raw_404(stream) + late[kind], KEEP
+    if kind in interim:
+        return interim[kind], KEEP
+    if kind in broken:
+        return broken[kind], HOLD
+    if kind == "fineclose":
+        return raw_404(stream), CLOSE
+    return None
 
 
 async def serve_h2(reader, writer):
@@ -323,16 +396,24 @@ async def serve_h2(reader, writer):
     config = h2.config.H2Configuration(client_side=False, header_encoding=None, validate_outbound_headers=False,
                                        normalize_outbound_headers=False, validate_inbound_headers=False)
     connection = h2.connection.H2Connection(config)
-    connection.initiate_connection()
-    writer.write(connection.data_to_send())
+    connection.initiate_connection()  # sent with the first answer, so a kind may send something else instead
+    pending = bytearray()  # raw frames, written after what python3-h2 queued before them
     codes = {"rstnoerror": h2.errors.ErrorCodes.NO_ERROR, "rstinternal": h2.errors.ErrorCodes.INTERNAL_ERROR,
              "rstcalm": h2.errors.ErrorCodes.ENHANCE_YOUR_CALM, "rstsecurity": h2.errors.ErrorCodes.INADEQUATE_SECURITY}
     statuses = {"status4041": b"4041", "status404x": b"404x", "status404text": b"404 Not Found"}
 
     def answer(stream, path):
-        """Queues the answer; returns False to close the connection after it."""
+        """Queues the answer; returns CLOSE to close the connection after it, HOLD to ignore the client."""
         name = domain_of(path)
         kind = name.split(".")[0]
+        if kind == "http1spoken":  # h2 agreed on, HTTP/1.1 spoken all the same
+            connection.data_to_send()
+            pending[:] = FREE
+            return HOLD
+        raw = raw_h2_answer(kind, name, stream)
+        if raw:
+            pending.extend(connection.data_to_send() + raw[0])
+            return raw[1]
         shared = plain_answer(kind, name, path)
         if shared:
             status, content_type, body, extra = shared
@@ -381,14 +462,19 @@ async def serve_h2(reader, writer):
             data = await reader.read(65536)
             if not data:
                 break
-            keep = True
+            then = []
             for event in connection.receive_data(data):
                 if isinstance(event, h2.events.RequestReceived):
                     path = dict(event.headers).get(b":path", b"").decode()
-                    keep = answer(event.stream_id, path) and keep
-            writer.write(connection.data_to_send())
+                    then.append(answer(event.stream_id, path))
+            writer.write(bytes(pending) + connection.data_to_send())
+            pending.clear()
             await writer.drain()
-            if not keep:
+            if HOLD in then:
+                while await reader.read(65536):
+                    pass
+                break
+            if CLOSE in then:
                 break
     except Exception:  # a client that breaks the protocol ends its connection, nothing more
         pass
