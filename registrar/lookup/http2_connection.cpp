@@ -2,6 +2,7 @@
 
 #include "lookup/host_lookup_limit.h"
 #include "lookup/request_target.h"
+#include "lookup/tls_failure.h"
 
 #include <QPointer>
 #include <QSslConfiguration>
@@ -141,9 +142,11 @@ void Http2Connection::onSocketError()
     outcome.transportError = !m_anyBytes && error != QAbstractSocket::RemoteHostClosedError;
     outcome.unreachable =
         error == QAbstractSocket::HostNotFoundError || error == QAbstractSocket::ConnectionRefusedError;
+    const std::optional<QString> refusal = certificateRefusal(*m_socket);
+    outcome.certificateRefused = refusal.has_value();
     outcome.error = m_anyBytes || error == QAbstractSocket::RemoteHostClosedError
                         ? QStringLiteral("the connection closed before the whole answer came")
-                        : m_socket->errorString();
+                        : refusal.value_or(m_socket->errorString());
     failAll(outcome);
 }
 

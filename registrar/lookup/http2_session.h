@@ -27,6 +27,8 @@ struct Http2Outcome {
     bool unprocessed = false;    // the registry refused the stream before any answer: safe to ask again
     QString error;               // set when there is no answer
     std::optional<RegistryAnswer> answer;
+    // with transportError: the registry's certificate could not be verified
+    bool certificateRefused = false;
 };
 
 // The client side of one HTTP/2 connection, through libnghttp2, without the

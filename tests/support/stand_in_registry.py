@@ -2,7 +2,7 @@
 """A registry that misbehaves on purpose, byte for byte, for the registrar's tests.
 
   stand_in_registry.py [--world] [--delay SECONDS] [--http2] [--listeners N]
-  stand_in_registry.py [--h2] [--tls CERT KEY]
+  stand_in_registry.py [--h2] [--tls CERT KEY]...
 
 Listens on 127.0.0.1 (free ports), prints the ports on its first line, and
 answers GET /rdap/domain/NAME by the first label of NAME:
@@ -18,7 +18,10 @@ service would give.
 sends turned off), over TLS with ALPN "h2" when --tls gives a certificate and
 key, in clear text with prior knowledge otherwise; misbehaviours of its own
 are in H2_BEHAVIOURS. Without --h2, --tls serves the HTTP/1.1 behaviours over
-TLS with ALPN "http/1.1" only, as a registry without HTTP/2 does.
+TLS with ALPN "http/1.1" only, as a registry without HTTP/2 does. Each
+--tls is a listener of its own with that certificate, its port printed in
+turn. A TLS close sends close_notify and keeps TCP open until the client
+closes it, as a peer that never waits for the client's close_notify does.
 
 --world plays well-behaved registries for the benchmarks instead: a name with
 "free" in it is not registered, any other is (--world studies: as world_rules.py
@@ -507,7 +510,7 @@ async def main():
     parser.add_argument("--http2", action="store_true")
     parser.add_argument("--listeners", type=int, default=1)
     parser.add_argument("--h2", action="store_true")
-    parser.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"))
+    parser.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"), action="append")
     options = parser.parse_args()
     global STUDIES
     STUDIES = options.world == "studies"
@@ -518,14 +521,19 @@ async def main():
         serve_one = serve_h2
     else:
         serve_one = serve
-    context = None
+    listen = {}
+    contexts = [None]
     if options.tls:
         import ssl
-        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-        context.load_cert_chain(*options.tls)
-        context.set_alpn_protocols(["h2"] if options.h2 else ["http/1.1"])
-    servers = [await asyncio.start_server(serve_one, "127.0.0.1", 0, backlog=1024, ssl=context)
-               for _ in range(options.listeners)]
+        contexts = []
+        for certificate, key in options.tls:
+            context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+            context.load_cert_chain(certificate, key)
+            context.set_alpn_protocols(["h2"] if options.h2 else ["http/1.1"])
+            contexts.append(context)
+        listen["ssl_shutdown_timeout"] = 3600  # close_notify sent, TCP kept until the client closes
+    servers = [await asyncio.start_server(serve_one, "127.0.0.1", 0, backlog=1024, ssl=context, **listen)
+               for context in contexts for _ in range(options.listeners)]
     print(" ".join(str(server.sockets[0].getsockname()[1]) for server in servers), flush=True)
     await asyncio.gather(*(server.serve_forever() for server in servers))
 
