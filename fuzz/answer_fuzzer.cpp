@@ -6,10 +6,14 @@
 // and the verdict be the same, whether the bytes arrive at once or piece by
 // piece, and "not registered" must never be read from anything but a complete
 // 404 with an acceptable body. An answer the reader takes is then sent again
-// as HTTP/2 frames to the HTTP/2 session: once in one HEADERS and one DATA
-// frame fed at once, once with its header block and body split over several
-// frames and the bytes cut where the seed says. Both must end the same way,
-// and an answer read there must be the one HTTP/1.1 read.
+// as HTTP/2 frames to the HTTP/2 session, its interim heads as HEADERS blocks
+// of their own: once in one HEADERS and one DATA frame fed at once, once with
+// its header block and body split over several frames and the bytes cut where
+// the seed says. Both must end the same way, and an answer read there must be
+// the one HTTP/1.1 read. Whatever the input holds after the HTTP/1.1 answer is
+// then sent as raw bytes right after the HTTP/2 answer, in the same piece: a
+// frame on the answer's stream that could change it leaves no answer, and an
+// answer that stands is still the one HTTP/1.1 read.
 
 #include "lookup/answer_verdict.h"
 #include "lookup/http2_session.h"
@@ -149,7 +153,7 @@ bool isConnectionHeader(const QByteArray &name)
            || name == "upgrade" || name == "te";
 }
 
-QByteArray headerBlock(const HttpResponseReader &response)
+QByteArray headerBlock(int status, const HttpResponseReader::Headers &headers)
 {
     QByteArray block;
     auto field = [&block](QByteArrayView name, QByteArrayView value) {
@@ -157,25 +161,30 @@ QByteArray headerBlock(const HttpResponseReader &response)
         appendString(block, name);
         appendString(block, value);
     };
-    field(":status", QByteArray::number(response.status()));
-    for (const auto &[name, value] : response.headers()) {
+    field(":status", QByteArray::number(status));
+    for (const auto &[name, value] : headers) {
         if (!isConnectionHeader(name))
             field(name, value);
     }
     return block;
 }
 
-// The server's bytes for stream 1: its SETTINGS, the header block and the body,
-// each in one frame for seed 0, else split where the seed says (the header
-// block in four frames at most).
+// Frame types and flags.
+constexpr std::uint8_t kData = 0, kHeaders = 1, kPriority = 2, kRstStream = 3, kSettings = 4;
+constexpr std::uint8_t kWindowUpdate = 8, kContinuation = 9;
+constexpr std::uint8_t kEndStream = 1, kEndHeaders = 4;
+
+// The server's bytes for stream 1: its SETTINGS, each interim head in a HEADERS
+// frame of its own, the header block and the body, each in one frame for seed
+// 0, else split where the seed says (the header block in four frames at most).
 QByteArray http2Answer(const HttpResponseReader &response, std::uint32_t seed)
 {
-    enum : std::uint8_t { kData = 0, kHeaders = 1, kSettings = 4, kContinuation = 9 };
-    enum : std::uint8_t { kEndStream = 1, kEndHeaders = 4 };
     QByteArray out;
     appendFrame(out, kSettings, 0, {});
+    for (const HttpResponseReader::InterimHead &interim : response.interimHeads())
+        appendFrame(out, kHeaders, kEndHeaders, headerBlock(interim.status, interim.headers));
     Cuts cuts(seed);
-    const QByteArray block = headerBlock(response), &body = response.body();
+    const QByteArray block = headerBlock(response.status(), response.headers()), &body = response.body();
     // libnghttp2 takes only a few CONTINUATION frames, against floods of them.
     for (qsizetype at = 0, fragments = 0; at < block.size(); ++fragments) {
         const qsizetype size = fragments < 3 ? cuts.next(block.size() - at, 128) : block.size() - at;
@@ -215,6 +224,38 @@ Http2Outcome readOverHttp2(const QByteArray &bytes, std::uint32_t seed)
     const auto finished = session.takeFinished();
     check(finished && finished->first == stream && !session.takeFinished(), "the one stream ends once");
     return finished->second;
+}
+
+// Whether raw bytes sent after stream 1's end hold a frame on it that may say
+// something of its answer: anything but PRIORITY, WINDOW_UPDATE and a
+// RST_STREAM with NO_ERROR, whose header (and code) came whole.
+bool touchesTheAnswer(QByteArrayView late)
+{
+    for (qsizetype at = 0; at + 9 <= late.size();) {
+        const auto byte = [&late, at](qsizetype i) { return std::uint32_t(std::uint8_t(late.at(at + i))); };
+        const std::uint32_t length = byte(0) << 16 | byte(1) << 8 | byte(2);
+        const std::uint32_t stream = (byte(5) & 0x7f) << 24 | byte(6) << 16 | byte(7) << 8 | byte(8);
+        const std::uint8_t type = std::uint8_t(byte(3));
+        if (stream == 1) {
+            if (type == kRstStream && length == 4 && at + 13 > late.size())
+                return false; // its code never came
+            const bool reportsNoError =
+                type == kRstStream && length == 4 && (byte(9) | byte(10) | byte(11) | byte(12)) == 0;
+            if (type != kPriority && type != kWindowUpdate && !reportsNoError)
+                return true;
+        }
+        at += 9 + qsizetype(length);
+    }
+    return false;
+}
+
+void checkLateFrames(const HttpResponseReader &response, const RegistryAnswer &overHttp1, QByteArrayView late)
+{
+    const Http2Outcome outcome = readOverHttp2(http2Answer(response, 0) + late.toByteArray(), 0);
+    if (outcome.answer)
+        check(sameAnswer(*outcome.answer, overHttp1), "HTTP/2: what follows an answer never changes it");
+    if (touchesTheAnswer(late))
+        check(!outcome.answer, "HTTP/2: a frame on the stream after its end leaves no answer");
 }
 
 void checkHttp2(const HttpResponseReader &response, const RegistryAnswer &overHttp1, std::uint32_t seed)
@@ -269,7 +310,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                   && verdict.target.path().endsWith(QLatin1String("/domain/example.com"), Qt::CaseInsensitive),
               "a redirect is followed only to the same question");
     // An answer framed by the close would be complete on HTTP/2, where END_STREAM frames it.
-    if (!a.framedByClose())
+    if (!a.framedByClose()) {
         checkHttp2(a, answer, seed | 1);
+        if (whole.taken < bytes.size())
+            checkLateFrames(a, answer, bytes.sliced(whole.taken));
+    }
     return 0;
 }

@@ -688,7 +688,7 @@ void TestRegistrar::slowAndIdleClientsAreDropped()
 
 void TestRegistrar::nothingCheckedIsAFailure_data()
 {
-    QTest::addColumn<int>("status"); // the registry's answer to every name; 0: nothing listens
+    QTest::addColumn<int>("status"); // the registry's answer to every name; 0: nothing listens; -1: see below
     QTest::addColumn<int>("maxQueued");
     QTest::addColumn<QByteArray>("reason");
 
@@ -697,7 +697,39 @@ void TestRegistrar::nothingCheckedIsAFailure_data()
     QTest::newRow("every name invalid") << 400 << 256 << QByteArray("The registries answered with errors");
     QTest::newRow("server errors") << 500 << 256 << QByteArray("The registries answered with errors");
     QTest::newRow("no room to wait") << 404 << 0 << QByteArray("Too many lookups waiting; try again in 5 s");
+    QTest::newRow("certificate of an unknown authority") // an https registry with a self-signed certificate
+        << -1 << 256 << QByteArray("A registry's certificate could not be verified");
 }
+
+namespace {
+
+Bootstrap allEndingsAtBase(const QByteArray &base)
+{
+    QByteArray services;
+    for (const QString &ending : kEndings)
+        services +=
+            (services.isEmpty() ? "" : ",") + QByteArray("[[\"") + ending.toLatin1() + "\"],[\"" + base + "\"]]";
+    return *Bootstrap::fromJson(R"({"services":[)" + services + "]}");
+}
+
+// The stand-in registry over TLS with a certificate for 127.0.0.1 made now, which nothing trusts; its port.
+QByteArray startUntrustedRegistry(QProcess &registry, const QTemporaryDir &folder)
+{
+    const QString certificate = folder.filePath("registry.pem"), key = folder.filePath("registry.key");
+    QProcess openssl;
+    openssl.start("openssl", {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+                              "-days", "2", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1",
+                              "-keyout", key, "-out", certificate});
+    if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0)
+        return {};
+    registry.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    registry.start(VARNEX_PYTHON3, {VARNEX_TEST_SUPPORT_DIR "/stand_in_registry.py", "--tls", certificate, key});
+    if (!registry.waitForStarted(10000) || !registry.waitForReadyRead(20000))
+        return {};
+    return registry.readLine().trimmed();
+}
+
+} // namespace
 
 // A page on which no name got a registry's own word is a failure that says
 // what happened, never a page on which nothing is free.
@@ -710,15 +742,16 @@ void TestRegistrar::nothingCheckedIsAFailure()
     Registry registry;
     registry.otherwise = {.status = status, .reason = "Whatever", .body = "{}"};
     Bootstrap bootstrap = allEndingsAt(registry);
+    QTemporaryDir folder;
+    QProcess untrusted;
     if (status == 0) {
         QTcpServer closed; // a port nobody listens on once this closes
         QVERIFY(closed.listen(QHostAddress::LocalHost));
-        const QByteArray base = "http://127.0.0.1:" + QByteArray::number(closed.serverPort()) + "/rdap/";
-        QByteArray services;
-        for (const QString &ending : kEndings)
-            services +=
-                (services.isEmpty() ? "" : ",") + QByteArray("[[\"") + ending.toLatin1() + "\"],[\"" + base + "\"]]";
-        bootstrap = *Bootstrap::fromJson(R"({"services":[)" + services + "]}");
+        bootstrap = allEndingsAtBase("http://127.0.0.1:" + QByteArray::number(closed.serverPort()) + "/rdap/");
+    } else if (status < 0) {
+        const QByteArray port = startUntrustedRegistry(untrusted, folder);
+        QVERIFY2(port.toUInt() != 0, "openssl and python3 are needed for the TLS stand-in registry");
+        bootstrap = allEndingsAtBase("https://127.0.0.1:" + port + "/rdap/");
     }
     auto service = startService(std::move(bootstrap), {.rdap = {.maxQueued = maxQueued}});
 
@@ -727,6 +760,8 @@ void TestRegistrar::nothingCheckedIsAFailure()
     QCOMPARE(page.reason, reason);
     QVERIFY(offered(page.body).empty());
     QVERIFY(!page.body.contains("None of these names is free"));
+    untrusted.kill();
+    untrusted.waitForFinished();
 }
 
 void TestRegistrar::connectionCapComesBack()

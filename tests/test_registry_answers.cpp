@@ -8,6 +8,7 @@
 #include "lookup/rdap_client.h"
 #include "lookup/retry_after.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QSslCertificate>
 #include <QTcpServer>
@@ -25,7 +26,8 @@ namespace {
 bool isHonest404(const QString &domain)
 {
     const QString kind = domain.section('.', 0, 0);
-    return kind.startsWith("free") || kind == "chunked404" || kind == "http10";
+    return kind.startsWith("free") || kind == "chunked404" || kind == "http10" || kind == "interim"
+           || kind.startsWith("fine");
 }
 
 QByteArray bootstrapAt(const QByteArray &base)
@@ -33,8 +35,8 @@ QByteArray bootstrapAt(const QByteArray &base)
     return R"({"services":[[["com"],[")" + base + R"("]]]})";
 }
 
-// A stand-in registry process; its port is on its first line.
-bool startStandIn(QProcess &process, const QStringList &arguments, QByteArray &port)
+// A stand-in registry process; its port is on its first line, then those of its other listeners.
+bool startStandIn(QProcess &process, const QStringList &arguments, QByteArray &port, QByteArrayList *more = nullptr)
 {
     process.setProgram(VARNEX_PYTHON3);
     process.setArguments(QStringList{QStringLiteral(VARNEX_TEST_SUPPORT_DIR "/stand_in_registry.py")} + arguments);
@@ -42,8 +44,59 @@ bool startStandIn(QProcess &process, const QStringList &arguments, QByteArray &p
     process.start();
     if (!process.waitForStarted(10000) || !process.waitForReadyRead(20000))
         return false;
-    port = process.readLine().trimmed();
+    QByteArrayList ports = process.readLine().trimmed().split(' ');
+    port = ports.takeFirst();
+    if (more)
+        *more = ports;
     return port.toUInt() != 0;
+}
+
+bool openssl(const QStringList &arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start("openssl", arguments);
+    const bool ok =
+        process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    if (!ok)
+        qWarning("openssl %s: %s", qPrintable(arguments.join(' ')), process.readAll().constData());
+    return ok;
+}
+
+const QStringList kNewKey{"-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes"};
+
+// A self-signed certificate for `name` (its CN) and `altName`, valid from now for two days.
+bool makeCertificate(const QString &certificate, const QString &key, const QString &name, const QString &altName)
+{
+    return openssl(QStringList{"req", "-x509"} + kNewKey
+                   + QStringList{"-days", "2", "-subj", "/CN=" + name, "-addext", "subjectAltName=" + altName,
+                                 "-keyout", key, "-out", certificate});
+}
+
+// A certificate for 127.0.0.1 signed by `authority`, valid only for a day in
+// 2020 (Qt drops an expired authority of its own, so the leaf expires, not it).
+bool makeExpiredCertificate(const QTemporaryDir &folder, const QStringList &authority, const QString &certificate,
+                            const QString &key)
+{
+    QFile config(folder.filePath("expired.cnf"));
+    QFile index(folder.filePath("index.txt"));
+    QFile serial(folder.filePath("serial"));
+    if (!config.open(QIODevice::WriteOnly) || !index.open(QIODevice::WriteOnly) || !serial.open(QIODevice::WriteOnly))
+        return false;
+    config.write("[ca]\ndefault_ca = expired\n[expired]\ndatabase = " + index.fileName().toUtf8()
+                 + "\nserial = " + serial.fileName().toUtf8() + "\nnew_certs_dir = " + folder.path().toUtf8()
+                 + "\ndefault_md = sha256\npolicy = any\ncopy_extensions = copy\n[any]\ncommonName = supplied\n");
+    serial.write("01\n");
+    config.close();
+    index.close();
+    serial.close();
+    const QString request = folder.filePath("expired.csr");
+    return openssl(QStringList{"req", "-new"} + kNewKey
+                   + QStringList{"-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout", key,
+                                 "-out", request})
+           && openssl({"ca", "-batch", "-config", config.fileName(), "-cert", authority[0], "-keyfile", authority[1],
+                       "-in", request, "-out", certificate, "-startdate", "20200101000000Z", "-enddate",
+                       "20200102000000Z", "-notext"});
 }
 
 QString letters(State state)
@@ -79,6 +132,8 @@ private slots:
     void http2Answers();
     void http2Streams();
     void httpsWithoutHttp2();
+    void transportFailures_data();
+    void transportFailures();
 
 private:
     QList<Availability> ask(const QByteArray &base, const QStringList &domains, RdapClient::Settings settings);
@@ -93,6 +148,8 @@ private:
     QByteArray m_http2TlsPort;
     QByteArray m_http2ClearPort;
     QByteArray m_http1TlsPort;
+    QByteArray m_wrongHostPort; // HTTP/2 over TLS, a certificate for another name
+    QByteArray m_expiredPort;   // HTTP/2 over TLS, a certificate that has expired
     QList<QSslCertificate> m_testAuthority;
     int m_falseOffers = 0;
     int m_rows = 0;
@@ -104,15 +161,21 @@ void TestRegistryAnswers::initTestCase()
     // A certificate for 127.0.0.1 made now, trusted by the client as the service's --ca-file would make it.
     const QString certificate = m_folder.filePath("registry.pem");
     const QString key = m_folder.filePath("registry.key");
-    QProcess openssl;
-    openssl.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    openssl.start("openssl", {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
-                              "-days", "2", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1",
-                              "-keyout", key, "-out", certificate});
-    QVERIFY2(openssl.waitForFinished(30000) && openssl.exitCode() == 0, "openssl is needed for the TLS stand-in");
-    m_testAuthority = QSslCertificate::fromPath(certificate);
-    QCOMPARE(m_testAuthority.size(), 1);
-    QVERIFY(startStandIn(m_http2Tls, {"--h2", "--tls", certificate, key}, m_http2TlsPort));
+    QVERIFY2(makeCertificate(certificate, key, "127.0.0.1", "IP:127.0.0.1"), "openssl is needed for the TLS stand-in");
+    // Certificates that must be refused: one trusted but for another name, one by a trusted authority but expired.
+    const QString wrongHost = m_folder.filePath("wrong-host.pem"), wrongHostKey = m_folder.filePath("wrong-host.key");
+    const QString expired = m_folder.filePath("expired.pem"), expiredKey = m_folder.filePath("expired.key");
+    QVERIFY(makeCertificate(wrongHost, wrongHostKey, "wrong.example", "DNS:wrong.example"));
+    QVERIFY(makeExpiredCertificate(m_folder, {certificate, key}, expired, expiredKey));
+    m_testAuthority = QSslCertificate::fromPath(certificate) + QSslCertificate::fromPath(wrongHost);
+    QCOMPARE(m_testAuthority.size(), 2);
+    QByteArrayList refused;
+    QVERIFY(startStandIn(
+        m_http2Tls, {"--h2", "--tls", certificate, key, "--tls", wrongHost, wrongHostKey, "--tls", expired, expiredKey},
+        m_http2TlsPort, &refused));
+    QCOMPARE(refused.size(), 2);
+    m_wrongHostPort = refused[0];
+    m_expiredPort = refused[1];
     QVERIFY(startStandIn(m_http2Clear, {"--h2"}, m_http2ClearPort));
     QVERIFY(startStandIn(m_http1Tls, {"--tls", certificate, key}, m_http1TlsPort));
 }
@@ -183,7 +246,7 @@ void TestRegistryAnswers::answers_data()
     row("gigabyte body", {"gigabyte.com"}, "U");
     row("gzip bomb", {"gzipbomb.com"}, "U");
     row("closed mid-body", {"midclose.com"}, "U");
-    row("interim answer", {"interim.com"}, "U");
+    row("interim answer", {"interim.com"}, "N");
     row("bare line feeds", {"barelf.com"}, "U");
     row("not HTTP", {"garbage.com"}, "U");
     row("server error", {"servererror.com"}, "U");
@@ -203,6 +266,20 @@ void TestRegistryAnswers::answers_data()
     row("chunk size with a space after it", {"chunkspace.com"}, "U");
     row("trailer that is a status line", {"badtrailer.com"}, "U");
     row("empty Transfer-Encoding", {"emptyte.com"}, "U");
+    // Interim answers are passed over, one CRLF before the status line and a
+    // missing reason phrase are taken; nothing else around them is.
+    row("100 and 103 before the 404", {"fineinterims.com"}, "N");
+    row("one CRLF before the status line", {"finecrlf.com"}, "N");
+    row("status line without a reason", {"finenoreason.com"}, "N");
+    row("two CRLFs before the status line", {"twocrlf.com"}, "U");
+    row("bare LF before the status line", {"lfbefore.com"}, "U");
+    row("CRLF between interim and final", {"crlfafterinterim.com"}, "U");
+    row("101 before the 404", {"switching.com"}, "U");
+    row("interim answer with a length", {"interimlength.com"}, "U");
+    row("interim answer after the 404", {"interimafter.com"}, "U");
+    row("HTTP/1.0 interim answer", {"interim10.com"}, "U");
+    row("status 4041 without a reason", {"status4041.com"}, "U");
+    row("a thousand interim answers", {"interimflood.com"}, "U");
 }
 
 void TestRegistryAnswers::check(const QStringList &domains, const QList<Availability> &answers, const QString &expected)
@@ -254,7 +331,7 @@ void TestRegistryAnswers::http2Answers_data()
     row("status with a reason", {"status404text.com"}, "U");
     row("two statuses in one block", {"twostatus.com"}, "U");
     row("200 with trailers saying 404", {"trailerstatus.com"}, "U");
-    row("interim answer", {"interim.com"}, "U");
+    row("interim answer", {"interim.com"}, "N");
     row("shorter than its length", {"lengthshort.com"}, "U");
     row("GOAWAY in mid-answer, then a new connection", {"goawaymid.com", "free4.com"}, "U N");
     row("closed in mid-answer, then a new connection", {"closemid.com", "free5.com"}, "U N");
@@ -268,6 +345,22 @@ void TestRegistryAnswers::http2Answers_data()
     row("redirect to a help page", {"redirecthelp.com"}, "U");
     row("redirect loop", {"redirectloop.com"}, "U");
     row("silence", {"silence.com"}, "U");
+    // Frames on the stream after its complete 404, in the same write.
+    row("HEADERS :status 200 after the end", {"lateheaders.com"}, "U");
+    row("DATA with the domain object after the end", {"latedata.com"}, "U");
+    row("RST_STREAM INTERNAL_ERROR after the end", {"laterst.com"}, "U");
+    row("unknown frame type after the end", {"lateunknown.com"}, "U");
+    row("CONTINUATION after the end, then a new connection", {"latecontinuation.com", "free6.com"}, "U N");
+    row("GOAWAY PROTOCOL_ERROR after the end, then a new connection", {"lategoaway.com", "free7.com"}, "U N");
+    row("RST_STREAM NO_ERROR after the end", {"finelaterst.com", "free8.com"}, "N N");
+    row("WINDOW_UPDATE after the end", {"finewindow.com", "free9.com"}, "N N");
+    row("PRIORITY after the end", {"finepriority.com", "free10.com"}, "N N");
+    // Interim answers.
+    row("100 and 103 before the 404", {"fineinterims.com"}, "N");
+    row("101 before the 404", {"switching.com"}, "U");
+    row("103 with END_STREAM", {"interimend.com"}, "U");
+    row("DATA after a 103", {"interimdata.com"}, "U");
+    row("103 after the 404", {"interimlate.com"}, "U");
 }
 
 void TestRegistryAnswers::http2Answers()
@@ -378,6 +471,71 @@ void TestRegistryAnswers::httpsWithoutHttp2()
           ask("https://127.0.0.1:" + m_http1TlsPort + "/rdap/", domains,
               {.lookupTimeout = 5s, .extraCertificates = m_testAuthority}),
           "N R U N");
+}
+
+// Answers that end with the connection or its certificate must end at once,
+// never by the lookup's time-out: each row waits far less than it (the test's
+// own safety limit) and checks why each name could not be checked.
+void TestRegistryAnswers::transportFailures_data()
+{
+    QTest::addColumn<QString>("registry");
+    QTest::addColumn<QStringList>("domains");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("failure");    // of every "U"
+    QTest::addColumn<QString>("reason"); // found in the reason of every "U"
+
+    using Failure = Availability::Failure;
+    const QString closed = "closed before the whole answer", broken = "broke the HTTP/2 protocol";
+    auto row = [](const char *registry, const char *name, QStringList domains, QString expected, Failure failure,
+                  const QString &reason) {
+        QTest::addRow("%s: %s", registry, name) << registry << domains << expected << int(failure) << reason;
+    };
+    // A TLS close_notify ends the answer as a FIN does; the stand-in keeps TCP open after it.
+    row("h1 tls", "404 cut off, then close_notify", {"cut404.com"}, "U", Failure::BadAnswer, closed);
+    row("h1 tls", "chunked 404 cut off, then close_notify", {"cutchunked.com"}, "U", Failure::BadAnswer, closed);
+    row("h1 tls", "200 cut off, then close_notify", {"midclose.com"}, "U", Failure::BadAnswer, closed);
+    row("h1 tls", "404, then close_notify", {"http10.com", "free1.com"}, "N N", Failure::None, "");
+    row("h2 tls", "404 head, then close_notify", {"closemid.com", "free1.com"}, "U N", Failure::BadAnswer, closed);
+    row("h2 tls", "404, then close_notify", {"fineclose.com", "free1.com"}, "N N", Failure::None, "");
+    row("h2 clear", "404, then FIN", {"fineclose.com", "free1.com"}, "N N", Failure::None, "");
+    // Connection errors; the registry then ignores the GOAWAY and keeps TCP open.
+    for (const char *registry : {"h2 tls", "h2 clear"}) {
+        row(registry, "PUSH_PROMISE", {"pushpromise.com", "free1.com"}, "U N", Failure::BadAnswer, broken);
+        row(registry, "HEADERS on stream 0", {"headerszero.com", "free1.com"}, "U N", Failure::BadAnswer, broken);
+        row(registry, "HTTP/1.1 spoken", {"http1spoken.com"}, "U", Failure::BadAnswer, broken);
+    }
+    // Certificates that cannot be verified.
+    row("wrong host", "trusted certificate for another name", {"free1.com"}, "U", Failure::Certificate, "host name");
+    row("expired", "expired certificate of a trusted authority", {"free1.com"}, "U", Failure::Certificate, "expired");
+    row("unknown authority", "self-signed certificate", {"free1.com", "free2.com"}, "U U", Failure::Certificate,
+        "self-signed");
+}
+
+void TestRegistryAnswers::transportFailures()
+{
+    QFETCH(QString, registry);
+    QFETCH(QStringList, domains);
+    QFETCH(QString, expected);
+    QFETCH(int, failure);
+    QFETCH(QString, reason);
+
+    const QHash<QString, QByteArray> bases{
+        {"h1 tls", "https://127.0.0.1:" + m_http1TlsPort},
+        {"h2 tls", "https://127.0.0.1:" + m_http2TlsPort},
+        {"h2 clear", "http://127.0.0.1:" + m_http2ClearPort},
+        {"wrong host", "https://127.0.0.1:" + m_wrongHostPort},
+        {"expired", "https://127.0.0.1:" + m_expiredPort},
+        {"unknown authority", "https://127.0.0.1:" + m_http2TlsPort},
+    };
+    RdapClient::Settings settings{.lookupTimeout = 600s, .cleartextHttp2 = registry == "h2 clear"};
+    if (registry != "unknown authority")
+        settings.extraCertificates = m_testAuthority;
+    const QList<Availability> answers = ask(bases.value(registry) + "/rdap/", domains, settings);
+    check(domains, answers, expected);
+    for (const Availability &answer : answers) {
+        if (answer.state == State::Unchecked)
+            QVERIFY2(int(answer.failure) == failure && answer.reason.contains(reason), qPrintable(answer.reason));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestRegistryAnswers)

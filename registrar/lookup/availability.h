@@ -21,6 +21,7 @@ struct Availability {
         Unreachable, // no connection, no answer in time
         BadAnswer,   // an answer that cannot be taken: an error status, odd framing, another name
         Busy,        // too many lookups waiting, or the registry asked to slow down
+        Certificate, // the registry's TLS certificate could not be verified: not the network's fault
     };
     State state = State::Unchecked;
     QString reason;

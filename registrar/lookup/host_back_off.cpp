@@ -4,10 +4,10 @@
 
 namespace varnex::registrar {
 
-void HostBackOff::unreachableUntil(Clock::time_point until, const QString &reason)
+void HostBackOff::unreachableUntil(Clock::time_point until, const Availability &failure)
 {
     m_unreachableUntil = until;
-    m_unreachableReason = reason;
+    m_unreachable = failure;
 }
 
 std::optional<Availability> HostBackOff::whileQuiet(const QDateTime &now) const
@@ -22,7 +22,7 @@ std::optional<Availability> HostBackOff::whileUnreachable(Clock::time_point now)
 {
     if (now >= m_unreachableUntil)
         return std::nullopt;
-    return Availability::unchecked(Availability::Failure::Unreachable, m_unreachableReason);
+    return m_unreachable;
 }
 
 } // namespace varnex::registrar

@@ -2,6 +2,7 @@
 
 #include "lookup/host_lookup_limit.h"
 #include "lookup/request_target.h"
+#include "lookup/tls_failure.h"
 
 #include <QPointer>
 #include <QSslConfiguration>
@@ -116,12 +117,7 @@ void Http2Connection::onReadyRead()
         m_anyBytes = true;
         QString error;
         if (!m_session->receive(bytes, error)) {
-            emitFinished();
-            if (!self)
-                return;
-            Outcome outcome;
-            outcome.error = QStringLiteral("the registry broke the HTTP/2 protocol (%1)").arg(error);
-            failAll(outcome);
+            breakOff(error);
             return;
         }
         flush();
@@ -129,8 +125,14 @@ void Http2Connection::onReadyRead()
     }
 }
 
+// A close (a FIN, or a TLS close_notify with TCP still open) or a failure:
+// what came before it still counts, then every stream still open fails.
 void Http2Connection::onSocketError()
 {
+    QPointer<Http2Connection> self(this);
+    onReadyRead();
+    if (!self)
+        return;
     if (!m_session->hasOpenStreams()) {
         m_closed = true;
         return;
@@ -140,9 +142,23 @@ void Http2Connection::onSocketError()
     outcome.transportError = !m_anyBytes && error != QAbstractSocket::RemoteHostClosedError;
     outcome.unreachable =
         error == QAbstractSocket::HostNotFoundError || error == QAbstractSocket::ConnectionRefusedError;
+    const std::optional<QString> refusal = certificateRefusal(*m_socket);
+    outcome.certificateRefused = refusal.has_value();
     outcome.error = m_anyBytes || error == QAbstractSocket::RemoteHostClosedError
                         ? QStringLiteral("the connection closed before the whole answer came")
-                        : m_socket->errorString();
+                        : refusal.value_or(m_socket->errorString());
+    failAll(outcome);
+}
+
+// The registry broke the protocol: the session has failed every stream and
+// queued a GOAWAY, which goes out before the connection closes at once,
+// whatever the registry does next.
+void Http2Connection::breakOff(const QString &error)
+{
+    m_socket->write(m_session->takeOutput());
+    m_socket->flush();
+    Outcome outcome;
+    outcome.error = error;
     failAll(outcome);
 }
 

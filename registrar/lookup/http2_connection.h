@@ -53,6 +53,7 @@ private:
     void onConnected();
     void onReadyRead();
     void onSocketError();
+    void breakOff(const QString &error);
     void flush();
     void failAll(const Outcome &outcome);
     void emitFinished();

@@ -36,6 +36,22 @@ bool isPlainStatus(const QByteArray &status)
     return status.size() == 3 && std::all_of(status.begin(), status.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// An interim answer to pass over; 101 is none, as HTTP/2 has no protocol switch.
+bool isInterimStatus(const QByteArray &status)
+{
+    return isPlainStatus(status) && status.startsWith('1') && status != "101";
+}
+
+// Frames that may follow a stream's END_STREAM without saying anything of its
+// answer: a priority hint, flow control for what we send, and a reset that
+// reports no error (which a server may send once it has answered).
+bool saysNothingOfTheAnswer(const Http2FrameTrail::Frame &frame)
+{
+    using Trail = Http2FrameTrail;
+    return frame.type == Trail::Priority || frame.type == Trail::WindowUpdate
+           || (frame.type == Trail::RstStream && frame.length == 4 && frame.errorCode == NGHTTP2_NO_ERROR);
+}
+
 } // namespace
 
 // nghttp2's callbacks, which find the session through user_data.
@@ -44,8 +60,10 @@ struct Http2Session::Callbacks {
 
     static int onBeginHeaders(nghttp2_session *, const nghttp2_frame *frame, void *data)
     {
-        if (Stream *stream = owner(data)->streamOf(frame->hd.stream_id))
+        if (Stream *stream = owner(data)->streamOf(frame->hd.stream_id)) {
             ++stream->headerBlocks;
+            stream->interimBlock = false;
+        }
         return 0;
     }
 
@@ -62,15 +80,29 @@ struct Http2Session::Callbacks {
         return 0;
     }
 
+    // The first :status of a block before the final one is interim (its block
+    // passed over) or final; any other :status changes the answer.
+    static void keepStatus(Stream &stream, const QByteArray &text, bool firstInBlock)
+    {
+        if (stream.finalBlock != 0 || !firstInBlock || stream.dataSeen) {
+            stream.statusChanged = true;
+        } else if (isInterimStatus(text)) {
+            stream.interimBlock = true;
+        } else {
+            stream.finalBlock = stream.headerBlocks;
+            stream.status = text;
+        }
+    }
+
     static void keepField(Stream &stream, const QByteArray &key, const QByteArray &text)
     {
         if (key == ":status") {
-            if (++stream.statusFields == 1 && stream.headerBlocks == 1 && !stream.dataSeen)
-                stream.status = text;
+            const bool firstInBlock = !stream.interimBlock && stream.finalBlock != stream.headerBlocks;
+            keepStatus(stream, text, firstInBlock);
             return;
         }
-        if (stream.headerBlocks != 1)
-            return; // trailers say nothing a verdict reads
+        if (stream.interimBlock || stream.headerBlocks != stream.finalBlock)
+            return; // interim blocks and trailers say nothing a verdict reads
         if (key == "content-type")
             stream.contentType = text.toLower();
         else if (key == "content-length")
@@ -104,8 +136,12 @@ struct Http2Session::Callbacks {
     {
         Http2Session *self = owner(data);
         if (frame->hd.type == NGHTTP2_GOAWAY) {
-            // Streams past the last one it took are closed by nghttp2 as refused; the rest may still end.
+            // Streams past the last one it took are closed by nghttp2 as refused; the rest may still
+            // end, unless the registry reports an error: then the connection is over.
             self->m_goneAway = true;
+            if (frame->goaway.error_code != NGHTTP2_NO_ERROR && self->m_brokenBy.isEmpty())
+                self->m_brokenBy = QStringLiteral("the registry ended the connection with an error (%1)")
+                                       .arg(resetText(frame->goaway.error_code));
             return 0;
         }
         if ((frame->hd.type == NGHTTP2_HEADERS || frame->hd.type == NGHTTP2_DATA)
@@ -118,7 +154,17 @@ struct Http2Session::Callbacks {
 
     static int onStreamClose(nghttp2_session *, std::int32_t id, std::uint32_t errorCode, void *data)
     {
-        owner(data)->finishStream(id, errorCode);
+        owner(data)->closeStream(id, errorCode);
+        return 0;
+    }
+
+    // We send GOAWAY only when nghttp2 found a connection error in what the registry sent.
+    static int onFrameSent(nghttp2_session *, const nghttp2_frame *frame, void *data)
+    {
+        Http2Session *self = owner(data);
+        if (frame->hd.type == NGHTTP2_GOAWAY && self->m_brokenBy.isEmpty())
+            self->m_brokenBy =
+                QStringLiteral("the registry broke the HTTP/2 protocol (%1)").arg(resetText(frame->goaway.error_code));
         return 0;
     }
 };
@@ -137,6 +183,7 @@ Http2Session::Http2Session(qsizetype maxBody) : m_maxBody(maxBody)
     nghttp2_session_callbacks_set_on_data_chunk_recv_callback(callbacks, &Callbacks::onDataChunk);
     nghttp2_session_callbacks_set_on_frame_recv_callback(callbacks, &Callbacks::onFrame);
     nghttp2_session_callbacks_set_on_stream_close_callback(callbacks, &Callbacks::onStreamClose);
+    nghttp2_session_callbacks_set_on_frame_send_callback(callbacks, &Callbacks::onFrameSent);
     nghttp2_session *session = nullptr;
     nghttp2_session_client_new(&session, callbacks, this);
     m_session.reset(session);
@@ -177,23 +224,39 @@ bool Http2Session::cancel(StreamId stream)
 
 bool Http2Session::receive(QByteArrayView bytes, QString &error)
 {
+    // The frames are followed first, so a stream that ends here knows of any frame after its end.
+    m_trail.feed(bytes, [this](const Http2FrameTrail::Frame &frame) { onFrameHeader(frame); });
     const auto taken = nghttp2_session_mem_recv(m_session.get(), reinterpret_cast<const std::uint8_t *>(bytes.data()),
                                                 std::size_t(bytes.size()));
-    if (taken >= 0)
+    if (taken < 0) {
+        m_brokenBy = QStringLiteral("the registry broke the HTTP/2 protocol (%1)").arg(nghttp2_strerror(int(taken)));
+        nghttp2_session_terminate_session(m_session.get(), taken == NGHTTP2_ERR_FLOODED ? NGHTTP2_ENHANCE_YOUR_CALM
+                                                                                        : NGHTTP2_PROTOCOL_ERROR);
+    }
+    // A connection error nghttp2 found shows as the GOAWAY it sends.
+    drainOutput();
+    settle();
+    if (m_brokenBy.isEmpty())
         return true;
-    error = QString::fromLatin1(nghttp2_strerror(int(taken)));
+    error = m_brokenBy;
     return false;
 }
 
 QByteArray Http2Session::takeOutput()
 {
-    QByteArray output;
+    drainOutput();
+    settle(); // a stream we reset ourselves ends as its RST_STREAM goes
+    return std::exchange(m_output, {});
+}
+
+void Http2Session::drainOutput()
+{
     for (;;) {
         const std::uint8_t *data = nullptr;
         const auto length = nghttp2_session_mem_send(m_session.get(), &data);
         if (length <= 0)
-            return output;
-        output.append(reinterpret_cast<const char *>(data), qsizetype(length));
+            return;
+        m_output.append(reinterpret_cast<const char *>(data), qsizetype(length));
     }
 }
 
@@ -222,14 +285,44 @@ Http2Session::Stream *Http2Session::streamOf(StreamId id)
     return found == m_streams.end() ? nullptr : &found->second;
 }
 
-void Http2Session::finishStream(StreamId id, std::uint32_t errorCode)
+// What the frames show of a stream, beside nghttp2: where it ended, and whether anything followed.
+void Http2Session::onFrameHeader(const Http2FrameTrail::Frame &frame)
+{
+    using Trail = Http2FrameTrail;
+    Stream *stream = streamOf(frame.stream);
+    if (!stream)
+        return;
+    if (stream->endInFrames) {
+        if (!saysNothingOfTheAnswer(frame))
+            stream->contradicted = true;
+    } else if (stream->endInContinuation) {
+        // Anything but the block's CONTINUATION here is a connection error, which nghttp2 reports.
+        stream->endInFrames = frame.type == Trail::Continuation && (frame.flags & Trail::EndHeaders);
+        stream->endInContinuation = !stream->endInFrames;
+    } else if ((frame.type == Trail::Data || frame.type == Trail::Headers) && (frame.flags & Trail::EndStream)) {
+        const bool blockGoesOn = frame.type == Trail::Headers && !(frame.flags & Trail::EndHeaders);
+        stream->endInContinuation = blockGoesOn;
+        stream->endInFrames = !blockGoesOn;
+    }
+}
+
+void Http2Session::closeStream(StreamId id, std::uint32_t errorCode)
 {
     const auto found = m_streams.find(id);
     if (found == m_streams.end())
         return;
-    const Stream stream = std::move(found->second);
+    m_closed.append({id, std::move(found->second), errorCode});
     m_streams.erase(found);
-    m_finished.append({id, outcomeOf(stream, errorCode)});
+}
+
+// The bytes read so far are all in: the streams they closed are handed out, and
+// when the connection is broken, every stream fails.
+void Http2Session::settle()
+{
+    for (const Closed &closed : std::exchange(m_closed, {}))
+        m_finished.append({closed.id, outcomeOf(closed.stream, closed.errorCode)});
+    if (!m_brokenBy.isEmpty())
+        failAll({.error = m_brokenBy});
 }
 
 Http2Outcome Http2Session::outcomeOf(const Stream &stream, std::uint32_t errorCode) const
@@ -238,6 +331,10 @@ Http2Outcome Http2Session::outcomeOf(const Stream &stream, std::uint32_t errorCo
     if (errorCode == NGHTTP2_REFUSED_STREAM && stream.headerBlocks == 0) {
         outcome.unprocessed = true;
         outcome.error = QStringLiteral("the registry refused the question");
+    } else if (!m_brokenBy.isEmpty()) {
+        outcome.error = m_brokenBy;
+    } else if (stream.contradicted) {
+        outcome.error = QStringLiteral("the registry sent more on the stream after its answer ended");
     } else if (stream.tooLarge) {
         outcome.error = QStringLiteral("the answer is larger than %1 KiB").arg(m_maxBody / 1024);
     } else if (!stream.ended || errorCode != NGHTTP2_NO_ERROR) {
@@ -257,16 +354,13 @@ Http2Outcome Http2Session::outcomeOf(const Stream &stream, std::uint32_t errorCo
 RegistryAnswer Http2Session::answerOf(const Stream &stream)
 {
     RegistryAnswer answer;
-    answer.status = stream.statusFields == 1 && isPlainStatus(stream.status) ? stream.status.toInt() : 0;
+    answer.status = !stream.statusChanged && isPlainStatus(stream.status) ? stream.status.toInt() : 0;
     answer.contentType = stream.contentType;
     answer.body = stream.body;
     answer.location = stream.location;
     answer.retryAfter = stream.retryAfter;
-    // Interim answers and later blocks that carry a status make the status unclear.
-    if (stream.headerBlocks > 1 && stream.statusFields > 1)
-        answer.status = 0;
     if (answer.status >= 100 && answer.status < 200)
-        answer.status = 0;
+        answer.status = 0; // a 101, or an interim status that ended the stream
     return answer;
 }
 

@@ -47,6 +47,25 @@ bool isHeaderLine(QByteArrayView line)
     return colon > 0 && isToken(line.first(colon)) && !hasControlCharacter(line.sliced(colon + 1));
 }
 
+// A header line as name (lower case) and trimmed value; the error when it is malformed.
+QString splitHeaderLine(const QByteArray &line, QByteArray &name, QByteArray &value)
+{
+    const qsizetype colon = line.indexOf(':');
+    if (colon <= 0 || !isToken(QByteArrayView(line).first(colon)))
+        return QStringLiteral("a header line of the answer is malformed");
+    name = line.first(colon).toLower();
+    value = line.sliced(colon + 1).trimmed();
+    if (hasControlCharacter(value))
+        return QStringLiteral("a header of the answer holds a control character");
+    return {};
+}
+
+// What frames a body: an interim answer must have none, a final one at most one of each.
+bool isFramingHeader(const QByteArray &name)
+{
+    return name == "content-length" || name == "transfer-encoding";
+}
+
 } // namespace
 
 bool HttpResponseReader::hasHeader(QByteArrayView name) const
@@ -103,6 +122,15 @@ qsizetype HttpResponseReader::feed(QByteArrayView bytes)
         case Phase::StatusLine:
             if (takeLine(bytes, at, line))
                 onStatusLine(line);
+            break;
+        case Phase::InterimHeaders:
+            // The interim head counts toward the head's limit, so a flood of them ends.
+            if (takeLine(bytes, at, line)) {
+                if (line.isEmpty())
+                    m_phase = Phase::StatusLine;
+                else
+                    onInterimHeaderLine(line);
+            }
             break;
         case Phase::Headers:
             if (takeLine(bytes, at, line))
@@ -169,32 +197,49 @@ void HttpResponseReader::endOfStream()
 
 void HttpResponseReader::onStatusLine(const QByteArray &line)
 {
+    // One empty line before the answer is passed over, and only there: between
+    // an interim head and the next status line it is a line too many.
+    if (std::exchange(m_firstLine, false) && line.isEmpty())
+        return;
+    // The reason phrase, with the space before it, may be left out.
     static const QRegularExpression statusLine(QRegularExpression::anchoredPattern(
-        QStringLiteral("HTTP/1\\.([01]) ([1-9][0-9][0-9]) [^\\x00-\\x08\\x0a-\\x1f\\x7f]*")));
+        QStringLiteral("HTTP/1\\.([01]) ([1-9][0-9][0-9])(?: [^\\x00-\\x08\\x0a-\\x1f\\x7f]*)?")));
     const QRegularExpressionMatch match = statusLine.match(QString::fromLatin1(line));
     if (!match.hasMatch())
         return fail(QStringLiteral("the answer does not start with an HTTP/1.x status line"));
     m_http10 = match.capturedView(1) == QLatin1String("0");
     m_status = match.capturedView(2).toInt();
-    if (m_status < 200)
-        return fail(QStringLiteral("the registry answered with an interim status %1").arg(m_status));
+    if (m_status < 200) {
+        // Nothing was asked to switch to, and HTTP/1.0 has no interim answers.
+        if (m_status == 101 || m_http10)
+            return fail(QStringLiteral("the registry answered with an interim status %1").arg(m_status));
+        m_interims.append(InterimHead{m_status, {}});
+        m_phase = Phase::InterimHeaders;
+        return;
+    }
     m_keepAlive = !m_http10;
     m_phase = Phase::Headers;
 }
 
+void HttpResponseReader::onInterimHeaderLine(const QByteArray &line)
+{
+    QByteArray name, value;
+    if (const QString error = splitHeaderLine(line, name, value); !error.isEmpty())
+        return fail(error);
+    if (isFramingHeader(name))
+        return fail(QStringLiteral("an interim answer of the registry gives a body"));
+    m_interims.last().headers.append({name, value});
+}
+
 void HttpResponseReader::onHeaderLine(const QByteArray &line)
 {
-    const qsizetype colon = line.indexOf(':');
-    if (colon <= 0 || !isToken(QByteArrayView(line).first(colon)))
-        return fail(QStringLiteral("a header line of the answer is malformed"));
-    const QByteArray name = line.first(colon).toLower();
-    const QByteArray value = line.sliced(colon + 1).trimmed();
-    if (hasControlCharacter(value))
-        return fail(QStringLiteral("a header of the answer holds a control character"));
-    if (value.isEmpty() && (name == "content-length" || name == "transfer-encoding"))
+    QByteArray name, value;
+    if (const QString error = splitHeaderLine(line, name, value); !error.isEmpty())
+        return fail(error);
+    if (value.isEmpty() && isFramingHeader(name))
         return fail(QStringLiteral("the answer gives an empty %1").arg(QString::fromLatin1(name)));
     for (const auto &[known, knownValue] : m_headers) {
-        if (known == name && (name == "content-length" || name == "transfer-encoding"))
+        if (known == name && isFramingHeader(name))
             return fail(QStringLiteral("the answer gives its %1 twice").arg(QString::fromLatin1(name)));
     }
     if (name == "connection") {

@@ -224,19 +224,19 @@ void RdapClient::take(Active *active, const TransportStep &step)
         askAgain(release(active));
         return;
     case TransportStep::Next::Fail:
-        if (step.hostUnreachable)
-            markUnreachable(host(active->hostKey), step.failure.reason);
+        if (step.failsWholeHost)
+            markUnreachable(host(active->hostKey), step.failure);
         finish(active, step.failure);
         return;
     }
 }
 
 // Every other lookup for this host would fail the same way: say so at once.
-void RdapClient::markUnreachable(Host &host, const QString &reason)
+void RdapClient::markUnreachable(Host &host, const Availability &failure)
 {
-    host.backOff.unreachableUntil(Clock::now() + m_settings.unreachableFor, reason);
+    host.backOff.unreachableUntil(Clock::now() + m_settings.unreachableFor, failure);
     for (Lookup &lookup : host.queue.takeAll())
-        finishLater(std::move(lookup.done), Availability::unchecked(Failure::Unreachable, reason));
+        finishLater(std::move(lookup.done), failure);
 }
 
 // Answers the lookup, or sends it again (a redirect, an answer to tie to its question) in its place.

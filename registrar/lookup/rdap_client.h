@@ -110,7 +110,7 @@ private:
     void onStreamAnswered(Http2Connection *connection, Http2Connection::StreamId stream,
                           const Http2Connection::Outcome &outcome);
     void take(Active *active, const TransportStep &step);
-    void markUnreachable(Host &host, const QString &reason);
+    void markUnreachable(Host &host, const Availability &failure);
     void conclude(Active *active, const RegistryAnswer &answer);
     void askAgain(Lookup lookup);
     void askOnNewConnection(Active *active);

@@ -2,6 +2,7 @@
 
 #include "lookup/host_lookup_limit.h"
 #include "lookup/request_target.h"
+#include "lookup/tls_failure.h"
 
 #include <QSslConfiguration>
 #include <QSslSocket>
@@ -36,7 +37,7 @@ RegistryConnection::RegistryConnection(const QUrl &base, const QList<QSslCertifi
     }
     m_socket->setReadBufferSize(kReadBuffer);
     connect(m_socket, &QTcpSocket::readyRead, this, &RegistryConnection::onReadyRead);
-    connect(m_socket, &QTcpSocket::disconnected, this, &RegistryConnection::onDisconnected);
+    connect(m_socket, &QTcpSocket::disconnected, this, &RegistryConnection::onPeerClosed);
     connect(m_socket, &QTcpSocket::errorOccurred, this, &RegistryConnection::onError);
     connect(m_socket, &QTcpSocket::connected, this, [this] {
         if (!isHttps(m_base))
@@ -113,10 +114,17 @@ void RegistryConnection::onReadyRead()
     }
 }
 
-void RegistryConnection::onDisconnected()
+// The registry closed the connection: with a FIN, or over TLS with a
+// close_notify while TCP stays open, which ends the answer just the same.
+// What came before the close is read first.
+void RegistryConnection::onPeerClosed()
 {
+    if (m_reader && m_socket->bytesAvailable() > 0)
+        onReadyRead();
+    if (!m_usable)
+        return; // already dropped and told
+    drop();
     if (!m_reader) {
-        m_usable = false;
         emit closedWhileIdle();
         return;
     }
@@ -126,7 +134,6 @@ void RegistryConnection::onDisconnected()
         outcome.response = std::shared_ptr<const HttpResponseReader>(m_reader.release());
     else
         outcome.error = m_reader->error();
-    m_usable = false;
     finish(std::move(outcome));
 }
 
@@ -134,7 +141,7 @@ void RegistryConnection::onError()
 {
     const QAbstractSocket::SocketError error = m_socket->error();
     if (error == QAbstractSocket::RemoteHostClosedError)
-        return; // disconnected() follows and decides
+        return onPeerClosed();
     if (!m_reader) {
         drop();
         emit closedWhileIdle();
@@ -145,7 +152,9 @@ void RegistryConnection::onError()
         m_reader->state() == HttpResponseReader::State::Reading && m_socket->bytesAvailable() == 0 && m_requests == 1;
     outcome.unreachable =
         error == QAbstractSocket::HostNotFoundError || error == QAbstractSocket::ConnectionRefusedError;
-    outcome.error = m_socket->errorString();
+    const std::optional<QString> refusal = certificateRefusal(*m_socket);
+    outcome.certificateRefused = outcome.transportError && refusal;
+    outcome.error = refusal.value_or(m_socket->errorString());
     drop();
     finish(std::move(outcome));
 }

@@ -28,6 +28,8 @@ public:
         QString error;               // set when there is no usable answer
         std::shared_ptr<const HttpResponseReader> response;
         bool firstOnConnection = false; // nothing was asked on this connection before
+        // with transportError: the registry's certificate could not be verified
+        bool certificateRefused = false;
     };
 
     // `base` gives the scheme, host and port; `extraCertificates` are trusted
@@ -51,7 +53,7 @@ signals:
 
 private:
     void onReadyRead();
-    void onDisconnected();
+    void onPeerClosed();
     void onError();
     void finish(Outcome outcome);
     void drop();

@@ -6,11 +6,17 @@ namespace {
 
 using Failure = Availability::Failure;
 
-TransportStep failed(bool transportError, bool unreachable, const QString &error)
+// A host that did not resolve, refused the connection or showed a certificate
+// that could not be verified fails every lookup the same way for a while.
+template <typename Outcome>
+TransportStep failed(const Outcome &outcome)
 {
     TransportStep step{TransportStep::Next::Fail};
-    step.failure = Availability::unchecked(transportError ? Failure::Unreachable : Failure::BadAnswer, error);
-    step.hostUnreachable = transportError && unreachable;
+    const Failure failure = outcome.certificateRefused ? Failure::Certificate
+                            : outcome.transportError   ? Failure::Unreachable
+                                                       : Failure::BadAnswer;
+    step.failure = Availability::unchecked(failure, outcome.error);
+    step.failsWholeHost = outcome.certificateRefused || (outcome.transportError && outcome.unreachable);
     return step;
 }
 
@@ -23,7 +29,7 @@ TransportStep stepAfter(const RegistryConnection::Outcome &outcome, bool onNewCo
     // A reused connection may simply have been closed by the registry meanwhile: ask once more on a new one.
     if (!outcome.firstOnConnection && !outcome.transportError && !onNewConnection)
         return {TransportStep::Next::AskOnNewConnection};
-    return failed(outcome.transportError, outcome.unreachable, outcome.error);
+    return failed(outcome);
 }
 
 TransportStep stepAfter(const Http2Connection::Outcome &outcome, bool onNewConnection)
@@ -34,7 +40,7 @@ TransportStep stepAfter(const Http2Connection::Outcome &outcome, bool onNewConne
         return {TransportStep::Next::AskOnNewConnection};
     if (outcome.answer)
         return {TransportStep::Next::Read, outcome.answer};
-    return failed(outcome.transportError, outcome.unreachable, outcome.error);
+    return failed(outcome);
 }
 
 } // namespace varnex::registrar

@@ -21,7 +21,7 @@ struct TransportStep {
     Next next = Next::Read;
     std::optional<RegistryAnswer> answer;
     Availability failure;
-    bool hostUnreachable = false; // Fail: every other lookup to the host would fail the same way
+    bool failsWholeHost = false; // Fail: every other lookup to the host would fail the same way
 };
 
 // `onNewConnection`: the question was already asked again where nothing else was asked.

@@ -16,13 +16,16 @@ constexpr qint64 kRetryAfterSeconds = 30; // when no registry could be reached o
 constexpr qint64 kLongestRetryAfterSeconds = 3600;
 
 // A page on which no name got a registry's own word: what happened, for the
-// status line the window shows, and when to try again. Waiting lookups say
-// the most (try later), then errors (asking again will not help soon), then silence.
+// status line the window shows, and when to try again. A refused certificate
+// says the most (no wait mends it, and the network is not at fault: something
+// on the way, or the registry, shows another certificate), then waiting
+// lookups (try later), then errors (asking again will not help soon), then silence.
 std::pair<QByteArray, qint64> whyNothingWasChecked(const QList<CheckedName> &names)
 {
     using Failure = Availability::Failure;
     qint64 busyFor = 0;
     bool errors = false;
+    bool certificates = false;
     for (const CheckedName &name : names) {
         if (!name.answer)
             continue; // no answer in time: unreachable
@@ -30,7 +33,10 @@ std::pair<QByteArray, qint64> whyNothingWasChecked(const QList<CheckedName> &nam
             busyFor = std::max<qint64>({busyFor, 1, name.answer->retryIn.value_or(std::chrono::seconds(1)).count()});
         else if (name.answer->failure == Failure::BadAnswer || name.answer->state == Availability::State::Invalid)
             errors = true;
+        certificates = certificates || name.answer->failure == Failure::Certificate;
     }
+    if (certificates)
+        return {"A registry's certificate could not be verified", kRetryAfterSeconds};
     if (busyFor > 0) {
         busyFor = std::min(busyFor, kLongestRetryAfterSeconds);
         return {"Too many lookups waiting; try again in " + QByteArray::number(busyFor) + " s", busyFor};

@@ -2,7 +2,7 @@
 """A registry that misbehaves on purpose, byte for byte, for the registrar's tests.
 
   stand_in_registry.py [--world] [--delay SECONDS] [--http2] [--listeners N]
-  stand_in_registry.py [--h2] [--tls CERT KEY]
+  stand_in_registry.py [--h2] [--tls CERT KEY]...
 
 Listens on 127.0.0.1 (free ports), prints the ports on its first line, and
 answers GET /rdap/domain/NAME by the first label of NAME:
@@ -18,7 +18,10 @@ service would give.
 sends turned off), over TLS with ALPN "h2" when --tls gives a certificate and
 key, in clear text with prior knowledge otherwise; misbehaviours of its own
 are in H2_BEHAVIOURS. Without --h2, --tls serves the HTTP/1.1 behaviours over
-TLS with ALPN "http/1.1" only, as a registry without HTTP/2 does.
+TLS with ALPN "http/1.1" only, as a registry without HTTP/2 does. Each
+--tls is a listener of its own with that certificate, its port printed in
+turn. A TLS close sends close_notify and keeps TCP open until the client
+closes it, as a peer that never waits for the client's close_notify does.
 
 --world plays well-behaved registries for the benchmarks instead: a name with
 "free" in it is not registered, any other is (--world studies: as world_rules.py
@@ -199,9 +202,34 @@ async def behave(kind, name, path, writer, port):
         writer.write(b"\x00\xff garbage \r\n\r\n")
     elif kind == "servererror":
         writer.write(framed(500, b"Internal Server Error", b"{}"))
+    elif kind in INTERIM_AND_STATUS_LINES:
+        writer.write(INTERIM_AND_STATUS_LINES[kind])
     else:
         writer.write(framed(400, b"Bad Request", b"{}"))
     return True
+
+
+# ---- Interim answers and status lines (HTTP/1.1) ----
+
+HUNDRED = b"HTTP/1.1 100 Continue\r\n\r\n"
+FREE = framed(404, b"Not Found", NOT_FOUND)
+
+# The bytes each kind sends; the "fine" ones are honest 404s a client must read.
+INTERIM_AND_STATUS_LINES = {
+    "fineinterims": HUNDRED + head(103, b"Early Hints", [(b"Link", b"</x>; rel=preload"),
+                                                         (b"Content-Type", b"text/html")]) + FREE,
+    "finecrlf": b"\r\n" + FREE,
+    "finenoreason": FREE.replace(b"HTTP/1.1 404 Not Found\r\n", b"HTTP/1.1 404\r\n"),
+    "twocrlf": b"\r\n\r\n" + FREE,
+    "lfbefore": b"\n" + FREE,
+    "crlfafterinterim": HUNDRED + b"\r\n" + FREE,
+    "switching": head(101, b"Switching Protocols", [(b"Connection", b"Upgrade"), (b"Upgrade", b"h2c")]) + FREE,
+    "interimlength": head(100, b"Continue", [(b"Content-Length", b"0")]) + FREE,
+    "interimafter": FREE + HUNDRED,
+    "interim10": b"HTTP/1.0 100 Continue\r\n\r\n" + FREE,
+    "status4041": b"HTTP/1.1 4041\r\nContent-Length: 0\r\n\r\n",
+    "interimflood": HUNDRED * 1000 + FREE,
+}
 
 
 LOOKUPS = 0  # names looked up so far, for GET /stats
@@ -286,7 +314,80 @@ H2_BEHAVIOURS = """
   lengthshort    a 404 that says 100 bytes and ends after 20
   goawaymid      a 404 head, then GOAWAY and the connection closed
   closemid       a 404 head, then the connection closed
+Raw frames, each after a complete 404 in the same write (see raw_h2_answer):
+  lateheaders latedata laterst lateunknown latecontinuation lategoaway
+  finelaterst finewindow finepriority  (RST_STREAM NO_ERROR, WINDOW_UPDATE, PRIORITY)
+and interim blocks (fineinterims switching interimend interimdata interimlate),
+a 404 then a close (fineclose), connection errors after which the client is
+ignored (pushpromise headerszero http1spoken).
 """
+
+
+# ---- Frames a library would not send (HTTP/2) ----
+# Written byte for byte after what python3-h2 queued. Header blocks are HPACK
+# literals that enter neither side's table, so the library's own blocks still decode.
+
+DATA, HEADERS, PRIORITY, RST_STREAM, PUSH_PROMISE, GOAWAY, WINDOW_UPDATE, CONTINUATION = 0, 1, 2, 3, 5, 7, 8, 9
+END_STREAM, END_HEADERS = 0x1, 0x4
+KEEP, CLOSE, HOLD = True, False, "hold"  # HOLD: answer nothing more, read until the client closes
+
+
+def h2_frame(kind, flags, stream, payload=b""):
+    return len(payload).to_bytes(3, "big") + bytes([kind, flags]) + stream.to_bytes(4, "big") + payload
+
+
+def literal_block(fields):
+    """Each field a literal never indexed, with its name given (short names and values only)."""
+    return b"".join(b"\x10" + bytes([len(name)]) + name + bytes([len(value)]) + value for name, value in fields)
+
+
+def raw_headers(stream, status, fields=(), flags=END_HEADERS):
+    return h2_frame(HEADERS, flags, stream, literal_block([(b":status", status)] + list(fields)))
+
+
+def raw_404(stream):
+    return (raw_headers(stream, b"404", [(b"content-type", RDAP), (b"content-length", str(len(NOT_FOUND)).encode())])
+            + h2_frame(DATA, END_STREAM, stream, NOT_FOUND))
+
+
+def raw_h2_answer(kind, name, stream):
+    """(bytes, KEEP, CLOSE or HOLD) for the kinds of this block, None for the others."""
+    status_200 = literal_block([(b":status", b"200")])
+    late = {  # after a complete 404 on the same stream, in the same write
+        "lateheaders": h2_frame(HEADERS, END_STREAM | END_HEADERS, stream, status_200),
+        "latedata": h2_frame(DATA, END_STREAM, stream, domain_object(name)),
+        "laterst": h2_frame(RST_STREAM, 0, stream, (2).to_bytes(4, "big")),  # INTERNAL_ERROR
+        "lateunknown": h2_frame(0xfa, 0, stream, b"late"),
+        "latecontinuation": h2_frame(CONTINUATION, END_HEADERS, stream, status_200),
+        "lategoaway": h2_frame(GOAWAY, 0, 0, stream.to_bytes(4, "big") + (1).to_bytes(4, "big")),  # PROTOCOL_ERROR
+        "finelaterst": h2_frame(RST_STREAM, 0, stream, bytes(4)),  # NO_ERROR
+        "finewindow": h2_frame(WINDOW_UPDATE, 0, stream, (1024).to_bytes(4, "big")),
+        "finepriority": h2_frame(PRIORITY, 0, stream, bytes(4) + b"\x0f"),
+    }
+    interim = {
+        "fineinterims": raw_headers(stream, b"100") + raw_headers(stream, b"103", [
+            (b"link", b"</x>; rel=preload"), (b"content-type", b"text/html"), (b"location", b"/rdap/help")])
+        + raw_404(stream),
+        "switching": raw_headers(stream, b"101") + raw_404(stream),
+        "interimend": raw_headers(stream, b"103", flags=END_HEADERS | END_STREAM),
+        "interimdata": raw_headers(stream, b"103") + h2_frame(DATA, 0, stream, b"{}") + raw_404(stream),
+        "interimlate": raw_headers(stream, b"404", [(b"content-type", RDAP)]) + raw_headers(stream, b"103")
+        + h2_frame(DATA, END_STREAM, stream, NOT_FOUND),
+    }
+    broken = {  # connection errors; the client's GOAWAY is ignored and TCP kept open
+        "pushpromise": h2_frame(PUSH_PROMISE, END_HEADERS, stream, (stream + 1).to_bytes(4, "big") + literal_block(
+            [(b":method", b"GET"), (b":scheme", b"https"), (b":authority", b"127.0.0.1"), (b":path", b"/rdap/help")])),
+        "headerszero": raw_headers(0, b"404", flags=END_HEADERS | END_STREAM),
+    }
+    if kind in late:
+        return raw_404(stream) + late[kind], KEEP
+    if kind in interim:
+        return interim[kind], KEEP
+    if kind in broken:
+        return broken[kind], HOLD
+    if kind == "fineclose":
+        return raw_404(stream), CLOSE
+    return None
 
 
 async def serve_h2(reader, writer):
@@ -298,16 +399,24 @@ async def serve_h2(reader, writer):
     config = h2.config.H2Configuration(client_side=False, header_encoding=None, validate_outbound_headers=False,
                                        normalize_outbound_headers=False, validate_inbound_headers=False)
     connection = h2.connection.H2Connection(config)
-    connection.initiate_connection()
-    writer.write(connection.data_to_send())
+    connection.initiate_connection()  # sent with the first answer, so a kind may send something else instead
+    pending = bytearray()  # raw frames, written after what python3-h2 queued before them
     codes = {"rstnoerror": h2.errors.ErrorCodes.NO_ERROR, "rstinternal": h2.errors.ErrorCodes.INTERNAL_ERROR,
              "rstcalm": h2.errors.ErrorCodes.ENHANCE_YOUR_CALM, "rstsecurity": h2.errors.ErrorCodes.INADEQUATE_SECURITY}
     statuses = {"status4041": b"4041", "status404x": b"404x", "status404text": b"404 Not Found"}
 
     def answer(stream, path):
-        """Queues the answer; returns False to close the connection after it."""
+        """Queues the answer; returns CLOSE to close the connection after it, HOLD to ignore the client."""
         name = domain_of(path)
         kind = name.split(".")[0]
+        if kind == "http1spoken":  # h2 agreed on, HTTP/1.1 spoken all the same
+            connection.data_to_send()
+            pending[:] = FREE
+            return HOLD
+        raw = raw_h2_answer(kind, name, stream)
+        if raw:
+            pending.extend(connection.data_to_send() + raw[0])
+            return raw[1]
         shared = plain_answer(kind, name, path)
         if shared:
             status, content_type, body, extra = shared
@@ -356,14 +465,19 @@ async def serve_h2(reader, writer):
             data = await reader.read(65536)
             if not data:
                 break
-            keep = True
+            then = []
             for event in connection.receive_data(data):
                 if isinstance(event, h2.events.RequestReceived):
                     path = dict(event.headers).get(b":path", b"").decode()
-                    keep = answer(event.stream_id, path) and keep
-            writer.write(connection.data_to_send())
+                    then.append(answer(event.stream_id, path))
+            writer.write(bytes(pending) + connection.data_to_send())
+            pending.clear()
             await writer.drain()
-            if not keep:
+            if HOLD in then:
+                while await reader.read(65536):
+                    pass
+                break
+            if CLOSE in then:
                 break
     except Exception:  # a client that breaks the protocol ends its connection, nothing more
         pass
@@ -396,7 +510,7 @@ async def main():
     parser.add_argument("--http2", action="store_true")
     parser.add_argument("--listeners", type=int, default=1)
     parser.add_argument("--h2", action="store_true")
-    parser.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"))
+    parser.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"), action="append")
     options = parser.parse_args()
     global STUDIES
     STUDIES = options.world == "studies"
@@ -407,14 +521,19 @@ async def main():
         serve_one = serve_h2
     else:
         serve_one = serve
-    context = None
+    listen = {}
+    contexts = [None]
     if options.tls:
         import ssl
-        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-        context.load_cert_chain(*options.tls)
-        context.set_alpn_protocols(["h2"] if options.h2 else ["http/1.1"])
-    servers = [await asyncio.start_server(serve_one, "127.0.0.1", 0, backlog=1024, ssl=context)
-               for _ in range(options.listeners)]
+        contexts = []
+        for certificate, key in options.tls:
+            context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+            context.load_cert_chain(certificate, key)
+            context.set_alpn_protocols(["h2"] if options.h2 else ["http/1.1"])
+            contexts.append(context)
+        listen["ssl_shutdown_timeout"] = 3600  # close_notify sent, TCP kept until the client closes
+    servers = [await asyncio.start_server(serve_one, "127.0.0.1", 0, backlog=1024, ssl=context, **listen)
+               for context in contexts for _ in range(options.listeners)]
     print(" ".join(str(server.sockets[0].getsockname()[1]) for server in servers), flush=True)
     await asyncio.gather(*(server.serve_forever() for server in servers))
 
