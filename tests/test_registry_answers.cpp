@@ -7,6 +7,7 @@
 #include "lookup/bootstrap.h"
 #include "lookup/rdap_client.h"
 #include "lookup/retry_after.h"
+#include "support/http_server.h"
 
 #include <QProcess>
 #include <QSslCertificate>
@@ -28,9 +29,15 @@ bool isHonest404(const QString &domain)
     return kind.startsWith("free") || kind == "chunked404" || kind == "http10";
 }
 
+// The stand-in's .com service at `base` ("…/rdap/"), with a second base URL
+// ("…/moved/") a redirect may lead to, and a .net service on the same host
+// ("…/net/v1/"), as one registry serves both endings.
 QByteArray bootstrapAt(const QByteArray &base)
 {
-    return R"({"services":[[["com"],[")" + base + R"("]]]})";
+    QByteArray moved = base, net = base;
+    moved.replace("/rdap/", "/moved/");
+    net.replace("/rdap/", "/net/v1/");
+    return R"({"services":[[["com"],[")" + base + R"(",")" + moved + R"("]],[["net"],[")" + net + R"("]]]})";
 }
 
 // A stand-in registry process; its port is on its first line.
@@ -61,6 +68,32 @@ QString letters(State state)
     return "?";
 }
 
+// Where a redirect may lead and what a 404's body may hold, the same on both
+// transports. The stand-in answers a bare 404 wherever a redirect below would
+// reach a path its routes do not take, or the .net service.
+template <typename Row>
+void strictRows(Row row)
+{
+    row("redirect to another base URL of the ending", {"redirectmoved.com"}, "R");
+    row("redirect with an escaped slash", {"redirectslash.com"}, "U");
+    row("redirect with an escaped slash in the last segment", {"redirectencoded.com"}, "U");
+    row("redirect with escaped backslashes", {"redirectbackslash.com"}, "U");
+    row("redirect with escaped dot segments", {"redirectdotenc.com"}, "U");
+    row("redirect with dot segments", {"redirectdots.com"}, "U");
+    row("redirect to the other ending's service on the host", {"redirectnet.com"}, "U");
+    row("404 naming a member twice", {"dupkeys404.com"}, "U");
+    row("404 naming a member twice, once escaped", {"dupescaped404.com"}, "U");
+    row("404 naming a nested member twice", {"dupnested404.com"}, "U");
+    row("404 naming a member twice in another case", {"dupcase404.com"}, "U");
+    row("404 of a domain object in lower-case names", {"lowerkeys404.com"}, "U");
+    row("404 of a \"domain \" object", {"spacedclass404.com"}, "U");
+    row("404 holding a domain object deep inside", {"nesteddomain404.com"}, "U");
+    row("404 holding a domain's name deep inside", {"nestedname404.com"}, "U");
+    row("404 error object of the .org registry", {"freeorgerror.com"}, "N");
+    row("404 error object of the .info and .biz registry", {"freeinfoerror.com"}, "N");
+    row("404 of a reserved name", {"freereserved.com"}, "N");
+}
+
 } // namespace
 
 class TestRegistryAnswers final : public QObject {
@@ -79,6 +112,7 @@ private slots:
     void http2Answers();
     void http2Streams();
     void httpsWithoutHttp2();
+    void redirectToTheEndingsOtherHost();
 
 private:
     QList<Availability> ask(const QByteArray &base, const QStringList &domains, RdapClient::Settings settings);
@@ -203,6 +237,7 @@ void TestRegistryAnswers::answers_data()
     row("chunk size with a space after it", {"chunkspace.com"}, "U");
     row("trailer that is a status line", {"badtrailer.com"}, "U");
     row("empty Transfer-Encoding", {"emptyte.com"}, "U");
+    strictRows(row);
 }
 
 void TestRegistryAnswers::check(const QStringList &domains, const QList<Availability> &answers, const QString &expected)
@@ -268,6 +303,7 @@ void TestRegistryAnswers::http2Answers_data()
     row("redirect to a help page", {"redirecthelp.com"}, "U");
     row("redirect loop", {"redirectloop.com"}, "U");
     row("silence", {"silence.com"}, "U");
+    strictRows(row);
 }
 
 void TestRegistryAnswers::http2Answers()
@@ -378,6 +414,31 @@ void TestRegistryAnswers::httpsWithoutHttp2()
           ask("https://127.0.0.1:" + m_http1TlsPort + "/rdap/", domains,
               {.lookupTimeout = 5s, .extraCertificates = m_testAuthority}),
           "N R U N");
+}
+
+// The bootstrap may give an ending base URLs on two hosts: a redirect to the
+// other one is followed there, on a host the client has not asked before.
+void TestRegistryAnswers::redirectToTheEndingsOtherHost()
+{
+    using varnex::test::HttpRequest;
+    using varnex::test::HttpResponse;
+    varnex::test::HttpServer moved([](const HttpRequest &request) {
+        return HttpResponse{.body = R"({"objectClassName":"domain","ldhName":")" + request.target.split('/').last()
+                                    + R"("})"};
+    });
+    varnex::test::HttpServer first([&moved](const HttpRequest &request) {
+        const QByteArray target =
+            "http://" + moved.hostAndPort().toLatin1() + "/moved/domain/" + request.target.split('/').last();
+        return HttpResponse{.status = 302, .reason = "Found", .headers = {{"Location", target}}};
+    });
+    const QByteArray json = R"({"services":[[["com"],["http://)" + first.hostAndPort().toLatin1()
+                            + R"(/rdap/","http://)" + moved.hostAndPort().toLatin1() + R"(/moved/"]]]})";
+    RdapClient client(*Bootstrap::fromJson(json), {.lookupTimeout = 60s});
+    std::optional<Availability> answer;
+    client.lookup("taken1.com", [&](const Availability &given) { answer = given; });
+    QVERIFY(QTest::qWaitFor([&] { return answer.has_value(); }, 60000));
+    QVERIFY2(answer->state == State::Registered, qPrintable(answer->reason));
+    QCOMPARE(moved.requests().size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestRegistryAnswers)
