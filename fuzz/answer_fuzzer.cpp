@@ -294,6 +294,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     check(a.status() >= 200 && a.status() <= 999, "a complete answer has a final three-digit status");
     check(a.body().size() <= kMaxBody, "the body stays within its limit");
 
+    checkMembers(a.body());
     const RegistryAnswer answer = varnex::registrar::registryAnswerOf(a, true);
     const Verdict verdict = verdictOn(answer);
     check(sameVerdict(verdict, verdictOn(varnex::registrar::registryAnswerOf(b, true))),
