@@ -14,10 +14,13 @@
 // then sent as raw bytes right after the HTTP/2 answer, in the same piece: a
 // frame on the answer's stream that could change it leaves no answer, and an
 // answer that stands is still the one HTTP/1.1 read.
+// The whole input is also read as JSON by the member scan that 404 bodies go
+// through.
 
 #include "lookup/answer_verdict.h"
 #include "lookup/http2_session.h"
 #include "lookup/http_response_reader.h"
+#include "lookup/json_members.h"
 #include "lookup/registry_connection.h"
 
 #include "seeded_input.h"
@@ -25,7 +28,9 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QDateTime>
+#include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QTimeZone>
 
 #include <cstddef>
@@ -82,11 +87,44 @@ bool sameAnswer(const RegistryAnswer &a, const RegistryAnswer &b)
            && a.retryAfter == b.retryAfter && a.complete == b.complete && a.bound == b.bound;
 }
 
+// Members of every object in the value, counted as QJsonDocument kept them.
+qsizetype keptMembers(const QJsonValue &value)
+{
+    qsizetype count = 0;
+    if (value.isArray()) {
+        for (const QJsonValue &item : value.toArray())
+            count += keptMembers(item);
+    } else if (value.isObject()) {
+        const QJsonObject object = value.toObject();
+        for (auto member = object.begin(); member != object.end(); ++member)
+            count += 1 + keptMembers(member.value());
+    }
+    return count;
+}
+
+// The member scan on any bytes: where QJsonDocument takes them and the scan
+// finds no name twice, it must have seen every member QJsonDocument kept, and
+// no more (a repeated name is the one way QJsonDocument drops a member).
+void checkMembers(QByteArrayView bytes)
+{
+    const QByteArray text = bytes.toByteArray();
+    const varnex::registrar::JsonMembers members = varnex::registrar::jsonMembersOf(text);
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(text, &error);
+    if (error.error != QJsonParseError::NoError || members.repeated)
+        return;
+    const QJsonValue root = document.isObject() ? QJsonValue(document.object()) : QJsonValue(document.array());
+    check(keptMembers(root) == members.count, "the member scan counts what QJsonDocument kept");
+}
+
 Verdict verdictOn(const RegistryAnswer &answer)
 {
     const QDateTime now(QDate(2026, 12, 8), QTime(12, 0), QTimeZone::utc());
     const AskedQuestion asked{QStringLiteral("example.com"),
-                              QUrl(QStringLiteral("https://rdap.example/domain/example.com"))};
+                              QUrl(QStringLiteral("https://rdap.example/domain/example.com")),
+                              0,
+                              false,
+                              {QUrl(QStringLiteral("https://rdap.example/"))}};
     return varnex::registrar::verdictOf(answer, asked, 3, now);
 }
 
@@ -283,6 +321,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::uint32_t seed = input->seed;
     const QByteArrayView bytes = input->bytes;
 
+    checkMembers(bytes);
     const Reading whole = read(bytes, 0);
     const Reading pieces = read(bytes, seed | 1);
     const HttpResponseReader &a = whole.reader;
@@ -297,6 +336,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     check(a.status() >= 200 && a.status() <= 999, "a complete answer has a final three-digit status");
     check(a.body().size() <= kMaxBody, "the body stays within its limit");
 
+    checkMembers(a.body());
     const RegistryAnswer answer = varnex::registrar::registryAnswerOf(a, true);
     const Verdict verdict = verdictOn(answer);
     check(sameVerdict(verdict, verdictOn(varnex::registrar::registryAnswerOf(b, true))),
@@ -304,11 +344,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (verdict.next == Verdict::Next::Settled && verdict.availability.state == Availability::State::NotRegistered) {
         check(a.status() == 404 && !a.framedByClose(), "not registered only from a complete 404");
         check(a.body().isEmpty() || QJsonDocument::fromJson(a.body()).isObject(), "a 404's body is empty or an object");
+        check(!varnex::registrar::jsonMembersOf(a.body()).repeated, "a 404's body names no member twice");
     }
     if (verdict.next == Verdict::Next::Follow)
-        check(verdict.target.host() == QLatin1String("rdap.example")
-                  && verdict.target.path().endsWith(QLatin1String("/domain/example.com"), Qt::CaseInsensitive),
-              "a redirect is followed only to the same question");
+        check(verdict.target.scheme() == QLatin1String("https")
+                  && verdict.target.host() == QLatin1String("rdap.example") && verdict.target.port(443) == 443
+                  && verdict.target.path(QUrl::FullyEncoded)
+                             .compare(QLatin1String("/domain/example.com"), Qt::CaseInsensitive)
+                         == 0,
+              "a redirect is followed only to the base URL and the same name");
     // An answer framed by the close would be complete on HTTP/2, where END_STREAM frames it.
     if (!a.framedByClose()) {
         checkHttp2(a, answer, seed | 1);

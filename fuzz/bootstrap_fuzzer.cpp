@@ -7,6 +7,7 @@
 #include "lookup/bootstrap_refresh.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -41,6 +42,15 @@ void checkLookup(const Bootstrap &bootstrap, const QString &domain)
     check(lookup.scheme() == base->scheme() && lookup.host() == base->host() && lookup.port() == base->port(),
           "a lookup stays on its registry's host");
     check(lookup.path().endsWith(QStringLiteral("/domain/") + domain), "a lookup asks for the name");
+    // Where a redirect may lead: the lookup's own base first, and plain http
+    // only when the ending has no https base at all.
+    const QList<QUrl> bases = bootstrap.basesFor(domain);
+    check(!bases.isEmpty() && bases.constFirst() == *base, "the lookup's base is the first of the ending's");
+    for (const QUrl &other : bases) {
+        check(other.isValid() && !other.host().isEmpty() && other.path().endsWith(QLatin1Char('/')),
+              "every base URL has a host and ends in a slash");
+        check(other.scheme() == base->scheme(), "https and plain http bases never mix");
+    }
 }
 
 } // namespace

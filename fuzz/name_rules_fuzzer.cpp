@@ -11,6 +11,7 @@
 #include "lookup/availability.h"
 #include "names/candidates.h"
 #include "names/name_rules.h"
+#include "names/registrable.h"
 #include "service/whois_page.h"
 
 #include "search/page_scan.h"
@@ -167,6 +168,24 @@ void checkInvalidNamePage(const QString &requested)
     check(page.contains(htmlEscaped(requested)), "requested name echoed escaped");
 }
 
+// What each ending's registry sells reads the same in the label's two forms;
+// .com and .net take any valid label, and a plain LDH label is refused only
+// for the .us reserved numbers.
+void checkRegistrable(const QString &label, const QString &ascii)
+{
+    for (const QString &ending : varnex::registrar::kEndings) {
+        const std::optional<QString> why = varnex::registrar::whyNotRegistrable(label + QLatin1Char('.') + ending);
+        check(why == varnex::registrar::whyNotRegistrable(ascii + QLatin1Char('.') + ending),
+              "registrable: the same in both forms");
+        if (!why)
+            continue;
+        check(why->startsWith(QStringLiteral("not registrable under .") + ending + QLatin1String(": ")),
+              "registrable: the reason names the ending");
+        check(ending != QLatin1String("com") && ending != QLatin1String("net"), "registrable: .com and .net take all");
+        check(label != ascii || ending == QLatin1String("us"), "registrable: LDH labels refused only by .us");
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -193,6 +212,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     const QStringList candidates = varnex::registrar::candidatesFor(*label);
     checkCandidates(*label, candidates);
+    checkRegistrable(*label, *ascii);
 
     QList<CheckedName> names;
     for (qsizetype i = 0; i < candidates.size(); ++i) {

@@ -234,6 +234,8 @@ private slots:
     void pageFields();
     void invalidNamesOfferNothing_data();
     void invalidNamesOfferNothing();
+    void unsoldNamesAreNotAsked_data();
+    void unsoldNamesAreNotAsked();
     void otherRequests_data();
     void otherRequests();
     void headHasTheHeadersOnly();
@@ -501,6 +503,50 @@ void TestRegistrar::invalidNamesOfferNothing()
     QVERIFY(page.body.contains(echo));
     QVERIFY(!page.body.contains("<b>"));
     QCOMPARE(registry.server.requests().size(), 0);
+}
+
+// A name its ending's registry would not sell is never asked about nor
+// offered there, whatever the registry says, and the page says why.
+void TestRegistrar::unsoldNamesAreNotAsked_data()
+{
+    QTest::addColumn<QByteArray>("typed");       // percent-encoded
+    QTest::addColumn<QStringList>("offered");    // the typed name's endings the page offers
+    QTest::addColumn<QByteArray>("refusedLine"); // on the page
+
+    QTest::newRow("German with ß") << QByteArray("fu%C3%9Fball") << QStringList{"com", "net"}
+                                   << QByteArray("<li>xn--fuball-cta.org (fu\xC3\x9F"
+                                                 "ball.org): not available: "
+                                                 "not registrable under .org: none of the languages");
+    QTest::newRow("Spanish") << QByteArray("jard%C3%ADn") << QStringList{"com", "net", "org", "biz", "info"}
+                             << QByteArray("(jard\xC3\xADn.us): not available: not registrable under .us: its "
+                                           "registry sells no internationalised names</li>");
+    QTest::newRow("five digits") << QByteArray("90210") << QStringList{"com", "net", "org", "biz", "info"}
+                                 << QByteArray("<li>90210.us: not available: not registrable under .us: its registry "
+                                               "reserves every number of five digits or more</li>");
+}
+
+void TestRegistrar::unsoldNamesAreNotAsked()
+{
+    QFETCH(QByteArray, typed);
+    QFETCH(QStringList, offered);
+    QFETCH(QByteArray, refusedLine);
+
+    Registry registry; // "not registered" for every name it is asked about
+    auto service = startService(allEndingsAt(registry));
+    const Page page = fetch(portOf(*service), "/whois.cgi?vhost_name=" + typed);
+    QCOMPARE(page.status, 200);
+    QVERIFY2(page.body.contains(refusedLine), page.body.constData());
+    const QString label = *asciiLabel(*labelFor(QString::fromUtf8(QByteArray::fromPercentEncoding(typed))));
+    QStringList asked;
+    for (const HttpRequest &request : registry.server.requests())
+        asked.append(QString::fromLatin1(request.target).section('/', -1));
+    const std::vector<std::string> onPage = ::offered(page.body);
+    for (const QString &ending : kEndings) {
+        const std::string name = (label + '.' + ending).toStdString();
+        const bool sold = offered.contains(ending);
+        QCOMPARE(std::find(onPage.begin(), onPage.end(), name) != onPage.end(), sold);
+        QCOMPARE(asked.contains(label + '.' + ending), sold);
+    }
 }
 
 void TestRegistrar::otherRequests_data()

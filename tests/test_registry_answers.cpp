@@ -7,6 +7,7 @@
 #include "lookup/bootstrap.h"
 #include "lookup/rdap_client.h"
 #include "lookup/retry_after.h"
+#include "support/http_server.h"
 
 #include <QFile>
 #include <QProcess>
@@ -30,9 +31,15 @@ bool isHonest404(const QString &domain)
            || kind.startsWith("fine");
 }
 
+// The stand-in's .com service at `base` ("…/rdap/"), with a second base URL
+// ("…/moved/") a redirect may lead to, and a .net service on the same host
+// ("…/net/v1/"), as one registry serves both endings.
 QByteArray bootstrapAt(const QByteArray &base)
 {
-    return R"({"services":[[["com"],[")" + base + R"("]]]})";
+    QByteArray moved = base, net = base;
+    moved.replace("/rdap/", "/moved/");
+    net.replace("/rdap/", "/net/v1/");
+    return R"({"services":[[["com"],[")" + base + R"(",")" + moved + R"("]],[["net"],[")" + net + R"("]]]})";
 }
 
 // A stand-in registry process; its port is on its first line, then those of its other listeners.
@@ -114,6 +121,32 @@ QString letters(State state)
     return "?";
 }
 
+// Where a redirect may lead and what a 404's body may hold, the same on both
+// transports. The stand-in answers a bare 404 wherever a redirect below would
+// reach a path its routes do not take, or the .net service.
+template <typename Row>
+void strictRows(Row row)
+{
+    row("redirect to another base URL of the ending", {"redirectmoved.com"}, "R");
+    row("redirect with an escaped slash", {"redirectslash.com"}, "U");
+    row("redirect with an escaped slash in the last segment", {"redirectencoded.com"}, "U");
+    row("redirect with escaped backslashes", {"redirectbackslash.com"}, "U");
+    row("redirect with escaped dot segments", {"redirectdotenc.com"}, "U");
+    row("redirect with dot segments", {"redirectdots.com"}, "U");
+    row("redirect to the other ending's service on the host", {"redirectnet.com"}, "U");
+    row("404 naming a member twice", {"dupkeys404.com"}, "U");
+    row("404 naming a member twice, once escaped", {"dupescaped404.com"}, "U");
+    row("404 naming a nested member twice", {"dupnested404.com"}, "U");
+    row("404 naming a member twice in another case", {"dupcase404.com"}, "U");
+    row("404 of a domain object in lower-case names", {"lowerkeys404.com"}, "U");
+    row("404 of a \"domain \" object", {"spacedclass404.com"}, "U");
+    row("404 holding a domain object deep inside", {"nesteddomain404.com"}, "U");
+    row("404 holding a domain's name deep inside", {"nestedname404.com"}, "U");
+    row("404 error object of the .org registry", {"freeorgerror.com"}, "N");
+    row("404 error object of the .info and .biz registry", {"freeinfoerror.com"}, "N");
+    row("404 of a reserved name", {"freereserved.com"}, "N");
+}
+
 } // namespace
 
 class TestRegistryAnswers final : public QObject {
@@ -134,6 +167,7 @@ private slots:
     void httpsWithoutHttp2();
     void transportFailures_data();
     void transportFailures();
+    void redirectToTheEndingsOtherHost();
 
 private:
     QList<Availability> ask(const QByteArray &base, const QStringList &domains, RdapClient::Settings settings);
@@ -280,6 +314,7 @@ void TestRegistryAnswers::answers_data()
     row("HTTP/1.0 interim answer", {"interim10.com"}, "U");
     row("status 4041 without a reason", {"status4041.com"}, "U");
     row("a thousand interim answers", {"interimflood.com"}, "U");
+    strictRows(row);
 }
 
 void TestRegistryAnswers::check(const QStringList &domains, const QList<Availability> &answers, const QString &expected)
@@ -361,6 +396,7 @@ void TestRegistryAnswers::http2Answers_data()
     row("103 with END_STREAM", {"interimend.com"}, "U");
     row("DATA after a 103", {"interimdata.com"}, "U");
     row("103 after the 404", {"interimlate.com"}, "U");
+    strictRows(row);
 }
 
 void TestRegistryAnswers::http2Answers()
@@ -536,6 +572,31 @@ void TestRegistryAnswers::transportFailures()
         if (answer.state == State::Unchecked)
             QVERIFY2(int(answer.failure) == failure && answer.reason.contains(reason), qPrintable(answer.reason));
     }
+}
+
+// The bootstrap may give an ending base URLs on two hosts: a redirect to the
+// other one is followed there, on a host the client has not asked before.
+void TestRegistryAnswers::redirectToTheEndingsOtherHost()
+{
+    using varnex::test::HttpRequest;
+    using varnex::test::HttpResponse;
+    varnex::test::HttpServer moved([](const HttpRequest &request) {
+        return HttpResponse{.body = R"({"objectClassName":"domain","ldhName":")" + request.target.split('/').last()
+                                    + R"("})"};
+    });
+    varnex::test::HttpServer first([&moved](const HttpRequest &request) {
+        const QByteArray target =
+            "http://" + moved.hostAndPort().toLatin1() + "/moved/domain/" + request.target.split('/').last();
+        return HttpResponse{.status = 302, .reason = "Found", .headers = {{"Location", target}}};
+    });
+    const QByteArray json = R"({"services":[[["com"],["http://)" + first.hostAndPort().toLatin1()
+                            + R"(/rdap/","http://)" + moved.hostAndPort().toLatin1() + R"(/moved/"]]]})";
+    RdapClient client(*Bootstrap::fromJson(json), {.lookupTimeout = 60s});
+    std::optional<Availability> answer;
+    client.lookup("taken1.com", [&](const Availability &given) { answer = given; });
+    QVERIFY(QTest::qWaitFor([&] { return answer.has_value(); }, 60000));
+    QVERIFY2(answer->state == State::Registered, qPrintable(answer->reason));
+    QCOMPARE(moved.requests().size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestRegistryAnswers)

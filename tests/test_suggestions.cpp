@@ -1,4 +1,6 @@
+#include "names/candidates.h"
 #include "names/name_rules.h"
+#include "names/registrable.h"
 #include "names/suggestions.h"
 #include "names/word_knowledge.h"
 
@@ -29,6 +31,8 @@ private slots:
     void refusesInvalidLabels_data();
     void refusesInvalidLabels();
     void limit();
+    void registrable_data();
+    void registrable();
 
 private:
     std::optional<WordKnowledge> m_words;
@@ -248,6 +252,93 @@ void TestSuggestions::limit()
     QCOMPARE(few.size(), 5);
     // A smaller limit gives the first labels of a larger one.
     QCOMPARE(suggestedLabels(QStringLiteral("shop"), *m_words, 50).mid(0, 5), few);
+}
+
+// What each ending's registry sells, a row or more an ending; `refusal` is
+// part of the reason, empty when the name may be offered there.
+void TestSuggestions::registrable_data()
+{
+    QTest::addColumn<QString>("domain");
+    QTest::addColumn<QString>("refusal");
+
+    // .com and .net: any one script.
+    QTest::newRow(".com: German with ß") << "fußball.com"
+                                         << "";
+    QTest::newRow(".com: Japanese") << "日本語ひらがな.com"
+                                    << "";
+    QTest::newRow(".net: Cyrillic") << "пример.net"
+                                    << "";
+    QTest::newRow(".net: Greek") << "ελληνικά.net"
+                                 << "";
+    // .org: its languages' tables.
+    QTest::newRow(".org: Spanish") << "jardín.org"
+                                   << "";
+    QTest::newRow(".org: Cyrillic") << "пример.org"
+                                    << "";
+    QTest::newRow(".org: Chinese") << "中文.org"
+                                   << "";
+    QTest::newRow(".org: ß in no table") << "fußball.org"
+                                         << "writes \"ß\"";
+    QTest::newRow(".org: French â in no table") << "pâtisserie.org"
+                                                << "writes \"â\"";
+    QTest::newRow(".org: Greek") << "ελληνικά.org"
+                                 << "writes \"ε\"";
+    QTest::newRow(".org: letters of two languages") << "jardínø.org"
+                                                    << "no one language";
+    // .biz: Japanese and Portuguese among its languages.
+    QTest::newRow(".biz: Japanese") << "ひらがな.biz"
+                                    << "";
+    QTest::newRow(".biz: Portuguese") << "pâtisserie.biz"
+                                      << "";
+    QTest::newRow(".biz: ß") << "fußball.biz"
+                             << "writes \"ß\"";
+    // .info: Latin-script languages and Korean.
+    QTest::newRow(".info: German") << "bücher.info"
+                                   << "";
+    QTest::newRow(".info: Korean") << "한국.info"
+                                   << "";
+    QTest::newRow(".info: Cyrillic") << "пример.info"
+                                     << "writes \"п\"";
+    // .us: no internationalised names, and numbers reserved.
+    QTest::newRow(".us: Spanish") << "jardín.us"
+                                  << "no internationalised names";
+    QTest::newRow(".us: xn-- form") << "xn--bcher-kva.us"
+                                    << "no internationalised names";
+    QTest::newRow(".us: plain") << "shop24.us"
+                                << "";
+    QTest::newRow(".us: four digits") << "2024.us"
+                                      << "";
+    QTest::newRow(".us: five digits") << "90210.us"
+                                      << "five digits or more";
+    QTest::newRow(".us: ZIP+4") << "90210-1234.us"
+                                << "ZIP+4";
+    QTest::newRow(".us: telephone number") << "212-555-0100.us"
+                                           << "telephone numbers";
+    QTest::newRow(".us: toll-free number") << "1-800-555-0100.us"
+                                           << "telephone numbers";
+    QTest::newRow(".us: digits and hyphens, no number") << "12-34.us"
+                                                        << "";
+    QTest::newRow(".com: five digits") << "90210.com"
+                                       << "";
+}
+
+void TestSuggestions::registrable()
+{
+    QFETCH(QString, domain);
+    QFETCH(QString, refusal);
+
+    const std::optional<QString> why = whyNotRegistrable(domain);
+    QCOMPARE(why.has_value(), !refusal.isEmpty());
+    if (!why)
+        return;
+    const QString ending = domain.section('.', -1);
+    QVERIFY2(why->startsWith("not registrable under ." + ending + ": ") && why->contains(refusal), qPrintable(*why));
+    // The typed name stays under the ending, to be reported; no suggestion goes there.
+    const QStringList names = candidatesFor(displayName(domain).section('.', 0, 0), &*m_words);
+    QVERIFY(!names.isEmpty());
+    for (const QString &name : names.mid(6))
+        QVERIFY2(!whyNotRegistrable(name), qPrintable(name));
+    QVERIFY(names.contains(*asciiLabel(displayName(domain).section('.', 0, 0)) + '.' + ending));
 }
 
 QTEST_GUILESS_MAIN(TestSuggestions)

@@ -32,10 +32,17 @@ using namespace varnex::registrar;
 constexpr int kRunFailure = 1;
 constexpr int kUsageError = 2;
 
+void printWarnings(const QString &source, const QStringList &warnings)
+{
+    for (const QString &warning : warnings)
+        std::fprintf(stderr, "varnex-registrar: %s: %s\n", qPrintable(source), qPrintable(warning));
+}
+
 // Logs what the refresh does and hands each fetched file to the lookups that follow.
 void runRefresh(BootstrapRefresh &refresh, RegistrarServer &server, bool fetching)
 {
     const QString url = refresh.settings().url.toString();
+    printWarnings(QStringLiteral("RDAP bootstrap"), refresh.warnings());
     std::fprintf(
         stderr, "varnex-registrar: RDAP bootstrap: %s; %s\n", qPrintable(refresh.source()),
         qPrintable(fetching ? QStringLiteral("fetching ") + url : QStringLiteral("not fetched (--bootstrap-url off)")));
@@ -53,6 +60,7 @@ void runRefresh(BootstrapRefresh &refresh, RegistrarServer &server, bool fetchin
         server.setBootstrap(bootstrap);
         std::fprintf(stderr, "varnex-registrar: RDAP bootstrap: taken into use: %s, %lld endings\n",
                      qPrintable(refresh.source()), static_cast<long long>(bootstrap.endingCount()));
+        printWarnings(QStringLiteral("RDAP bootstrap"), refresh.warnings());
     });
     QObject::connect(&refresh, &BootstrapRefresh::fetchFailed, &server, [&refresh, url](const QString &reason) {
         const auto retry = std::min(refresh.settings().retryInterval, refresh.settings().interval);
@@ -83,12 +91,14 @@ struct BootstrapSource {
     std::unique_ptr<BootstrapRefresh> refresh;
 };
 
-std::optional<BootstrapSource> bootstrapSource(const RegistrarOptions &options)
+std::optional<BootstrapSource> bootstrapSource(const RegistrarOptions &options,
+                                               const QList<QSslCertificate> &extraCertificates)
 {
     if (!options.bootstrapFile) {
         BootstrapRefresh::Settings settings;
         settings.url = options.bootstrapUrl;
         settings.cacheFolder = cacheFolder();
+        settings.extraCertificates = extraCertificates;
         auto refresh = std::make_unique<BootstrapRefresh>(Bootstrap::bundled(), settings);
         return BootstrapSource{refresh->current(), std::move(refresh)};
     }
@@ -96,8 +106,7 @@ std::optional<BootstrapSource> bootstrapSource(const RegistrarOptions &options)
     QString error;
     QStringList warnings;
     std::optional<Bootstrap> bootstrap = Bootstrap::fromFile(file, &error, &warnings);
-    for (const QString &warning : warnings)
-        std::fprintf(stderr, "varnex-registrar: %s: %s\n", qPrintable(file), qPrintable(warning));
+    printWarnings(file, warnings);
     if (!bootstrap) {
         std::fprintf(stderr, "varnex-registrar: %s: %s\n", qPrintable(file), qPrintable(error));
         return std::nullopt;
@@ -120,18 +129,24 @@ std::shared_ptr<const WordKnowledge> wordKnowledge(const RegistrarOptions &optio
     return std::make_shared<const WordKnowledge>(std::move(*words));
 }
 
-std::optional<RegistrarServer::Settings> serverSettings(const RegistrarOptions &options)
+// The certificates --ca-file adds to the system's, for the registries and the bootstrap fetch alike.
+std::optional<QList<QSslCertificate>> extraCertificates(const RegistrarOptions &options)
+{
+    if (!options.caFile)
+        return QList<QSslCertificate>();
+    QList<QSslCertificate> certificates = QSslCertificate::fromPath(*options.caFile, QSsl::Pem);
+    if (certificates.isEmpty()) {
+        std::fprintf(stderr, "varnex-registrar: %s: no PEM certificate could be read\n", qPrintable(*options.caFile));
+        return std::nullopt;
+    }
+    return certificates;
+}
+
+RegistrarServer::Settings serverSettings(const RegistrarOptions &options, const QList<QSslCertificate> &certificates)
 {
     RegistrarServer::Settings settings;
     settings.rdap.cleartextHttp2 = options.cleartextHttp2;
-    if (options.caFile) {
-        settings.rdap.extraCertificates = QSslCertificate::fromPath(*options.caFile, QSsl::Pem);
-        if (settings.rdap.extraCertificates.isEmpty()) {
-            std::fprintf(stderr, "varnex-registrar: %s: no PEM certificate could be read\n",
-                         qPrintable(*options.caFile));
-            return std::nullopt;
-        }
-    }
+    settings.rdap.extraCertificates = certificates;
     if (options.resolver)
         settings.dns = DnsScreen::Settings{.resolver = *options.resolver};
     settings.words = wordKnowledge(options);
@@ -233,11 +248,11 @@ int main(int argc, char *argv[])
     if (!parsed.options)
         return usageError(parsed.error);
     const RegistrarOptions &options = *parsed.options;
-    std::optional<BootstrapSource> source = bootstrapSource(options);
-    const std::optional<RegistrarServer::Settings> settings = source ? serverSettings(options) : std::nullopt;
-    if (!settings)
+    const std::optional<QList<QSslCertificate>> certificates = extraCertificates(options);
+    std::optional<BootstrapSource> source = certificates ? bootstrapSource(options, *certificates) : std::nullopt;
+    if (!source)
         return kRunFailure;
-    auto service = startService(options, passed, std::move(source->bootstrap), *settings);
+    auto service = startService(options, passed, std::move(source->bootstrap), serverSettings(options, *certificates));
     if (const int *status = std::get_if<int>(&service))
         return *status;
     if (source->refresh)

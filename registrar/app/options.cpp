@@ -70,8 +70,8 @@ QList<QCommandLineOption> lookupOptions()
                         "fixed prefixes and suffixes only."),
          QStringLiteral("words|fixed"), QStringLiteral("words")},
         {QStringLiteral("ca-file"),
-         QStringLiteral("Also trust the certificate authorities in FILE (PEM) for https registries, beside the "
-                        "system's (for stand-in registries)."),
+         QStringLiteral("Also trust the certificate authorities in FILE (PEM) for https registries and the "
+                        "bootstrap fetch, beside the system's (for stand-ins)."),
          QStringLiteral("FILE")},
     };
 }

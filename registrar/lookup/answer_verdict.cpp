@@ -1,7 +1,10 @@
 #include "lookup/answer_verdict.h"
 
+#include "lookup/json_members.h"
+#include "lookup/request_target.h"
 #include "lookup/retry_after.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -37,14 +40,40 @@ bool isJsonType(const QByteArray &contentType)
     return type == "application/rdap+json" || type == "application/json";
 }
 
-// An RDAP object of the domain class, however its name is written, or one that carries a domain's names.
-bool describesDomain(const QJsonObject &object)
+bool sameName(const QString &name, QLatin1String expected)
 {
-    return object.value(QLatin1String("objectClassName"))
-                   .toString()
-                   .compare(QLatin1String("domain"), Qt::CaseInsensitive)
-               == 0
-           || object.contains(QLatin1String("ldhName")) || object.contains(QLatin1String("unicodeName"));
+    return name.trimmed().compare(expected, Qt::CaseInsensitive) == 0;
+}
+
+// A domain object, or a domain's name, anywhere in the value: however its
+// members are written, and however deep it lies.
+bool holdsDomain(const QJsonValue &value)
+{
+    if (value.isArray()) {
+        const QJsonArray array = value.toArray();
+        return std::any_of(array.begin(), array.end(), [](const QJsonValue &item) { return holdsDomain(item); });
+    }
+    const QJsonObject object = value.toObject();
+    for (auto member = object.begin(); member != object.end(); ++member) {
+        const QString &name = member.key();
+        if (sameName(name, QLatin1String("ldhName")) || sameName(name, QLatin1String("unicodeName")))
+            return true;
+        if (sameName(name, QLatin1String("objectClassName")) && sameName(member->toString(), QLatin1String("domain")))
+            return true;
+        if (holdsDomain(member.value()))
+            return true;
+    }
+    return false;
+}
+
+// The body as an RDAP object: JSON that is one object and names no member twice.
+std::optional<QJsonObject> rdapObject(const QByteArray &body)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(body, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject() || jsonMembersOf(body).repeated)
+        return std::nullopt;
+    return document.object();
 }
 
 // The body of a 404 that may say "not registered": nothing, or an RDAP error object.
@@ -56,23 +85,43 @@ std::optional<QString> notFoundBodyProblem(const RegistryAnswer &answer)
         return QStringLiteral("the registry's 404 is not an RDAP answer (%1)")
             .arg(answer.contentType.isEmpty() ? QStringLiteral("no type")
                                               : QString::fromLatin1(answer.contentType.left(60)));
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(answer.body, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject())
+    const std::optional<QJsonObject> object = rdapObject(answer.body);
+    if (!object)
         return QStringLiteral("the registry's 404 is not an RDAP object");
-    if (describesDomain(document.object()))
+    if (holdsDomain(*object))
         return QStringLiteral("the registry's answer contradicts itself");
     return std::nullopt;
 }
 
-// The redirect target still asks for this name's domain object, on the same origin.
+// Only what cannot be read two ways: a server may decode %2F or %5C into a
+// path separator, or resolve dot segments, after we have read the path.
+bool isPlainTarget(const QByteArray &location)
+{
+    if (location.isEmpty() || location.contains('%') || location.contains('\\') || location.contains('?')
+        || location.contains('#'))
+        return false;
+    const bool oddByte = std::any_of(location.begin(), location.end(), [](char c) {
+        return static_cast<unsigned char>(c) <= 0x20 || static_cast<unsigned char>(c) >= 0x7f;
+    });
+    if (oddByte)
+        return false;
+    const QList<QByteArray> segments = location.split('/');
+    return std::none_of(segments.begin(), segments.end(),
+                        [](const QByteArray &segment) { return segment == "." || segment == ".."; });
+}
+
+// The redirect target is, byte for byte as it will be sent, one of the
+// ending's base URLs followed by "domain/" and the name asked.
 bool asksTheSameQuestion(const QUrl &target, const AskedQuestion &asked)
 {
-    if (!target.isValid() || origin(target) != origin(asked.url) || target.hasQuery() || target.hasFragment())
+    if (!target.isValid() || !target.userInfo().isEmpty() || target.hasQuery() || target.hasFragment())
         return false;
-    const QStringList segments = target.path(QUrl::FullyDecoded).split(QLatin1Char('/'));
-    return segments.size() >= 2 && segments.at(segments.size() - 2) == QLatin1String("domain")
-           && segments.constLast().compare(asked.domain, Qt::CaseInsensitive) == 0;
+    const QByteArray sent = requestTarget(target);
+    return std::any_of(asked.bases.begin(), asked.bases.end(), [&](const QUrl &base) {
+        const QByteArray expected = requestTarget(base) + "domain/";
+        return origin(base) == origin(target) && sent.startsWith(expected)
+               && QString::fromLatin1(sent.mid(expected.size())).compare(asked.domain, Qt::CaseInsensitive) == 0;
+    });
 }
 
 Verdict onNotFound(const RegistryAnswer &answer)
@@ -84,7 +133,7 @@ Verdict onNotFound(const RegistryAnswer &answer)
 
 Verdict onDomainObject(const RegistryAnswer &answer, const AskedQuestion &asked)
 {
-    const QJsonObject object = QJsonDocument::fromJson(answer.body).object();
+    const QJsonObject object = rdapObject(answer.body).value_or(QJsonObject());
     if (object.value(QLatin1String("objectClassName")).toString() != QLatin1String("domain"))
         return unusable(QStringLiteral("the registry's answer is not a domain object"));
     QString ldhName = object.value(QLatin1String("ldhName")).toString().toLower();
@@ -108,7 +157,7 @@ Verdict onSlowDown(const RegistryAnswer &answer, const QDateTime &now)
 Verdict onRedirect(const RegistryAnswer &answer, const AskedQuestion &asked, int maxRedirects)
 {
     const QUrl target = asked.url.resolved(QUrl(QString::fromLatin1(answer.location), QUrl::StrictMode));
-    if (!asksTheSameQuestion(target, asked))
+    if (!isPlainTarget(answer.location) || !asksTheSameQuestion(target, asked))
         return unusable(QStringLiteral("the registry sent the question elsewhere"));
     if (asked.redirects >= maxRedirects)
         return unusable(QStringLiteral("too many redirects"));

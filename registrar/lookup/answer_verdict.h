@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QUrl>
 
@@ -25,6 +26,7 @@ struct AskedQuestion {
     QUrl url;
     int redirects = 0; // followed so far
     bool onNewConnection = false;
+    QList<QUrl> bases; // the bootstrap's base URLs for the name's ending: where a redirect may lead
 };
 
 // What to do with an answer.
@@ -42,10 +44,12 @@ struct Verdict {
 
 // The one rule for every transport. "Not registered" needs a complete answer
 // whose status was exactly 404 and whose body is empty or an RDAP JSON object
-// that does not describe a domain; "registered" a 200 domain object for exactly
-// the name asked. A redirect is followed only when it still asks for this
-// name's domain object on the same origin. Anything else is "could not be
-// checked".
+// (no member named twice) that holds no domain object and no domain's name at
+// any depth; "registered" a 200 domain object for exactly the name asked. A
+// redirect is followed only to one of the ending's base URLs followed by
+// "domain/" and the same name, written so that no server could route it
+// otherwise: no percent-escape, backslash, dot segment, query or fragment.
+// Anything else is "could not be checked".
 Verdict verdictOf(const RegistryAnswer &answer, const AskedQuestion &asked, int maxRedirects, const QDateTime &now);
 
 } // namespace varnex::registrar

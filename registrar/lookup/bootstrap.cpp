@@ -5,7 +5,37 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
+
 namespace varnex::registrar {
+
+namespace {
+
+bool isHttps(const QUrl &url)
+{
+    return url.scheme() == QLatin1String("https");
+}
+
+// The entry's base URLs that can be used, in its order: its https ones, or its
+// plain http ones only when it gives no https one.
+QList<QUrl> usableBases(const QJsonArray &urls)
+{
+    QList<QUrl> bases;
+    for (const QJsonValue &value : urls) {
+        QUrl url(value.toString(), QUrl::StrictMode);
+        if (!url.isValid() || url.host().isEmpty() || (!isHttps(url) && url.scheme() != QLatin1String("http")))
+            continue;
+        // IANA's files have carried base URLs without the final slash.
+        if (!url.path().endsWith(QLatin1Char('/')))
+            url.setPath(url.path() + QLatin1Char('/'));
+        bases.append(url);
+    }
+    if (std::any_of(bases.cbegin(), bases.cend(), isHttps))
+        bases.removeIf([](const QUrl &url) { return !isHttps(url); });
+    return bases;
+}
+
+} // namespace
 
 std::optional<Bootstrap> Bootstrap::fromJson(const QByteArray &json, QString *error, QStringList *warnings)
 {
@@ -35,27 +65,21 @@ std::optional<Bootstrap> Bootstrap::fromJson(const QByteArray &json, QString *er
             warn(QStringLiteral("skipped a service that is not a pair of lists"));
             continue;
         }
-        std::optional<QUrl> chosen;
-        for (const QJsonValue &value : pair[1].toArray()) {
-            QUrl url(value.toString(), QUrl::StrictMode);
-            if (!url.isValid() || url.host().isEmpty()
-                || (url.scheme() != QLatin1String("https") && url.scheme() != QLatin1String("http")))
-                continue;
-            // IANA's files have carried base URLs without the final slash.
-            if (!url.path().endsWith(QLatin1Char('/')))
-                url.setPath(url.path() + QLatin1Char('/'));
-            if (!chosen || (url.scheme() == QLatin1String("https") && chosen->scheme() != QLatin1String("https")))
-                chosen = url;
-        }
         QStringList endings;
         for (const QJsonValue &ending : pair[0].toArray())
             endings.append(ending.toString().toLower());
-        if (!chosen) {
+        const QList<QUrl> bases = usableBases(pair[1].toArray());
+        if (bases.isEmpty()) {
             warn(QStringLiteral("skipped %1: no usable base URL").arg(endings.join(QLatin1Char(' '))));
             continue;
         }
-        for (const QString &ending : endings)
-            bootstrap.m_bases.insert(ending, *chosen);
+        for (const QString &ending : endings) {
+            // A later entry must not quietly move an ending elsewhere.
+            if (bootstrap.m_bases.contains(ending))
+                warn(QStringLiteral("%1 is listed again: its first entry is kept").arg(ending));
+            else
+                bootstrap.m_bases.insert(ending, bases);
+        }
     }
     return bootstrap;
 }
@@ -82,10 +106,15 @@ Bootstrap Bootstrap::bundled()
 
 std::optional<QUrl> Bootstrap::baseFor(const QString &domain) const
 {
-    const auto found = m_bases.constFind(domain.section(QLatin1Char('.'), -1).toLower());
-    if (found == m_bases.constEnd())
+    const QList<QUrl> bases = basesFor(domain);
+    if (bases.isEmpty())
         return std::nullopt;
-    return *found;
+    return bases.constFirst();
+}
+
+QList<QUrl> Bootstrap::basesFor(const QString &domain) const
+{
+    return m_bases.value(domain.section(QLatin1Char('.'), -1).toLower());
 }
 
 void Bootstrap::addMissing(const Bootstrap &fallback)

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -15,9 +16,10 @@ namespace varnex::registrar {
 class Bootstrap final {
 public:
     // Reads the bootstrap file; an empty optional and `error` set when it is not
-    // one. Of several base URLs for an ending, an https one is preferred; a
-    // missing final slash is added; an entry that cannot be used is skipped with
-    // a line in `warnings`, so one odd entry does not cost the others.
+    // one. An ending's http:// base URLs are kept only when its entry gives no
+    // https:// one; a missing final slash is added; an entry that cannot be used
+    // is skipped, and an ending listed again keeps its first entry, each with a
+    // line in `warnings`, so one odd entry does not cost the others.
     static std::optional<Bootstrap> fromJson(const QByteArray &json, QString *error = nullptr,
                                              QStringList *warnings = nullptr);
     static std::optional<Bootstrap> fromFile(const QString &path, QString *error = nullptr,
@@ -25,8 +27,10 @@ public:
     // The file built into the program, for the six endings.
     static Bootstrap bundled();
 
-    // The base URL (ending in "/") for the ending of a name, if any.
+    // The base URL (ending in "/") lookups for a name's ending go to, if any: the first the file gives.
     std::optional<QUrl> baseFor(const QString &domain) const;
+    // Every base URL the file gives for a name's ending: where a redirect may lead.
+    QList<QUrl> basesFor(const QString &domain) const;
     // How many endings it names a service for.
     qsizetype endingCount() const { return m_bases.size(); }
     // When the file says it was published; invalid when it does not say or cannot be read.
@@ -35,7 +39,7 @@ public:
     void addMissing(const Bootstrap &fallback);
 
 private:
-    QHash<QString, QUrl> m_bases;
+    QHash<QString, QList<QUrl>> m_bases;
     QDateTime m_publication;
 };
 

@@ -5,6 +5,7 @@
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QSaveFile>
+#include <QSslConfiguration>
 
 #include <algorithm>
 
@@ -26,9 +27,10 @@ QUrl BootstrapRefresh::defaultUrl()
     return QUrl(QStringLiteral("https://data.iana.org/rdap/dns.json"));
 }
 
-std::optional<Bootstrap> BootstrapRefresh::usable(const QByteArray &json, const Bootstrap &builtIn, QString *error)
+std::optional<Bootstrap> BootstrapRefresh::usable(const QByteArray &json, const Bootstrap &builtIn, QString *error,
+                                                  QStringList *warnings)
 {
-    std::optional<Bootstrap> bootstrap = Bootstrap::fromJson(json, error);
+    std::optional<Bootstrap> bootstrap = Bootstrap::fromJson(json, error, warnings);
     if (!bootstrap)
         return std::nullopt;
     // A file that parses but names no service would leave only the built-in
@@ -75,11 +77,13 @@ BootstrapRefresh::BootstrapRefresh(Bootstrap builtIn, Settings settings, QObject
     else if (file.size() > m_settings.maxBytes)
         error = QStringLiteral("larger than %1 KiB").arg(m_settings.maxBytes / 1024);
     else
-        kept = usable(file.readAll(), m_builtIn, &error);
+        kept = usable(file.readAll(), m_builtIn, &error, &m_warnings);
     if (kept) {
         m_current = std::move(*kept);
+        m_fromFile = true;
         m_source = QStringLiteral("the copy in %1%2").arg(keptPath(), published(m_current));
     } else {
+        m_warnings.clear();
         m_source = QStringLiteral("the built-in file (the copy in %1 cannot be used: %2)").arg(keptPath(), error);
     }
 }
@@ -115,6 +119,11 @@ void BootstrapRefresh::fetch()
     request.setRawHeader("Accept-Encoding", "identity"); // nothing to unpack, so nothing to blow up
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setMaximumRedirectsAllowed(3);
+    if (!m_settings.extraCertificates.isEmpty()) {
+        QSslConfiguration tls = request.sslConfiguration();
+        tls.setCaCertificates(tls.caCertificates() + m_settings.extraCertificates);
+        request.setSslConfiguration(tls);
+    }
     m_body.clear();
     m_tooLarge = false;
     m_timedOut = false;
@@ -154,16 +163,32 @@ void BootstrapRefresh::finished()
     if (reply->error() != QNetworkReply::NoError)
         return fail(reply->errorString());
     QString error;
-    std::optional<Bootstrap> fetched = usable(m_body, m_builtIn, &error);
+    QStringList warnings;
+    std::optional<Bootstrap> fetched = usable(m_body, m_builtIn, &error, &warnings);
     if (!fetched)
         return fail(QStringLiteral("not a bootstrap file that can be used: %1").arg(error));
+    if (const std::optional<QString> older = olderThanInUse(*fetched))
+        return fail(*older);
 
     m_current = std::move(*fetched);
+    m_fromFile = true;
+    m_warnings = std::move(warnings);
     m_source = QStringLiteral("the file fetched from %1%2").arg(m_settings.url.toString(), published(m_current));
     keep(m_body);
     m_body.clear();
     m_next.start(m_settings.interval);
     emit updated(m_current);
+}
+
+// A file published before the one in use is an old copy served again (a stale
+// mirror, a replayed answer): it would bring back services that have moved since.
+std::optional<QString> BootstrapRefresh::olderThanInUse(const Bootstrap &fetched) const
+{
+    const QDateTime &inUse = m_current.publication();
+    if (!m_fromFile || !inUse.isValid() || !fetched.publication().isValid() || fetched.publication() >= inUse)
+        return std::nullopt;
+    return QStringLiteral("the file was published %1, before the one in use (%2)")
+        .arg(fetched.publication().toString(Qt::ISODate), inUse.toString(Qt::ISODate));
 }
 
 void BootstrapRefresh::fail(const QString &reason)

@@ -5,6 +5,8 @@
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QPointer>
+#include <QSslCertificate>
+#include <QStringList>
 #include <QTimer>
 #include <QUrl>
 
@@ -31,11 +33,13 @@ public:
         std::chrono::milliseconds retryInterval = std::chrono::hours(1); // after a failed fetch
         std::chrono::milliseconds timeout = std::chrono::seconds(60);    // for the whole fetch
         qint64 maxBytes = 1024 * 1024;
+        QList<QSslCertificate> extraCertificates; // trusted beside the system's, as for the registries
     };
 
     static QUrl defaultUrl();
     // The fetched file's bytes over `builtIn`, if they are a bootstrap file with services to use.
-    static std::optional<Bootstrap> usable(const QByteArray &json, const Bootstrap &builtIn, QString *error);
+    static std::optional<Bootstrap> usable(const QByteArray &json, const Bootstrap &builtIn, QString *error,
+                                           QStringList *warnings = nullptr);
 
     // Starts from the copy kept in the cache folder if it is good, else from `builtIn`.
     BootstrapRefresh(Bootstrap builtIn, Settings settings, QObject *parent = nullptr);
@@ -45,6 +49,8 @@ public:
     // What current() came from, for the log: the built-in file, or the kept copy.
     QString source() const;
     QString keptPath() const;
+    // What the file in use skipped or kept of its odd entries, for the log.
+    const QStringList &warnings() const { return m_warnings; }
     const Settings &settings() const { return m_settings; }
 
     // Fetches now, then every interval, or after the retry interval when a fetch failed.
@@ -63,11 +69,14 @@ private:
     void finished();
     void fail(const QString &reason);
     void keep(const QByteArray &json);
+    std::optional<QString> olderThanInUse(const Bootstrap &fetched) const;
 
     Bootstrap m_builtIn;
     Settings m_settings;
     Bootstrap m_current;
     QString m_source;
+    QStringList m_warnings;
+    bool m_fromFile = false; // current() came from the kept copy or a fetch, not the built-in file
     QNetworkAccessManager m_network;
     QPointer<QNetworkReply> m_reply;
     QByteArray m_body;

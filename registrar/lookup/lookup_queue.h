@@ -2,6 +2,7 @@
 
 #include "lookup/availability.h"
 
+#include <QList>
 #include <QString>
 #include <QUrl>
 
@@ -24,6 +25,7 @@ struct PendingLookup {
     int redirects = 0;
     bool needsNewConnection = false;
     Clock::time_point queuedAt;
+    QList<QUrl> bases; // the ending's base URLs when it was asked: where a redirect may lead
 };
 
 // The lookups waiting for a registry host, oldest first: a bounded number, each

@@ -79,6 +79,7 @@ RdapClient::Ticket RdapClient::lookup(const QString &domain, Done done, bool lik
     hostFor(hostKey, *base);
     Lookup lookup{ticket,          domain, base->resolved(QUrl(QStringLiteral("domain/") + domain)),
                   std::move(done), 0,      likelyFree};
+    lookup.bases = m_bootstrap.basesFor(domain);
     enqueue(hostKey, std::move(lookup));
     return ticket;
 }
@@ -243,8 +244,9 @@ void RdapClient::markUnreachable(Host &host, const Availability &failure)
 void RdapClient::conclude(Active *active, const RegistryAnswer &answer)
 {
     const Lookup &asked = active->lookup;
-    const Verdict verdict = verdictOf(answer, {asked.domain, asked.url, asked.redirects, asked.needsNewConnection},
-                                      m_settings.maxRedirects, QDateTime::currentDateTimeUtc());
+    const Verdict verdict =
+        verdictOf(answer, {asked.domain, asked.url, asked.redirects, asked.needsNewConnection, asked.bases},
+                  m_settings.maxRedirects, QDateTime::currentDateTimeUtc());
     if (verdict.quietUntil.isValid())
         host(active->hostKey).backOff.quietUntil(verdict.quietUntil);
     switch (verdict.next) {
@@ -275,6 +277,9 @@ void RdapClient::askOnNewConnection(Active *active)
 void RdapClient::askAgain(Lookup lookup)
 {
     const QString key = hostKeyOf(lookup.url); // before the move below
+    // A redirect may lead to another of the ending's base URLs, on a host not asked before.
+    if (!m_hosts.contains(key))
+        hostFor(key, lookup.url);
     enqueue(key, std::move(lookup), true);
 }
 

@@ -1,6 +1,7 @@
 #include "names/candidates.h"
 
 #include "names/name_rules.h"
+#include "names/registrable.h"
 #include "names/suggestions.h"
 
 #include <optional>
@@ -86,9 +87,11 @@ QStringList candidatesFor(const QString &label, const WordKnowledge *words)
     QStringList names;
     for (const QString &ending : kEndings)
         names.append(*ascii + QLatin1Char('.') + ending);
-    if (words)
-        return names + underEndings(suggestedAsciiLabels(label, *ascii, *words));
-    return names + affixedNames(label);
+    QStringList suggested = words ? underEndings(suggestedAsciiLabels(label, *ascii, *words)) : affixedNames(label);
+    // A suggestion its registry would not sell is no suggestion; the typed name
+    // stays under every ending, so the page can say why it cannot be had there.
+    suggested.removeIf([](const QString &name) { return whyNotRegistrable(name).has_value(); });
+    return names + suggested;
 }
 
 } // namespace varnex::registrar

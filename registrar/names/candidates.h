@@ -13,7 +13,8 @@ class WordKnowledge;
 // and fewer under the other endings; without it, up to
 // 12 suggestions made of the label with common prefixes and suffixes, .com
 // ones first. Suggestions are built on the Unicode label and kept only when
-// valid themselves. None for a label that is not a valid one.
+// valid themselves and sold under their ending (whyNotRegistrable()). None for
+// a label that is not a valid one.
 QStringList candidatesFor(const QString &label, const WordKnowledge *words = nullptr);
 
 } // namespace varnex::registrar

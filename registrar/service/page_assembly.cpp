@@ -2,6 +2,7 @@
 
 #include "names/candidates.h"
 #include "names/name_rules.h"
+#include "names/registrable.h"
 #include "service/whois_page.h"
 
 #include <QTimer>
@@ -145,7 +146,9 @@ void PageAssembly::start(const QString &requested, Done done)
         const int i = int(job->names.size());
         job->names.append({domain, std::nullopt});
         job->steps.append(PageJob::Step::ForRegistry);
-        if (std::optional<Availability> cached = m_cache.find(domain)) {
+        if (const std::optional<QString> why = whyNotRegistrable(domain)) {
+            settle(job, i, {Availability::State::Invalid, *why}); // never asked: its registry would not sell it
+        } else if (std::optional<Availability> cached = m_cache.find(domain)) {
             settle(job, i, *cached);
             ++job->cacheHits;
         } else if (m_dns && job->questions < m_settings.maxDnsQuestionsPerPage) {

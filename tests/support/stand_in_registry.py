@@ -75,8 +75,60 @@ def domain_of(path):
     return parts[-1] if len(parts) >= 3 and parts[-2] == "domain" else ""
 
 
+def strict_answer(kind, name, path):
+    """Redirect targets a server could route otherwise than they read, the paths they lead to, and 404 bodies
+    that must be read strictly; None for any other kind."""
+    if "%" in path or path.startswith("/net/"):
+        # A path no RDAP route takes (an escaped separator), or the other ending's service on the same host:
+        # the bare 404 such a server gives, which must never stand for the name asked.
+        return 404, b"", b"", []
+    encoded = name.encode()
+    redirects = {
+        "redirectslash": b"/help%2Fdomain%2F" + encoded,
+        "redirectencoded": b"/alt/domain%2F" + encoded,
+        "redirectbackslash": b"/help%5cdomain%5C" + encoded,
+        "redirectdotenc": b"/rdap/domain/%2E%2E/%2e%2e/net/v1/domain/" + encoded,
+        "redirectdots": b"/rdap/domain/" + encoded + b"/../../../net/v1/domain/" + encoded,
+        "redirectnet": b"/net/v1/domain/" + encoded,
+        "redirectmoved": b"/moved/domain/" + encoded,  # another base URL the bootstrap gives the ending
+    }
+    if kind in redirects and path.startswith("/rdap/"):
+        return 302, RDAP, b"", [(b"Location", redirects[kind])]
+    notices = [{"title": "Terms of Use", "description": ["Service subject to terms of use."],
+                "links": [{"value": "https://rdap.example/", "rel": "self", "href": "https://rdap.example/terms",
+                           "type": "text/html"}]}]
+    bodies = {
+        # The real registries' 404 shapes: a .org and an .info/.biz error object, and a reserved name's.
+        "freeorgerror": {"rdapConformance": ["rdap_level_0"], "notices": notices, "errorCode": 404,
+                         "title": "Not Found", "description": ["The object does not exist."]},
+        "freeinfoerror": {"rdapConformance": ["rdap_level_0", "icann_rdap_response_profile_0"], "errorCode": 404,
+                          "title": "Domain not found", "description": ["No domain by that name"]},
+        "freereserved": {"errorCode": 404, "title": "Registry Reserved",
+                         "description": ["This name is reserved by the registry."]},
+        "lowerkeys404": {"objectclassname": "domain", "ldhname": name},
+        "spacedclass404": {"objectClassName": "domain "},
+        "nesteddomain404": {"errorCode": 404, "title": "Not Found",
+                            "notices": [{"title": "Found", "object": {"objectClassName": "domain", "ldhName": name}}]},
+        "nestedname404": {"errorCode": 404, "title": "Not Found", "extra": [{"unicodeName": name}]},
+    }
+    if kind in bodies:
+        return 404, RDAP, json.dumps(bodies[kind]).encode(), []
+    repeated = {  # a member named twice: QJsonDocument keeps the last, another reader the first
+        "dupkeys404": b'{"objectClassName":"domain","objectClassName":"error"}',
+        "dupescaped404": b'{"objectClassName":"domain","objectClass\\u004eame":"error"}',
+        "dupnested404": b'{"errorCode":404,"notices":[{"objectClassName":"domain","objectClassName":"notice"}]}',
+        "dupcase404": b'{"errorCode":404,"notices":[{"title":"a","Title ":"b"}]}',
+    }
+    if kind in repeated:
+        return 404, RDAP, repeated[kind], []
+    return None
+
+
 def plain_answer(kind, name, path):
     """Answers that read the same on HTTP/1.1 and HTTP/2: (status, content type, body, extra headers), or None."""
+    strict = strict_answer(kind, name, path)
+    if strict:
+        return strict
     if not name:
         return 404, b"text/html", HTML_404, []
     if path.startswith("/moved/"):
