@@ -247,6 +247,7 @@ private slots:
     void http10AnsweredInKind();
     void foreignHostRefused();
     void lookupsEndWithTheirPages();
+    void answersGoToTheirOwnLookups();
     void dnsScreensRegisteredNames();
     void dnsAnswers_data();
     void dnsAnswers();
@@ -829,6 +830,36 @@ void TestRegistrar::lookupsEndWithTheirPages()
     QCOMPARE(service->rdap().queued(), 0);
     QTRY_COMPARE_WITH_TIMEOUT(service->rdap().inFlight(), 0, 10000);
     QCOMPARE(registry.server.requests().size(), 1);
+}
+
+// A page that ends leaves its lookups that are out to answer into the cache
+// only: a later page that asks the same name waits for its own lookup.
+void TestRegistrar::answersGoToTheirOwnLookups()
+{
+    Registry before; // answers the first page's lookups, when the test says
+    before.answers = {{"getshop.com", kTaken}};
+    before.server.setHold([](const HttpRequest &request) { return !request.target.endsWith("/shop.com"); });
+    Registry after; // every name free, each answer when the test says
+    after.server.setHold([](const HttpRequest &) { return true; });
+    auto service = startService(allEndingsAt(before), {.rdap = {.perHostLimit = 7}, .enoughFree = 1});
+
+    // shop.com is free: the page is answered while its other lookups, getshop.com's among them, are out.
+    QCOMPARE(offered(fetch(portOf(*service), "/whois.cgi?vhost_name=shop").body), std::vector<std::string>{"shop.com"});
+    QTRY_COMPARE(before.server.held(), service->rdap().inFlight());
+    const QList<HttpRequest> &asked = before.server.requests();
+    QVERIFY(std::any_of(asked.begin(), asked.end(),
+                        [](const HttpRequest &r) { return r.target.endsWith("/getshop.com"); }));
+    service->setBootstrap(allEndingsAt(after));
+    QNetworkReply *reply = ask(portOf(*service), "/whois.cgi?vhost_name=getshop");
+    QTRY_COMPARE(after.server.held(), 7);
+    // The first page's answers come in while the second page's own lookups are out.
+    before.server.release();
+    QTRY_COMPARE(service->rdap().inFlight(), 7);
+    after.server.release();
+    const Page page = pageOf(reply);
+    QCOMPARE(offered(page.body), std::vector<std::string>{"getshop.com"});
+    QVERIFY(!page.body.contains("getshop.com: registered"));
+    QCOMPARE(service->rdap().queued(), 0);
 }
 
 void TestRegistrar::dnsScreensRegisteredNames()

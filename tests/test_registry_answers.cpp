@@ -136,7 +136,7 @@ QList<Availability> TestRegistryAnswers::ask(const QByteArray &base, const QStri
     QList<Availability> answers;
     for (const QString &domain : domains) {
         std::optional<Availability> answer;
-        client.lookup(domain, [&](const Availability &given) { answer = given; });
+        client.lookup(answers.size() + 1, domain, [&](const Availability &given) { answer = given; });
         if (!QTest::qWaitFor([&] { return answer.has_value(); }, 60000))
             answer = Availability::unchecked(Availability::Failure::Unreachable, "the test gave up");
         answers.append(*answer);
@@ -327,7 +327,7 @@ void TestRegistryAnswers::unreachableRegistryFailsAtOnce()
     RdapClient client(*Bootstrap::fromJson(json), {.lookupTimeout = 600s, .perHostLimit = 1, .cleartextHttp2 = http2});
     int answered = 0;
     for (int i = 0; i < 20; ++i) {
-        client.lookup(QStringLiteral("name%1.com").arg(i), [&](const Availability &answer) {
+        client.lookup(i + 1, QStringLiteral("name%1.com").arg(i), [&](const Availability &answer) {
             QCOMPARE(answer.state, State::Unchecked);
             QCOMPARE(answer.failure, Availability::Failure::Unreachable);
             ++answered;
@@ -357,7 +357,7 @@ void TestRegistryAnswers::http2Streams()
     QHash<QString, QString> reasons;
     for (int i = 0; i < 40; ++i) {
         const QString domain = QString::fromLatin1(i % 2 ? "taken%1.com" : "free%1.com").arg(i);
-        client.lookup(domain, [&answers, &reasons, domain](const Availability &answer) {
+        client.lookup(i + 1, domain, [&answers, &reasons, domain](const Availability &answer) {
             answers.insert(domain, answer.state);
             reasons.insert(domain, ": " + answer.reason);
         });
