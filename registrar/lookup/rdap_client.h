@@ -49,9 +49,13 @@ public:
         // The longest wait for a registry's address. With the DNS screen's own
         // 150 ms it keeps an offline page under a second.
         std::chrono::milliseconds hostLookupBudget = std::chrono::milliseconds(750);
-        int perHostLimit = 6;    // HTTP/1.1 connections
-        int perHostStreams = 20; // HTTP/2 streams on the one connection
-        int maxQueued = 256;     // per host
+        int perHostLimit = 6; // HTTP/1.1 connections
+        // HTTP/2 streams on the one connection: every lookup a page may ask for,
+        // beside those the page before it left out, so a fresh page takes one
+        // round trip. A registry that allows fewer (its SETTINGS) still gets no
+        // more at once: nghttp2 keeps the rest back.
+        int perHostStreams = 100;
+        int maxQueued = 256; // per host
         int maxRedirects = 3;
         // An https registry is first asked over HTTP/2 (offered by ALPN); this
         // also asks plain http ones over HTTP/2 with prior knowledge.
