@@ -4,6 +4,7 @@
 #include "support/gui_helpers.h"
 #include "support/search_window.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace std::chrono_literals;
@@ -64,8 +65,8 @@ void TestHostileInputs::inputs_data()
                                << "" << false;
     QTest::newRow("control characters") << QString("a\x01\x1f\x7f"
                                                    "b\tc")
-                                        << normal << QByteArray("/whois.cgi?vhost_name=a%01%1F%7Fb%09c") << ok << ""
-                                        << t << "" << false;
+                                        << normal << QByteArray("/whois.cgi?vhost_name=a%01%1F%7Fbc") << ok << "" << t
+                                        << "" << false;
     QTest::newRow("URL characters") << QString("& # % ? / \\ \"") << normal
                                     << QByteArray("/whois.cgi?vhost_name=%26%23%25%3F%2F%5C%22") << ok << "" << t << ""
                                     << false;
@@ -169,8 +170,10 @@ void TestHostileInputs::inputs()
             QCOMPARE(answerer.texts().size(), 1);
             QVERIFY2(answerer.texts().first().startsWith(errorStarts), qPrintable(answerer.texts().first()));
             const QString message = answerer.texts().first();
+            // The installed service is the system's socket unit, started as root.
+            static const QRegularExpression startSocket(R"(\bsudo\s+systemctl\s+start\s+varnex-registrar\.socket\b)");
             QCOMPARE(message.contains("bash tools/start.sh") && message.contains(refusingHost)
-                         && message.contains("systemctl --user start varnex-registrar.socket"),
+                         && message.contains(startSocket) && !message.contains("--user"),
                      howToStart);
             QCOMPARE(window.list1()->count(), 0);
             QCOMPARE(window.list2()->count(), 0);

@@ -87,7 +87,12 @@ void TestHttpTransfer::requestTargets_data()
     QTest::newRow("no parameter or fragment") << "a&b#c" << QByteArray("/whois.cgi?vhost_name=a%26b%23c");
     QTest::newRow("reserved") << "x/y?z=1;+@" << QByteArray("/whois.cgi?vhost_name=x%2Fy%3Fz%3D1%3B%2B%40");
     QTest::newRow("percent and quote") << "100%\"\\" << QByteArray("/whois.cgi?vhost_name=100%25%22%5C");
-    QTest::newRow("tab is not a space") << "a\tb" << QByteArray("/whois.cgi?vhost_name=a%09b");
+    QTest::newRow("pasted line ends and tabs") << "coffee shop\nbest\ttea\r\n"
+                                               << QByteArray("/whois.cgi?vhost_name=coffeeshopbesttea");
+    QTest::newRow("other white space") << QString::fromUtf8("a\u00A0b\u2003c\u3000d\u2028e\u0085f\vg\fh")
+                                       << QByteArray("/whois.cgi?vhost_name=abcdefgh");
+    QTest::newRow("zero-width space is no space")
+        << QString::fromUtf8("a\u200Bb") << QByteArray("/whois.cgi?vhost_name=a%E2%80%8Bb");
     QTest::newRow("UTF-8") << QString::fromUtf8("zé ü") << QByteArray("/whois.cgi?vhost_name=z%C3%A9%C3%BC");
 }
 

@@ -15,9 +15,14 @@
 #include <QRegularExpression>
 #include <QProcess>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QUdpSocket>
 #include <QTest>
 #include <QTimer>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <memory>
 
@@ -242,6 +247,7 @@ private slots:
     void nothingCheckedIsAFailure_data();
     void nothingCheckedIsAFailure();
     void connectionCapComesBack();
+    void descriptorNoSocketTakesIsClosed();
     void answersInRequestOrder();
     void deepPipelineAnsweredInOrder();
     void http10AnsweredInKind();
@@ -750,6 +756,29 @@ void TestRegistrar::connectionCapComesBack()
         QTRY_COMPARE_WITH_TIMEOUT(listener->openConnections(), 0, 10000);
     }
     QCOMPARE(listener->refusedConnections(), 3 * 40);
+    QCOMPARE(offered(fetch(portOf(*service), "/whois.cgi?vhost_name=shop").body).size(), std::size_t(18));
+}
+
+// A descriptor the socket refuses (one opened with O_PATH, which no socket
+// call takes) is closed and holds no place: with room for one connection, the
+// next client is answered.
+void TestRegistrar::descriptorNoSocketTakesIsClosed()
+{
+    Registry registry;
+    auto service = startService(allEndingsAt(registry), {}, {.maxConnections = 1});
+    GuardedTcpServer *listener = service->servers().value(0);
+    QVERIFY(listener);
+    const QTemporaryDir folder;
+    const int descriptor = ::open(QFile::encodeName(folder.path()).constData(), O_PATH | O_CLOEXEC);
+    QVERIFY(descriptor >= 0);
+    struct stat before = {};
+    QCOMPARE(::fstat(descriptor, &before), 0);
+
+    listener->incomingConnection(descriptor);
+    QCOMPARE(listener->openConnections(), 0);
+    // Its number is free, or stands for another file by now.
+    struct stat after = {};
+    QVERIFY(::fstat(descriptor, &after) != 0 || after.st_dev != before.st_dev || after.st_ino != before.st_ino);
     QCOMPARE(offered(fetch(portOf(*service), "/whois.cgi?vhost_name=shop").body).size(), std::size_t(18));
 }
 

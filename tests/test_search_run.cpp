@@ -191,33 +191,40 @@ void TestSearchRun::foundNamesKeepEveryByte_data()
 {
     QTest::addColumn<QByteArray>("offered");
     QTest::addColumn<QString>("shown");
-    QTest::addColumn<QByteArray>("searchedAgain"); // the request a double-click on it sends
+    QTest::addColumn<QString>("selected");         // the name box after a double-click on it, or Register
+    QTest::addColumn<QByteArray>("searchedAgain"); // the request a double-click on it sends; empty: none
 
-    QTest::newRow("UTF-8") << QByteArray("z\xC3\xA9.com") << QString::fromUtf8("z\u00e9.com")
-                           << QByteArray("z%C3%A9.com");
-    QTest::newRow("Latin-1") << QByteArray("caf\xE9.com") << QString::fromUtf8("caf\u00e9.com")
-                             << QByteArray("caf%C3%A9.com");
-    QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF"
-                                                   "bom.com")
-                                     << QString(QChar(0xFEFF)) + "bom.com"
-                                     << QByteArray("%EF%BB%BF"
-                                                   "bom.com");
-    QTest::newRow("UTF-8 then Latin-1") << QByteArray("\xC3\xA9\xE9.com") << QString::fromUtf8("\u00e9\u00e9.com")
-                                        << QByteArray("%C3%A9%C3%A9.com");
-    QTest::newRow("cut-off sequence") << QByteArray("x\xE2\x82.com") << QString::fromUtf8("x\u00e2\u0082.com")
-                                      << QByteArray("x%C3%A2%C2%82.com");
-    QTest::newRow("overlong slash") << QByteArray("\xC0\xAF.com") << QString::fromUtf8("\u00c0\u00af.com")
-                                    << QByteArray("%C3%80%C2%AF.com");
-    QTest::newRow("encoded surrogate") << QByteArray("\xED\xA0\x80.com") << QString::fromUtf8("\u00ed\u00a0\u0080.com")
-                                       << QByteArray("%C3%AD%C2%A0%C2%80.com");
-    QTest::newRow("four bytes") << QByteArray("\xF0\x9F\x98\x80.com") << QString::fromUtf8("\U0001F600.com")
-                                << QByteArray("%F0%9F%98%80.com");
+    const auto row = [](const char *name, const QByteArray &offered, const QString &shown,
+                        const QByteArray &searchedAgain) {
+        QTest::newRow(name) << offered << shown << shown << searchedAgain;
+    };
+    // A name with characters that act on the text around it is shown written
+    // out, and not searched: it would not be the name the box shows.
+    const auto hidden = [](const char *name, const QByteArray &offered, const QString &shown, const QString &selected) {
+        QTest::newRow(name) << offered << shown << selected << QByteArray();
+    };
+    row("UTF-8", "z\xC3\xA9.com", QString::fromUtf8("z\u00e9.com"), "z%C3%A9.com");
+    row("Latin-1", "caf\xE9.com", QString::fromUtf8("caf\u00e9.com"), "caf%C3%A9.com");
+    hidden("byte-order mark",
+           "\xEF\xBB\xBF"
+           "bom.com",
+           QString(QChar(0xFEFF)) + "bom.com", "\\uFEFFbom.com");
+    row("UTF-8 then Latin-1", "\xC3\xA9\xE9.com", QString::fromUtf8("\u00e9\u00e9.com"), "%C3%A9%C3%A9.com");
+    hidden("cut-off sequence", "x\xE2\x82.com", QString::fromUtf8("x\u00e2\u0082.com"),
+           QString::fromUtf8("x\u00e2\\u0082.com"));
+    row("overlong slash", "\xC0\xAF.com", QString::fromUtf8("\u00c0\u00af.com"), "%C3%80%C2%AF.com");
+    hidden("encoded surrogate", "\xED\xA0\x80.com", QString::fromUtf8("\u00ed\u00a0\u0080.com"),
+           QString::fromUtf8("\u00ed\u00a0\\u0080.com"));
+    row("four bytes", "\xF0\x9F\x98\x80.com", QString::fromUtf8("\U0001F600.com"), "%F0%9F%98%80.com");
+    hidden("right-to-left override", "paypa\xE2\x80\xAEl.com", QString::fromUtf8("paypa\u202El.com"),
+           "paypa\\u202El.com");
 }
 
 void TestSearchRun::foundNamesKeepEveryByte()
 {
     QFETCH(QByteArray, offered);
     QFETCH(QString, shown);
+    QFETCH(QString, selected);
     QFETCH(QByteArray, searchedAgain);
 
     Window window([&](const HttpRequest &) { return HttpResponse{.body = page({offered})}; });
@@ -226,9 +233,21 @@ void TestSearchRun::foundNamesKeepEveryByte()
     QCOMPARE(window.list1()->items(), QStringList{shown});
 
     ListBox *list = window.list1();
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(0, 0)).center());
-    QCOMPARE(window.text2()->text(), shown);
-    QCOMPARE(window.server.requests().last().target, "/whois.cgi?vhost_name=" + searchedAgain);
+    const QPoint first = list->visualRect(list->model()->index(0, 0)).center();
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, first);
+    QCOMPARE(window.text2()->text(), selected);
+    if (searchedAgain.isEmpty()) {
+        QCOMPARE(window.server.requests().size(), 1);
+        QVERIFY2(window.label2()->text().contains("Not searched"), qPrintable(window.label2()->text()));
+    } else {
+        QCOMPARE(window.server.requests().last().target, "/whois.cgi?vhost_name=" + searchedAgain);
+    }
+
+    // Register shows the selected name the same way.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first);
+    QTest::mouseClick(window.get<ClickableLabel>("Image4"), Qt::LeftButton);
+    QCOMPARE(window.get<QLabel>("Label3")->text(), QStringLiteral("Selected Domain:"));
+    QCOMPARE(window.text2()->text(), selected);
 }
 
 void TestSearchRun::boxesRefilterTheLastSearch()

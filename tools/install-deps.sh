@@ -23,6 +23,20 @@ packages=(
   lintian desktop-file-utils appstream  # checks of the package, its desktop entry and its metadata
 )
 
+# Without sudo only root can install what is missing: say what to run as root,
+# rather than leave the user with "sudo: command not found".
+need_root() {
+  local command="apt-get update && apt-get install -y --no-install-recommends $*"
+  {
+    echo "install-deps.sh: Varnex needs packages that are not installed: $*"
+    echo "install-deps.sh: sudo is not installed, so they must be installed as root. As root, run:"
+    echo "    $command"
+    echo "install-deps.sh: (or, with root's password: su -c '$command')"
+    echo "install-deps.sh: then run the script you ran again."
+  } >&2
+  exit 1
+}
+
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
   sudo="sudo"
@@ -32,6 +46,7 @@ for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
 done
 if [ "${#missing[@]}" -gt 0 ]; then
+  [ -z "$sudo" ] || command -v sudo >/dev/null 2>&1 || need_root "${missing[@]}"
   $sudo apt-get update
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
 fi

@@ -31,7 +31,7 @@ if [ -e build ] && [ ! -w build ]; then
   echo "start.sh: build/ belongs to another user (an earlier run as root?); remove it (sudo rm -rf build) and run this again" >&2
   exit 1
 fi
-say "Building Varnex and its registrar service in build/"
+say "Building Varnex and its registrar service in build/ (the first build takes a few minutes)"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build --target varnex varnex-registrar
 

@@ -1,4 +1,4 @@
-// varnex-scan [--extensions LIST] CAPTURE_FILE | --help | --version
+// varnex-scan [--extensions LIST] [--] CAPTURE_FILE | -h | --help | --version
 // Runs the program's own cleaning pass, page scan and extension filter on a
 // capture file and prints {"found": [...], "shown": [...], "count": N} on one line.
 //
@@ -22,14 +22,15 @@
 
 namespace {
 
-constexpr char kUsage[] = "usage: varnex-scan [--extensions com,net,org,biz,info,us] CAPTURE_FILE\n";
+constexpr char kUsage[] = "usage: varnex-scan [--extensions com,net,org,biz,info,us] [--] CAPTURE_FILE\n";
 constexpr char kHelp[] =
     "Runs Varnex's cleaning pass, page scan and extension filter on a capture file\n"
     "and prints {\"found\": [...], \"shown\": [...], \"count\": N} on one line.\n"
     "\n"
     "  --extensions LIST  the ticked endings, comma-separated, with or without the dot, in any case\n"
     "                     (default: all six); also --extensions=LIST\n"
-    "  --help             show this help and exit\n"
+    "  --                 take the next argument as the file, even when it begins with a dash\n"
+    "  -h, --help         show this help and exit\n"
     "  --version          show the version and exit\n"
     "\n"
     "Exit status: 0 when the file was scanned, 1 when it could not be read, 2 on a usage error.\n";

@@ -193,7 +193,8 @@ bool listenOn(const ListenAddress &address, RegistrarServer &server)
         if (listener->serverError() == QAbstractSocket::AddressInUseError)
             std::fprintf(stderr,
                          "varnex-registrar: another program holds port %u; if it is the installed service, see "
-                         "'systemctl --user status varnex-registrar.socket'\n",
+                         "'systemctl status varnex-registrar.socket', and stop it with "
+                         "'sudo systemctl stop varnex-registrar.socket'\n",
                          unsigned(address.port));
         return false;
     }

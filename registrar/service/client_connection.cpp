@@ -6,10 +6,10 @@
 
 namespace varnex::registrar {
 
-ClientConnection::ClientConnection(QTcpSocket *socket, Limits limits)
-    : QObject(socket), m_socket(socket), m_limits(limits), m_reader(limits.request)
+ClientConnection::ClientConnection(QTcpSocket *socket, Limits limits, QObject *parent)
+    : QObject(parent), m_socket(socket), m_limits(limits), m_reader(limits.request)
 {
-    setObjectName(QStringLiteral("varnexClient"));
+    m_socket->setParent(this);
     m_idle.setSingleShot(true);
     connect(&m_idle, &QTimer::timeout, this, [this] {
         if (owed() > 0)
@@ -19,11 +19,7 @@ ClientConnection::ClientConnection(QTcpSocket *socket, Limits limits)
     });
     m_idle.start(m_limits.idle);
     connect(socket, &QTcpSocket::readyRead, this, &ClientConnection::onBytes);
-}
-
-ClientConnection *ClientConnection::of(QTcpSocket *socket)
-{
-    return socket->findChild<ClientConnection *>(QStringLiteral("varnexClient"), Qt::FindDirectChildrenOnly);
+    connect(socket, &QTcpSocket::disconnected, this, &ClientConnection::closed);
 }
 
 void ClientConnection::onBytes()

@@ -17,7 +17,8 @@ namespace varnex::registrar {
 // with its place in the answer order, and writes the answers in that order
 // however the pages finish, each in the HTTP version of its request. It keeps
 // the client within limits: bytes sent without an answer, requests waiting for
-// theirs (the rest wait unread), and time without a whole request.
+// theirs (the rest wait unread), and time without a whole request. It owns its
+// socket; whoever owns it deletes it once closed() comes.
 class ClientConnection final : public QObject {
     Q_OBJECT
 
@@ -35,8 +36,8 @@ public:
         bool keepAlive = true;
     };
 
-    ClientConnection(QTcpSocket *socket, Limits limits);
-    static ClientConnection *of(QTcpSocket *socket);
+    // Takes `socket`, connected, as its own.
+    ClientConnection(QTcpSocket *socket, Limits limits, QObject *parent = nullptr);
 
     // The answer for `ticket`, written once every earlier answer is; the
     // connection closes after it unless the ticket keeps it alive.
@@ -45,6 +46,8 @@ public:
     const QTcpSocket *socket() const { return m_socket; }
 
 signals:
+    // The client or the limits closed the connection; nothing more comes of it.
+    void closed();
     // A whole request head, to be answered with `ticket`.
     void requested(const varnex::registrar::RequestHead &head, varnex::registrar::ClientConnection::Ticket ticket);
     // Bytes that are not a request the service takes: answered with `status`,

@@ -2,6 +2,7 @@
 
 #include "service/client_connection.h"
 
+#include <QList>
 #include <QTcpServer>
 
 namespace varnex::registrar {
@@ -13,9 +14,10 @@ namespace varnex::registrar {
 // takes no place; "at once" is once the events already in are handled, since
 // a client that drops hundreds of connections and connects again at once
 // would otherwise find the places of the dropped ones still taken. The page
-// needs neither a body nor long headers. Each
-// connection handed on carries its ClientConnection (ClientConnection::of())
-// and is deleted once it closes.
+// needs neither a body nor long headers.
+//
+// The server owns every connection it takes: each is announced by connected()
+// and deleted once it closes, which gives its place back.
 class GuardedTcpServer final : public QTcpServer {
     Q_OBJECT
 
@@ -27,21 +29,28 @@ public:
     };
 
     explicit GuardedTcpServer(Limits limits, QObject *parent = nullptr);
+    ~GuardedTcpServer() override;
 
-    int openConnections() const { return m_open; }
+    int openConnections() const { return int(m_connections.size()); }
     int refusedConnections() const { return m_refused; }
+    const QList<ClientConnection *> &connections() const { return m_connections; }
 
-protected:
+    // QTcpServer hands each accepted descriptor here; public, so one accepted
+    // elsewhere can be handed in the same way.
     void incomingConnection(qintptr descriptor) override;
 
+signals:
+    void connected(varnex::registrar::ClientConnection *client);
+
 private:
-    void take(qintptr descriptor);
+    bool take(qintptr descriptor);
     void placeOverCap();
+    void release(ClientConnection *client);
 
     Limits m_limits;
-    int m_open = 0;
     int m_refused = 0;
-    QList<qintptr> m_overCap; // come in at the cap, decided on once the events already in are handled
+    QList<ClientConnection *> m_connections; // children of this server, until they close
+    QList<qintptr> m_overCap;                // come in at the cap, decided on once the events already in are handled
 };
 
 } // namespace varnex::registrar

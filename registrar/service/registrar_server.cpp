@@ -134,8 +134,9 @@ void RegistrarServer::bind(GuardedTcpServer *listener)
 {
     listener->setParent(this);
     m_listeners.append(listener);
-    connect(listener, &QTcpServer::newConnection, this, [this, listener] { takeConnections(listener); });
-    takeConnections(listener); // any that came before
+    connect(listener, &GuardedTcpServer::connected, this, &RegistrarServer::serve);
+    for (ClientConnection *client : listener->connections())
+        serve(client); // any that came before
 }
 
 QList<GuardedTcpServer *> RegistrarServer::servers() const
@@ -156,18 +157,14 @@ QList<quint16> RegistrarServer::serverPorts() const
     return ports;
 }
 
-void RegistrarServer::takeConnections(GuardedTcpServer *listener)
+void RegistrarServer::serve(ClientConnection *client)
 {
-    while (QTcpSocket *socket = listener->nextPendingConnection()) {
-        ClientConnection *client = ClientConnection::of(socket);
-        connect(client, &ClientConnection::requested, this,
-                [this, client](const RequestHead &head, ClientConnection::Ticket ticket) {
-                    onRequest(client, head, ticket);
-                });
-        connect(client, &ClientConnection::refused, this,
-                [this, client](int status, const QByteArray &why, const RequestHead &head,
-                               ClientConnection::Ticket ticket) { onRefused(client, status, why, head, ticket); });
-    }
+    connect(
+        client, &ClientConnection::requested, this,
+        [this, client](const RequestHead &head, ClientConnection::Ticket ticket) { onRequest(client, head, ticket); });
+    connect(client, &ClientConnection::refused, this,
+            [this, client](int status, const QByteArray &why, const RequestHead &head,
+                           ClientConnection::Ticket ticket) { onRefused(client, status, why, head, ticket); });
 }
 
 void RegistrarServer::onRefused(ClientConnection *client, int status, const QByteArray &why, const RequestHead &head,

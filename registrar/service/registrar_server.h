@@ -42,7 +42,7 @@ public:
     QString dnsError() const { return m_pages.lookups().dnsError(); }
 
 private:
-    void takeConnections(GuardedTcpServer *listener);
+    void serve(ClientConnection *client);
     void onRequest(ClientConnection *client, const RequestHead &head, ClientConnection::Ticket ticket);
     void onRefused(ClientConnection *client, int status, const QByteArray &why, const RequestHead &head,
                    ClientConnection::Ticket ticket);

@@ -10,10 +10,10 @@
 namespace {
 
 constexpr char kHelp[] =
-    "usage: varnex [--help | --version]\n"
+    "usage: varnex [-h | --help | --version]\n"
     "Finds domain names that are still free to register: type a name or keywords and press Enter.\n"
-    "  --help     show this help and exit\n"
-    "  --version  show the version and exit\n";
+    "  -h, --help  show this help and exit\n"
+    "  --version   show the version and exit\n";
 
 } // namespace
 

@@ -88,8 +88,9 @@ QNetworkRequest requestFor(const QUrl &url)
     return request;
 }
 
-// Waits in a local event loop that leaves user input queued until the reply
-// has finished, taking its body as it comes, or the time is up.
+// Waits in a local event loop until the reply has finished, taking its body as
+// it comes, or the time is up. The loop runs every event, user input included:
+// holding input back is the caller's (see HttpTransfer).
 void waitForEnd(QNetworkReply &reply, BodyTaker &taker, std::chrono::milliseconds timeout)
 {
     QEventLoop loop;

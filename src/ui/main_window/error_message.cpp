@@ -29,7 +29,8 @@ QString searchErrorMessage(const SearchError &error, const QString &registrarHos
             QStringLiteral("\n\nVarnex asks its own registrar service, varnex-registrar, at %1, and nothing "
                            "is listening there. Start it from Varnex's source folder with\n    bash tools/start.sh\n"
                            "(which starts the service and Varnex together), or, where Varnex is installed as a "
-                           "package, with\n    systemctl --user start varnex-registrar.socket")
+                           "package, with\n    sudo systemctl start varnex-registrar.socket\nand see its state with\n"
+                           "    systemctl status varnex-registrar.socket")
                 .arg(registrarHost);
     }
     // An HTTP answer without the service's mark comes from another program on its port.

@@ -1,5 +1,6 @@
 #include "ui/main_window/form1.h"
 
+#include "search/name_lists.h"
 #include "ui/about/form2.h"
 #include "ui/main_window/flat_style.h"
 #include "ui/common/fonts.h"
@@ -101,7 +102,8 @@ void Form1::closeEvent(QCloseEvent *event)
 void Form1::Image4_Click()
 {
     Picture2->show();
-    Text2->setText(List1->selectedText());
+    // As the list draws it: the name's own format controls must not rearrange what is shown.
+    Text2->setText(visibleText(List1->selectedText()));
     Label3->setText(QStringLiteral("Selected Domain:"));
     Image4->hide();
     Image9->show();

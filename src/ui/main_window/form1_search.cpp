@@ -60,7 +60,16 @@ void Form1::List1_DblClick()
 {
     if (m_running)
         return;
-    Text2->setText(List1->selectedText());
+    // The name box shows the name as the list draws it. One that holds
+    // characters acting on the text around it (a right-to-left override, say)
+    // would search for a name other than the one shown, so it is not searched.
+    const QString name = List1->selectedText();
+    const QString shown = visibleText(name);
+    Text2->setText(shown);
+    if (shown != name) {
+        setStatus(QStringLiteral("    Not searched: hidden text"));
+        return;
+    }
     Image2_Click();
 }
 
