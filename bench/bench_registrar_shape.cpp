@@ -11,7 +11,10 @@
 // nothing: each page beside the same page with --resolver off shows what such
 // a resolver adds to a page.
 //
-//   bench_registrar_shape [PAGES]   (default 20 of each kind)
+// First, pages of word suggestions with every name free: 30 names offered,
+// most of them under .com.
+//
+//   bench_registrar_shape [PAGES] [--words]   (default 20 of each kind; --words: those pages only)
 
 #include "registrar_harness.h"
 
@@ -84,10 +87,52 @@ std::optional<QByteArray> startWorld(QProcess &world, bool http2)
 
 } // namespace
 
+// A page of word suggestions, all free: 30 names offered out of at most 60
+// lookups, most of them under .com on the .com/.net host.
+void timeWordPages(int pages)
+{
+    for (const bool http2 : {false, true}) {
+        QProcess world;
+        const std::optional<QByteArray> bootstrap = startWorld(world, http2);
+        if (!bootstrap) {
+            std::fprintf(stderr, "cannot start the stand-in registries (%s with python3-h2)\n", VARNEX_PYTHON3);
+            return;
+        }
+        varnex::bench::Registrar registrar(*bootstrap);
+        QString error;
+        QStringList arguments{"--suggestions", "words"};
+        if (http2)
+            arguments.append("--cleartext-http2");
+        if (!registrar.start(&error, arguments)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            varnex::bench::stopProcess(world);
+            return;
+        }
+        const Figures figures = timePages(registrar.origin(), QStringLiteral("free%1words").arg(int(http2)), pages);
+        std::printf("  %-25s registries, 30 free names: median %6.1f ms (%.2f round trips), p90 %6.1f ms; %d pages "
+                    "with a name not checked\n",
+                    http2 ? "HTTP/2" : "HTTP/1.1", figures.median, figures.median / kRoundTripMs, figures.p90,
+                    figures.incomplete);
+        registrar.stop();
+        varnex::bench::stopProcess(world);
+    }
+}
+
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const int pages = argc > 1 ? std::clamp(std::atoi(argv[1]), 1, 1000) : 20;
+    const QStringList arguments = app.arguments().mid(1);
+    const bool wordsOnly = arguments.contains(QStringLiteral("--words"));
+    int pages = 20;
+    for (const QString &argument : arguments) {
+        if (argument != QLatin1String("--words"))
+            pages = std::clamp(argument.toInt(), 1, 1000);
+    }
+    std::printf("fresh pages of word suggestions, every lookup answered after %.0f ms; %d pages of each kind\n",
+                kRoundTripMs, pages);
+    timeWordPages(pages);
+    if (wordsOnly)
+        return 0;
     std::printf("fresh pages, 18 names (14 on the .com/.net host), every lookup answered after %.0f ms; "
                 "%d pages of each kind, one after another\n",
                 kRoundTripMs, pages);

@@ -255,6 +255,7 @@ private slots:
     void http10AnsweredInKind();
     void foreignHostRefused();
     void lookupsEndWithTheirPages();
+    void answersGoToTheirOwnLookups();
     void dnsScreensRegisteredNames();
     void dnsAnswers_data();
     void dnsAnswers();
@@ -439,17 +440,16 @@ void TestRegistrar::pageFields()
         {"shop.info", {.status = 301, .reason = "Moved", .headers = {{"Location", "/rdap/domain/moved-shop.info"}}}},
         {"shop.us",
          {.status = 302, .reason = "Found", .headers = {{"Location", elsewhere.base().toLatin1() + "domain/shop.us"}}}},
-        {"getshop.com", {.status = 404, .reason = "Not Found", .delay = 3s}},
         {"myshop.com", kTaken},
         {"theshop.com", {.status = 200, .body = R"({"objectClassName":"entity"})"}},
     };
-    auto service = startService(allEndingsAt(registry), {.rdap = {.lookupTimeout = 300ms}});
+    auto service = startService(allEndingsAt(registry));
 
     const Page page = fetch(portOf(*service), "/whois.cgi?vhost_name=Shop");
     QCOMPARE(page.status, 200);
-    const std::vector<std::string> expected{"shop.com",    "shoponline.com", "shophq.com",  "shopapp.com",
-                                            "getshop.net", "myshop.net",     "theshop.net", "shoponline.net",
-                                            "shophq.net",  "shopapp.net"};
+    const std::vector<std::string> expected{"shop.com",       "getshop.com", "shoponline.com", "shophq.com",
+                                            "shopapp.com",    "getshop.net", "myshop.net",     "theshop.net",
+                                            "shoponline.net", "shophq.net",  "shopapp.net"};
     QCOMPARE(offered(page.body), expected);
 
     // Numbered from 1 in candidate order, written exactly as the desktop program reads them.
@@ -462,11 +462,10 @@ void TestRegistrar::pageFields()
     }
     QCOMPARE(number, int(expected.size()));
 
-    for (const char *line :
-         {"<li>shop.net: registered</li>",
-          "<li>shop.org: not available:", "<li>shop.biz: could not be checked: the registry answered HTTP 500</li>",
-          "<li>shop.us: could not be checked:", "<li>getshop.com: could not be checked: no answer within",
-          "<li>myshop.com: registered</li>", "<li>theshop.com: could not be checked:"})
+    for (const char *line : {"<li>shop.net: registered</li>", "<li>shop.org: not available:",
+                             "<li>shop.biz: could not be checked: the registry answered HTTP 500</li>",
+                             "<li>shop.us: could not be checked:", "<li>myshop.com: registered</li>",
+                             "<li>theshop.com: could not be checked:"})
         QVERIFY2(page.body.contains(line), line);
     QVERIFY(page.body.contains("reserved or premium name may still be refused"));
     QCOMPARE(elsewhere.server.requests().size(), 0);
@@ -734,17 +733,23 @@ void TestRegistrar::slowAndIdleClientsAreDropped()
 
 void TestRegistrar::nothingCheckedIsAFailure_data()
 {
-    QTest::addColumn<int>("status"); // the registry's answer to every name; 0: nothing listens; -1: see below
+    // The registry's answer to every name; 0: nothing listens; -1: a TLS
+    // registry whose certificate nothing trusts; -2: held, never answered.
+    QTest::addColumn<int>("status");
     QTest::addColumn<int>("maxQueued");
+    QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("reason");
 
     const QByteArray unreachable = "Could not reach the registries; check the network connection";
-    QTest::newRow("nothing listens") << 0 << 256 << unreachable;
-    QTest::newRow("every name invalid") << 400 << 256 << QByteArray("The registries answered with errors");
-    QTest::newRow("server errors") << 500 << 256 << QByteArray("The registries answered with errors");
-    QTest::newRow("no room to wait") << 404 << 0 << QByteArray("Too many lookups waiting; try again in 5 s");
-    QTest::newRow("certificate of an unknown authority") // an https registry with a self-signed certificate
-        << -1 << 256 << QByteArray("A registry's certificate could not be verified");
+    QTest::newRow("nothing listens") << 0 << 256 << "shop" << unreachable;
+    // Names an ending's registry does not sell are never asked: they say nothing of the registries.
+    QTest::newRow("nothing listens, a name .us does not sell") << 0 << 256 << "fußball" << unreachable;
+    QTest::newRow("every name invalid") << 400 << 256 << "shop" << QByteArray("The registries answered with errors");
+    QTest::newRow("server errors") << 500 << 256 << "shop" << QByteArray("The registries answered with errors");
+    QTest::newRow("no room to wait") << 404 << 0 << "shop" << QByteArray("Too many lookups waiting; try again in 5 s");
+    QTest::newRow("certificate of an unknown authority")
+        << -1 << 256 << "shop" << QByteArray("A registry's certificate could not be verified");
+    QTest::newRow("no answer in time") << -2 << 256 << "shop" << unreachable;
 }
 
 namespace {
@@ -783,6 +788,7 @@ void TestRegistrar::nothingCheckedIsAFailure()
 {
     QFETCH(int, status);
     QFETCH(int, maxQueued);
+    QFETCH(QString, name);
     QFETCH(QByteArray, reason);
 
     Registry registry;
@@ -794,20 +800,28 @@ void TestRegistrar::nothingCheckedIsAFailure()
         QTcpServer closed; // a port nobody listens on once this closes
         QVERIFY(closed.listen(QHostAddress::LocalHost));
         bootstrap = allEndingsAtBase("http://127.0.0.1:" + QByteArray::number(closed.serverPort()) + "/rdap/");
-    } else if (status < 0) {
+    } else if (status == -1) {
         const QByteArray port = startUntrustedRegistry(untrusted, folder);
         QVERIFY2(port.toUInt() != 0, "openssl and python3 are needed for the TLS stand-in registry");
         bootstrap = allEndingsAtBase("https://127.0.0.1:" + port + "/rdap/");
     }
-    auto service = startService(std::move(bootstrap), {.rdap = {.maxQueued = maxQueued}});
+    RegistrarServer::Settings settings{.rdap = {.maxQueued = maxQueued}};
+    if (status == -2) {
+        // Held, never answered: every lookup runs out its time, however fast the machine is.
+        registry.server.setHold([](const HttpRequest &) { return true; });
+        settings.rdap.lookupTimeout = 300ms;
+    }
+    auto service = startService(std::move(bootstrap), settings);
 
-    const Page page = fetch(portOf(*service), "/whois.cgi?vhost_name=shop");
+    const Page page = fetch(portOf(*service), "/whois.cgi?vhost_name=" + QUrl::toPercentEncoding(name));
     QCOMPARE(page.status, 503);
     QCOMPARE(page.reason, reason);
     QVERIFY(offered(page.body).empty());
     QVERIFY(!page.body.contains("None of these names is free"));
     untrusted.kill();
     untrusted.waitForFinished();
+    if (status == -2)
+        QCOMPARE(page.body.count("could not be checked: no answer within 0.3 s"), 18);
 }
 
 void TestRegistrar::connectionCapComesBack()
@@ -941,6 +955,36 @@ void TestRegistrar::lookupsEndWithTheirPages()
     QCOMPARE(registry.server.requests().size(), 1);
 }
 
+// A page that ends leaves its lookups that are out to answer into the cache
+// only: a later page that asks the same name waits for its own lookup.
+void TestRegistrar::answersGoToTheirOwnLookups()
+{
+    Registry before; // answers the first page's lookups, when the test says
+    before.answers = {{"getshop.com", kTaken}};
+    before.server.setHold([](const HttpRequest &request) { return !request.target.endsWith("/shop.com"); });
+    Registry after; // every name free, each answer when the test says
+    after.server.setHold([](const HttpRequest &) { return true; });
+    auto service = startService(allEndingsAt(before), {.rdap = {.perHostLimit = 7}, .enoughFree = 1});
+
+    // shop.com is free: the page is answered while its other lookups, getshop.com's among them, are out.
+    QCOMPARE(offered(fetch(portOf(*service), "/whois.cgi?vhost_name=shop").body), std::vector<std::string>{"shop.com"});
+    QTRY_COMPARE(before.server.held(), service->rdap().inFlight());
+    const QList<HttpRequest> &asked = before.server.requests();
+    QVERIFY(std::any_of(asked.begin(), asked.end(),
+                        [](const HttpRequest &r) { return r.target.endsWith("/getshop.com"); }));
+    service->setBootstrap(allEndingsAt(after));
+    QNetworkReply *reply = ask(portOf(*service), "/whois.cgi?vhost_name=getshop");
+    QTRY_COMPARE(after.server.held(), 7);
+    // The first page's answers come in while the second page's own lookups are out.
+    before.server.release();
+    QTRY_COMPARE(service->rdap().inFlight(), 7);
+    after.server.release();
+    const Page page = pageOf(reply);
+    QCOMPARE(offered(page.body), std::vector<std::string>{"getshop.com"});
+    QVERIFY(!page.body.contains("getshop.com: registered"));
+    QCOMPARE(service->rdap().queued(), 0);
+}
+
 void TestRegistrar::dnsScreensRegisteredNames()
 {
     QProcess dns;
@@ -952,7 +996,9 @@ void TestRegistrar::dnsScreensRegisteredNames()
 
     Registry registry;
     registry.answers = {{"freeshop.org", kTaken}};
-    auto service = startService(allEndingsAt(registry), {.dns = DnsScreen::Settings{.resolver = resolver}});
+    // The page waits for DNS until every answer is in, however slow the machine.
+    auto service =
+        startService(allEndingsAt(registry), {.dns = DnsScreen::Settings{.resolver = resolver}, .screenWait = 60s});
     // Every name has name servers: registered, and no registry is asked.
     const Page taken = fetch(portOf(*service), "/whois.cgi?vhost_name=shop");
     QCOMPARE(taken.status, 200);

@@ -233,7 +233,7 @@ QList<Availability> TestRegistryAnswers::ask(const QByteArray &base, const QStri
     QList<Availability> answers;
     for (const QString &domain : domains) {
         std::optional<Availability> answer;
-        client.lookup(domain, [&](const Availability &given) { answer = given; });
+        client.lookup(answers.size() + 1, domain, [&](const Availability &given) { answer = given; });
         if (!QTest::qWaitFor([&] { return answer.has_value(); }, 60000))
             answer = Availability::unchecked(Availability::Failure::Unreachable, "the test gave up");
         answers.append(*answer);
@@ -456,7 +456,7 @@ void TestRegistryAnswers::unreachableRegistryFailsAtOnce()
     RdapClient client(*Bootstrap::fromJson(json), {.lookupTimeout = 600s, .perHostLimit = 1, .cleartextHttp2 = http2});
     int answered = 0;
     for (int i = 0; i < 20; ++i) {
-        client.lookup(QStringLiteral("name%1.com").arg(i), [&](const Availability &answer) {
+        client.lookup(i + 1, QStringLiteral("name%1.com").arg(i), [&](const Availability &answer) {
             QCOMPARE(answer.state, State::Unchecked);
             QCOMPARE(answer.failure, Availability::Failure::Unreachable);
             ++answered;
@@ -472,7 +472,8 @@ void TestRegistryAnswers::unreachableRegistryFailsAtOnce()
 // is https, where ALPN says whether it speaks HTTP/2.
 void TestRegistryAnswers::http2Streams()
 {
-    const QStringList arguments{"--world", "--http2"};
+    // A registry that takes 30 streams at once, and drops a client that opens more.
+    const QStringList arguments{"--world", "--http2", "--max-streams", "30"};
     QProcess world;
     world.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     world.start(VARNEX_PYTHON3, QStringList{VARNEX_TEST_SUPPORT_DIR "/stand_in_registry.py"} + arguments);
@@ -481,17 +482,18 @@ void TestRegistryAnswers::http2Streams()
     const QByteArray port = world.readLine().trimmed();
     RdapClient client(*Bootstrap::fromJson(R"({"services":[[["com"],["http://127.0.0.1:)" + port + R"(/rdap/"]]]})"),
                       {.cleartextHttp2 = true});
-    // Many at once: on HTTP/2 every answer is bound to its question by its stream.
+    // Many at once: on HTTP/2 every answer is bound to its question by its stream,
+    // and those past the registry's limit wait for a stream to end.
     QHash<QString, State> answers;
     QHash<QString, QString> reasons;
-    for (int i = 0; i < 40; ++i) {
+    for (int i = 0; i < 60; ++i) {
         const QString domain = QString::fromLatin1(i % 2 ? "taken%1.com" : "free%1.com").arg(i);
-        client.lookup(domain, [&answers, &reasons, domain](const Availability &answer) {
+        client.lookup(i + 1, domain, [&answers, &reasons, domain](const Availability &answer) {
             answers.insert(domain, answer.state);
             reasons.insert(domain, ": " + answer.reason);
         });
     }
-    QTRY_COMPARE_WITH_TIMEOUT(answers.size(), 40, 60000);
+    QTRY_COMPARE_WITH_TIMEOUT(answers.size(), 60, 60000);
     for (auto it = answers.begin(); it != answers.end(); ++it)
         QVERIFY2(it.value() == (it.key().startsWith("free") ? State::NotRegistered : State::Registered),
                  qPrintable(it.key() + reasons.value(it.key())));
@@ -593,7 +595,7 @@ void TestRegistryAnswers::redirectToTheEndingsOtherHost()
                             + R"(/rdap/","http://)" + moved.hostAndPort().toLatin1() + R"(/moved/"]]]})";
     RdapClient client(*Bootstrap::fromJson(json), {.lookupTimeout = 60s});
     std::optional<Availability> answer;
-    client.lookup("taken1.com", [&](const Availability &given) { answer = given; });
+    client.lookup(1, "taken1.com", [&](const Availability &given) { answer = given; });
     QVERIFY(QTest::qWaitFor([&] { return answer.has_value(); }, 60000));
     QVERIFY2(answer->state == State::Registered, qPrintable(answer->reason));
     QCOMPARE(moved.requests().size(), 1);

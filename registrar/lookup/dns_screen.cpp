@@ -91,15 +91,14 @@ DnsScreen::~DnsScreen()
     }
 }
 
-DnsScreen::Ticket DnsScreen::screen(const QString &domain, Done done, quint64 asker)
+void DnsScreen::screen(Ticket ticket, const QString &domain, Done done, quint64 asker)
 {
-    const Ticket ticket = m_nextTicket++;
     Question &question = m_questions[ticket];
     question.domain = domain;
     question.done = std::move(done);
     if (!m_error.isEmpty() || !m_channel->channel) {
         answerLater(ticket, question, Verdict::NoAnswer);
-        return ticket;
+        return;
     }
     question.place = {asker, m_nextOrder++};
     m_waiting.emplace(question.place, ticket);
@@ -111,7 +110,6 @@ DnsScreen::Ticket DnsScreen::screen(const QString &domain, Done done, quint64 as
         m_waiting.erase(last);
         answerLater(dropped, m_questions.at(dropped), Verdict::NoAnswer);
     }
-    return ticket;
 }
 
 void DnsScreen::share(Ticket ticket, quint64 asker)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "lookup/dns_answer.h"
+#include "lookup/lookup_ticket.h"
 
 #include <QHash>
 #include <QObject>
@@ -50,17 +51,18 @@ public:
     };
     using Verdict = DnsVerdict;
     using Done = std::function<void(Verdict)>;
-    using Ticket = quint64;
+    using Ticket = LookupTicket;
 
     explicit DnsScreen(const Settings &settings, QObject *parent = nullptr);
     ~DnsScreen() override;
 
     // Empty when the resolver is ready; otherwise why not.
     const QString &error() const { return m_error; }
-    // Calls `done` once, later (never from inside this call), unless the
-    // question is withdrawn first. `asker` grows with every asker (a page
-    // number): the newest asker's questions go out first.
-    Ticket screen(const QString &domain, Done done, quint64 asker = 0);
+    // Asks about the name under the asker's ticket. Calls `done` once, later
+    // (never from inside this call), unless the question is withdrawn first.
+    // `asker` grows with every asker (a page number): the newest asker's
+    // questions go out first.
+    void screen(Ticket ticket, const QString &domain, Done done, quint64 asker = 0);
     // A newer asker needs this question too: if it still waits, it waits among that asker's.
     void share(Ticket ticket, quint64 asker);
     // Nobody waits for this answer any more: a question not yet sent never is,
@@ -117,7 +119,6 @@ private:
     int m_maxWaiting;
     int m_inFlight = 0;    // out, and still waited for
     int m_outstanding = 0; // out, wanted or not, until c-ares is done with it
-    Ticket m_nextTicket = 1;
     quint64 m_nextOrder = 0;
     std::unordered_map<Ticket, Question> m_questions; // its references outlive insertions
     std::map<Place, Ticket, NewestFirst> m_waiting;

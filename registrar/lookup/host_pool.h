@@ -22,7 +22,7 @@ class HostPool final : public QObject {
 public:
     struct Limits {
         int connections = 6;                                                   // HTTP/1.1
-        int streams = 20;                                                      // HTTP/2, on the one connection
+        int streams = 100;                                                     // HTTP/2, on the one connection
         QList<QSslCertificate> extraCertificates;                              // trusted beside the system's
         std::chrono::milliseconds hostLookupBudget = std::chrono::seconds(10); // then the host is unreachable
     };

@@ -11,6 +11,7 @@ namespace varnex::registrar {
 namespace {
 
 constexpr std::uint32_t kMaxConcurrentStreams = 100;
+constexpr std::uint32_t kStreamsBeforeSettings = 20;
 constexpr qsizetype kMaxHeaderBytes = 16 * 1024; // as the HTTP/1.1 reader's head
 
 QByteArray bytesOf(const std::uint8_t *data, std::size_t length)
@@ -184,9 +185,15 @@ Http2Session::Http2Session(qsizetype maxBody) : m_maxBody(maxBody)
     nghttp2_session_callbacks_set_on_frame_recv_callback(callbacks, &Callbacks::onFrame);
     nghttp2_session_callbacks_set_on_stream_close_callback(callbacks, &Callbacks::onStreamClose);
     nghttp2_session_callbacks_set_on_frame_send_callback(callbacks, &Callbacks::onFrameSent);
+    nghttp2_option *option = nullptr;
+    nghttp2_option_new(&option);
+    // Until the registry's SETTINGS say how many streams it takes, no more than
+    // this go out at once; the rest wait in nghttp2, as any past its limit do.
+    nghttp2_option_set_peer_max_concurrent_streams(option, kStreamsBeforeSettings);
     nghttp2_session *session = nullptr;
-    nghttp2_session_client_new(&session, callbacks, this);
+    nghttp2_session_client_new2(&session, callbacks, this, option);
     m_session.reset(session);
+    nghttp2_option_del(option);
     nghttp2_session_callbacks_del(callbacks);
     const nghttp2_settings_entry ours[] = {{NGHTTP2_SETTINGS_ENABLE_PUSH, 0},
                                            {NGHTTP2_SETTINGS_MAX_CONCURRENT_STREAMS, kMaxConcurrentStreams},

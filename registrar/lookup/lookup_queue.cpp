@@ -23,9 +23,9 @@ PendingLookup LookupQueue::takeFront()
     return lookup;
 }
 
-void LookupQueue::remove(quint64 ticket)
+bool LookupQueue::remove(quint64 ticket)
 {
-    std::erase_if(m_lookups, [ticket](const PendingLookup &lookup) { return lookup.ticket == ticket; });
+    return std::erase_if(m_lookups, [ticket](const PendingLookup &lookup) { return lookup.ticket == ticket; }) > 0;
 }
 
 std::vector<PendingLookup> LookupQueue::takeAll()

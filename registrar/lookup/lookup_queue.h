@@ -45,7 +45,8 @@ public:
     void pushBack(PendingLookup lookup, Clock::time_point now);
     void pushFront(PendingLookup lookup, Clock::time_point now);
     PendingLookup takeFront();
-    void remove(quint64 ticket);
+    // False when no lookup here has that ticket.
+    bool remove(quint64 ticket);
     std::vector<PendingLookup> takeAll();
     // The lookups at the front that have waited their time out.
     std::vector<PendingLookup> takeExpired(Clock::time_point now);

@@ -1,5 +1,7 @@
 #include "lookup/rdap_client.h"
 
+#include <algorithm>
+
 namespace varnex::registrar {
 
 namespace {
@@ -66,14 +68,13 @@ RdapClient::Host &RdapClient::hostFor(const QString &hostKey, const QUrl &base)
     return *slot;
 }
 
-RdapClient::Ticket RdapClient::lookup(const QString &domain, Done done, bool likelyFree)
+void RdapClient::lookup(Ticket ticket, const QString &domain, Done done, bool likelyFree)
 {
-    const Ticket ticket = m_nextTicket++;
     const std::optional<QUrl> base = m_bootstrap.baseFor(domain);
     if (!base) {
         finishLater(std::move(done),
                     Availability::unchecked(Failure::BadAnswer, QStringLiteral("no registry known for this ending")));
-        return ticket;
+        return;
     }
     const QString hostKey = hostKeyOf(*base);
     hostFor(hostKey, *base);
@@ -81,13 +82,12 @@ RdapClient::Ticket RdapClient::lookup(const QString &domain, Done done, bool lik
                   std::move(done), 0,      likelyFree};
     lookup.bases = m_bootstrap.basesFor(domain);
     enqueue(hostKey, std::move(lookup));
-    return ticket;
 }
 
-void RdapClient::cancel(Ticket ticket)
+bool RdapClient::cancel(Ticket ticket)
 {
-    for (auto &[key, host] : m_hosts)
-        host->queue.remove(ticket);
+    return std::any_of(m_hosts.begin(), m_hosts.end(),
+                       [ticket](const auto &host) { return host.second->queue.remove(ticket); });
 }
 
 void RdapClient::enqueue(const QString &hostKey, Lookup lookup, bool front)

@@ -6,6 +6,7 @@
 #include "lookup/host_back_off.h"
 #include "lookup/host_pool.h"
 #include "lookup/lookup_queue.h"
+#include "lookup/lookup_ticket.h"
 #include "lookup/transport_choice.h"
 #include "lookup/transport_outcome.h"
 
@@ -48,9 +49,13 @@ public:
         // The longest wait for a registry's address. With the DNS screen's own
         // 150 ms it keeps an offline page under a second.
         std::chrono::milliseconds hostLookupBudget = std::chrono::milliseconds(750);
-        int perHostLimit = 6;    // HTTP/1.1 connections
-        int perHostStreams = 20; // HTTP/2 streams on the one connection
-        int maxQueued = 256;     // per host
+        int perHostLimit = 6; // HTTP/1.1 connections
+        // HTTP/2 streams on the one connection: every lookup a page may ask for,
+        // beside those the page before it left out, so a fresh page takes one
+        // round trip. A registry that allows fewer (its SETTINGS) still gets no
+        // more at once: nghttp2 keeps the rest back.
+        int perHostStreams = 100;
+        int maxQueued = 256; // per host
         int maxRedirects = 3;
         // An https registry is first asked over HTTP/2 (offered by ALPN); this
         // also asks plain http ones over HTTP/2 with prior knowledge.
@@ -58,17 +63,20 @@ public:
         QList<QSslCertificate> extraCertificates; // trusted beside the system's
     };
     using Done = PendingLookup::Done;
-    using Ticket = quint64;
+    using Ticket = LookupTicket;
 
     RdapClient(Bootstrap bootstrap, Settings settings, QObject *parent = nullptr);
     ~RdapClient() override;
 
-    // Calls `done` once with the answer, later (never from inside this call),
-    // unless the lookup is cancelled first. `likelyFree` (DNS knows no such
-    // name) asks on a new connection at once, where a 404 needs no second asking.
-    Ticket lookup(const QString &domain, Done done, bool likelyFree = false);
-    // Nobody needs this lookup any more: if it is still queued it is never sent.
-    void cancel(Ticket ticket);
+    // Looks the name up under the asker's ticket. Calls `done` once with the
+    // answer, later (never from inside this call), unless the lookup is
+    // withdrawn first. `likelyFree` (DNS knows no such name) asks on a new
+    // connection at once, where a 404 needs no second asking.
+    void lookup(Ticket ticket, const QString &domain, Done done, bool likelyFree = false);
+    // Nobody needs this lookup any more. True: it was still queued, is never
+    // sent and `done` is not called; false: it is out (or its answer is on its
+    // way) and `done` follows.
+    bool cancel(Ticket ticket);
 
     int queued() const;
     int inFlight() const;
@@ -122,7 +130,6 @@ private:
     Settings m_settings;
     std::map<QString, std::unique_ptr<Host>> m_hosts;
     std::list<Active> m_active;
-    Ticket m_nextTicket = 1;
 };
 
 } // namespace varnex::registrar

@@ -1,18 +1,16 @@
 #pragma once
 
-#include "lookup/availability_cache.h"
-#include "lookup/bootstrap.h"
-#include "lookup/dns_screen.h"
-#include "lookup/rdap_client.h"
+#include "lookup/name_lookups.h"
+#include "lookup/ranked_lookups.h"
 #include "names/word_knowledge.h"
 
 #include <QByteArray>
 #include <QCache>
-#include <QHash>
 #include <QObject>
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -30,10 +28,10 @@ struct PageAnswer {
     QByteArray note;
 };
 
-// The WHOIS page for a name: its candidates in rank order, each from the
-// cache, DNS or its registry, within the page's shares and its deadline. A
-// page on which no registry could answer is a 503, a name that cannot be
-// registered a 400.
+// The WHOIS page for a name: its candidates in rank order, settled by the
+// name lookups (cache, DNS, registries) within the page's shares and its
+// deadline, and the best-ranked free ones shown. A page on which no registry
+// could answer is a 503, a name that cannot be registered a 400.
 class PageAssembly final : public QObject {
     Q_OBJECT
 
@@ -45,10 +43,7 @@ public:
         std::optional<DnsScreen::Settings> dns;
         // The most DNS may add to a page: names it has not screened by then go to
         // their registries as if there were no screen, and an answer that still
-        // comes only saves a lookup not yet sent. A healthy loopback resolver
-        // (tests/support/stand_in_dns.py) answers a page's 128 questions, 32 at
-        // a time, in 59 ms when each answer takes 10 ms, like a home router's,
-        // and in 31 ms with no delay (18 questions: 13 ms and 5 ms).
+        // comes only saves a lookup not yet sent.
         std::chrono::milliseconds screenWait = std::chrono::milliseconds(150);
         int maxDnsQuestionsPerPage = 128; // names past these go to their registries unscreened
         int maxLookupsPerPage = 60;       // registry lookups one page may ask for
@@ -67,42 +62,18 @@ public:
     // once, perhaps before this returns.
     void start(const QString &requested, Done done);
 
-    const RdapClient &rdap() const { return m_rdap; }
-    const DnsScreen *dns() const { return m_dns.get(); } // none without a resolver
-    // New lookups go to the services this one names; those already queued keep their URL.
-    void setBootstrap(Bootstrap bootstrap);
-    // Empty when the DNS screen, if asked for, is ready; otherwise why not.
-    QString dnsError() const { return m_dns ? m_dns->error() : QString(); }
+    NameLookups &lookups() { return m_lookups; }
+    const NameLookups &lookups() const { return m_lookups; }
 
 private:
-    void settle(const std::shared_ptr<PageJob> &job, int index, const Availability &answer);
-    void screen(const std::shared_ptr<PageJob> &job, int index);
-    void askRegistries(const std::shared_ptr<PageJob> &job);
-    void finishIfDone(const std::shared_ptr<PageJob> &job);
-    void finishPage(const std::shared_ptr<PageJob> &job);
-    void lookup(const QString &domain, const PageJob *job, bool likelyFree, RdapClient::Done done);
-    void withdrawUnsentLookup(const QString &domain, const Availability &answer);
-    void stopWaiting(const PageJob *job);
-    void stopScreening(const PageJob *job);
-    void endScreenWait(const QString &domain);
-
-    struct Waiting {
-        RdapClient::Ticket ticket = 0;
-        QList<std::pair<const PageJob *, RdapClient::Done>> pages;
-    };
-    struct Screening {
-        DnsScreen::Ticket ticket = 0;
-        QList<std::pair<const PageJob *, DnsScreen::Done>> pages;
-    };
+    const QStringList &candidatesOf(const QString &label);
+    void finishPage(PageJob &job);
 
     Settings m_settings;
-    RdapClient m_rdap;
-    std::unique_ptr<DnsScreen> m_dns;
-    AvailabilityCache m_cache;
-    QHash<QString, Waiting> m_inFlight;        // one lookup per name, however many pages wait for it
-    QHash<QString, Screening> m_screening;     // likewise one DNS question per name
-    quint64 m_pages = 0;                       // pages started: the newest page's DNS questions go first
-    QCache<QString, QStringList> m_candidates; // by label: made once, asked again often
+    NameLookups m_lookups;
+    QCache<QString, QStringList> m_candidates;          // by label: made once, asked again often
+    quint64 m_pages = 0;                                // pages started: the newest page's DNS questions go first
+    std::map<quint64, std::unique_ptr<PageJob>> m_open; // by number; dropped before the lookups they hold
 };
 
 } // namespace varnex::registrar

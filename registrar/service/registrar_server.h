@@ -34,12 +34,12 @@ public:
     QList<GuardedTcpServer *> servers() const;
     QList<quint16> serverPorts() const;
 
-    const RdapClient &rdap() const { return m_pages.rdap(); }
-    const DnsScreen *dns() const { return m_pages.dns(); } // none without a resolver
+    const RdapClient &rdap() const { return m_pages.lookups().rdap(); }
+    const DnsScreen *dns() const { return m_pages.lookups().dns(); } // none without a resolver
     // New lookups go to the services this one names; those already queued keep their URL.
-    void setBootstrap(Bootstrap bootstrap) { m_pages.setBootstrap(std::move(bootstrap)); }
+    void setBootstrap(Bootstrap bootstrap) { m_pages.lookups().setBootstrap(std::move(bootstrap)); }
     // Empty when the DNS screen, if asked for, is ready; otherwise why not.
-    QString dnsError() const { return m_pages.dnsError(); }
+    QString dnsError() const { return m_pages.lookups().dnsError(); }
 
 private:
     void serve(ClientConnection *client);

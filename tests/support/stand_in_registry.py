@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """A registry that misbehaves on purpose, byte for byte, for the registrar's tests.
 
-  stand_in_registry.py [--world] [--delay SECONDS] [--http2] [--listeners N]
+  stand_in_registry.py [--world] [--delay SECONDS] [--http2 [--max-streams N]] [--listeners N]
   stand_in_registry.py [--h2] [--tls CERT KEY]...
 
 Listens on 127.0.0.1 (free ports), prints the ports on its first line, and
@@ -27,7 +27,9 @@ closes it, as a peer that never waits for the client's close_notify does.
 "free" in it is not registered, any other is (--world studies: as world_rules.py
 says); GET /stats tells how many names were looked up; each answer waits --delay
 seconds; connections are kept alive. --http2 speaks cleartext HTTP/2 (prior
-knowledge) with python3-h2, every lookup a stream on one connection.
+knowledge) with python3-h2, every lookup a stream on one connection; with
+--max-streams, at most N streams at once (SETTINGS_MAX_CONCURRENT_STREAMS), and
+a client that opens more loses the connection.
 """
 import asyncio
 import json
@@ -321,12 +323,16 @@ def world_answer(name):
     return framed(200, b"OK", domain_object(name))
 
 
-async def serve_world_http2(reader, writer, delay):
+async def serve_world_http2(reader, writer, delay, max_streams=None):
     """Cleartext HTTP/2 with prior knowledge: each lookup a stream, answered after `delay`."""
     import h2.config
     import h2.connection
     import h2.events
+    import h2.settings
     connection = h2.connection.H2Connection(h2.config.H2Configuration(client_side=False, header_encoding="utf-8"))
+    if max_streams:
+        connection.local_settings = h2.settings.Settings(
+            client=False, initial_values={h2.settings.SettingCodes.MAX_CONCURRENT_STREAMS: max_streams})
     connection.initiate_connection()
     writer.write(connection.data_to_send())
 
@@ -561,14 +567,17 @@ async def main():
     parser.add_argument("--delay", type=float, default=0.0)
     parser.add_argument("--http2", action="store_true")
     parser.add_argument("--listeners", type=int, default=1)
+    parser.add_argument("--max-streams", type=int)
     parser.add_argument("--h2", action="store_true")
     parser.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"), action="append")
     options = parser.parse_args()
     global STUDIES
     STUDIES = options.world == "studies"
     if options.world:
-        handler = serve_world_http2 if options.http2 else serve_world
-        serve_one = lambda reader, writer: handler(reader, writer, options.delay)
+        if options.http2:
+            serve_one = lambda reader, writer: serve_world_http2(reader, writer, options.delay, options.max_streams)
+        else:
+            serve_one = lambda reader, writer: serve_world(reader, writer, options.delay)
     elif options.h2:
         serve_one = serve_h2
     else:
