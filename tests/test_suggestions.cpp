@@ -70,6 +70,11 @@ void TestSuggestions::split_data()
     QTest::newRow("digits") << "shop24" << QStringList{"shop", "24"};
     QTest::newRow("no words") << "xqzvk" << QStringList{"xqzvk"};
     QTest::newRow("internationalised") << "bücher" << QStringList{"bücher"};
+    QTest::newRow("a German word, not English pieces") << "fussball" << QStringList{"fussball"};
+    QTest::newRow("a word of the dictionary stays whole") << "backpack" << QStringList{"backpack"};
+    QTest::newRow("a number's unit") << "3dprinting" << QStringList{"3d", "printing"};
+    QTest::newRow("a question") << "wherecanibuy" << QStringList{"where", "can", "i", "buy"};
+    QTest::newRow("a made-up name, not a word and a stray") << "quillix" << QStringList{"quillix"};
 }
 
 void TestSuggestions::split()
