@@ -18,6 +18,10 @@ inline const QStringList kEndings = [] {
     return endings;
 }();
 
+// Typed text up to this long is taken: beyond a label's 63 characters it is a
+// phrase to make names of (the window takes its spaces out).
+constexpr qsizetype kMaxTypedText = 200;
+
 // What a typed name comes to: the label in its Unicode form, or why it cannot
 // be registered (in plain words, ASCII, fit for an HTTP reason phrase).
 struct LabelCheck {
