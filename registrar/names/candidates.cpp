@@ -18,10 +18,10 @@ constexpr qsizetype kLabelsWithOtherEndings = 20;
 constexpr qsizetype kMaxAffixSuggestions = 12;
 
 // The suggested labels' A-labels, each once, without the typed one.
-QStringList suggestedAsciiLabels(const QString &label, const QString &ascii, const WordKnowledge &words)
+QStringList asciiLabels(const QStringList &suggestions, const QString &ascii)
 {
     QStringList labels;
-    for (const QString &suggested : suggestedLabels(label, words, kMaxSuggestedLabels + 1)) {
+    for (const QString &suggested : suggestions) {
         const std::optional<QString> suggestedAscii = asciiLabel(suggested);
         if (suggestedAscii && *suggestedAscii != ascii && !labels.contains(*suggestedAscii))
             labels.append(*suggestedAscii);
@@ -87,8 +87,15 @@ QStringList candidatesFor(const QString &label, const WordKnowledge *words)
     for (const QString &ending : kEndings)
         names.append(*ascii + QLatin1Char('.') + ending);
     if (words)
-        return names + underEndings(suggestedAsciiLabels(label, *ascii, *words));
+        return names + underEndings(asciiLabels(suggestedLabels(label, *words, kMaxSuggestedLabels + 1), *ascii));
     return names + affixedNames(label);
+}
+
+QStringList candidatesForPhrase(const QString &text, const WordKnowledge *words)
+{
+    if (!words)
+        return {};
+    return underEndings(asciiLabels(phraseLabels(text, *words, kMaxSuggestedLabels), text));
 }
 
 } // namespace varnex::registrar

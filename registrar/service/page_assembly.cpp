@@ -57,6 +57,7 @@ struct PageJob {
     int free = 0;
     int cacheHits = 0;
     qsizetype notNeeded = 0; // candidates after enough free names came from the cache
+    QString note;            // one line on the page about what was asked
     bool screenOver = false;
     bool answered = false;
 };
@@ -129,8 +130,23 @@ void PageAssembly::start(const QString &requested, Done done)
     }
     QStringList *candidates = m_candidates.object(label.label);
     if (!candidates) {
-        candidates = new QStringList(candidatesFor(label.label, m_settings.words.get()));
+        candidates = new QStringList(label.phrase ? candidatesForPhrase(label.label, m_settings.words.get())
+                                                  : candidatesFor(label.label, m_settings.words.get()));
         m_candidates.insert(label.label, candidates); // the cache owns it from here
+    }
+    if (label.phrase) {
+        // Text longer than a name is a phrase: names of its words, and one line on why it is not among them.
+        if (candidates->isEmpty()) {
+            const QString refusal = QStringLiteral("longer than 63 characters, with no words to make names of");
+            job->done({400,
+                       invalidNamePage(job->requested, refusal),
+                       {},
+                       "Not a name that can be registered: " + refusal.toLatin1(),
+                       refusal.toLatin1()});
+            return;
+        }
+        job->note = QStringLiteral("The text is longer than a name may be (63 characters), so it is not checked "
+                                   "itself; these names are made of its words.");
     }
     // Names past the point where the cache alone has enough free ones are not needed.
     for (const QString &domain : *candidates) {
@@ -386,7 +402,7 @@ void PageAssembly::finishPage(const std::shared_ptr<PageJob> &job)
         return name.answer && name.answer->isVerdict();
     });
     // No name got a registry's own word: that is a failure to report, not a page on which nothing is free.
-    PageAnswer response{200, whoisPage(job->requested, job->names, notAsked, notAskedWhy), {}, {}, note};
+    PageAnswer response{200, whoisPage(job->requested, job->names, notAsked, notAskedWhy, job->note), {}, {}, note};
     if (!anyAnswered) {
         const auto [reason, retryAfter] = whyNothingWasChecked(job->names);
         response = {503, response.body, "Retry-After: " + QByteArray::number(retryAfter) + "\r\n", reason, note};
