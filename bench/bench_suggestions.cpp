@@ -448,7 +448,7 @@ void printFirstChoices(const std::vector<varnex::bench::FirstChoices> &reference
                     labels.isEmpty() ? 0.0 : 100.0 * report.hyphenatedLabels / double(labels.size()), page.lookups,
                     page.questions, page.ms, pages.onHttp2.at(reference.keyword).ms,
                     page.status == 200 ? "" : qPrintable(QStringLiteral(" (status %1)").arg(page.status)));
-        std::printf("      page: %s\n", qPrintable(labelsOf(page.offered).join(' ')));
+        std::printf("      page: %s\n", qPrintable(page.offered.join(' ')));
         if (!missed.isEmpty())
             std::printf("      free first choices not offered: %s\n", qPrintable(missed.join(' ')));
         if (!report.malformed.isEmpty())
