@@ -35,8 +35,12 @@ constexpr qsizetype kHyphenatedShare = 4;   // a typed hyphen in one label of fo
 constexpr qsizetype kMaxLabels = 20000;     // what one typed label may make, whatever its length
 // Endings that read well after a plural ("candlesdirect", "toysonline"); the
 // others want the singular ("candleshop", not "candlesshop").
-const QStringList kPluralSuffixes{"-online", "-direct", "-express", "-now",   "-plus",  "-co",
-                                  "-club",   "-hub",    "-zone",    "-today", "-world", "-galore"};
+const QStringList kPluralSuffixes{"-online", "-direct", "-express", "-now",   "-plus",  "-club",
+                                  "-hub",    "-zone",   "-today",   "-world", "-galore"};
+// Prefixes that read well before a name that has an ending too: an article, a
+// possessive, a place, praise ("thecandleshop", "localelectricianpros"); not a
+// verb ("learnknitclub", "buycandleco").
+const QStringList kPrefixesBeforeBoth{"the-", "my-", "our-", "local-", "city-", "best-", "top-"};
 
 // The score of a label, higher first. Each term in one sentence:
 // the typed name in plain letters ("cafe" for "café") is what the user typed, so it comes right after it;
@@ -334,16 +338,20 @@ private:
             addBothEnds(core, heads, field);
     }
 
-    // The field's first few prefixes, and "the" and "my", with its first few
-    // endings: "thecandleshop", "localelectricianpros", "meinfriseurladen".
+    // The field's first few prefixes that read well before a name with an
+    // ending, and "the" and "my", with its first few endings:
+    // "thecandleshop", "localelectricianpros", "meinfriseurladen". No
+    // "-nearme" after a prefix ("myelectriciannearme").
     void addBothEnds(const Core &core, const QStringList &heads, Field field)
     {
         QList<qsizetype> prefixes, endings;
         for (qsizetype i = 0; i < heads.size(); ++i) {
-            if (!fits(heads[i], core, field) || isBrandableEnding(heads[i]))
+            if (!fits(heads[i], core, field) || isBrandableEnding(heads[i]) || heads[i] == QLatin1String("-nearme"))
                 continue;
             const bool prefix = heads[i].endsWith(QLatin1Char('-'));
             const bool possessive = heads[i] == QLatin1String("the-") || heads[i] == QLatin1String("my-");
+            if (prefix && !isLanguage(field) && !kPrefixesBeforeBoth.contains(heads[i]))
+                continue;
             if (prefix && (prefixes.size() < kPrefixesBothEnds || possessive))
                 prefixes.append(i);
             else if (!prefix && endings.size() < (isLanguage(field) ? kEndingsBothEndsForeign : kEndingsBothEnds))
@@ -379,6 +387,9 @@ private:
             return !isGlueWord(first) && !joinsIntoWord(word, first);
         }
         if (core.plural && !kPluralSuffixes.contains(affix))
+            return false;
+        // A cut of a phrase says where already: no "romehotelnearme".
+        if (core.cut && affix == QLatin1String("-nearme"))
             return false;
         if (isBrandableEnding(affix) && (field != Field::Brand || !readsWellWith(word, core.words.last())))
             return false;
