@@ -10,9 +10,17 @@
 // itself (a name it calls registered is a false offer). Then the same pages
 // with a resolver that drops one question in five and with a silent one.
 //
-//   bench_suggestions [--resolvers] [--only] [--show KEYWORD...]
+// With --first-choices, the 40 keywords of first_choices.tsv instead, each
+// page held against the names a person would try first: how many of those
+// are free in the world and how many the page offers, how many labels hold a
+// related word rather than a typed one, which forms read wrong by simple rules
+// (first_choices.h), and the share of hyphenated labels; every page's names
+// are printed, to be read by hand.
+//
+//   bench_suggestions [--resolvers] [--first-choices] [--only] [--show KEYWORD...]
 //   --resolvers: only the resolver cases; --only: only the keywords shown
 
+#include "first_choices.h"
 #include "names/ascii_forms.h"
 #include "names/name_rules.h"
 #include "registrar_harness.h"
@@ -184,6 +192,20 @@ public:
         return figures;
     }
 
+    // The labels whose .com the stand-in registry calls free.
+    QStringList freeComs(const QStringList &labels)
+    {
+        QStringList free;
+        for (const QString &label : labels) {
+            int answer = 0;
+            get(m_network, registryUrl(0) + "/rdap/domain/" + label + ".com", &answer, m_http2);
+            if (answer == 404)
+                free.append(label);
+        }
+        settled([&] { return lookups(); }); // no page's lookups
+        return free;
+    }
+
     const QByteArray &bootstrap() const { return m_bootstrap; }
     const QStringList &arguments() const { return m_arguments; }
 
@@ -339,45 +361,111 @@ void resolverCosts(int &falseOffers)
     }
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+// A page's distinct labels as a person reads them: Unicode, without the ending.
+QStringList labelsOf(const QStringList &offered)
 {
-    QCoreApplication app(argc, argv);
-    const QStringList arguments = app.arguments().mid(1);
-    QStringList show = arguments.mid(arguments.indexOf("--show") + 1);
-    if (!arguments.contains("--show"))
-        show = {"pizza", "best lawyer", "vortexa", "café", "best pizza place in new york city"};
-    if (arguments.contains("--only"))
-        kKeywords = show.filter(QRegularExpression(QStringLiteral("^[^-]")));
-
-    if (arguments.contains("--resolvers")) {
-        int falseOffers = 0;
-        resolverCosts(falseOffers);
-        return falseOffers == 0 ? 0 : 1;
+    QStringList labels;
+    for (const QString &name : offered) {
+        const QString label = varnex::registrar::displayName(name).section('.', 0, 0);
+        if (!labels.contains(label))
+            labels.append(label);
     }
-    std::map<QString, PageFigures> onHttp1;
-    std::map<QString, PageFigures> onHttp2;
+    return labels;
+}
+
+struct Pages {
+    std::map<QString, PageFigures> onHttp1, onHttp2;
+    std::map<QString, QStringList> freeFirstChoices; // in the HTTP/1.1 world
     int falseOffers = 0;
+};
+
+// Every keyword's page over HTTP/1.1, then over HTTP/2, each in a world of its own.
+bool askPages(const QStringList &keywords, const std::map<QString, varnex::bench::FirstChoices> &references,
+              Pages &pages)
+{
     for (const bool http2 : {false, true}) {
         World world;
         if (!world.start(http2, 0)) {
             std::fprintf(stderr, "cannot start the stand-in world (%s with python3-dnslib and python3-h2)\n",
                          VARNEX_PYTHON3);
-            return 1;
+            return false;
         }
-        for (const QString &keyword : kKeywords) {
+        for (const QString &keyword : keywords) {
             QString error;
             const std::optional<PageFigures> figures = world.page(keyword, &error);
             if (!figures) {
                 std::fprintf(stderr, "%s\n", qPrintable(error));
-                return 1;
+                return false;
             }
-            falseOffers += figures->falseOffers;
-            (http2 ? onHttp2 : onHttp1)[keyword] = *figures;
+            pages.falseOffers += figures->falseOffers;
+            (http2 ? pages.onHttp2 : pages.onHttp1)[keyword] = *figures;
+            if (!http2 && references.count(keyword))
+                pages.freeFirstChoices[keyword] = world.freeComs(references.at(keyword).first);
         }
     }
+    return true;
+}
 
+// The keywords' pages beside the names a person would try first.
+void printFirstChoices(const std::vector<varnex::bench::FirstChoices> &references, const Pages &pages)
+{
+    QString error;
+    const std::optional<varnex::bench::FormRules> rules = varnex::bench::FormRules::load(&error);
+    if (!rules) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return;
+    }
+    std::printf("\n%-36s %6s %6s %5s %6s %7s %7s %9s %6s %7s %9s %9s %9s\n", "keyword", "names", "labels", ".com",
+                "first", "offered", "related", "malformed", "hyphen", "lookups", "questions", "HTTP/1.1", "HTTP/2");
+    int free = 0, offered = 0, withRelated = 0, relatedOnPage = 0, malformed = 0;
+    std::map<QString, int> byRule;
+    for (const varnex::bench::FirstChoices &reference : references) {
+        const PageFigures &page = pages.onHttp1.at(reference.keyword);
+        const QStringList labels = labelsOf(page.offered);
+        const varnex::bench::FormReport report = rules->judge(reference, labels);
+        QStringList joinedLabels = labels; // "e-bike" and "ebike" are one label to a reader
+        joinedLabels.replaceInStrings(QStringLiteral("-"), QString());
+        joinedLabels.removeDuplicates();
+        const QStringList freeFirst = pages.freeFirstChoices.at(reference.keyword);
+        QStringList missed;
+        for (const QString &label : freeFirst) {
+            if (!page.offered.contains(label + ".com"))
+                missed.append(label);
+        }
+        const int com = int(std::count_if(page.offered.begin(), page.offered.end(),
+                                          [](const QString &name) { return name.endsWith(".com"); }));
+        free += int(freeFirst.size());
+        offered += int(freeFirst.size() - missed.size());
+        withRelated += reference.related.isEmpty() ? 0 : 1;
+        relatedOnPage += !reference.related.isEmpty() && report.relatedLabels > 0 ? 1 : 0;
+        malformed += int(report.malformed.size());
+        for (const QString &entry : report.malformed)
+            ++byRule[entry.section('(', 1).chopped(1)];
+        std::printf("%-36s %6d %6d %5d %6d %7d %7d %9d %5.0f%% %7lld %9lld %6.0f ms %6.0f ms%s\n",
+                    qPrintable(reference.keyword), int(page.offered.size()), int(joinedLabels.size()), com,
+                    int(freeFirst.size()), int(freeFirst.size() - missed.size()), report.relatedLabels,
+                    int(report.malformed.size()),
+                    labels.isEmpty() ? 0.0 : 100.0 * report.hyphenatedLabels / double(labels.size()), page.lookups,
+                    page.questions, page.ms, pages.onHttp2.at(reference.keyword).ms,
+                    page.status == 200 ? "" : qPrintable(QStringLiteral(" (status %1)").arg(page.status)));
+        std::printf("      page: %s\n", qPrintable(page.offered.join(' ')));
+        if (!missed.isEmpty())
+            std::printf("      free first choices not offered: %s\n", qPrintable(missed.join(' ')));
+        if (!report.malformed.isEmpty())
+            std::printf("      malformed: %s\n", qPrintable(report.malformed.join(", ")));
+    }
+    QStringList rulesSeen;
+    for (const auto &[rule, count] : byRule)
+        rulesSeen.append(QStringLiteral("%1 %2").arg(count).arg(rule));
+    std::printf("first choices: %d free in the world, %d of them offered (%.0f %%); a related word on the page for "
+                "%d of %d keywords that have one; %d malformed forms%s\n",
+                free, offered, free == 0 ? 0.0 : 100.0 * offered / free, relatedOnPage, withRelated, malformed,
+                rulesSeen.isEmpty() ? "" : qPrintable(" (" + rulesSeen.join(", ") + ")"));
+}
+
+// The figures every page must keep: names, labels, .com, lookups, questions, times.
+void printPages(const QStringList &keywords, const QStringList &show, const Pages &pages)
+{
     std::printf(
         "stand-in world: resolver 10 ms, registries 100 ms (.com/.net on one host); a new service (empty cache) "
         "for each page\n");
@@ -386,8 +474,9 @@ int main(int argc, char *argv[])
     std::vector<double> http1Times, http2Times, typedShares;
     int fewest = 1 << 30, fewestLabels = 1 << 30, fewestCom = 1 << 30;
     long long mostLookups = 0, mostQuestions = 0;
-    for (const QString &keyword : kKeywords) {
-        const PageFigures &page = onHttp1[keyword];
+    for (const QString &keyword : keywords) {
+        const PageFigures &page = pages.onHttp1.at(keyword);
+        const PageFigures &onHttp2 = pages.onHttp2.at(keyword);
         QSet<QString> labels;
         int com = 0, typed = 0;
         const QStringList words = typedWords(keyword);
@@ -406,16 +495,15 @@ int main(int argc, char *argv[])
         const double share = page.offered.isEmpty() ? 0 : 100.0 * typed / double(page.offered.size());
         typedShares.push_back(share);
         http1Times.push_back(page.ms);
-        http2Times.push_back(onHttp2[keyword].ms);
+        http2Times.push_back(onHttp2.ms);
         fewest = std::min(fewest, int(page.offered.size()));
         fewestLabels = std::min(fewestLabels, int(labels.size()));
         fewestCom = std::min(fewestCom, com);
-        mostLookups = std::max({mostLookups, page.lookups, onHttp2[keyword].lookups});
+        mostLookups = std::max({mostLookups, page.lookups, onHttp2.lookups});
         mostQuestions = std::max(mostQuestions, page.questions);
         std::printf("%-36s %6d %6d %5d %6.0f%% %7lld %9lld %7.0f ms %6.0f ms%s\n", qPrintable(keyword),
                     int(page.offered.size()), int(labels.size()), com, share, page.lookups, page.questions, page.ms,
-                    onHttp2[keyword].ms,
-                    page.status == 200 ? "" : qPrintable(QStringLiteral(" (status %1)").arg(page.status)));
+                    onHttp2.ms, page.status == 200 ? "" : qPrintable(QStringLiteral(" (status %1)").arg(page.status)));
         if (show.contains(keyword))
             std::printf("      %s\n", qPrintable(page.offered.join(' ')));
     }
@@ -423,10 +511,59 @@ int main(int argc, char *argv[])
         "%d keywords: at least %d names, %d labels and %d .com names a page; median %.0f%% holding a typed word "
         "(lowest %.0f%%); at most %lld registry lookups and %lld DNS questions a page; median page %.0f ms over "
         "HTTP/1.1, %.0f ms over HTTP/2; %d false offers\n",
-        int(kKeywords.size()), fewest, fewestLabels, fewestCom, median(typedShares),
+        int(keywords.size()), fewest, fewestLabels, fewestCom, median(typedShares),
         *std::min_element(typedShares.begin(), typedShares.end()), mostLookups, mostQuestions, median(http1Times),
-        median(http2Times), falseOffers);
+        median(http2Times), pages.falseOffers);
+}
 
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = app.arguments().mid(1);
+    QStringList show = arguments.mid(arguments.indexOf("--show") + 1);
+    if (!arguments.contains("--show"))
+        show = {"pizza", "best lawyer", "vortexa", "café", "best pizza place in new york city"};
+
+    std::vector<varnex::bench::FirstChoices> references;
+    std::map<QString, varnex::bench::FirstChoices> byKeyword;
+    const bool firstChoices = arguments.contains("--first-choices");
+    if (firstChoices) {
+        QString error;
+        const auto read = varnex::bench::readFirstChoices(QStringLiteral(VARNEX_FIRST_CHOICES), &error);
+        if (!read) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 1;
+        }
+        references = *read;
+        kKeywords.clear();
+        for (const varnex::bench::FirstChoices &reference : references) {
+            kKeywords.append(reference.keyword);
+            byKeyword[reference.keyword] = reference;
+        }
+    }
+    if (arguments.contains("--only")) {
+        kKeywords = show.filter(QRegularExpression(QStringLiteral("^[^-]")));
+        references.erase(std::remove_if(references.begin(), references.end(),
+                                        [](const auto &reference) { return !kKeywords.contains(reference.keyword); }),
+                         references.end());
+    }
+
+    if (arguments.contains("--resolvers")) {
+        int falseOffers = 0;
+        resolverCosts(falseOffers);
+        return falseOffers == 0 ? 0 : 1;
+    }
+    Pages pages;
+    if (!askPages(kKeywords, byKeyword, pages))
+        return 1;
+    printPages(kKeywords, show, pages);
+    if (firstChoices) {
+        printFirstChoices(references, pages);
+        return pages.falseOffers == 0 ? 0 : 1;
+    }
+    int falseOffers = pages.falseOffers;
     resolverCosts(falseOffers);
     cachedPage();
     return falseOffers == 0 ? 0 : 1;

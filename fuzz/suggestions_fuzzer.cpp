@@ -1,6 +1,7 @@
 // Fuzzes the word suggestions for a requested name, with the installed word
-// list and WordNet read once: the names a page checks for it, read back into
-// the suggested labels they hold. Every input builds the suggestions, so this
+// lists and WordNet read once: the names a page checks for it, read back into
+// the suggested labels they hold; for text too long to be a name, the names
+// made of its words, never the text itself. Every input builds the suggestions, so this
 // target runs far fewer inputs a second than name_rules_fuzzer, which covers
 // the label itself.
 //
@@ -101,11 +102,27 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     static const std::optional<WordKnowledge> loaded =
         WordKnowledge::load(WordKnowledge::defaultWordList(), WordKnowledge::defaultWordnetFolder(), &error);
     if (!loaded) {
-        std::fprintf(stderr, "suggestions_fuzzer: %s (Debian's wamerican and wordnet-base)\n", qPrintable(error));
+        std::fprintf(stderr,
+                     "suggestions_fuzzer: %s (Debian's wamerican, wordnet-base, wngerman, wspanish and wfrench)\n",
+                     qPrintable(error));
         std::exit(1);
     }
     words = &*loaded;
     return 0;
+}
+
+// Names made of a phrase's words: valid, short, each once, none the phrase.
+void checkPhrase(const QString &text)
+{
+    const QStringList candidates = varnex::registrar::candidatesForPhrase(text, words);
+    check(QSet<QString>(candidates.begin(), candidates.end()).size() == candidates.size(), "no phrase name twice");
+    for (const QString &name : candidates) {
+        const qsizetype dot = name.indexOf(u'.');
+        check(dot > 0 && isValidLabel(name.left(dot)), "a valid name of a phrase");
+        check(varnex::registrar::displayName(name.left(dot)).size() <= 20, "a phrase's name is short");
+        check(name.left(dot) != text, "never the phrase itself");
+        check(text.contains(u'-') || !name.left(dot).contains(u'-'), "no hyphen unless typed");
+    }
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -114,6 +131,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     qsizetype nul = 0;
     while (nul < static_cast<qsizetype>(size) && bytes[nul] != '\0')
         ++nul;
+    const varnex::registrar::LabelCheck checked = varnex::registrar::checkLabel(QString::fromUtf8(bytes, nul));
+    if (checked && checked.phrase) {
+        check(checked.label.size() > 63 && checked.label.size() <= varnex::registrar::kMaxTypedText,
+              "a phrase's length");
+        checkPhrase(checked.label);
+        return 0;
+    }
     const std::optional<QString> label = varnex::registrar::labelFor(QString::fromUtf8(bytes, nul));
     if (!label)
         return 0;

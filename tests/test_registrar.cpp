@@ -3,6 +3,7 @@
 #include "lookup/dns_answer.h"
 #include "names/candidates.h"
 #include "names/name_rules.h"
+#include "names/word_knowledge.h"
 #include "service/registrar_server.h"
 #include "search/page_scan.h"
 #include "service/whois_page.h"
@@ -263,6 +264,7 @@ private slots:
     void droppedDnsQuestionsGoToTheRegistries();
     void pageAsksWithinItsShare();
     void bestRankedFreeNamesMakeThePage();
+    void longTextIsAPhrase();
 };
 
 void TestRegistrar::labels_data()
@@ -291,7 +293,8 @@ void TestRegistrar::labels_data()
     QTest::newRow("only an ending") << ".com"
                                     << "";
     QTest::newRow("63 characters") << QString(63, 'a') << QString(63, 'a');
-    QTest::newRow("64 characters") << QString(64, 'a') << "";
+    QTest::newRow("64 characters: a phrase, no name") << QString(64, 'a') << "";
+    QTest::newRow("201 characters") << QString(201, 'a') << "";
     QTest::newRow("internationalised") << QString::fromUtf8("München") << QString::fromUtf8("münchen");
     QTest::newRow("internationalised with ending") << QString::fromUtf8("bücher.info") << QString::fromUtf8("bücher");
     QTest::newRow("typed A-label") << "xn--bcher-kva.com" << QString::fromUtf8("bücher");
@@ -321,9 +324,11 @@ void TestRegistrar::labels()
     QFETCH(QString, requested);
     QFETCH(QString, label);
     QCOMPARE(labelFor(requested).value_or(QString()), label);
-    // A refused name always says why, in words that fit an HTTP reason phrase.
+    // A refused name always says why, in words that fit an HTTP reason phrase;
+    // text longer than a name, up to its bound, is a phrase to make names of.
     const LabelCheck check = checkLabel(requested);
-    QCOMPARE(check.refusal.isEmpty(), !label.isEmpty());
+    QCOMPARE(check.refusal.isEmpty(), !label.isEmpty() || check.phrase);
+    QCOMPARE(check.phrase, requested.size() > 63 && requested.size() <= kMaxTypedText);
     for (const QChar c : check.refusal)
         QVERIFY(c.unicode() >= 0x20 && c.unicode() < 0x7f);
 }
@@ -486,6 +491,10 @@ void TestRegistrar::invalidNamesOfferNothing_data()
         << QByteArray("/whois.cgi?vhost_name=name%3Dxdomain%20value%3Dxabc.com") << QByteArray("name&#61;xdomain");
     QTest::newRow("private-use character") << QByteArray("/whois.cgi?vhost_name=shop%EE%80%80")
                                            << QByteArray("a character that no name may hold (U+E000)");
+    QTest::newRow("past the bound for typed text")
+        << "/whois.cgi?vhost_name=" + QByteArray(201, 'a') << QByteArray("longer than 200 characters");
+    QTest::newRow("a phrase with no word knowledge")
+        << "/whois.cgi?vhost_name=" + QByteArray(70, 'a') << QByteArray("no words to make names of");
 }
 
 void TestRegistrar::invalidNamesOfferNothing()
@@ -1189,5 +1198,29 @@ void TestRegistrar::bestRankedFreeNamesMakeThePage()
     QVERIFY(page.body.contains("<li>shop.net: registered</li>"));
 }
 
+// Text longer than a name arrives as one run of letters: its words make the
+// names, the text itself is never asked about, and the page says why.
+void TestRegistrar::longTextIsAPhrase()
+{
+    QString error;
+    std::optional<WordKnowledge> words =
+        WordKnowledge::load(WordKnowledge::defaultWordList(), WordKnowledge::defaultWordnetFolder(), &error);
+    QVERIFY2(words, qPrintable(error));
+    Registry registry;
+    auto service =
+        startService(allEndingsAt(registry), {.words = std::make_shared<const WordKnowledge>(std::move(*words))});
+    const QByteArray text = "wherecanibuyfreshorganicvegetablesandseasonalfruitnearsanfrancisco";
+    const Page page = fetch(portOf(*service), "/whois.cgi?vhost_name=" + text);
+    QCOMPARE(page.status, 200);
+    QVERIFY(page.body.contains("The text is longer than a name may be (63 characters)"));
+    const std::vector<std::string> names = offered(page.body);
+    QCOMPARE(names.size(), std::size_t(30));
+    for (const std::string &name : names)
+        QVERIFY2(name.find('.') <= 20, name.c_str());
+    for (const HttpRequest &request : registry.server.requests())
+        QVERIFY(!request.target.contains(text));
+}
+
 QTEST_GUILESS_MAIN(TestRegistrar)
+
 #include "test_registrar.moc"

@@ -28,6 +28,8 @@ private slots:
     void rules();
     void relevance_data();
     void relevance();
+    void kinds_data();
+    void kinds();
     void refusesInvalidLabels_data();
     void refusesInvalidLabels();
     void limit();
@@ -74,6 +76,11 @@ void TestSuggestions::split_data()
     QTest::newRow("digits") << "shop24" << QStringList{"shop", "24"};
     QTest::newRow("no words") << "xqzvk" << QStringList{"xqzvk"};
     QTest::newRow("internationalised") << "bücher" << QStringList{"bücher"};
+    QTest::newRow("a German word, not English pieces") << "fussball" << QStringList{"fussball"};
+    QTest::newRow("a word of the dictionary stays whole") << "backpack" << QStringList{"backpack"};
+    QTest::newRow("a number's unit") << "3dprinting" << QStringList{"3d", "printing"};
+    QTest::newRow("a question") << "wherecanibuy" << QStringList{"where", "can", "i", "buy"};
+    QTest::newRow("a made-up name, not a word and a stray") << "quillix" << QStringList{"quillix"};
 }
 
 void TestSuggestions::split()
@@ -138,12 +145,12 @@ void TestSuggestions::rules_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QStringList>("expected"); // among the labels, wherever they rank
-    QTest::newRow("shop") << "shop" << QStringList{"shops", "store", "myshop", "getshop", "shophq"};
-    QTest::newRow("myshop") << "myshop" << QStringList{"shop", "mystore", "myshops", "getmyshop"};
+    QTest::newRow("shop") << "shop" << QStringList{"shops", "store", "myshop", "localshop", "shopnearme"};
+    QTest::newRow("myshop") << "myshop" << QStringList{"shop", "mystore", "myshops", "myshopnearme"};
     QTest::newRow("three words") << "bestpizzaplace"
-                                 << QStringList{"getbestpizzaplace", "bestpizzaplacehq", "bestpizzaplaces"};
+                                 << QStringList{"localbestpizzaplace", "bestpizzaplacenearme", "bestpizzaplaces"};
     QTest::newRow("hyphen typed") << "my-shop" << QStringList{"my-store", "mystore", "shop"};
-    QTest::newRow("internationalised") << "bücher" << QStringList{"mybücher", "bücherhq"};
+    QTest::newRow("internationalised") << "bücher" << QStringList{"meinbücher", "bücherladen"};
     QTest::newRow("no words") << "xqzvk" << QStringList{"getxqzvk", "xqzvkapp"};
     QTest::newRow("digits") << "24" << QStringList{"get24"};
     QTest::newRow("longest label") << "bestpizzaplaceinnewyorkcityforfamiliesandfriendsopenlateatnight"
@@ -184,12 +191,12 @@ void TestSuggestions::relevance_data()
 
     QTest::newRow("common word") << "pizza" << QStringList{"pizza"} << QStringList{"dish", "soup", "pie"}
                                  << QStringList{};
-    QTest::newRow("another common word") << "wedding" << QStringList{"wedding"}
+    QTest::newRow("another common word") << "wedding" << QStringList{"wedding", "nuptial"}
                                          << QStringList{"funeral", "rush", "chase"} << QStringList{};
     QTest::newRow("phrase") << "dog grooming" << QStringList{"dog", "grooming"} << QStringList{"cur", "pooch"}
                             << QStringList{};
-    QTest::newRow("adjective and noun") << "best lawyer" << QStringList{"lawyer"} << QStringList{"bestco", "gobest"}
-                                        << QStringList{};
+    QTest::newRow("adjective and noun") << "best lawyer" << QStringList{"lawyer", "attorney"}
+                                        << QStringList{"bestco", "gobest"} << QStringList{};
     QTest::newRow("made-up brand") << "vortexa" << QStringList{"vortexa"} << QStringList{"vortexas", "diska"}
                                    << QStringList{};
     QTest::newRow("mass noun") << "fitness" << QStringList{"fitness"} << QStringList{"fitnesses", "making"}
@@ -226,6 +233,75 @@ void TestSuggestions::relevance()
         for (const QString &edge : {words.first(), words.last()})
             QVERIFY2(!QStringList({"in", "of", "and", "for"}).contains(edge), qPrintable(label));
     }
+}
+
+void TestSuggestions::kinds_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("present"); // among the first 60 labels
+    QTest::addColumn<QStringList>("heads");   // each in some label of the first 30: the field's short words
+    QTest::addColumn<QString>("malformed");   // matches no label: forms a reader takes as wrong
+    QTest::addColumn<bool>("brand");          // a made-up name may take "-ly", "-ify", "-io", "-ster"
+
+    QTest::newRow("product") << "bicycle" << QStringList{"bike"} << QStringList{"shop", "store"} << "^$" << false;
+    QTest::newRow("trade's activity") << "plumbing" << QStringList{"plumber"} << QStringList{"pros"} << "plumbings$"
+                                      << false;
+    QTest::newRow("health") << "dentist" << QStringList{"dentistry"} << QStringList{"clinic", "care"} << "^$" << false;
+    QTest::newRow("hobby") << "knitting" << QStringList{"knit"} << QStringList{"club", "lessons"} << "knittings$"
+                           << false;
+    QTest::newRow("game") << "chess" << QStringList{} << QStringList{"play", "club"} << "chesses$" << false;
+    QTest::newRow("adjective and noun") << "bestlawyer" << QStringList{"bestattorney"} << QStringList{"local"}
+                                        << "lawyerbest|attorneybest" << false;
+    QTest::newRow("made-up brand") << "vortexa" << QStringList{} << QStringList{"get", "try", "app"}
+                                   << "vortexas$|axetrov" << true;
+    QTest::newRow("digits") << "24hourgym" << QStringList{"24hrgym", "247gym", "gym24"} << QStringList{"nearme"}
+                            << "hour24|24.*24|gym24hour" << false;
+    QTest::newRow("digits and a short form")
+        << "3dprinting" << QStringList{"3dprint"} << QStringList{"pros"} << "d3|3dprintings$|printing3" << false;
+    QTest::newRow("typed hyphen") << "self-storage" << QStringList{"selfstorage"} << QStringList{"local"}
+                                  << "^(my|your)-?self" << false;
+    QTest::newRow("German") << QString::fromUtf8("fußball") << QStringList{"fussball", "meinfussball"}
+                            << QStringList{"mein"} << "(fussball|fußball)s$|ballfuss|hq$|app$" << false;
+    QTest::newRow("Spanish") << QString::fromUtf8("jardín") << QStringList{"jardin", "eljardin"} << QStringList{"mi"}
+                             << "jar-din|dinjar|hq$|app$" << false;
+    QTest::newRow("long phrase") << "bestcheapflightstoparis"
+                                 << QStringList{"flightstoparis", "parisflights", "cheapflightstoparis"}
+                                 << QStringList{} << "^(best|cheap|paris|to)+$" << false;
+}
+
+// The properties of a page's labels for each kind of keyword: the typed word
+// first, close relatives and the field's own short words on it, no form a
+// reader takes as wrong, a brandable ending only on a made-up name, a typed
+// hyphen in at most one label of four.
+void TestSuggestions::kinds()
+{
+    QFETCH(QString, typed);
+    QFETCH(QStringList, present);
+    QFETCH(QStringList, heads);
+    QFETCH(QString, malformed);
+    QFETCH(bool, brand);
+
+    const QStringList labels = suggestedLabels(typed, *m_words, 61);
+    QCOMPARE(labels.first(), typed);
+    const QString shown = labels.join(QLatin1Char(' '));
+    for (const QString &label : present)
+        QVERIFY2(labels.contains(label), qPrintable(label + ": " + shown));
+    const QStringList first30 = labels.mid(1, 30);
+    for (const QString &head : heads) {
+        QVERIFY2(
+            std::any_of(first30.begin(), first30.end(), [&](const QString &label) { return label.contains(head); }),
+            qPrintable(head + ": " + shown));
+    }
+    const QRegularExpression wrong(malformed);
+    const QString plain = QString(typed).remove(QLatin1Char('-'));
+    qsizetype hyphenated = 0;
+    for (const QString &label : labels.mid(1)) {
+        QVERIFY2(!wrong.match(label).hasMatch(), qPrintable(label));
+        for (const char *ending : {"ly", "ify", "io", "ster"})
+            QVERIFY2(brand || !label.endsWith(plain + QLatin1String(ending)), qPrintable(label));
+        hyphenated += label.contains(QLatin1Char('-')) ? 1 : 0;
+    }
+    QVERIFY2(hyphenated * 4 <= labels.size(), qPrintable(shown));
 }
 
 void TestSuggestions::refusesInvalidLabels_data()

@@ -13,6 +13,7 @@ packages=(
   libicu-dev                       # plain-ASCII forms of accented names (ICU's transliteration)
   openssl                          # the tests' own certificate for a TLS stand-in registry
   wamerican wordnet-base           # the words, synonyms and plurals the name suggestions are made of
+  wngerman wspanish wfrench        # German, Spanish and French words, kept whole and given their own affixes
   python3 python3-h2 python3-dnslib  # the tests' stand-in registry (also over HTTP/2) and resolver
   fonts-liberation                 # the artwork script's faces (tools/make_artwork.sh)
   fonts-liberation2                # Liberation Sans, copied into the program as its own fonts at build time

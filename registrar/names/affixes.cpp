@@ -1,5 +1,7 @@
 #include "names/affixes.h"
 
+#include "names/field_heads.h"
+
 namespace varnex::registrar {
 
 namespace {
@@ -14,21 +16,21 @@ bool isVowel(QChar c)
 const QStringList &affixes()
 {
     static const QStringList list{
-        QStringLiteral("-hq"),       QStringLiteral("get-"),      QStringLiteral("-hub"),
-        QStringLiteral("my-"),       QStringLiteral("-co"),       QStringLiteral("the-"),
-        QStringLiteral("-spot"),     QStringLiteral("go-"),       QStringLiteral("-lab"),
-        QStringLiteral("try-"),      QStringLiteral("-base"),     QStringLiteral("-app"),
-        QStringLiteral("-direct"),   QStringLiteral("-online"),   QStringLiteral("-daily"),
-        QStringLiteral("-craft"),    QStringLiteral("hey-"),      QStringLiteral("-now"),
-        QStringLiteral("-works"),    QStringLiteral("-place"),    QStringLiteral("-house"),
-        QStringLiteral("-studio"),   QStringLiteral("-shop"),     QStringLiteral("-store"),
-        QStringLiteral("little-"),   QStringLiteral("-pro"),      QStringLiteral("-plus"),
-        QStringLiteral("-club"),     QStringLiteral("-zone"),     QStringLiteral("-world"),
-        QStringLiteral("-central"),  QStringLiteral("-express"),  QStringLiteral("our-"),
-        QStringLiteral("-guide"),    QStringLiteral("-life"),     QStringLiteral("-land"),
-        QStringLiteral("-point"),    QStringLiteral("-labs"),     QStringLiteral("-ly"),
-        QStringLiteral("-ify"),      QStringLiteral("-io"),       QStringLiteral("use-"),
-        QStringLiteral("join-"),     QStringLiteral("meet-"),     QStringLiteral("best-"),
+        QStringLiteral("-hub"),      QStringLiteral("my-"),       QStringLiteral("-co"),
+        QStringLiteral("the-"),      QStringLiteral("-online"),   QStringLiteral("-now"),
+        QStringLiteral("go-"),       QStringLiteral("-spot"),     QStringLiteral("-direct"),
+        QStringLiteral("-place"),    QStringLiteral("-daily"),    QStringLiteral("-house"),
+        QStringLiteral("-world"),    QStringLiteral("-club"),     QStringLiteral("-central"),
+        QStringLiteral("-zone"),     QStringLiteral("-plus"),     QStringLiteral("-pro"),
+        QStringLiteral("-life"),     QStringLiteral("-guide"),    QStringLiteral("-point"),
+        QStringLiteral("-express"),  QStringLiteral("-studio"),   QStringLiteral("-works"),
+        QStringLiteral("-shop"),     QStringLiteral("-store"),    QStringLiteral("little-"),
+        QStringLiteral("our-"),      QStringLiteral("-base"),     QStringLiteral("-land"),
+        QStringLiteral("-craft"),    QStringLiteral("-hq"),       QStringLiteral("get-"),
+        QStringLiteral("try-"),      QStringLiteral("-app"),      QStringLiteral("-lab"),
+        QStringLiteral("-labs"),     QStringLiteral("use-"),      QStringLiteral("join-"),
+        QStringLiteral("meet-"),     QStringLiteral("hey-"),      QStringLiteral("-ly"),
+        QStringLiteral("-ify"),      QStringLiteral("-io"),       QStringLiteral("best-"),
         QStringLiteral("top-"),      QStringLiteral("smart-"),    QStringLiteral("easy-"),
         QStringLiteral("just-"),     QStringLiteral("real-"),     QStringLiteral("true-"),
         QStringLiteral("pure-"),     QStringLiteral("fresh-"),    QStringLiteral("happy-"),
@@ -95,6 +97,15 @@ const QStringList &affixes()
         QStringLiteral("inspire-"),  QStringLiteral("the-real-"), QStringLiteral("we-"),
     };
     return list;
+}
+
+bool isBrandOnly(const QString &affix)
+{
+    static const QStringList brandOnly{QStringLiteral("-hq"),  QStringLiteral("get-"),  QStringLiteral("try-"),
+                                       QStringLiteral("-app"), QStringLiteral("-lab"),  QStringLiteral("-labs"),
+                                       QStringLiteral("use-"), QStringLiteral("join-"), QStringLiteral("meet-"),
+                                       QStringLiteral("hey-")};
+    return brandOnly.contains(affix) || isBrandableEnding(affix);
 }
 
 bool readsWellWith(const QString &ending, const QString &last)

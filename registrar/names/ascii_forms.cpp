@@ -38,6 +38,13 @@ QString transliterated(const QString &label, const char *id)
 
 } // namespace
 
+QString plainAsciiText(const QString &text)
+{
+    if (!isLatinWithAccents(text))
+        return {};
+    return transliterated(text, "Latin-ASCII");
+}
+
 QStringList plainAsciiForms(const QString &label)
 {
     if (!isLatinWithAccents(label))

@@ -11,4 +11,8 @@ namespace varnex::registrar {
 // once; none for a label that is ASCII already or not in Latin letters.
 QStringList plainAsciiForms(const QString &label);
 
+// Any Latin-script text in plain ASCII letters ("Latin-ASCII"), lower-case;
+// empty for text in another script.
+QString plainAsciiText(const QString &text);
+
 } // namespace varnex::registrar

@@ -19,10 +19,10 @@ constexpr qsizetype kLabelsWithOtherEndings = 20;
 constexpr qsizetype kMaxAffixSuggestions = 12;
 
 // The suggested labels' A-labels, each once, without the typed one.
-QStringList suggestedAsciiLabels(const QString &label, const QString &ascii, const WordKnowledge &words)
+QStringList asciiLabels(const QStringList &suggestions, const QString &ascii)
 {
     QStringList labels;
-    for (const QString &suggested : suggestedLabels(label, words, kMaxSuggestedLabels + 1)) {
+    for (const QString &suggested : suggestions) {
         const std::optional<QString> suggestedAscii = asciiLabel(suggested);
         if (suggestedAscii && *suggestedAscii != ascii && !labels.contains(*suggestedAscii))
             labels.append(*suggestedAscii);
@@ -77,6 +77,12 @@ QStringList affixedNames(const QString &label)
     return names;
 }
 
+QStringList sellable(QStringList names)
+{
+    names.removeIf([](const QString &name) { return whyNotRegistrable(name).has_value(); });
+    return names;
+}
+
 } // namespace
 
 QStringList candidatesFor(const QString &label, const WordKnowledge *words)
@@ -87,11 +93,19 @@ QStringList candidatesFor(const QString &label, const WordKnowledge *words)
     QStringList names;
     for (const QString &ending : kEndings)
         names.append(*ascii + QLatin1Char('.') + ending);
-    QStringList suggested = words ? underEndings(suggestedAsciiLabels(label, *ascii, *words)) : affixedNames(label);
+    QStringList suggested =
+        words ? underEndings(asciiLabels(suggestedLabels(label, *words, kMaxSuggestedLabels + 1), *ascii))
+              : affixedNames(label);
     // A suggestion its registry would not sell is no suggestion; the typed name
     // stays under every ending, so the page can say why it cannot be had there.
-    suggested.removeIf([](const QString &name) { return whyNotRegistrable(name).has_value(); });
-    return names + suggested;
+    return names + sellable(std::move(suggested));
+}
+
+QStringList candidatesForPhrase(const QString &text, const WordKnowledge *words)
+{
+    if (!words)
+        return {};
+    return sellable(underEndings(asciiLabels(phraseLabels(text, *words, kMaxSuggestedLabels), text)));
 }
 
 } // namespace varnex::registrar

@@ -17,4 +17,9 @@ class WordKnowledge;
 // a label that is not a valid one.
 QStringList candidatesFor(const QString &label, const WordKnowledge *words = nullptr);
 
+// For typed text too long to be a name (LabelCheck::phrase): names made of
+// its words (phraseLabels()) under the endings as above, never the text
+// itself; none without word knowledge.
+QStringList candidatesForPhrase(const QString &text, const WordKnowledge *words);
+
 } // namespace varnex::registrar

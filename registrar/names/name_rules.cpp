@@ -1,5 +1,7 @@
 #include "names/name_rules.h"
 
+#include "names/ascii_forms.h"
+
 #include <QRegularExpression>
 #include <QSet>
 
@@ -117,6 +119,18 @@ std::optional<QString> aLabelOf(const QString &unicode, QString *why)
     return aLabel;
 }
 
+// Long typed text as letters a to z, digits and hyphens, accents written
+// plainly; none for text in another script or with other characters.
+std::optional<QString> phraseText(const QString &text)
+{
+    const QString plain = isAscii(text) ? text : plainAsciiText(text);
+    static const QRegularExpression shape(
+        QRegularExpression::anchoredPattern(QStringLiteral("[a-z0-9](?:[a-z0-9-]*[a-z0-9])?")));
+    if (plain.isEmpty() || !shape.match(plain).hasMatch())
+        return std::nullopt;
+    return plain;
+}
+
 } // namespace
 
 std::optional<QString> asciiLabel(const QString &label, QString *why)
@@ -167,16 +181,22 @@ LabelCheck checkLabel(const QString &requested)
             return {name, QStringLiteral("its xn-- form is not a valid internationalised name")};
         name = *unicode;
     }
+    if (name.size() > kMaxTypedText)
+        return {name, QStringLiteral("longer than %1 characters").arg(kMaxTypedText)};
     QString why;
-    if (!asciiLabel(name, &why))
-        return {name, why};
-    return {name, {}};
+    if (asciiLabel(name, &why))
+        return {name, {}};
+    if (name.size() > kMaxLabel) {
+        if (const std::optional<QString> phrase = phraseText(name))
+            return {*phrase, {}, true};
+    }
+    return {name, why};
 }
 
 std::optional<QString> labelFor(const QString &requested)
 {
     const LabelCheck check = checkLabel(requested);
-    if (!check)
+    if (!check || check.phrase)
         return std::nullopt;
     return check.label;
 }

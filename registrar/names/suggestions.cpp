@@ -2,11 +2,16 @@
 
 #include "names/affixes.h"
 #include "names/ascii_forms.h"
+#include "names/field_heads.h"
 #include "names/glue_words.h"
 #include "names/name_rules.h"
+#include "names/phrase_forms.h"
 #include "names/ranking.h"
+#include "names/short_forms.h"
 
 #include <QHash>
+#include <QRegularExpression>
+#include <QSet>
 
 #include <algorithm>
 #include <cmath>
@@ -16,36 +21,54 @@ namespace varnex::registrar {
 
 namespace {
 
-constexpr qsizetype kMaxLength = 20;       // a suggestion longer than this is hard to type or remember
-constexpr qsizetype kMaxWordsForSwaps = 3; // beyond it, a swap turns a phrase into nonsense
-constexpr int kSynonymsPerWord = 3;
-constexpr int kAffixesForSynonyms = 12; // a synonym's labels take only the best affixes
-constexpr qsizetype kMaxLabels = 20000; // what one typed label may make, whatever its length
+constexpr qsizetype kMaxLength = 20;     // a suggestion longer than this is hard to type or remember
+constexpr qsizetype kMaxShortWords = 4;  // more words than this make a long phrase
+constexpr int kRelativesPerWord = 3;     // close relatives of the head noun, each a core of its own
+constexpr int kAffixesPerCore = 12;      // each core's affixed forms at full score, so checked labels cover several
+constexpr int kAffixesPerNumberCore = 4; // "mybakeries": prefixes only, fewer
+constexpr int kAffixedPhraseForms = 5;   // the best cuts of a long phrase take affixes
+constexpr int kAffixesPerPhraseForm = 8;
+constexpr int kPrefixesBothEnds = 3;        // the field's first prefixes ("local-"), and "the-" and "my-" ...
+constexpr int kEndingsBothEnds = 6;         // ... with its first endings ("-shop", "-store")
+constexpr int kEndingsBothEndsForeign = 12; // a word of another language has fewer affixes of its own
+constexpr qsizetype kHyphenatedShare = 4;   // a typed hyphen in one label of four at most: the others say it joined
+constexpr qsizetype kMaxLabels = 20000;     // what one typed label may make, whatever its length
+// Endings that read well after a plural ("candlesdirect", "toysonline"); the
+// others want the singular ("candleshop", not "candlesshop").
+const QStringList kPluralSuffixes{"-online", "-direct", "-express", "-now",   "-plus",  "-club",
+                                  "-hub",    "-zone",   "-today",   "-world", "-galore"};
+// Prefixes that read well before a name that has an ending too: an article, a
+// possessive, a place, praise ("thecandleshop", "localelectricianpros"); not a
+// verb ("learnknitclub", "buycandleco").
+const QStringList kPrefixesBeforeBoth{"the-", "my-", "our-", "local-", "city-", "best-", "top-"};
 
 // The score of a label, higher first. Each term in one sentence:
 // the typed name in plain letters ("cafe" for "café") is what the user typed, so it comes right after it;
 constexpr double kPlainFormScore = 100.0;
 // a label that keeps every typed word the user would miss ranks above any that drops or replaces one;
 constexpr double kAllWordsScore = 50.0;
-// a long phrase cut to some of its content words comes next, the more specific words first;
-constexpr double kSomeWordsScore = 30.0;
-// a synonym of a typed word, in the typed word's own sense, comes last;
-constexpr double kSynonymScore = 0.0;
-// of two affixes, the one earlier in the curated list reads better with most names;
-constexpr double kAffixStep = 0.02;
-// a swap of word order reads less like what was typed;
-constexpr double kSwapPenalty = 1.0;
-// so does the other number of the last word;
+// the other number of the last word, or the phrase without its glue words, reads a little less like it;
 constexpr double kNumberPenalty = 0.5;
-// and, as little, a phrase without its glue words ("pizzaplace" for "pizza in place");
 constexpr double kGlueDroppedPenalty = 0.5;
+// a short form of the typed words ("24hr", "3dprint") is the typed words, written shorter;
+constexpr double kShortFormScore = 49.6;
+// a close relative of the head noun ("bike" for "bicycle") says the same in other words, just below,
+// so its best forms come among the typed word's and the checked labels cover both;
+constexpr double kRelativeScore = 49.2;
+constexpr double kRelativeStep = 0.3;
+// a prefix and an ending together ("localcandleshop") come once every core's own forms are in: the
+// next thing a person tries when those are taken;
+constexpr double kBothEndsScore = 45.5;
+// two of three words, the head noun kept ("360booth"), drop something typed;
+constexpr double kCutScore = 44.0;
+// cuts of a long phrase score from 40 up (phrase_forms.cpp), and their affixed forms come after the bare ones;
+constexpr double kAffixedCutPenalty = 3.0;
+// a core's affixed forms past its dozen come after every other core's;
+constexpr double kBeyondCapPenalty = 25.0;
+// of two affixes, the one earlier in the field's list reads better with most names;
+constexpr double kAffixStep = 0.1;
 // each character is a little harder to type, but only a little;
 constexpr double kLengthPenalty = 0.05;
-// of two synonyms or two cuts of a phrase, the more familiar or specific one first;
-constexpr double kWordWeight = 0.1;
-// a cut of a phrase reads best as a run of its words, from its start (where people put the point);
-constexpr double kGapPenalty = 1.5;
-constexpr double kLaterStartPenalty = 0.2;
 // a label in accented letters is harder to type than its plain form, so the plain one goes first.
 constexpr double kAccentedPenalty = 1.0;
 
@@ -54,17 +77,40 @@ bool isAsciiText(const QString &text)
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
 }
 
+bool hasDigit(const QString &text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
+}
+
+bool isPerson(Field field)
+{
+    return field == Field::Trade || field == Field::Professional || field == Field::Health;
+}
+
+bool isLanguage(Field field)
+{
+    return field == Field::German || field == Field::Spanish || field == Field::French;
+}
+
 struct Core {
     QStringList words;
     double score = 0;
-    bool numberChanged = false; // "shops": no "shopsco"
+    int cap = kAffixesPerCore;
+    bool plural = false;        // "candles": "mycandles" and "candlesdirect", but "candleshop"
+    bool overflow = false;      // affixed past its cap too, lower
+    bool cut = false;           // drops a typed word: its affixed forms after the bare cuts
+    std::optional<Field> field; // its own, for a cut of a long phrase; else the keyword's
+    bool offeredBare = true;    // false: only with an affix
+    bool bothEnds = false;      // also with a prefix and an ending together
+    bool endingsOnly = false;   // a plural's singular: "woodentoyshop"
 };
 
 class Generator final {
 public:
-    Generator(const QString &typed, const WordKnowledge &words)
-        : m_typed(typed), m_words(words), m_hyphen(typed.contains(QLatin1Char('-')))
+    Generator(const QString &typed, const WordKnowledge &words, bool typedIsName)
+        : m_typed(typed), m_words(words), m_typedIsName(typedIsName), m_hyphen(typed.contains(QLatin1Char('-')))
     {
+        readHyphens();
     }
 
     QStringList run(int limit)
@@ -76,141 +122,283 @@ public:
         QStringList forms = plain;
         forms.append(m_typed);
         for (const QString &form : forms) {
-            for (const Core &core : coresOf(m_words.split(form)))
+            const QStringList words = m_words.split(form);
+            m_field = m_words.field(words);
+            for (const Core &core : coresOf(form, words))
                 addAffixed(core);
         }
-
         std::vector<std::pair<QString, double>> ranked(m_scores.keyValueBegin(), m_scores.keyValueEnd());
         std::sort(ranked.begin(), ranked.end(), ranksBefore<QString>);
-        QStringList labels{m_typed};
-        for (const auto &[label, score] : ranked) {
-            if (labels.size() >= limit)
-                break;
-            labels.append(label);
-        }
-        return labels;
+        QStringList labels;
+        if (m_typedIsName)
+            labels.append(m_typed);
+        return withHyphensSpread(ranked, labels, limit);
     }
 
 private:
     // The ways to keep what was typed: all its content words (as typed, in
-    // another order, in the other number), or for a long phrase the most
-    // specific few; then the typed words' synonyms in their place.
-    QList<Core> coresOf(QStringList words)
+    // the other number, written shorter), a close relative in the head
+    // noun's place, two of three words; for a long phrase, its natural short
+    // forms; for a word of another language, the word itself.
+    QList<Core> coresOf(const QString &form, QStringList words)
     {
+        if (isLanguage(m_field))
+            return foreignCores(form);
         while (words.size() > 1 && isGlueWord(words.first()) && !mayStartLabel(words.first()))
             words.removeFirst();
         while (words.size() > 1 && isGlueWord(words.last()))
             words.removeLast();
+        if (joined(words).size() > kMaxLength || words.size() > kMaxShortWords)
+            return phraseCores(words);
+        // A phrase held together by glue ("hotels in rome") is one too.
+        if (std::any_of(words.begin() + 1, words.end() - 1, [](const QString &word) { return isGlueWord(word); }))
+            return phraseCores(words);
         // "myshop" keeps "my" as typed, and also reads as "shop" with other affixes.
         QStringList content = words;
         while (content.size() > 1 && isGlueWord(content.first()))
             content.removeFirst();
-
-        QList<Core> cores;
-        if (joined(words).size() <= kMaxLength && words.size() <= kMaxWordsForSwaps + 1) {
-            cores.append({words, kAllWordsScore});
-            if (content != words)
-                cores.append({content, kAllWordsScore});
-            QStringList withoutGlue = content;
-            withoutGlue.removeIf(isGlueWord);
-            if (!withoutGlue.isEmpty() && withoutGlue != content)
-                cores.append({withoutGlue, kAllWordsScore - kGlueDroppedPenalty}); // "pizzaplace" for "pizza in place"
-            if (withoutGlue.size() >= 2 && withoutGlue.size() <= kMaxWordsForSwaps) {
-                for (qsizetype i = 0; i + 1 < withoutGlue.size(); ++i) {
-                    QStringList swapped = withoutGlue;
-                    swapped.swapItemsAt(i, i + 1);
-                    cores.append({swapped, kAllWordsScore - kSwapPenalty});
-                }
-            }
-            if (const std::optional<QString> other = otherNumber(content.last())) {
-                QStringList changed = content;
-                changed.last() = *other;
-                cores.append({changed, kAllWordsScore - kNumberPenalty, true});
-            }
-        } else {
-            cores += cutsOf(words);
+        QList<Core> cores{{words, kAllWordsScore}};
+        cores.first().overflow = true;
+        cores.first().bothEnds = m_field != Field::Brand;
+        if (content != words)
+            cores.append({content, kAllWordsScore});
+        QStringList withoutGlue = content;
+        withoutGlue.removeIf(isGlueWord);
+        if (!withoutGlue.isEmpty() && withoutGlue != content)
+            cores.append({withoutGlue, kAllWordsScore - kGlueDroppedPenalty}); // "pizzaplace" for "pizza in place"
+        const bool typedPlural = m_words.singular(content.last()) != content.last();
+        cores.first().plural = typedPlural;
+        if (const std::optional<QString> other = otherNumber(content.last())) {
+            QStringList changed = content;
+            changed.last() = *other;
+            // Of a typed plural, the singular takes the field's endings in full ("candleshop").
+            cores.append({changed, kAllWordsScore - kNumberPenalty,
+                          typedPlural ? kAffixesPerCore : kAffixesPerNumberCore, !typedPlural});
+            cores.last().overflow = typedPlural;
+            cores.last().bothEnds = typedPlural;
         }
-        cores += synonymCores(content);
+        for (const ShortForm &shorter : shortForms(withoutGlue, m_words))
+            cores.append({shorter.words, kShortFormScore - shorter.penalty});
+        cores += relativeCores(content);
+        cores += cutsOf(withoutGlue);
         return cores;
     }
 
-    // A long phrase: every run of two or three of its content words, in the
-    // typed order, that fits; the rarer (more specific) its words, the higher.
-    QList<Core> cutsOf(const QStringList &words) const
+    // The head noun (the last one) replaced by each of its close relatives.
+    QList<Core> relativeCores(const QStringList &content) const
     {
-        QStringList content = words;
-        content.removeIf(isGlueWord);
+        qsizetype head = content.size() - 1;
+        while (head > 0 && !m_words.isNoun(content[head]))
+            --head;
+        QList<Core> cores;
+        QStringList relatives = m_words.closeRelatives(content[head]);
+        // A person only for an activity or another person ("plumber" for "plumbing"), not for a thing ("bicyclist").
+        if (m_field != Field::Service && m_field != Field::Hobby && m_field != Field::Game && !isPerson(m_field)) {
+            relatives.removeIf([this](const QString &relative) { return isPerson(m_words.field({relative})); });
+        }
+        // In a phrase only a noun of the head's own field takes its place:
+        // "24hourdrugstore", never "windowclean" or "bestlawlaw".
+        if (content.size() > 1) {
+            const Field field = m_words.field({content[head]});
+            relatives.removeIf([&](const QString &relative) {
+                return content.contains(relative) || !m_words.isNoun(relative) || m_words.field({relative}) != field;
+            });
+        }
+        relatives = relatives.mid(0, kRelativesPerWord);
+        for (qsizetype r = 0; r < relatives.size(); ++r) {
+            QStringList replaced = content;
+            replaced[head] = relatives[r];
+            cores.append({replaced, kRelativeScore - kRelativeStep * double(r)});
+            cores.last().bothEnds = r == 0;
+        }
+        return cores;
+    }
+
+    // Two of three or more words, the last (the head) kept: "360booth", "photobooth".
+    QList<Core> cutsOf(const QStringList &content) const
+    {
         QList<Core> cuts;
-        auto offer = [&](const QStringList &picked, qsizetype start, bool gap) {
-            if (joined(picked).size() > kMaxLength)
-                return;
-            double specific = 0;
-            for (const QString &word : picked)
-                specific -= std::log2(1.0 + m_words.commonness(word));
-            cuts.append({picked, kSomeWordsScore + double(picked.size()) + kWordWeight * specific
-                                     - kLaterStartPenalty * double(start) - (gap ? kGapPenalty : 0.0)});
-        };
-        for (qsizetype size = 1; size <= 3; ++size) {
-            for (qsizetype start = 0; start + size <= content.size(); ++start)
-                offer(content.mid(start, size), start, false);
-        }
-        // Two words with others between them ("pizza" … "york"), in the typed order.
-        for (qsizetype i = 0; i < content.size(); ++i) {
-            for (qsizetype j = i + 2; j < content.size(); ++j)
-                offer({content[i], content[j]}, i, true);
-        }
+        // A hyphen holds words together: no "tprinting" of "t-shirt printing".
+        if (content.size() < 3 || m_hyphen)
+            return cuts;
+        // A number stays: "360booth", never "hourpharmacy".
+        const bool hasNumber = std::any_of(content.begin(), content.end(), [](const QString &word) {
+            return std::any_of(word.begin(), word.end(), [](QChar c) { return c.isDigit(); });
+        });
+        for (qsizetype i = 0; i + 1 < content.size(); ++i)
+            // The other word is a noun or a number, never an adjective alone with the head ("bestplace").
+            if (hasNumber ? content[i].front().isDigit() : m_words.isNoun(content[i])) {
+                cuts.append({{content[i], content.last()}, kCutScore - 0.1 * double(i), kAffixesPerNumberCore});
+                cuts.last().cut = true;
+            }
         return cuts;
     }
 
-    // The plural of a known countable noun, the singular of a plural.
-    std::optional<QString> otherNumber(const QString &word) const
-    {
-        const QString singular = m_words.singular(word);
-        if (singular != word)
-            return singular;
-        return m_words.listedPlural(word);
-    }
-
-    QList<Core> synonymCores(const QStringList &content)
+    QList<Core> phraseCores(const QStringList &words) const
     {
         QList<Core> cores;
-        if (joined(content).size() > kMaxLength)
-            return cores;
-        for (qsizetype i = 0; i < content.size(); ++i) {
-            if (isGlueWord(content[i]))
-                continue;
-            const QStringList synonyms = synonymsOf(content[i]).mid(0, kSynonymsPerWord);
-            for (qsizetype s = 0; s < synonyms.size(); ++s) {
-                QStringList replaced = content;
-                replaced[i] = synonyms[s];
-                cores.append(
-                    {replaced, kSynonymScore + kWordWeight * std::log2(1.0 + m_words.commonness(synonyms[s]))});
+        const QList<PhraseForm> forms = phraseForms(words, m_words, kMaxLength);
+        int affixed = 0;
+        for (const PhraseForm &form : forms) {
+            const bool takesAffixes = form.takesAffixes && affixed < kAffixedPhraseForms;
+            affixed += takesAffixes ? 1 : 0;
+            Core core{form.words, form.score, takesAffixes ? kAffixesPerPhraseForm : 0};
+            core.cut = true;
+            core.overflow = takesAffixes; // enough labels even for a phrase of few forms
+            core.offeredBare = form.offeredBare;
+            core.field = form.field;
+            core.plural = m_words.singular(form.words.last()) != form.words.last();
+            cores.append(core);
+            // "woodentoyshop": a plural head's singular takes the endings, as a single word's does.
+            if (takesAffixes && core.plural) {
+                Core singular = core;
+                singular.words.last() = m_words.singular(core.words.last());
+                singular.plural = false;
+                singular.offeredBare = false;
+                singular.endingsOnly = true; // "buykidstoys", never "buykidstoy"
+                singular.score -= kNumberPenalty;
+                cores.append(singular);
             }
         }
         return cores;
+    }
+
+    // A word of another language: itself, the plural its own list holds
+    // ("abogados"), and that language's affixes.
+    QList<Core> foreignCores(const QString &form) const
+    {
+        QList<Core> cores{{{form}, kAllWordsScore}};
+        cores.first().overflow = true;
+        cores.first().bothEnds = true;
+        if (m_field != Field::German) {
+            for (const QString &ending : {QStringLiteral("s"), QStringLiteral("es")}) {
+                if (m_words.listedIn(m_field, form + ending)) {
+                    cores.append({{form + ending}, kAllWordsScore - kNumberPenalty, 0});
+                    break;
+                }
+            }
+        }
+        return cores;
+    }
+
+    // The plural of a countable noun, the singular of a plural.
+    std::optional<QString> otherNumber(const QString &word) const
+    {
+        if (m_field == Field::Brand)
+            return std::nullopt;
+        const QString singular = m_words.singular(word);
+        if (singular != word)
+            return singular;
+        return m_words.takesPlural(word) ? m_words.listedPlural(word) : std::nullopt;
+    }
+
+    // The field's own heads first; then, past the cap, the general list
+    // (without what only a made-up name takes, unless this is one).
+    QStringList headsOf(const QString &word, Field field) const
+    {
+        QStringList heads = isLanguage(field) ? languageHeads(field, word) : headsFor(field);
+        if (isLanguage(field)) {
+            for (const char *neutral : {"-online", "-shop", "-plus", "-pro", "-club", "-express", "-center", "-team",
+                                        "-city", "-point", "-hub", "-direct", "-net", "-box"}) {
+                if (!heads.contains(QLatin1String(neutral)))
+                    heads.append(QLatin1String(neutral));
+            }
+            return heads;
+        }
+        for (const QString &affix : affixes()) {
+            if (!heads.contains(affix) && (field == Field::Brand || !isBrandOnly(affix)))
+                heads.append(affix);
+        }
+        return heads;
     }
 
     void addAffixed(const Core &core)
     {
-        const bool synonym = core.score < kSomeWordsScore;
-        add({}, core.words, {}, core.score);
-        const qsizetype count = synonym ? std::min<qsizetype>(affixes().size(), kAffixesForSynonyms) : affixes().size();
-        for (qsizetype i = 0; i < count; ++i) {
-            const QString &affix = affixes()[i];
-            const double score = core.score - kAffixStep * double(i + 1);
-            if (affix.endsWith(QLatin1Char('-'))) {
-                const QStringList start = affix.chopped(1).split(QLatin1Char('-'));
-                // "getmyshop", but no "mymyshop" and no "themyshop".
-                if (core.words.first() == start.last() || (isGlueWord(core.words.first()) && isGlueWord(start.last())))
-                    continue;
-                add(start, core.words, {}, score);
-            } else {
-                const QString ending = affix.mid(1);
-                if (core.numberChanged || core.words.last() == ending || !readsWellWith(ending, core.words.last()))
-                    continue;
-                add({}, core.words, ending, score);
+        if (core.offeredBare)
+            add({}, core.words, {}, core.score);
+        const Field field = core.field.value_or(m_field);
+        const QStringList heads = headsOf(core.words.last(), field);
+        int used = 0;
+        for (qsizetype i = 0; i < heads.size(); ++i) {
+            if (used >= core.cap && !core.overflow)
+                break;
+            const QString &affix = heads[i];
+            if (!fits(affix, core, field))
+                continue;
+            double score = core.score - kAffixStep * double(i + 1) - (core.cut ? kAffixedCutPenalty : 0.0);
+            if (used >= core.cap)
+                score -= kBeyondCapPenalty;
+            ++used;
+            if (affix.endsWith(QLatin1Char('-')))
+                add(affix.chopped(1).split(QLatin1Char('-')), core.words, {}, score);
+            else
+                add({}, core.words, affix.mid(1), score);
+        }
+        if (core.bothEnds)
+            addBothEnds(core, heads, field);
+    }
+
+    // The field's first few prefixes that read well before a name with an
+    // ending, and "the" and "my", with its first few endings:
+    // "thecandleshop", "localelectricianpros", "meinfriseurladen". No
+    // "-nearme" after a prefix ("myelectriciannearme").
+    void addBothEnds(const Core &core, const QStringList &heads, Field field)
+    {
+        QList<qsizetype> prefixes, endings;
+        for (qsizetype i = 0; i < heads.size(); ++i) {
+            if (!fits(heads[i], core, field) || isBrandableEnding(heads[i]) || heads[i] == QLatin1String("-nearme"))
+                continue;
+            const bool prefix = heads[i].endsWith(QLatin1Char('-'));
+            const bool possessive = heads[i] == QLatin1String("the-") || heads[i] == QLatin1String("my-");
+            if (prefix && !isLanguage(field) && !kPrefixesBeforeBoth.contains(heads[i]))
+                continue;
+            if (prefix && (prefixes.size() < kPrefixesBothEnds || possessive))
+                prefixes.append(i);
+            else if (!prefix && endings.size() < (isLanguage(field) ? kEndingsBothEndsForeign : kEndingsBothEnds))
+                endings.append(i);
+        }
+        for (const qsizetype p : prefixes) {
+            for (const qsizetype e : endings) {
+                const QStringList start = heads[p].chopped(1).split(QLatin1Char('-'));
+                add(start, core.words, heads[e].mid(1), kBothEndsScore - kAffixStep * double(p + e));
             }
         }
+    }
+
+    // Whether an affix reads well with a core: no word twice ("mymyshop",
+    // "mobilemobilemechanic"), no two glue words ("themyshop"), a brandable
+    // ending only on a made-up name that ends right for it, and no join
+    // that reads as another word ("myself storage").
+    bool fits(const QString &affix, const Core &core, Field field) const
+    {
+        const bool prefix = affix.endsWith(QLatin1Char('-'));
+        const QString word = prefix ? affix.chopped(1).split(QLatin1Char('-')).last() : affix.mid(1);
+        // No word twice, nor a longer one inside another: "24hour24hourgym" (but "la" in "boulangerie" is no word).
+        if (core.words.contains(word) || ((word.size() >= 4 || hasDigit(word)) && joined(core.words).contains(word)))
+            return false;
+        // One number a name: no "24hour360photobooth".
+        if (hasDigit(word) && std::any_of(core.words.begin(), core.words.end(), hasDigit))
+            return false;
+        if (prefix) {
+            if (core.endingsOnly)
+                return false;
+            // Nothing before "my" or "the": no "localmyshop".
+            const QString &first = core.words.first();
+            return !isGlueWord(first) && !joinsIntoWord(word, first);
+        }
+        if (core.plural && !kPluralSuffixes.contains(affix))
+            return false;
+        // A cut of a phrase says where already: no "romehotelnearme".
+        if (core.cut && affix == QLatin1String("-nearme"))
+            return false;
+        if (isBrandableEnding(affix) && (field != Field::Brand || !readsWellWith(word, core.words.last())))
+            return false;
+        return !joinsIntoWord(core.words.last(), word);
+    }
+
+    bool joinsIntoWord(const QString &left, const QString &right) const
+    {
+        return left.size() + right.size() >= 4 && m_words.isWord(left + right);
     }
 
     void add(const QStringList &start, const QStringList &core, const QString &ending, double score)
@@ -220,14 +408,56 @@ private:
         if (!ending.isEmpty())
             parts += ending.split(QLatin1Char('-'));
         addLabel(parts.join(QString()), score, true);
-        if (m_hyphen && parts.size() > 1)
-            addLabel(parts.join(QLatin1Char('-')), score, true);
+        if (m_hyphen)
+            addLabel(hyphenated(start, core, ending), score, true);
+    }
+
+    // The typed hyphens kept between the same words, or at the same place when
+    // another word took one's place ("my-store" for "my-shop"); then affixes
+    // set off by one too ("my-e-scooter", "e-scooter-shop"). None when no
+    // typed hyphen is kept.
+    QString hyphenated(const QStringList &start, const QStringList &core, const QString &ending) const
+    {
+        QStringList parts = start + core;
+        if (!ending.isEmpty())
+            parts.append(ending);
+        QList<bool> breaks(parts.size(), false); // a hyphen before part i
+        bool kept = false;
+        for (qsizetype i = 1; i < parts.size(); ++i) {
+            breaks[i] = m_hyphenPairs.contains({parts[i - 1], parts[i]})
+                        || (parts.size() == m_typedWords.size() && m_hyphenAfter.contains(i - 1));
+            kept = kept || breaks[i];
+        }
+        if (!kept)
+            return {};
+        if (!start.isEmpty())
+            breaks[start.size()] = true;
+        if (!ending.isEmpty())
+            breaks[parts.size() - 1] = true;
+        QString label = parts.first();
+        for (qsizetype i = 1; i < parts.size(); ++i)
+            label += (breaks[i] ? QStringLiteral("-") : QString()) + parts[i];
+        return label;
+    }
+
+    // Which adjacent words the typed label held apart with a hyphen, and after which of its words.
+    void readHyphens()
+    {
+        const QStringList parts = m_typed.split(QLatin1Char('-'), Qt::SkipEmptyParts);
+        for (qsizetype i = 0; i < parts.size(); ++i) {
+            const QStringList words = m_words.split(parts[i]);
+            if (i > 0) {
+                m_hyphenPairs.insert({m_typedWords.last(), words.first()});
+                m_hyphenAfter.insert(m_typedWords.size() - 1);
+            }
+            m_typedWords += words;
+        }
     }
 
     void addLabel(const QString &label, double score, bool capped)
     {
-        if (label == m_typed || (capped && label.size() > kMaxLength) || m_scores.size() >= kMaxLabels
-            || (!m_hyphen && label.contains(QLatin1Char('-'))))
+        if (label.isEmpty() || label == m_typed || (capped && label.size() > kMaxLength)
+            || m_scores.size() >= kMaxLabels || (!m_hyphen && label.contains(QLatin1Char('-'))))
             return;
         score -= kLengthPenalty * double(label.size());
         if (capped && !isAsciiText(label))
@@ -241,21 +471,45 @@ private:
             m_scores.insert(label, score);
     }
 
-    const QStringList &synonymsOf(const QString &word)
+    // In rank order, but a hyphenated label only while at most one label in
+    // four holds a hyphen; the others wait for their turn.
+    static QStringList withHyphensSpread(const std::vector<std::pair<QString, double>> &ranked, QStringList labels,
+                                         int limit)
     {
-        auto found = m_synonyms.find(word);
-        if (found == m_synonyms.end())
-            found = m_synonyms.insert(word, m_words.synonyms(word));
-        return *found;
+        QStringList waiting;
+        qsizetype hyphenated = std::count_if(labels.begin(), labels.end(),
+                                             [](const QString &label) { return label.contains(QLatin1Char('-')); });
+        auto mayAdd = [&] { return (hyphenated + 1) * kHyphenatedShare <= labels.size() + 1; };
+        for (const auto &[label, score] : ranked) {
+            if (labels.size() >= limit)
+                break;
+            if (!label.contains(QLatin1Char('-'))) {
+                labels.append(label);
+                while (!waiting.isEmpty() && mayAdd() && labels.size() < limit) {
+                    labels.append(waiting.takeFirst());
+                    ++hyphenated;
+                }
+            } else if (mayAdd()) {
+                labels.append(label);
+                ++hyphenated;
+            } else {
+                waiting.append(label);
+            }
+        }
+        return labels;
     }
 
     static QString joined(const QStringList &words) { return words.join(QString()); }
 
     const QString m_typed;
     const WordKnowledge &m_words;
+    const bool m_typedIsName;
     const bool m_hyphen;
+    Field m_field = Field::General;
+    QSet<std::pair<QString, QString>> m_hyphenPairs;
+    QSet<qsizetype> m_hyphenAfter;
+    QStringList m_typedWords;
     QHash<QString, double> m_scores;
-    QHash<QString, QStringList> m_synonyms;
 };
 
 } // namespace
@@ -264,7 +518,15 @@ QStringList suggestedLabels(const QString &typedLabel, const WordKnowledge &word
 {
     if (limit <= 0 || !asciiLabel(typedLabel) || typedLabel != typedLabel.toLower())
         return {};
-    return Generator(typedLabel, words).run(limit);
+    return Generator(typedLabel, words, true).run(limit);
+}
+
+QStringList phraseLabels(const QString &text, const WordKnowledge &words, int limit)
+{
+    static const QRegularExpression plain(QStringLiteral("^[a-z0-9](?:[a-z0-9-]*[a-z0-9])?$"));
+    if (limit <= 0 || text.size() > kMaxTypedText || !plain.match(text).hasMatch())
+        return {};
+    return Generator(text, words, false).run(limit);
 }
 
 } // namespace varnex::registrar

@@ -4,6 +4,8 @@
 // word_files (loading), word_knowledge (words and their commonness),
 // word_number (singular and plural), word_split and word_relatives.
 
+#include "names/other_languages.h"
+#include "names/word_field.h"
 #include "names/word_knowledge.h"
 #include "names/wordnet_text.h"
 
@@ -13,6 +15,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -57,6 +60,7 @@ struct WordKnowledge::Data {
     std::unordered_map<std::string, std::string> singularOf, pluralOf; // WordNet's irregular plurals
     std::array<std::unique_ptr<QFile>, wordnet::PosCount * 2> files;   // index then data, mapped
     std::array<std::string_view, wordnet::PosCount> index, data;
+    OtherLanguages otherLanguages;
 
     // Words and how common they are (word_knowledge.cpp).
     const Entry *find(std::string_view word) const;
@@ -78,6 +82,26 @@ struct WordKnowledge::Data {
     }
     wordnet::Synset synset(wordnet::Pos pos, unsigned long offset) const { return wordnet::synset(data[pos], offset); }
     bool isNoun(std::string_view word) const { return !indexLine(wordnet::Noun, word).empty(); }
+
+    // A word's main sense and what it names (word_fields.cpp).
+    struct Sense {
+        wordnet::Pos pos = wordnet::Noun;
+        unsigned long offset = 0;
+        wordnet::Synset synset;
+        int count = 0; // how often it was tagged
+    };
+    // The noun sense most used in the corpus; of senses used alike, the one a
+    // name is likeliest to mean (a person, a thing, food, an activity), then
+    // the one WordNet says most about. An "-ing" word's activity before what
+    // it makes ("knitting" the craft, not the knitwork).
+    std::optional<Sense> mainNounSense(const std::string &lemma) const;
+    // The field a noun sense belongs to, from its lexicographer file and the
+    // senses above it.
+    Field fieldOf(const wordnet::Synset &synset) const;
+    // The first noun sense that is an activity, among the usual few.
+    std::optional<Sense> activitySense(const std::string &lemma) const;
+    // Whether a word is used as an adjective more than as a noun ("cheap", "best").
+    bool mainlyAdjective(const std::string &word) const;
 
     // Singular and plural (word_number.cpp).
     std::string singular(const std::string &word) const;

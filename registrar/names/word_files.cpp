@@ -1,10 +1,12 @@
-// Reading word knowledge at start-up: the plain word list and WordNet's
-// counts and irregular plurals are read whole; WordNet's large index and data
-// files are mapped and read only where a lookup lands.
+// Reading word knowledge at start-up: the plain word list, WordNet's counts
+// and irregular plurals and the other languages' lists are read whole;
+// WordNet's large index and data files are mapped and read only where a
+// lookup lands.
 
 #include "names/word_data.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace varnex::registrar {
 
@@ -29,12 +31,21 @@ std::string_view view(const QByteArray &bytes)
     return {bytes.constData(), size_t(bytes.size())};
 }
 
-// Proper nouns ("Aaron") and possessives ("Aaron's") are no words for a name.
+// Possessives ("Aaron's") are no words for a name. Proper nouns of five
+// letters or more ("Paris", "Francisco") are words of a phrase to split;
+// shorter ones ("Ora", "Lu") would cut made-up names into pieces.
+constexpr size_t kShortestProperNoun = 5;
+
 void readWordList(std::string_view text, Data &data)
 {
     forEachLine(text, [&](std::string_view line) {
-        if (isAz(line))
+        if (isAz(line)) {
             data.words.push_back({std::string(line), 0});
+        } else if (line.size() >= kShortestProperNoun && line[0] >= 'A' && line[0] <= 'Z' && isAz(line.substr(1))) {
+            std::string lower(line);
+            lower[0] = char(lower[0] + ('a' - 'A'));
+            data.words.push_back({std::move(lower), 0});
+        }
     });
 }
 
@@ -152,7 +163,7 @@ std::optional<WordKnowledge> WordKnowledge::load(const QString &wordList, const 
     readWordList(view(*list), *data);
     addLemmaCounts(readSenseCounts(view(*counts), *data), *data);
     readPluralExceptions(view(*exceptions), *data);
-    if (!mapWordnetFiles(folder, *data, error))
+    if (!mapWordnetFiles(folder, *data, error) || !data->otherLanguages.load(QFileInfo(wordList).absolutePath(), error))
         return std::nullopt;
     return WordKnowledge(std::move(data));
 }

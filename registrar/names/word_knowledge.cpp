@@ -12,22 +12,25 @@ namespace {
 // Small words of the language, which WordNet leaves out (it holds nouns,
 // verbs, adjectives and adverbs only), and the short words names are built
 // with. They make "myshop" read as my + shop, and "another" stay one word
-// rather than an + other. No "i": "taxi" is no tax + i.
+// rather than an + other. "i" only between words ("wherecanibuy"): a word of
+// the dictionary stays whole ("taxi"), and a lone letter at the end joins
+// the word before it (word_split.cpp).
 constexpr int kSmallWordCount = 60;
 constexpr std::array kSmallWords{
-    "a",       "about", "above",   "after",    "again",  "against", "all",      "also",       "an",      "and",
-    "another", "any",   "anyone",  "anything", "are",    "as",      "at",       "be",         "because", "been",
-    "before",  "being", "below",   "between",  "both",   "but",     "by",       "can",        "could",   "did",
-    "do",      "does",  "down",    "during",   "each",   "every",   "everyone", "everything", "for",     "from",
-    "go",      "had",   "has",     "have",     "he",     "her",     "here",     "hers",       "him",     "his",
-    "how",     "if",    "in",      "into",     "is",     "it",      "its",      "just",       "me",      "mine",
-    "more",    "most",  "my",      "no",       "nobody", "nor",     "not",      "nothing",    "now",     "of",
-    "off",     "on",    "once",    "one",      "only",   "onto",    "or",       "other",      "our",     "ours",
-    "out",     "over",  "own",     "same",     "she",    "should",  "so",       "some",       "someone", "something",
-    "such",    "than",  "that",    "the",      "their",  "them",    "then",     "there",      "these",   "they",
-    "this",    "those", "through", "to",       "too",    "under",   "until",    "up",         "upon",    "us",
-    "very",    "was",   "we",      "were",     "what",   "when",    "where",    "which",      "while",   "who",
-    "whom",    "why",   "will",    "with",     "within", "without", "would",    "you",        "your",    "yours",
+    "a",         "i",       "about", "above",   "after",    "again",  "against", "all",      "also",       "an",
+    "and",       "another", "any",   "anyone",  "anything", "are",    "as",      "at",       "be",         "because",
+    "been",      "before",  "being", "below",   "between",  "both",   "but",     "by",       "can",        "could",
+    "did",       "do",      "does",  "down",    "during",   "each",   "every",   "everyone", "everything", "for",
+    "from",      "go",      "had",   "has",     "have",     "he",     "her",     "here",     "hers",       "him",
+    "his",       "how",     "if",    "in",      "into",     "is",     "it",      "its",      "just",       "me",
+    "mine",      "more",    "most",  "my",      "no",       "nobody", "nor",     "not",      "nothing",    "now",
+    "of",        "off",     "on",    "once",    "one",      "only",   "onto",    "or",       "other",      "our",
+    "ours",      "out",     "over",  "own",     "same",     "she",    "should",  "so",       "some",       "someone",
+    "something", "such",    "than",  "that",    "the",      "their",  "them",    "then",     "there",      "these",
+    "they",      "this",    "those", "through", "to",       "too",    "under",   "until",    "up",         "upon",
+    "us",        "very",    "was",   "we",      "were",     "what",   "when",    "where",    "which",      "while",
+    "who",       "whom",    "why",   "will",    "with",     "within", "without", "would",    "you",        "your",
+    "yours",
 };
 // Words of names that WordNet 3.0 does not know or knows only in rare senses.
 constexpr int kNameWordCount = 20;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "names/word_field.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -10,13 +12,16 @@ namespace varnex::registrar {
 
 // English words as the name suggestions need them: which strings are words
 // and how common each is (to split a typed label the way a person reads it),
-// their synonyms and close relatives, and their plurals. Read once at
-// start-up from a plain word list and WordNet's dictionary files; WordNet's
-// large files stay mapped and are read only where a lookup lands.
-// Copies share the loaded data.
+// their synonyms and close relatives, what they name, and their plurals; and
+// which words are German, Spanish or French. Read once at start-up from a
+// plain word list, WordNet's dictionary files and the other languages' word
+// lists beside the English one; WordNet's large files stay mapped and are
+// read only where a lookup lands. Copies share the loaded data.
 class WordKnowledge final {
 public:
-    // An empty optional, with `error` set, when a file cannot be read.
+    // An empty optional, with `error` set, when a file cannot be read. The
+    // German, Spanish and French lists are read from the English list's
+    // folder (Debian's wngerman, wspanish and wfrench).
     static std::optional<WordKnowledge> load(const QString &wordList, const QString &wordnetFolder,
                                              QString *error = nullptr);
     static QString defaultWordList();      // Debian's wamerican
@@ -24,7 +29,8 @@ public:
 
     // The words of a label as a person reads them ("bestpizzaplace" gives
     // best, pizza, place): few words, common ones, digits apart, hyphens as
-    // breaks; text that holds no known word stays whole.
+    // breaks; text that holds no known word stays whole, and so does a
+    // German, Spanish or French word ("fussball" is no "fuss ball").
     QStringList split(const QString &label) const;
     // Higher is more common (WordNet's tagged sense counts, small words of
     // the language set high); 0 for a word not known to be used.
@@ -37,6 +43,25 @@ public:
     // nearly as common): no broader, narrower or sibling terms, which drift
     // off topic ("pizza" is no "dish", "wedding" no "funeral"). Most used first.
     QStringList synonyms(const QString &word) const;
+    // The close relatives of a word's main sense, for names that say the
+    // same in other words: the other words of its sense ("bike" for
+    // "bicycle"), words derived from it or it from them ("photography" for
+    // "photographer", "knit" for "knitting"), words its definition builds it
+    // from ("electrical" for "electrician", "plumber" for "plumbing"), and
+    // the topic it belongs to. Single words of a to z, the closest and most
+    // familiar first.
+    QStringList closeRelatives(const QString &word) const;
+    // What the typed words name, by their head noun (word_field.h).
+    Field field(const QStringList &words) const;
+    // The other language a word belongs to, when it is no English word.
+    std::optional<Field> language(const QString &word) const;
+    // Whether that language's word list holds the form ("abogados").
+    bool listedIn(Field language, const QString &word) const;
+    bool isNoun(const QString &word) const;      // used as a noun at least as much as otherwise
+    bool isAdjective(const QString &word) const; // used as an adjective more than otherwise
+    // Whether a reader takes the word's plural: a countable noun, not an
+    // activity ("plumbing"), a mass noun ("fitness") or an adjective.
+    bool takesPlural(const QString &word) const;
     QString plural(const QString &word) const;
     QString singular(const QString &word) const;
     // The plural, when the word list holds it: a made-up word ("zentrova")

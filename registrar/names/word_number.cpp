@@ -6,6 +6,7 @@
 namespace varnex::registrar {
 
 using namespace wordnet;
+using Data = WordKnowledge::Data;
 
 namespace {
 
@@ -90,6 +91,19 @@ QString WordKnowledge::singular(const QString &word) const
     if (!isAz(word))
         return word;
     return QString::fromStdString(m_data->singular(word.toStdString()));
+}
+
+bool WordKnowledge::takesPlural(const QString &word) const
+{
+    if (!listedPlural(word))
+        return false;
+    const std::string text = word.toStdString();
+    if (m_data->mainlyAdjective(text))
+        return false;
+    // "plumbings" and "knittings" read wrong: the activity has no plural.
+    constexpr int kActs = 4;
+    const std::optional<Data::Sense> sense = text.ends_with("ing") ? m_data->mainNounSense(text) : std::nullopt;
+    return !sense || sense->synset.lexFile != kActs;
 }
 
 std::optional<QString> WordKnowledge::listedPlural(const QString &word) const

@@ -21,6 +21,8 @@ constexpr double kLeastWordCost = 0.5;
 // is, so text holding a known word is read around it.
 constexpr double kUnknownCost = 20.0;
 constexpr double kUnknownLetterCost = 2.0;
+// A piece of no more letters than this that is no word belongs to the word before it.
+constexpr qsizetype kStrayLetters = 3;
 
 // Endings that make words of words; alone they are no word of a name.
 bool isWordEnding(const QString &piece)
@@ -74,18 +76,38 @@ QStringList cheapestPieces(const WordKnowledge::Data &data, const std::string &r
     return pieces;
 }
 
-// A lone letter after a word, or an ending such as "able" on its own, is part
-// of the word before it: "vortexa" is one made-up word, not "vortex a".
-void joinEndings(QStringList &pieces)
+// A lone letter after a word, a few letters that make no word, or an ending
+// such as "able" on its own, is part of the word before it: "vortexa" is one
+// made-up word, not "vortex a".
+void joinEndings(const WordKnowledge::Data &data, QStringList &pieces)
 {
     for (qsizetype i = 1; i < pieces.size();) {
-        if ((pieces[i].size() == 1 || isWordEnding(pieces[i])) && !isJoiningWord(pieces[i - 1])) {
+        // "can i buy": "i" between words is a word of its own.
+        const bool pronoun = pieces[i] == QLatin1String("i") && i + 1 < pieces.size();
+        // "quillix" is one made-up name, not "quill" and a stray "ix".
+        const bool stray = pieces[i].size() <= kStrayLetters && !data.splitWord(pieces[i].toStdString());
+        if ((pieces[i].size() == 1 || stray || isWordEnding(pieces[i])) && !isJoiningWord(pieces[i - 1]) && !pronoun) {
             pieces[i - 1] += pieces[i];
             pieces.removeAt(i);
         } else {
             ++i;
         }
     }
+}
+
+// A run a reader takes as one word: an English noun or adjective WordNet
+// knows, or its plural ("headphones"), or a German, Spanish or French word
+// that is no English one.
+bool isWholeWord(const WordKnowledge::Data &data, const std::string &run)
+{
+    if (run.size() < kMinPlainWord)
+        return false;
+    const std::string singular = data.singular(run);
+    for (const std::string &form : {run, singular}) {
+        if (!data.indexLine(wordnet::Noun, form).empty() || !data.indexLine(wordnet::Adjective, form).empty())
+            return true;
+    }
+    return !data.splitWord(run) && data.otherLanguages.languageOf(QString::fromStdString(run));
 }
 
 // The runs of letters and the runs of digits of a label; hyphens only break them.
@@ -121,10 +143,25 @@ QStringList WordKnowledge::split(const QString &label) const
             words.append(QString::fromStdString(run));
             return;
         }
+        // A word of the dictionary stays one ("backpack" is no "back pack"),
+        // and so does a German, Spanish or French word.
+        if (isWholeWord(*m_data, run)) {
+            words.append(QString::fromStdString(run));
+            return;
+        }
         QStringList pieces = cheapestPieces(*m_data, run);
-        joinEndings(pieces);
+        joinEndings(*m_data, pieces);
         words += pieces;
     });
+    // A letter after a number is its unit: "3d", "4k", "24h".
+    for (qsizetype i = 1; i < words.size();) {
+        if (words[i].size() == 1 && words[i - 1].back().isDigit()) {
+            words[i - 1] += words[i];
+            words.removeAt(i);
+        } else {
+            ++i;
+        }
+    }
     return words.isEmpty() ? QStringList{label} : words;
 }
 

@@ -88,10 +88,14 @@ Synset synset(std::string_view dataFile, unsigned long offset)
         return result;
     std::string_view line = dataFile.substr(offset);
     line = line.substr(0, line.find('\n'));
-    line = line.substr(0, line.find(" | ")); // the gloss
+    if (const size_t bar = line.find(" | "); bar != std::string_view::npos) {
+        result.gloss = line.substr(bar + 3);
+        line = line.substr(0, bar);
+    }
     const std::vector<std::string_view> parts = fields(line);
     if (parts.size() < 4)
         return result;
+    result.lexFile = int(number(parts[1]));
     const size_t lemmaCount = number(parts[3], 16);
     size_t at = 4;
     for (size_t i = 0; i < lemmaCount && at + 1 < parts.size(); ++i, at += 2) {
@@ -103,9 +107,15 @@ Synset synset(std::string_view dataFile, unsigned long offset)
         return result;
     const size_t pointerCount = number(parts[at++]);
     for (size_t i = 0; i < pointerCount && at + 3 < parts.size(); ++i, at += 4) {
-        if (parts[at + 3] != "0000") // lexical pointers tie single words, not meanings
-            continue;
-        result.pointers.push_back({parts[at], posOf(parts[at + 2]), number(parts[at + 1])});
+        const std::string_view ends = parts[at + 3]; // "0000" between senses, else source and target words
+        Synset::Pointer pointer{parts[at], posOf(parts[at + 2]), number(parts[at + 1])};
+        if (ends == "0000") {
+            result.pointers.push_back(pointer);
+        } else if (ends.size() == 4) {
+            pointer.source = unsigned(number(ends.substr(0, 2), 16));
+            pointer.target = unsigned(number(ends.substr(2, 2), 16));
+            result.lexicalPointers.push_back(pointer);
+        }
     }
     return result;
 }

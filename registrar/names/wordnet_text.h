@@ -15,13 +15,18 @@ enum Pos { Noun, Verb, Adjective, PosCount };
 inline constexpr std::array<const char *, PosCount> kPosNames{"noun", "verb", "adj"};
 
 struct Synset {
+    int lexFile = -1; // WordNet's lexicographer file: 4 acts, 6 artifacts, 18 people...
     std::vector<std::string_view> lemmas;
     struct Pointer {
-        std::string_view symbol; // "@" broader, "~" narrower, "&" similar adjective
+        std::string_view symbol; // "@" broader, "~" narrower, "&" similar adjective, ";c" its topic
         Pos pos;
         unsigned long offset;
+        unsigned source = 0; // between single words: the lemma's number here (from 1), and
+        unsigned target = 0; // the one's it leads to; 0 for a pointer between senses
     };
-    std::vector<Pointer> pointers; // between senses only, not between single words
+    std::vector<Pointer> pointers;        // between senses
+    std::vector<Pointer> lexicalPointers; // between single words: "+" derived forms, "\\" pertaining to
+    std::string_view gloss;
 };
 
 // A text file's lines as views into it.

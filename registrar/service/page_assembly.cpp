@@ -59,6 +59,7 @@ struct PageJob {
     QString requested;
     PageAssembly::Done done;
     RankedLookups search;
+    QString note; // one line on the page about what was asked
     bool answered = false;
     QObject timers; // the page's deadline ends with it
 };
@@ -83,6 +84,22 @@ void PageAssembly::start(const QString &requested, Done done)
         done({400, invalidNamePage(requested, label.refusal), {}, reason, label.refusal.toLatin1()});
         return;
     }
+    const QStringList &candidates = candidatesOf(label);
+    QString note;
+    if (label.phrase) {
+        // Text longer than a name is a phrase: names of its words, and one line on why it is not among them.
+        if (candidates.isEmpty()) {
+            const QString refusal = QStringLiteral("longer than 63 characters, with no words to make names of");
+            done({400,
+                  invalidNamePage(requested, refusal),
+                  {},
+                  "Not a name that can be registered: " + refusal.toLatin1(),
+                  refusal.toLatin1()});
+            return;
+        }
+        note = QStringLiteral("The text is longer than a name may be (63 characters), so it is not checked "
+                              "itself; these names are made of its words.");
+    }
     const RankedLookups::Shares shares{m_settings.screenWait, m_settings.maxDnsQuestionsPerPage,
                                        m_settings.maxLookupsPerPage, m_settings.enoughFree};
     auto settled = [this, number] { finishPage(*m_open.at(number)); };
@@ -90,8 +107,9 @@ void PageAssembly::start(const QString &requested, Done done)
         m_open.emplace(number, std::make_unique<PageJob>(m_lookups, number, shares, settled)).first->second.get();
     job->requested = requested;
     job->done = std::move(done);
+    job->note = note;
     // A name its ending's registry would not sell is never asked: the page says why.
-    job->search.start(candidatesOf(label.label), [](const QString &domain) -> std::optional<Availability> {
+    job->search.start(candidates, [](const QString &domain) -> std::optional<Availability> {
         if (std::optional<QString> why = whyNotRegistrable(domain))
             return Availability{Availability::State::Invalid, *why};
         return std::nullopt;
@@ -102,12 +120,14 @@ void PageAssembly::start(const QString &requested, Done done)
     QTimer::singleShot(m_settings.pageDeadline, &job->timers, [this, job] { finishPage(*job); });
 }
 
-const QStringList &PageAssembly::candidatesOf(const QString &label)
+const QStringList &PageAssembly::candidatesOf(const LabelCheck &label)
 {
-    QStringList *candidates = m_candidates.object(label);
+    // A phrase is longer than any label, so the two never share a key.
+    QStringList *candidates = m_candidates.object(label.label);
     if (!candidates) {
-        candidates = new QStringList(candidatesFor(label, m_settings.words.get()));
-        m_candidates.insert(label, candidates); // the cache owns it from here
+        candidates = new QStringList(label.phrase ? candidatesForPhrase(label.label, m_settings.words.get())
+                                                  : candidatesFor(label.label, m_settings.words.get()));
+        m_candidates.insert(label.label, candidates); // the cache owns it from here
     }
     return *candidates;
 }
@@ -143,7 +163,7 @@ void PageAssembly::finishPage(PageJob &job)
     const bool anyAnswered = std::any_of(
         shown.begin(), shown.end(), [](const CheckedName &name) { return name.answer && name.answer->isVerdict(); });
     // No name got a registry's own word: that is a failure to report, not a page on which nothing is free.
-    PageAnswer response{200, whoisPage(job.requested, shown, notAsked, notAskedWhy), {}, {}, note};
+    PageAnswer response{200, whoisPage(job.requested, shown, notAsked, notAskedWhy, job.note), {}, {}, note};
     if (!anyAnswered) {
         const auto [reason, retryAfter] = whyNothingWasChecked(shown);
         response = {503, response.body, "Retry-After: " + QByteArray::number(retryAfter) + "\r\n", reason, note};

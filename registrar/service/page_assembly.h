@@ -2,6 +2,7 @@
 
 #include "lookup/name_lookups.h"
 #include "lookup/ranked_lookups.h"
+#include "names/name_rules.h"
 #include "names/word_knowledge.h"
 
 #include <QByteArray>
@@ -66,7 +67,7 @@ public:
     const NameLookups &lookups() const { return m_lookups; }
 
 private:
-    const QStringList &candidatesOf(const QString &label);
+    const QStringList &candidatesOf(const LabelCheck &label);
     void finishPage(PageJob &job);
 
     Settings m_settings;

@@ -68,7 +68,7 @@ QByteArray reasonText(const std::optional<Availability> &answer)
 } // namespace
 
 QByteArray whoisPage(const QString &requested, const QList<CheckedName> &names, qsizetype notAsked,
-                     const QString &notAskedWhy)
+                     const QString &notAskedWhy, const QString &note)
 {
     QByteArray offered;
     QByteArray others;
@@ -90,6 +90,8 @@ QByteArray whoisPage(const QString &requested, const QList<CheckedName> &names, 
     QByteArray page = pageStart(requested);
     page += "<p>\"Not registered\" is the registry's own answer, given just now unless the name says when it "
             "was checked. A reserved or premium name may still be refused at purchase.</p>\r\n";
+    if (!note.isEmpty())
+        page += "<p>" + escaped(note) + "</p>\r\n";
     page += "<form action=\"/whois.cgi\" method=\"get\">\r\n<h2>Not registered</h2>\r\n";
     if (!offered.isEmpty())
         page += "<table>\r\n" + offered + "</table>\r\n";

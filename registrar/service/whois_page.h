@@ -22,8 +22,9 @@ struct CheckedName {
 // their reason; an internationalised name shows its Unicode form beside it.
 // Everything echoed back is HTML-escaped.
 // `notAsked` more suggestions were left unchecked, for the reason given.
+// `note`, when given, is one line on what was asked ("longer than a name").
 QByteArray whoisPage(const QString &requested, const QList<CheckedName> &names, qsizetype notAsked = 0,
-                     const QString &notAskedWhy = {});
+                     const QString &notAskedWhy = {}, const QString &note = {});
 
 // The page for a name that cannot be registered: it says why and offers nothing.
 QByteArray invalidNamePage(const QString &requested, const QString &refusal);

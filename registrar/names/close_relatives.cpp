@@ -1,0 +1,203 @@
+// A word's close relatives in WordNet: the words of its main sense, words
+// derived from it, words its definition builds it from, and its topic.
+// Broader, narrower and sibling senses stay out: they drift off topic.
+
+#include "names/ranking.h"
+#include "names/word_data.h"
+
+#include <cmath>
+
+namespace varnex::registrar {
+
+using namespace wordnet;
+using Data = WordKnowledge::Data;
+
+namespace {
+
+// How close each kind of relative stands, added to half the log of how
+// familiar it is (0 to about 7), so a closer kind wins unless the other word
+// is far more familiar.
+// another word of the very sense names the same thing;
+constexpr double kSameSense = 3.0;
+// a word derived from the word, or the word from it, names it from another side;
+constexpr double kDerived = 2.5;
+// a word the definition builds it from ("electrical" in the electrician's) is nearly as close;
+constexpr double kInDefinition = 2.0;
+// its topic, or a word of the topic that starts with it ("chessboard"), is about the same thing.
+constexpr double kTopic = 1.0;
+constexpr double kFamiliarityWeight = 0.5;
+// A word of another sense counts only where that sense is among its own first
+// few: "bike" is a bicycle second, but "wheel" is one seventh.
+constexpr int kOwnSenses = 2;
+// A person's other words ("lineman" for "electrician") count only where that
+// sense is a usual one for them: tagged this often in the corpus ("lawyer"
+// as "attorney" 15 times).
+constexpr int kUsualPersonWord = 5;
+constexpr int kPeople = 18, kActs = 4;
+// Three letters say too little to carry a name ("fit" for "fitness", "veg").
+constexpr size_t kShortestRelative = 4;
+// A word of the definition is a relative when it shares a long start with the word.
+constexpr size_t kSharedStart = 4; // "locks" in the locksmith's
+constexpr double kSharedShare = 0.6;
+
+size_t sharedStart(std::string_view a, std::string_view b)
+{
+    size_t n = 0;
+    while (n < a.size() && n < b.size() && a[n] == b[n])
+        ++n;
+    return n;
+}
+
+std::string lowered(std::string_view text)
+{
+    std::string out(text);
+    for (char &c : out)
+        c = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    return out;
+}
+
+class Relatives final {
+public:
+    Relatives(const Data &data, std::string lemma, std::string typed)
+        : m_data(data), m_lemma(std::move(lemma)), m_typed(std::move(typed)), m_plural(data.plural(m_lemma))
+    {
+    }
+
+    // The sense's other words, where the sense is among their own first few;
+    // a person's only where the word was used in that sense ("lawyer" for
+    // "attorney", not "linesman" for "electrician").
+    void offerSenseWords(const Synset &synset, Pos pos, unsigned long offset, int ownSenses, double closeness)
+    {
+        for (std::string_view lemma : synset.lemmas) {
+            const std::string word = lowered(lemma);
+            const std::vector<unsigned long> own = m_data.senses(pos, word);
+            const auto at = std::find(own.begin(), own.end(), offset);
+            const int rank = at == own.end() ? 0 : int(at - own.begin()) + 1;
+            if (rank == 0 || rank > ownSenses)
+                continue;
+            if (synset.lexFile == kPeople && m_data.senseCount(word, pos, rank) < kUsualPersonWord)
+                continue;
+            offer(word, closeness);
+        }
+    }
+
+    // Words derived from the word in this sense.
+    void offerDerived(const Synset &synset)
+    {
+        const unsigned own = ownNumber(synset);
+        for (const Synset::Pointer &pointer : synset.lexicalPointers) {
+            if ((pointer.symbol != "+" && pointer.symbol != "\\") || (own != 0 && pointer.source != own))
+                continue;
+            const Synset target = m_data.synset(pointer.pos, pointer.offset);
+            if (pointer.target == 0 || pointer.target > target.lemmas.size())
+                continue;
+            const std::string word = lowered(target.lemmas[pointer.target - 1]);
+            // A verb only as the stem of an activity ("knit" for "knitting") or
+            // where it is mostly a noun ("photograph").
+            const bool stem = synset.lexFile == kActs && m_lemma.ends_with("ing") && m_lemma.starts_with(word);
+            if (pointer.pos == Verb && !stem && !m_data.mainlyNoun(word))
+                continue;
+            offer(word, kDerived);
+        }
+    }
+
+    // Words of the definition that share a long start with the word.
+    void offerDefinitionWords(std::string_view gloss)
+    {
+        gloss = gloss.substr(0, gloss.find_first_of(";\"")); // the definition, not the examples
+        for (std::string_view token : fields(gloss)) {
+            std::string word = lowered(token);
+            while (!word.empty() && !(word.back() >= 'a' && word.back() <= 'z'))
+                word.pop_back();
+            word = m_data.singular(word);
+            if (!m_data.isNoun(word) && m_data.indexLine(Adjective, word).empty())
+                continue; // "removing" in "the act of removing" is no word of a name
+            const size_t shared = sharedStart(word, m_lemma);
+            if (shared >= kSharedStart
+                && double(shared) >= kSharedShare * double(std::min(word.size(), m_lemma.size())))
+                offer(word, kInDefinition);
+        }
+    }
+
+    // The topic the sense belongs to, and the topic's words that start with the word.
+    void offerTopic(const Synset &synset)
+    {
+        for (const Synset::Pointer &pointer : synset.pointers) {
+            if (pointer.symbol == ";c") {
+                for (std::string_view lemma : m_data.synset(pointer.pos, pointer.offset).lemmas)
+                    offer(lowered(lemma), kTopic);
+            } else if (pointer.symbol == "-c") {
+                for (std::string_view lemma : m_data.synset(pointer.pos, pointer.offset).lemmas) {
+                    if (lowered(lemma).starts_with(m_lemma))
+                        offer(lowered(lemma), kTopic);
+                }
+            }
+        }
+    }
+
+    QStringList ranked() const
+    {
+        std::vector<std::pair<std::string, double>> ranked(m_scores.begin(), m_scores.end());
+        std::sort(ranked.begin(), ranked.end(), ranksBefore<std::string>);
+        QStringList result;
+        for (const auto &[word, score] : ranked)
+            result.append(QString::fromStdString(word));
+        return result;
+    }
+
+private:
+    unsigned ownNumber(const Synset &synset) const
+    {
+        for (size_t i = 0; i < synset.lemmas.size(); ++i) {
+            if (lowered(synset.lemmas[i]) == m_lemma)
+                return unsigned(i + 1);
+        }
+        return 0;
+    }
+
+    void offer(const std::string &word, double closeness)
+    {
+        if (!isAz(word) || word.size() < kShortestRelative || !m_data.splitWord(word) || word == m_lemma
+            || word == m_typed || word == m_plural || m_data.singular(word) == m_lemma)
+            return;
+        // A verb's forms ("readying", "knitted") read as no name's word, unless the word is one itself.
+        for (const std::string_view ending : {"ing", "ed"}) {
+            if (word.ends_with(ending) && !m_typed.ends_with(ending))
+                return;
+        }
+        const double score = closeness + kFamiliarityWeight * std::log2(1.0 + m_data.usage(word));
+        auto [it, inserted] = m_scores.emplace(word, score);
+        if (!inserted)
+            it->second = std::max(it->second, score);
+    }
+
+    const Data &m_data;
+    const std::string m_lemma, m_typed, m_plural;
+    std::unordered_map<std::string, double> m_scores;
+};
+
+} // namespace
+
+QStringList WordKnowledge::closeRelatives(const QString &word) const
+{
+    if (!isAz(word))
+        return {};
+    const std::string typed = word.toStdString();
+    std::string lemma = m_data->singular(typed);
+    if (!m_data->isNoun(lemma))
+        lemma = typed;
+    Relatives relatives(*m_data, lemma, typed);
+    if (const std::optional<Data::Sense> sense = m_data->mainNounSense(lemma)) {
+        relatives.offerSenseWords(sense->synset, Noun, sense->offset, kOwnSenses, kSameSense);
+        relatives.offerDerived(sense->synset);
+        relatives.offerDefinitionWords(sense->synset.gloss);
+        relatives.offerTopic(sense->synset);
+    } else if (const std::vector<unsigned long> senses = m_data->senses(Adjective, lemma); !senses.empty()) {
+        const Synset synset = m_data->synset(Adjective, senses.front());
+        relatives.offerSenseWords(synset, Adjective, senses.front(), kOwnSenses, kSameSense);
+        relatives.offerDerived(synset);
+    }
+    return relatives.ranked();
+}
+
+} // namespace varnex::registrar

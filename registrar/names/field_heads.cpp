@@ -1,0 +1,174 @@
+#include "names/field_heads.h"
+
+#include <QHash>
+
+#include <array>
+
+namespace varnex::registrar {
+
+namespace {
+
+// "-x" goes after the name, "x-" before it. Each field's order, in one line.
+struct FieldHeads {
+    Field field;
+    const char *heads;
+};
+constexpr std::array kFieldHeads{
+    // A skilled worker is called in when something breaks: who is good, near, fast, at any hour.
+    FieldHeads{Field::Trade, "-pros local- -services emergency- 24hour- 247- -nearme my- -express -now -experts "
+                             "mobile- city- -team -co -direct -hq pro- best-"},
+    // A professional is chosen for trust: one's own, nearby, a firm or office behind them.
+    FieldHeads{Field::Professional, "my- local- -group -office -online -studio -partners -services -pros -team "
+                                    "-experts city- -co -hq -hub the- best- top- -nearme -direct"},
+    // Someone who treats one: the practice, care, the family's own, nearby.
+    FieldHeads{Field::Health, "-clinic -care my- local- family- -practice -health city- -center -group -office "
+                              "-team -nearme -online -experts best- -hq -co"},
+    // Work done for one: who does it well, the company, how near and how soon.
+    FieldHeads{Field::Service, "-pros -services -co -experts -company local- -solutions -now pro- -express -team "
+                               "-specialists city- best- -plus -hq my- -group -nearme -direct"},
+    // A sport or craft: where people meet and learn it, and get their gear.
+    FieldHeads{Field::Hobby, "-club -academy -lessons learn- -school go- -camp -gear -shop -life -hub -world "
+                             "-studio -coach -trips -zone -lovers -central the- -guide"},
+    // A game is played, learnt and played against others.
+    FieldHeads{Field::Game, "play- -club -academy -lessons -online -coach learn- -school -master -hub -world "
+                            "-puzzles -zone -masters -central -life the- -lovers"},
+    // Something to eat or drink: the place that serves it, fresh, near, brought.
+    FieldHeads{Field::Food, "-house -kitchen -co -bar fresh- my- the- -express -place -shop -corner -delivery "
+                            "-spot -deli -direct -hub -daily -lovers"},
+    // A thing people buy: where it is sold, the deal, the maker.
+    FieldHeads{Field::Product, "-shop -store -direct -deals -co -outlet buy- best- -online -hub -depot -world "
+                               "-supply -company the- my- -zone -market -plus -express"},
+    // A place one goes to: one's own, nearby, open late, in town.
+    FieldHeads{Field::Place, "my- local- the- city- -nearme -online -express -plus -direct 24hour- -co -hub "
+                             "-house -central -corner -point best- -world"},
+    // A city or region: visiting it, its guides and tours, living there.
+    FieldHeads{Field::Area, "visit- -guide -tours discover- explore- -life love- -trips -insider -local -travel "
+                            "-events -living my- the- -today -hub"},
+    // A made-up name is a brand: a call to act, an app, a company, a brandable ending.
+    FieldHeads{Field::Brand, "get- try- -hq -app use- -labs join- -co go- -hub -ly -ify -io hey- -tech my- the- "
+                             "meet- -group -online -studio -works"},
+};
+
+// A word of another language takes that language's few short words; "mein-"
+// and the articles agree with the word's likely gender.
+struct LanguageHeads {
+    Field language;
+    const char *heads;
+};
+constexpr std::array kLanguageHeads{
+    LanguageHeads{Field::German, "MY- -laden -24 -welt -haus -shop -online -profi dein- -service -studio -team "
+                                 "-zentrum -markt -direkt -partner -meister -praxis"},
+    LanguageHeads{Field::Spanish, "mi- THE- -online tu- -express -plus -pro mundo- -24 -club -centro -total "
+                                  "-directo -servicios -tienda -hoy"},
+    LanguageHeads{Field::French, "THE- MY- -boutique -enligne -express -plus -pro -club -atelier -maison -24 "
+                                 "-etco -direct -service -france"},
+};
+
+bool endsWithAny(const QString &word, std::initializer_list<const char *> endings)
+{
+    return std::any_of(endings.begin(), endings.end(),
+                       [&](const char *ending) { return word.endsWith(QString::fromUtf8(ending)); });
+}
+
+// Where a head reads wrong after a word of that ending: a bakery ("bäckerei",
+// "panadería", "boulangerie") is a shop already, and only doctors and
+// therapists have a practice.
+bool headFits(const QString &head, const QString &word)
+{
+    if (head == QLatin1String("-laden") || head == QLatin1String("-tienda") || head == QLatin1String("-boutique"))
+        return !endsWithAny(word, {"erei", "ería", "eria", "erie"});
+    if (head == QLatin1String("-praxis"))
+        return word.contains(QLatin1String("arzt")) || word.contains(QLatin1String("therap"));
+    return true;
+}
+
+// The likely gender from the word's ending, as a learner of the language
+// would guess it; none where the ending does not tell (French "-e").
+enum class Gender { Masculine, Feminine, Unknown };
+
+Gender genderOf(Field language, const QString &word)
+{
+    switch (language) {
+    case Field::German: // masculine and neuter alike take "mein"; "-eur" is a man's trade
+        return endsWithAny(word, {"ei", "ung", "heit", "keit", "schaft", "ion", "tät", "ik", "ur", "enz", "anz"})
+                       && !word.endsWith(QLatin1String("eur"))
+                   ? Gender::Feminine
+                   : Gender::Masculine;
+    case Field::Spanish:
+        return endsWithAny(word, {"a", "á", "ión", "dad", "tad", "tud", "umbre"}) ? Gender::Feminine
+                                                                                  : Gender::Masculine;
+    case Field::French:
+        if (endsWithAny(word,
+                        {"ie", "ion", "ette", "ique", "ance", "ence", "té", "ure", "ade", "elle", "esse", "ée", "ise"}))
+            return Gender::Feminine;
+        return endsWithAny(word, {"age", "isme", "ment", "eau"}) || !word.endsWith(QLatin1Char('e')) ? Gender::Masculine
+                                                                                                     : Gender::Unknown;
+    default:
+        return Gender::Unknown;
+    }
+}
+
+// THE- and MY- in a language's list stand for the article and the possessive of the word's gender.
+QString agreed(const QString &head, Field language, Gender gender)
+{
+    static const QHash<QString, std::array<const char *, 3>> forms{
+        // German, Spanish, French; the feminine first, then the masculine.
+        {QStringLiteral("THE-"), {"", "la-|el-", "la-|le-"}},
+        {QStringLiteral("MY-"), {"meine-|mein-", "", "ma-|mon-"}},
+    };
+    const auto found = forms.find(head);
+    if (found == forms.end())
+        return head;
+    if (gender == Gender::Unknown)
+        return {};
+    const int index = language == Field::German ? 0 : language == Field::Spanish ? 1 : 2;
+    const QStringList both = QString::fromLatin1((*found)[index]).split(QLatin1Char('|'));
+    return both.size() == 2 ? both[gender == Gender::Feminine ? 0 : 1] : QString();
+}
+
+QStringList split(const char *heads)
+{
+    return QString::fromLatin1(heads).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+const QStringList &headsFor(Field field)
+{
+    static const QHash<Field, QStringList> lists = [] {
+        QHash<Field, QStringList> table;
+        for (const FieldHeads &entry : kFieldHeads)
+            table.insert(entry.field, split(entry.heads));
+        return table;
+    }();
+    static const QStringList none;
+    const auto found = lists.find(field);
+    return found == lists.end() ? none : *found;
+}
+
+QStringList languageHeads(Field language, const QString &word)
+{
+    QStringList heads;
+    const Gender gender = genderOf(language, word);
+    for (const LanguageHeads &entry : kLanguageHeads) {
+        if (entry.language != language)
+            continue;
+        for (const QString &head : split(entry.heads)) {
+            const QString fitted = agreed(head, language, gender);
+            if (!fitted.isEmpty() && headFits(fitted, word))
+                heads.append(fitted);
+        }
+    }
+    return heads;
+}
+
+bool isBrandableEnding(const QString &affix)
+{
+    static const QStringList endings{QStringLiteral("-ly"),   QStringLiteral("-ify"), QStringLiteral("-io"),
+                                     QStringLiteral("-ster"), QStringLiteral("-ia"),  QStringLiteral("-ora"),
+                                     QStringLiteral("-able"), QStringLiteral("-ful"), QStringLiteral("-ish"),
+                                     QStringLiteral("-er"),   QStringLiteral("-era"), QStringLiteral("-ville")};
+    return endings.contains(affix);
+}
+
+} // namespace varnex::registrar

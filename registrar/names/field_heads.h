@@ -1,0 +1,25 @@
+#pragma once
+
+#include "names/word_field.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace varnex::registrar {
+
+// The short words a name is built with for a keyword of a field, best first:
+// "local-" goes before a name, "-pros" after it. Curated from what people in
+// each field register; a field's few best are tried first, then the general
+// list (affixes()).
+const QStringList &headsFor(Field field);
+
+// For a word of another language, that language's own few, with the article
+// or possessive that fits the word's likely gender ("la panaderia", "el
+// abogado", "meine bäckerei"), then words that read alike in every language.
+QStringList languageHeads(Field language, const QString &word);
+
+// Endings that make a made-up word of a word ("-ly", "-ify", "-io", "-ster"):
+// only a made-up name takes them.
+bool isBrandableEnding(const QString &affix);
+
+} // namespace varnex::registrar

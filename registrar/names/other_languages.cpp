@@ -1,0 +1,155 @@
+#include "names/other_languages.h"
+
+#include "names/wordnet_text.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+namespace varnex::registrar {
+
+namespace {
+
+constexpr std::array kLists{std::pair{"ngerman", Field::German}, std::pair{"spanish", Field::Spanish},
+                            std::pair{"french", Field::French}};
+// Shorter words are no keywords to tell apart, and many look like English ones.
+constexpr size_t kShortestWord = 4;
+
+constexpr std::uint32_t kFnvBasis = 2166136261u; // FNV-1a, 32 bits
+constexpr std::uint32_t kFnvPrime = 16777619u;
+
+void mix(std::uint32_t &hash, std::string_view bytes)
+{
+    for (const char c : bytes) {
+        hash ^= std::uint8_t(c);
+        hash *= kFnvPrime;
+    }
+}
+
+std::uint32_t hashOf(std::string_view text)
+{
+    std::uint32_t hash = kFnvBasis;
+    mix(hash, text);
+    return hash;
+}
+
+// A letter of the Latin-1 range as typed without its accent, in the German
+// way ("ä" as "ae") or the plain way ("ä" as "a"); empty for no such letter.
+std::string_view plainLetter(unsigned char second, bool german)
+{
+    static constexpr std::string_view plain[32] = {"a", "a", "a", "a", "a", "a", "ae", "c", "e",  "e", "e",
+                                                   "e", "i", "i", "i", "i", "d", "n",  "o", "o",  "o", "o",
+                                                   "o", "",  "o", "u", "u", "u", "u",  "y", "th", "y"};
+    if (german && (second == 0xa4 || second == 0xb6 || second == 0xbc)) // ä ö ü
+        return second == 0xa4 ? "ae" : second == 0xb6 ? "oe" : "ue";
+    if (second == 0x9f) // ß
+        return "ss";
+    if (second < 0xa0 || second > 0xbf)
+        return {};
+    return plain[second - 0xa0];
+}
+
+// The hashes of a listed word in lower case: in its own letters, in the
+// German plain way and in the plain way. Hashed as it is read, with no copy:
+// the lists hold 800,000 words. False for a word that holds a character other
+// than a letter a to z or of the Latin-1 range, or is too short.
+bool hashForms(std::string_view line, std::array<std::uint32_t, 3> &hashes)
+{
+    hashes.fill(kFnvBasis);
+    size_t letters = 0;
+    for (size_t i = 0; i < line.size(); ++i, ++letters) {
+        const unsigned char c = std::uint8_t(line[i]);
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
+            const char lower = char(c | 0x20);
+            for (std::uint32_t &hash : hashes)
+                mix(hash, std::string_view(&lower, 1));
+            continue;
+        }
+        if (c == 0xc5 && i + 1 < line.size() && (std::uint8_t(line[i + 1]) | 1) == 0x93) { // Œ œ
+            mix(hashes[0], "\xc5\x93");
+            mix(hashes[1], "oe");
+            mix(hashes[2], "oe");
+            ++i;
+            continue;
+        }
+        if (c != 0xc3 || i + 1 >= line.size())
+            return false;
+        unsigned char second = std::uint8_t(line[++i]);
+        if (second >= 0x80 && second <= 0x9e && second != 0x97)
+            second += 0x20; // upper to lower case
+        const std::string_view german = plainLetter(second, true);
+        const std::string_view plain = plainLetter(second, false);
+        if (german.empty() || plain.empty())
+            return false;
+        const char own[2] = {char(0xc3), char(second)};
+        mix(hashes[0], std::string_view(own, 2));
+        mix(hashes[1], german);
+        mix(hashes[2], plain);
+    }
+    return letters >= kShortestWord;
+}
+
+} // namespace
+
+bool OtherLanguages::load(const QString &folder, QString *error)
+{
+    for (size_t i = 0; i < kLists.size(); ++i) {
+        // Mapped, not read: the lists' 10 MB leave no heap behind once hashed.
+        QFile file(QDir(folder).filePath(QLatin1String(kLists[i].first)));
+        const uchar *bytes = file.open(QIODevice::ReadOnly) ? file.map(0, file.size()) : nullptr;
+        if (!bytes) {
+            if (error)
+                *error = QStringLiteral("cannot read %1: %2").arg(file.fileName(), file.errorString());
+            return false;
+        }
+        const std::string_view text(reinterpret_cast<const char *>(bytes), size_t(file.size()));
+        // One allocation, a little over what the words need (1.42 forms a line in
+        // Debian's lists: most have one, some two or three, "fußball", "fussball"),
+        // so growing leaves no heap behind.
+        const size_t lines = size_t(std::count(text.begin(), text.end(), '\n'));
+        std::array<std::uint32_t, 3> forms{};
+        std::vector<std::uint32_t> &hashes = m_hashes[i];
+        hashes.clear();
+        hashes.reserve(lines + lines / 2);
+        wordnet::forEachLine(text, [&](std::string_view line) {
+            if (!hashForms(line, forms))
+                return;
+            hashes.push_back(forms[0]);
+            for (size_t f = 1; f < forms.size(); ++f) {
+                if (forms[f] != forms[0] && forms[f] != forms[f - 1])
+                    hashes.push_back(forms[f]);
+            }
+        });
+        std::sort(hashes.begin(), hashes.end());
+        hashes.erase(std::unique(hashes.begin(), hashes.end()), hashes.end());
+    }
+    return true;
+}
+
+bool OtherLanguages::lists(Field language, const QString &word) const
+{
+    for (size_t i = 0; i < kLists.size(); ++i) {
+        if (kLists[i].second == language) {
+            const QByteArray utf8 = word.toUtf8();
+            const std::uint32_t hash = hashOf(std::string_view(utf8.constData(), size_t(utf8.size())));
+            return std::binary_search(m_hashes[i].begin(), m_hashes[i].end(), hash);
+        }
+    }
+    return false;
+}
+
+std::optional<Field> OtherLanguages::languageOf(const QString &word) const
+{
+    if (size_t(word.size()) < kShortestWord)
+        return std::nullopt;
+    for (const auto &[name, language] : kLists) {
+        if (lists(language, word))
+            return language;
+    }
+    return std::nullopt;
+}
+
+} // namespace varnex::registrar

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "names/word_field.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace varnex::registrar {
+
+// The words of German, Spanish and French from Debian's word lists
+// (wngerman, wspanish, wfrench), so a word of those languages is known as one
+// and not split into English pieces ("fussball" is no "fuss ball"). Each word
+// is kept as a 32-bit hash of its lower-case form, in its own letters and as
+// typed without them ("fußball", "fussball"; "jardín", "jardin"): about 6 MB
+// for the three lists. A word of none of them is taken for one about once in
+// 3,000 (a made-up name then gets that language's short words).
+class OtherLanguages final {
+public:
+    // Reads ngerman, spanish and french from `folder`; false, with `error`
+    // set, when one cannot be read.
+    bool load(const QString &folder, QString *error);
+
+    // The language that lists a lower-case word (German first, then Spanish,
+    // then French), or none.
+    std::optional<Field> languageOf(const QString &word) const;
+    bool lists(Field language, const QString &word) const;
+
+private:
+    std::array<std::vector<std::uint32_t>, 3> m_hashes; // German, Spanish, French; sorted
+};
+
+} // namespace varnex::registrar

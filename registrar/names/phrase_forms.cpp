@@ -1,0 +1,333 @@
+#include "names/phrase_forms.h"
+
+#include "names/glue_words.h"
+
+#include <QHash>
+#include <QSet>
+
+#include <cmath>
+
+namespace varnex::registrar {
+
+namespace {
+
+// The score of a form, higher first. Each term in one sentence:
+// a cut of a long phrase starts here, below the typed words' own forms;
+constexpr double kBase = 40.0;
+// a form that keeps what the phrase is for or where ("paris"), the verb it was
+// asked with ("learn") or "near me" keeps its point, and goes well before one that does not;
+constexpr double kPointKept = 3.0;
+// with its glue word it reads as the phrase does ("flightstoparis");
+constexpr double kGlueKept = 0.6;
+// the point first reads as a name ("parisflights");
+constexpr double kPointFirst = 0.5;
+// without the glue, a little less ("cheapflightsparis");
+constexpr double kGlueDropped = 0.2;
+// what follows the head ("guitar online") or a second thing ("vegetables and fruit") adds some;
+constexpr double kMoreKept = 1.0;
+// a modifier adds more the more specific it is ("handmade" more than "best"): this, less a tenth
+// of the log of how common it is, and never below nothing;
+constexpr double kModifierWorth = 0.8;
+constexpr double kCommonnessWeight = 0.1;
+// the head's relative in its place ("familylawyer" for "family law attorney") says it less exactly.
+constexpr double kRelativeHead = -1.0;
+constexpr int kRelativesOfHead = 2;
+// A head noun used this often in the corpus ("place", "way") is too general to stand for a phrase alone.
+constexpr int kGenericHead = 100;
+
+// Verbs of a pastime: what follows them is learnt or played.
+const QStringList kLearning{"learn", "play", "practice", "practise", "study", "teach", "master"};
+
+// Glue that says where or what for ("to paris", "for kids"), not an article.
+bool isPreposition(const QString &glue)
+{
+    static const QSet<QString> prepositions{"to", "in", "for", "near", "at", "on", "with", "of", "by"};
+    return prepositions.contains(glue);
+}
+
+// Words that ask rather than say: "where can i buy", "how to".
+bool isQuestionWord(const QString &word)
+{
+    static const QSet<QString> words{"where", "how",   "what", "who",  "which", "when", "can",
+                                     "could", "i",     "is",   "are",  "do",    "does", "should",
+                                     "will",  "would", "we",   "find", "get",   "need", "want"};
+    return words.contains(word);
+}
+
+struct Phrase {
+    QStringList intent;       // verbs it was asked with: "learn", "buy"
+    QStringList modifiers;    // before the head: "best", "cheap"
+    QString head;             // "flights"
+    qsizetype innerHead = -1; // a modifier that heads a compound of its own: "food" in "dog food delivery"
+    QStringList trailing;     // after the head, before any glue: "online"
+    QString glue;             // "to"
+    QStringList point;        // what follows the glue: "paris"
+    QStringList other;        // a second thing joined with "and": "seasonal fruit"
+    bool nearMe = false;
+    bool genericHead = false; // "place": never without the noun before it
+};
+
+class Reader final {
+public:
+    explicit Reader(const WordKnowledge &knowledge) : m_knowledge(knowledge) { }
+
+    std::optional<Phrase> read(QStringList words) const
+    {
+        Phrase phrase;
+        while (!words.isEmpty() && isQuestionWord(words.first()))
+            words.removeFirst();
+        if (words.size() >= 2 && words.last() == QLatin1String("me")
+            && words[words.size() - 2] == QLatin1String("near")) {
+            phrase.nearMe = true;
+            words.resize(words.size() - 2);
+        }
+        // Segments between glue words, and the glue before each.
+        QList<QStringList> segments{{}};
+        QStringList glues{QString()};
+        for (const QString &word : words) {
+            if (isGlueWord(word) || word == QLatin1String("near")) {
+                if (!segments.last().isEmpty()) {
+                    segments.append(QStringList());
+                    glues.append(word);
+                }
+                continue;
+            }
+            segments.last().append(word);
+        }
+        if (segments.last().isEmpty()) {
+            segments.removeLast();
+            glues.removeLast();
+        }
+        qsizetype main = 0;
+        while (main < segments.size() && !hasNoun(segments[main]))
+            ++main;
+        if (main == segments.size())
+            return std::nullopt;
+        for (qsizetype i = 0; i < main; ++i)
+            phrase.intent += verbsOf(segments[i]);
+        QStringList np = segments[main];
+        while (np.size() > 1 && isVerbOnly(np.first()))
+            phrase.intent.append(np.takeFirst());
+        qsizetype head = np.size() - 1;
+        while (head > 0 && !m_knowledge.isNoun(np[head]))
+            --head;
+        phrase.head = np[head];
+        phrase.modifiers = np.mid(0, head);
+        phrase.trailing = np.mid(head + 1);
+        if (!phrase.modifiers.isEmpty() && m_knowledge.isNoun(phrase.modifiers.last())
+            && m_knowledge.field({phrase.modifiers.last(), phrase.head}) == Field::Service)
+            phrase.innerHead = phrase.modifiers.size() - 1;
+        for (qsizetype i = main + 1; i < segments.size(); ++i) {
+            if (glues[i] == QLatin1String("and") && phrase.other.isEmpty() && phrase.point.isEmpty()) {
+                // A second thing named: its noun ("fruit" in "seasonal fruit").
+                for (const QString &word : segments[i]) {
+                    if (m_knowledge.isNoun(word))
+                        phrase.other = QStringList{word};
+                }
+            } else if (phrase.point.isEmpty() && isPreposition(glues[i])) {
+                phrase.glue = glues[i];
+                phrase.point = segments[i];
+            }
+        }
+        return phrase;
+    }
+
+private:
+    bool hasNoun(const QStringList &segment) const
+    {
+        return std::any_of(segment.begin(), segment.end(),
+                           [&](const QString &word) { return m_knowledge.isNoun(word); });
+    }
+
+    // A word that is a verb and neither noun nor adjective: "learn", "buy".
+    bool isVerbOnly(const QString &word) const
+    {
+        return m_knowledge.isWord(word) && !m_knowledge.isNoun(word) && !m_knowledge.isAdjective(word)
+               && m_knowledge.commonness(word) > 0;
+    }
+
+    QStringList verbsOf(const QStringList &segment) const
+    {
+        QStringList verbs;
+        for (const QString &word : segment) {
+            if (isVerbOnly(word))
+                verbs.append(word);
+        }
+        return verbs;
+    }
+
+    const WordKnowledge &m_knowledge;
+};
+
+class Forms final {
+public:
+    Forms(const WordKnowledge &knowledge, qsizetype maxLength) : m_knowledge(knowledge), m_maxLength(maxLength) { }
+
+    void addAll(const Phrase &phrase, double shift)
+    {
+        for (const auto &[np, worth] : nounPhrases(phrase)) {
+            const double base = kBase + shift + worth;
+            m_field = fieldOf(phrase, np);
+            m_takesAffixes = true;
+            // A lone word says too little of a phrase ("flights", "delivery"), but
+            // what one learns takes a hobby's words well ("guitarlessons").
+            if (np.size() > 1) {
+                add(np, base);
+            } else if (learns(phrase)) {
+                m_offeredBare = false;
+                add(np, base);
+                m_offeredBare = true;
+            }
+            m_takesAffixes = false;
+            if (!phrase.trailing.isEmpty())
+                add(np + phrase.trailing, base + kMoreKept);
+            // What one learns or plays is the point ("learnguitar"); "buy" says nothing a name needs.
+            for (const QString &verb : phrase.intent) {
+                if (!kLearning.contains(verb))
+                    continue;
+                add(QStringList{verb} + np, base + kPointKept);
+                if (!phrase.trailing.isEmpty())
+                    add(QStringList{verb} + np + phrase.trailing, base + kPointKept + kMoreKept / 2);
+            }
+            if (!phrase.point.isEmpty()) {
+                add(np + QStringList{phrase.glue} + phrase.point, base + kPointKept + kGlueKept);
+                m_takesAffixes = true; // "romehotelsonline"
+                // "kidstoys" reads well, but not as well as "toysforkids" does.
+                add(phrase.point + np, base + kPointKept + kPointFirst - (isPlaceGlue(phrase.glue) ? 0.0 : 1.0));
+                m_takesAffixes = false;
+                // Only a place reads without its glue: "hotelsrome", never "toyskids".
+                if (isPlaceGlue(phrase.glue))
+                    add(np + phrase.point, base + kPointKept + kGlueDropped);
+            }
+            if (!phrase.other.isEmpty())
+                add(np + QStringList{QStringLiteral("and"), phrase.other.last()}, base + kMoreKept);
+            if (phrase.nearMe)
+                add(np + QStringList{QStringLiteral("near"), QStringLiteral("me")}, base + kPointKept);
+        }
+    }
+
+    QList<PhraseForm> forms() const { return m_forms; }
+
+private:
+    // A phrase asked to learn or play something is a hobby ("guitarlessons"),
+    // one asked to buy something a product; otherwise what its noun names.
+    Field fieldOf(const Phrase &phrase, const QStringList &np)
+    {
+        static const QStringList buying{"buy", "order", "shop", "purchase", "rent", "hire"};
+        for (const QString &verb : phrase.intent) {
+            if (kLearning.contains(verb))
+                return Field::Hobby;
+            if (buying.contains(verb))
+                return Field::Product;
+        }
+        const auto found = m_fields.constFind(np);
+        if (found != m_fields.cend())
+            return *found;
+        return *m_fields.insert(np, m_knowledge.field(np));
+    }
+
+    double worthOf(const QString &modifier) const
+    {
+        return std::max(0.0, kModifierWorth - kCommonnessWeight * std::log2(1.0 + m_knowledge.commonness(modifier)));
+    }
+
+    // The head with each run of modifiers just before it, and each single
+    // adjective ("bestflights"); for a compound ("dog food delivery"), the
+    // runs ending at its inner head too, where a lone modifier would drift
+    // ("organicdelivery").
+    QList<std::pair<QStringList, double>> nounPhrases(const Phrase &phrase) const
+    {
+        QList<std::pair<QStringList, double>> nps;
+        auto endingAt = [&](QStringList before, const QString &head) {
+            // A modifier the head already says goes: "family lawyer", not "family law lawyer".
+            before.removeIf([&](const QString &modifier) { return sharesStart(modifier, head); });
+            // A head as common as "place" says nothing without the noun before it: "pizzaplace", never "place".
+            const bool generic = (phrase.genericHead || m_knowledge.commonness(head) >= kGenericHead)
+                                 && !before.isEmpty() && m_knowledge.isNoun(before.last());
+            for (qsizetype start = before.size() - (generic ? 1 : 0); start >= 0; --start) {
+                double worth = 0;
+                for (const QString &modifier : before.mid(start))
+                    worth += worthOf(modifier);
+                nps.append({before.mid(start) + QStringList{head}, worth});
+            }
+            for (qsizetype i = 0; !generic && phrase.innerHead < 0 && i + 1 < before.size(); ++i) {
+                if (m_knowledge.isAdjective(before[i]))
+                    nps.append({{before[i], head}, worthOf(before[i])});
+            }
+        };
+        endingAt(phrase.modifiers, phrase.head);
+        if (phrase.innerHead >= 0)
+            endingAt(phrase.modifiers.mid(0, phrase.innerHead), phrase.modifiers[phrase.innerHead]);
+        return nps;
+    }
+
+    void add(const QStringList &words, double score)
+    {
+        if (words.join(QString()).size() > m_maxLength)
+            return;
+        for (PhraseForm &form : m_forms) {
+            if (form.words == words) {
+                form.score = std::max(form.score, score);
+                return;
+            }
+        }
+        m_forms.append({words, score, m_field, m_takesAffixes, m_offeredBare});
+    }
+
+    static bool learns(const Phrase &phrase)
+    {
+        return std::any_of(phrase.intent.begin(), phrase.intent.end(),
+                           [](const QString &verb) { return kLearning.contains(verb); });
+    }
+
+    static bool sharesStart(const QString &a, const QString &b)
+    {
+        constexpr qsizetype kShared = 3;
+        return a.size() >= kShared && b.size() >= kShared && a.left(kShared) == b.left(kShared);
+    }
+
+    static bool isPlaceGlue(const QString &glue)
+    {
+        return glue == QLatin1String("to") || glue == QLatin1String("in") || glue == QLatin1String("at")
+               || glue == QLatin1String("near");
+    }
+
+    const WordKnowledge &m_knowledge;
+    const qsizetype m_maxLength;
+    Field m_field = Field::General;
+    bool m_takesAffixes = false;
+    bool m_offeredBare = true;
+    QHash<QStringList, Field> m_fields;
+    QList<PhraseForm> m_forms;
+};
+
+} // namespace
+
+QList<PhraseForm> phraseForms(const QStringList &words, const WordKnowledge &knowledge, qsizetype maxLength)
+{
+    const std::optional<Phrase> phrase = Reader(knowledge).read(words);
+    if (!phrase)
+        return {};
+    Forms forms(knowledge, maxLength);
+    forms.addAll(*phrase, 0);
+    const Field headField = knowledge.field({phrase->head});
+    int related = 0;
+    for (const QString &relative : knowledge.closeRelatives(phrase->head)) {
+        // "familylawyer", never "familylawlaw" or "playguitarist".
+        if (related >= kRelativesOfHead || words.contains(relative) || !knowledge.isNoun(relative)
+            || knowledge.field({relative}) != headField)
+            continue;
+        Phrase replaced = *phrase;
+        replaced.genericHead = knowledge.commonness(phrase->head) >= kGenericHead;
+        // In the head's number: "organicveggies" for "organic vegetables".
+        replaced.head = knowledge.singular(phrase->head) != phrase->head ? knowledge.plural(relative) : relative;
+        forms.addAll(replaced, kRelativeHead);
+        ++related;
+    }
+    QList<PhraseForm> result = forms.forms();
+    std::stable_sort(result.begin(), result.end(),
+                     [](const PhraseForm &a, const PhraseForm &b) { return a.score > b.score; });
+    return result;
+}
+
+} // namespace varnex::registrar

@@ -1,0 +1,63 @@
+#include "names/short_forms.h"
+
+namespace varnex::registrar {
+
+namespace {
+
+// How much less each reads like the words typed: the written-out short forms
+// first, as people write opening hours ("24hr", "24h"), then "247" (round the
+// clock), then a "-ing" word cut to its stem after a number ("3dprint"), then
+// the number moved after the rest ("pharmacy24").
+constexpr double kHoursShort = 0.5;
+constexpr double kHoursShorter = 0.7;
+constexpr double kRoundTheClock = 0.6;
+constexpr double kStem = 0.5;
+constexpr double kNumberAfter = 0.5;
+
+bool isNumber(const QString &word)
+{
+    return !word.isEmpty() && std::all_of(word.begin(), word.end(), [](QChar c) { return c.isDigit(); });
+}
+
+bool hasDigit(const QString &word)
+{
+    return std::any_of(word.begin(), word.end(), [](QChar c) { return c.isDigit(); });
+}
+
+QStringList replaced(QStringList words, qsizetype at, qsizetype count, const QString &by)
+{
+    words.remove(at, count);
+    words.insert(at, by);
+    return words;
+}
+
+} // namespace
+
+QList<ShortForm> shortForms(const QStringList &words, const WordKnowledge &knowledge)
+{
+    QList<ShortForm> forms;
+    for (qsizetype i = 0; i + 1 < words.size(); ++i) {
+        const QString &next = words[i + 1];
+        if (isNumber(words[i]) && (next == QLatin1String("hour") || next == QLatin1String("hours"))) {
+            forms.append({replaced(words, i, 2, words[i] + QLatin1String("hr")), kHoursShort});
+            forms.append({replaced(words, i, 2, words[i] + QLatin1Char('h')), kHoursShorter});
+            if (words[i] == QLatin1String("24"))
+                forms.append({replaced(words, i, 2, QStringLiteral("247")), kRoundTheClock});
+        } else if (hasDigit(words[i]) && next.endsWith(QLatin1String("ing")) && knowledge.isWord(next.chopped(3))) {
+            forms.append({replaced(words, i + 1, 1, next.chopped(3)), kStem});
+        }
+    }
+    // A leading number (and its "hour") after the rest: "pharmacy24", "photobooth360".
+    if (words.size() > 1 && isNumber(words.first())) {
+        const bool hours = words[1] == QLatin1String("hour") || words[1] == QLatin1String("hours");
+        const QStringList rest = words.mid(hours ? 2 : 1);
+        if (!rest.isEmpty()) {
+            forms.append({rest + QStringList{words.first()}, kNumberAfter});
+            if (hours && words.first() == QLatin1String("24"))
+                forms.append({rest + QStringList{QStringLiteral("247")}, kNumberAfter});
+        }
+    }
+    return forms;
+}
+
+} // namespace varnex::registrar

@@ -1,0 +1,205 @@
+// What a word names: its main sense, and the field that sense belongs to
+// (a trade, a hobby, a product...), which picks the short words its names are
+// built with.
+
+#include "names/glue_words.h"
+#include "names/word_data.h"
+
+namespace varnex::registrar {
+
+using namespace wordnet;
+using Data = WordKnowledge::Data;
+
+namespace {
+
+// WordNet's lexicographer files that decide a field on their own.
+constexpr int kActs = 4, kArtifacts = 6, kEvents = 11, kFood = 13, kLocations = 15, kPeople = 18, kSubstances = 27;
+// Of senses used alike in the corpus, the one a name is likeliest to mean:
+// names are for people, things, food, activities and places ("pharmacy" the
+// shop before the science, "chess" the game before the grass).
+constexpr std::array kLikelyFiles{kPeople, kArtifacts, kFood, kActs, kLocations};
+// How far up the broader senses a field is looked for.
+constexpr int kMostSteps = 12;
+// An activity sense counts for an "-ing" word or a compound's head among its first few senses only.
+constexpr size_t kUsualSenses = 5;
+
+// Broader senses that decide a field, the nearest first: (file, first lemma).
+struct Marker {
+    int lexFile;
+    std::string_view lemma;
+    Field field;
+};
+constexpr std::array kMarkers{
+    Marker{kActs, "game", Field::Game},                     // chess, poker
+    Marker{kActs, "sport", Field::Hobby},                   // fishing, surfing
+    Marker{kActs, "diversion", Field::Hobby},               // pastimes
+    Marker{kActs, "handicraft", Field::Hobby},              // knitting
+    Marker{kActs, "occupation", Field::Service},            // plumbing, roofing: a trade's work
+    Marker{kActs, "commercial_enterprise", Field::Service}, // printing
+    Marker{kActs, "service", Field::Service},               // cleaning as a service
+    Marker{kPeople, "skilled_worker", Field::Trade},        // electrician, mechanic
+    Marker{kPeople, "health_professional", Field::Health},  // dentist, nurse
+    Marker{kPeople, "merchant", Field::Place},              // florist, grocer: one goes to their shop
+    Marker{kArtifacts, "establishment", Field::Place},      // shop, pharmacy, restaurant
+    Marker{kArtifacts, "building", Field::Place},           // hotel
+    Marker{kArtifacts, "room", Field::Place},               // studio, booth
+    Marker{kArtifacts, "facility", Field::Place},           // gym
+};
+
+// Things one can touch: a compound that ends in one names the thing ("pizza
+// place"), not something done to the first word ("pest control").
+bool isConcrete(int lexFile)
+{
+    constexpr std::array kConcrete{5, kArtifacts, 8, kFood, kLocations, 17, kPeople, 20, kSubstances};
+    return std::find(kConcrete.begin(), kConcrete.end(), lexFile) != kConcrete.end();
+}
+
+int likelyRank(int lexFile)
+{
+    const auto it = std::find(kLikelyFiles.begin(), kLikelyFiles.end(), lexFile);
+    return int(it - kLikelyFiles.begin());
+}
+
+} // namespace
+
+std::optional<Data::Sense> Data::mainNounSense(const std::string &lemma) const
+{
+    const std::vector<unsigned long> offsets = senses(Noun, lemma);
+    std::optional<Sense> best;
+    std::tuple<int, int, size_t> bestKey{-1, 0, 0};
+    for (size_t i = 0; i < offsets.size(); ++i) {
+        Synset synset = this->synset(Noun, offsets[i]);
+        const std::tuple<int, int, size_t> key{senseCount(lemma, Noun, int(i + 1)), -likelyRank(synset.lexFile),
+                                               synset.pointers.size() + synset.lexicalPointers.size()};
+        if (!best || key > bestKey) {
+            best = Sense{Noun, offsets[i], std::move(synset), std::get<0>(key)};
+            bestKey = key;
+        }
+    }
+    // "knitting" the craft, not the knitwork, unless the thing is far more
+    // used ("painting" the picture); "wedding" stays the event.
+    if (best && lemma.ends_with("ing") && best->synset.lexFile != kActs && best->synset.lexFile != kEvents
+        && best->synset.lexFile != kPeople) {
+        if (std::optional<Sense> activity = activitySense(lemma);
+            activity && activity->count * 3 >= std::get<0>(bestKey))
+            return activity;
+    }
+    return best;
+}
+
+std::optional<Data::Sense> Data::activitySense(const std::string &lemma) const
+{
+    const std::vector<unsigned long> offsets = senses(Noun, lemma);
+    for (size_t i = 0; i < offsets.size() && i < kUsualSenses; ++i) {
+        Synset synset = this->synset(Noun, offsets[i]);
+        if (synset.lexFile == kActs)
+            return Sense{Noun, offsets[i], std::move(synset), senseCount(lemma, Noun, int(i + 1))};
+    }
+    return std::nullopt;
+}
+
+Field Data::fieldOf(const Synset &sense) const
+{
+    Synset at = sense;
+    for (int step = 0; step < kMostSteps && !at.lemmas.empty(); ++step) {
+        for (const Marker &marker : kMarkers) {
+            if (at.lexFile == marker.lexFile && at.lemmas.front() == marker.lemma)
+                return marker.field;
+        }
+        const auto up = std::find_if(at.pointers.begin(), at.pointers.end(),
+                                     [](const Synset::Pointer &p) { return p.symbol == "@" || p.symbol == "@i"; });
+        if (up == at.pointers.end())
+            break;
+        at = synset(up->pos, up->offset);
+    }
+    switch (sense.lexFile) {
+    case kPeople:
+        return Field::Professional;
+    case kArtifacts:
+    case kSubstances:
+        return Field::Product;
+    case kFood:
+        return Field::Food;
+    case kLocations:
+        return Field::Area;
+    default:
+        return Field::General;
+    }
+}
+
+bool Data::mainlyAdjective(const std::string &word) const
+{
+    int asAdjective = 0, otherwise = 0;
+    const SenseCount first{word, Noun, 0, 0};
+    for (auto it = std::lower_bound(senseCounts.begin(), senseCounts.end(), first);
+         it != senseCounts.end() && it->lemma == word; ++it)
+        (it->pos == Adjective ? asAdjective : otherwise) += it->count;
+    if (asAdjective == 0 && otherwise == 0)
+        return !indexLine(Adjective, word).empty() && indexLine(Noun, word).empty();
+    return asAdjective > otherwise;
+}
+
+std::optional<Field> WordKnowledge::language(const QString &word) const
+{
+    if (isWord(word))
+        return std::nullopt;
+    return m_data->otherLanguages.languageOf(word);
+}
+
+bool WordKnowledge::listedIn(Field language, const QString &word) const
+{
+    return m_data->otherLanguages.lists(language, word);
+}
+
+bool WordKnowledge::isAdjective(const QString &word) const
+{
+    return isAz(word) && m_data->mainlyAdjective(word.toStdString());
+}
+
+bool WordKnowledge::isNoun(const QString &word) const
+{
+    if (!isAz(word))
+        return false;
+    const std::string text = word.toStdString();
+    return m_data->isNoun(m_data->singular(text)) && m_data->mainlyNoun(m_data->singular(text));
+}
+
+Field WordKnowledge::field(const QStringList &typed) const
+{
+    // The words before a glue word that follows one: "cheap hotels" in "cheap hotels in rome", "attorney" in
+    // "attorney near me".
+    QStringList words;
+    for (const QString &word : typed) {
+        if ((isGlueWord(word) || word == QLatin1String("near")) && !words.isEmpty() && !isGlueWord(words.last()))
+            break;
+        words.append(word);
+    }
+    QStringList content = words;
+    content.removeIf([this](const QString &word) { return isGlueWord(word) || !isAz(word) || !isWord(word); });
+    if (content.isEmpty()) {
+        // A word of another language, or none known: a made-up name.
+        for (const QString &word : words) {
+            if (const std::optional<Field> other = language(word))
+                return *other;
+        }
+        return Field::Brand;
+    }
+    // The head is the last noun ("mobile mechanic"); a noun before it makes
+    // it what is done to that noun ("window cleaning", "pest control").
+    qsizetype head = content.size() - 1;
+    while (head > 0 && !isNoun(content[head]))
+        --head;
+    const std::string lemma = m_data->singular(content[head].toStdString());
+    const std::optional<Data::Sense> sense = m_data->mainNounSense(lemma);
+    if (head > 0 && isNoun(content[head - 1]) && (!sense || !isConcrete(sense->synset.lexFile))) {
+        if (const std::optional<Data::Sense> activity = m_data->activitySense(lemma)) {
+            const Field field = m_data->fieldOf(activity->synset);
+            return field == Field::General ? Field::Service : field;
+        }
+    }
+    const Field field = sense ? m_data->fieldOf(sense->synset) : Field::General;
+    // A place named after what it offers is one to go to: "pizza place".
+    return field == Field::Area && head > 0 ? Field::Place : field;
+}
+
+} // namespace varnex::registrar
