@@ -249,6 +249,8 @@ void TestSuggestions::kinds_data()
     QTest::newRow("health") << "dentist" << QStringList{"dentistry"} << QStringList{"clinic", "care"} << "^$" << false;
     QTest::newRow("hobby") << "knitting" << QStringList{"knit"} << QStringList{"club", "lessons"} << "knittings$"
                            << false;
+    QTest::newRow("service") << "windowcleaning" << QStringList{} << QStringList{"pros", "local"}
+                             << "cleansing|windowcleanings$" << false;
     QTest::newRow("game") << "chess" << QStringList{} << QStringList{"play", "club"} << "chesses$" << false;
     QTest::newRow("adjective and noun") << "bestlawyer" << QStringList{"bestattorney"} << QStringList{"local"}
                                         << "lawyerbest|attorneybest" << false;

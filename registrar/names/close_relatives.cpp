@@ -33,6 +33,9 @@ constexpr int kOwnSenses = 2;
 // sense is a usual one for them: tagged this often in the corpus ("lawyer"
 // as "attorney" 15 times).
 constexpr int kUsualPersonWord = 5;
+// An activity's other words likewise, at a lower bar: "cleansing" is tagged
+// as the act of cleaning once, and "window cleansing" is nobody's trade.
+constexpr int kUsualActWord = 2;
 constexpr int kPeople = 18, kActs = 4;
 // Three letters say too little to carry a name ("fit" for "fitness", "veg").
 constexpr size_t kShortestRelative = 4;
@@ -76,6 +79,8 @@ public:
             if (rank == 0 || rank > ownSenses)
                 continue;
             if (synset.lexFile == kPeople && m_data.senseCount(word, pos, rank) < kUsualPersonWord)
+                continue;
+            if (synset.lexFile == kActs && m_data.senseCount(word, pos, rank) < kUsualActWord)
                 continue;
             offer(word, closeness);
         }
