@@ -266,6 +266,11 @@ void TestSuggestions::kinds_data()
                             << QStringList{"mein"} << "(fussball|fußball)s$|ballfuss|hq$|app$" << false;
     QTest::newRow("Spanish") << QString::fromUtf8("jardín") << QStringList{"jardin", "eljardin"} << QStringList{"mi"}
                              << "jar-din|dinjar|hq$|app$" << false;
+    QTest::newRow("a phrase with what is done to the thing")
+        << "freshflowersdeliveredsameday" << QStringList{"freshflowers", "flowersdelivered"} << QStringList{}
+        << "^(fresh|delivered|same)*day|freshday" << false;
+    QTest::newRow("a phrase for sale") << "usedcarsforsaleintexas" << QStringList{"usedcarsintexas", "texasusedcars"}
+                                       << QStringList{} << "^sale|^buysale" << false;
     QTest::newRow("long phrase") << "bestcheapflightstoparis"
                                  << QStringList{"flightstoparis", "parisflights", "cheapflightstoparis"}
                                  << QStringList{} << "^(best|cheap|paris|to)+$" << false;

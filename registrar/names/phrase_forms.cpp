@@ -45,6 +45,14 @@ bool isPreposition(const QString &glue)
     return prepositions.contains(glue);
 }
 
+// "for sale", "for rent": what is done with the thing, never the point of a
+// name ("saleusedcars"); the point is what follows ("in texas").
+bool isTradeStatus(const QString &glue, const QStringList &segment)
+{
+    static const QSet<QString> statuses{"sale", "rent", "hire", "lease"};
+    return glue == QLatin1String("for") && segment.size() == 1 && statuses.contains(segment.first());
+}
+
 // Words that ask rather than say: "where can i buy", "how to".
 bool isQuestionWord(const QString &word)
 {
@@ -108,6 +116,14 @@ public:
         QStringList np = segments[main];
         while (np.size() > 1 && isVerbOnly(np.first()))
             phrase.intent.append(np.takeFirst());
+        // A verb after the thing starts what is said of it ("flowers delivered
+        // same day"): the head is the thing's noun, and only that verb follows it.
+        for (qsizetype i = 1; i < np.size(); ++i) {
+            if ((isVerbOnly(np[i]) || isParticiple(np[i])) && hasNoun(np.mid(0, i))) {
+                np.resize(i + 1);
+                break;
+            }
+        }
         qsizetype head = np.size() - 1;
         while (head > 0 && !m_knowledge.isNoun(np[head]))
             --head;
@@ -124,7 +140,7 @@ public:
                     if (m_knowledge.isNoun(word))
                         phrase.other = QStringList{word};
                 }
-            } else if (phrase.point.isEmpty() && isPreposition(glues[i])) {
+            } else if (phrase.point.isEmpty() && isPreposition(glues[i]) && !isTradeStatus(glues[i], segments[i])) {
                 phrase.glue = glues[i];
                 phrase.point = segments[i];
             }
@@ -144,6 +160,15 @@ private:
     {
         return m_knowledge.isWord(word) && !m_knowledge.isNoun(word) && !m_knowledge.isAdjective(word)
                && m_knowledge.commonness(word) > 0;
+    }
+
+    // "delivered", "made": a verb's form that WordNet lists only under the verb.
+    bool isParticiple(const QString &word) const
+    {
+        if (!word.endsWith(QLatin1String("ed")) || !m_knowledge.isWord(word) || m_knowledge.isNoun(word)
+            || m_knowledge.isAdjective(word))
+            return false;
+        return m_knowledge.commonness(word.chopped(1)) > 0 || m_knowledge.commonness(word.chopped(2)) > 0;
     }
 
     QStringList verbsOf(const QStringList &segment) const
