@@ -15,9 +15,11 @@
 // are free in the world and how many the page offers, how many labels hold a
 // related word rather than a typed one, which forms read wrong by simple rules
 // (first_choices.h), and the share of hyphenated labels; every page's names
-// are printed, to be read by hand.
+// are printed, to be read by hand. With --held-out, the same for the 20
+// keywords of first_choices_held_out.tsv, which the suggestions were never
+// tuned on.
 //
-//   bench_suggestions [--resolvers] [--first-choices] [--only] [--show KEYWORD...]
+//   bench_suggestions [--resolvers] [--first-choices | --held-out] [--only] [--show KEYWORD...]
 //   --resolvers: only the resolver cases; --only: only the keywords shown
 
 #include "first_choices.h"
@@ -528,10 +530,12 @@ int main(int argc, char *argv[])
 
     std::vector<varnex::bench::FirstChoices> references;
     std::map<QString, varnex::bench::FirstChoices> byKeyword;
-    const bool firstChoices = arguments.contains("--first-choices");
+    const bool heldOut = arguments.contains("--held-out");
+    const bool firstChoices = heldOut || arguments.contains("--first-choices");
     if (firstChoices) {
         QString error;
-        const auto read = varnex::bench::readFirstChoices(QStringLiteral(VARNEX_FIRST_CHOICES), &error);
+        const auto read = varnex::bench::readFirstChoices(
+            heldOut ? QStringLiteral(VARNEX_FIRST_CHOICES_HELD_OUT) : QStringLiteral(VARNEX_FIRST_CHOICES), &error);
         if (!read) {
             std::fprintf(stderr, "%s\n", qPrintable(error));
             return 1;
