@@ -264,6 +264,9 @@ void TestSuggestions::kinds_data()
                                   << "^(my|your)-?self" << false;
     QTest::newRow("German") << QString::fromUtf8("fußball") << QStringList{"fussball", "meinfussball"}
                             << QStringList{"mein"} << "(fussball|fußball)s$|ballfuss|hq$|app$" << false;
+    QTest::newRow("a German word of her gender")
+        << "metzgerei" << QStringList{"meinemetzgerei", "deinemetzgerei"} << QStringList{"meine"}
+        << "^(mein|dein)metzgerei|metzgereis$|hq$|app$" << false;
     QTest::newRow("Spanish") << QString::fromUtf8("jardín") << QStringList{"jardin", "eljardin"} << QStringList{"mi"}
                              << "jar-din|dinjar|hq$|app$" << false;
     QTest::newRow("a phrase with what is done to the thing")

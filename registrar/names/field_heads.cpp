@@ -56,7 +56,7 @@ struct LanguageHeads {
     const char *heads;
 };
 constexpr std::array kLanguageHeads{
-    LanguageHeads{Field::German, "MY- -laden -24 -welt -haus -shop -online -profi dein- -service -studio -team "
+    LanguageHeads{Field::German, "MY- -laden -24 -welt -haus -shop -online -profi YOUR- -service -studio -team "
                                  "-zentrum -markt -direkt -partner -meister -praxis"},
     LanguageHeads{Field::Spanish, "mi- THE- -online tu- -express -plus -pro mundo- -24 -club -centro -total "
                                   "-directo -servicios -tienda -hoy"},
@@ -108,13 +108,14 @@ Gender genderOf(Field language, const QString &word)
     }
 }
 
-// THE- and MY- in a language's list stand for the article and the possessive of the word's gender.
+// THE-, MY- and YOUR- in a language's list stand for the article and the possessives of the word's gender.
 QString agreed(const QString &head, Field language, Gender gender)
 {
     static const QHash<QString, std::array<const char *, 3>> forms{
         // German, Spanish, French; the feminine first, then the masculine.
         {QStringLiteral("THE-"), {"", "la-|el-", "la-|le-"}},
         {QStringLiteral("MY-"), {"meine-|mein-", "", "ma-|mon-"}},
+        {QStringLiteral("YOUR-"), {"deine-|dein-", "", ""}},
     };
     const auto found = forms.find(head);
     if (found == forms.end())
