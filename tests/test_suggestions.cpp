@@ -204,6 +204,8 @@ void TestSuggestions::relevance_data()
     QTest::newRow("accented word") << QString::fromUtf8("bücher")
                                    << QStringList{QString::fromUtf8("bücher"), "buecher", "bucher"} << QStringList{}
                                    << QStringList{"bucher", "buecher"};
+    QTest::newRow("accented, hyphens typed") << QString::fromUtf8("bücher-shop") << QStringList{"shop", "store"}
+                                             << QStringList{} << QStringList{"bucher-shop", "buecher-shop"};
     QTest::newRow("long phrase") << "bestpizzaplaceinnewyorkcityforfamilies"
                                  << QStringList{"pizza", "place", "york", "city", "families", "best"}
                                  << QStringList{"inyorknew"} << QStringList{};

@@ -132,6 +132,12 @@ public:
         QStringList labels;
         if (m_typedIsName)
             labels.append(m_typed);
+        // The typed name's plain forms are what was typed, hyphens and all: they never wait.
+        for (const auto &[label, score] : ranked) {
+            if (plain.contains(label) && labels.size() < limit)
+                labels.append(label);
+        }
+        std::erase_if(ranked, [&](const auto &entry) { return plain.contains(entry.first); });
         return withHyphensSpread(ranked, labels, limit);
     }
 
