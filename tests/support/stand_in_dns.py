@@ -68,6 +68,8 @@ def main():
     parser.add_argument("--world", choices=["free", "studies"], default="free")
     parser.add_argument("--drop-every", type=int, default=0)
     options = parser.parse_args()
+    if options.world == "studies":
+        world_rules.words()  # read the word lists now, not while the first questions wait
     resolver = WorldResolver(options.delay, options.world == "studies", options.drop_every)
     server = DNSServer(resolver, port=0, address="127.0.0.1", logger=QuietLogger())
     server.start_thread()

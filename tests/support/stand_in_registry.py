@@ -573,6 +573,8 @@ async def main():
     options = parser.parse_args()
     global STUDIES
     STUDIES = options.world == "studies"
+    if STUDIES:
+        world_rules.words()  # read the word lists now, not while the first lookups wait
     if options.world:
         if options.http2:
             serve_one = lambda reader, writer: serve_world_http2(reader, writer, options.delay, options.max_streams)
