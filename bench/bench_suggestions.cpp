@@ -16,10 +16,12 @@
 // related word rather than a typed one, which forms read wrong by simple rules
 // (first_choices.h), and the share of hyphenated labels; every page's names
 // are printed, to be read by hand. With --held-out, the same for the 20
-// keywords of first_choices_held_out.tsv, which the suggestions were never
-// tuned on.
+// keywords of first_choices_held_out.tsv, which the first round of tuning
+// never saw; with --second-held-out, the 20 of first_choices_held_out_2.tsv,
+// which no round saw.
 //
-//   bench_suggestions [--resolvers] [--first-choices | --held-out] [--only] [--show KEYWORD...]
+//   bench_suggestions [--resolvers] [--first-choices | --held-out | --second-held-out] [--only]
+//                     [--show KEYWORD...]
 //   --resolvers: only the resolver cases; --only: only the keywords shown
 
 #include "first_choices.h"
@@ -417,9 +419,10 @@ void printFirstChoices(const std::vector<varnex::bench::FirstChoices> &reference
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return;
     }
-    std::printf("\n%-36s %6s %6s %5s %6s %7s %7s %9s %6s %7s %9s %9s %9s\n", "keyword", "names", "labels", ".com",
-                "first", "offered", "related", "malformed", "hyphen", "lookups", "questions", "HTTP/1.1", "HTTP/2");
-    int free = 0, offered = 0, withRelated = 0, relatedOnPage = 0, malformed = 0;
+    std::printf("\n%-36s %6s %6s %5s %6s %7s %7s %7s %9s %6s %7s %9s %9s %9s\n", "keyword", "names", "labels", ".com",
+                "first", "offered", "related", "instead", "malformed", "hyphen", "lookups", "questions", "HTTP/1.1",
+                "HTTP/2");
+    int free = 0, offered = 0, withRelated = 0, relatedOnPage = 0, insteadOnPage = 0, malformed = 0;
     std::map<QString, int> byRule;
     for (const varnex::bench::FirstChoices &reference : references) {
         const PageFigures &page = pages.onHttp1.at(reference.keyword);
@@ -440,13 +443,14 @@ void printFirstChoices(const std::vector<varnex::bench::FirstChoices> &reference
         offered += int(freeFirst.size() - missed.size());
         withRelated += reference.related.isEmpty() ? 0 : 1;
         relatedOnPage += !reference.related.isEmpty() && report.relatedLabels > 0 ? 1 : 0;
+        insteadOnPage += !reference.related.isEmpty() && report.insteadLabels > 0 ? 1 : 0;
         malformed += int(report.malformed.size());
         for (const QString &entry : report.malformed)
             ++byRule[entry.section('(', 1).chopped(1)];
-        std::printf("%-36s %6d %6d %5d %6d %7d %7d %9d %5.0f%% %7lld %9lld %6.0f ms %6.0f ms%s\n",
+        std::printf("%-36s %6d %6d %5d %6d %7d %7d %7d %9d %5.0f%% %7lld %9lld %6.0f ms %6.0f ms%s\n",
                     qPrintable(reference.keyword), int(page.offered.size()), int(joinedLabels.size()), com,
                     int(freeFirst.size()), int(freeFirst.size() - missed.size()), report.relatedLabels,
-                    int(report.malformed.size()),
+                    report.insteadLabels, int(report.malformed.size()),
                     labels.isEmpty() ? 0.0 : 100.0 * report.hyphenatedLabels / double(labels.size()), page.lookups,
                     page.questions, page.ms, pages.onHttp2.at(reference.keyword).ms,
                     page.status == 200 ? "" : qPrintable(QStringLiteral(" (status %1)").arg(page.status)));
@@ -460,9 +464,9 @@ void printFirstChoices(const std::vector<varnex::bench::FirstChoices> &reference
     for (const auto &[rule, count] : byRule)
         rulesSeen.append(QStringLiteral("%1 %2").arg(count).arg(rule));
     std::printf("first choices: %d free in the world, %d of them offered (%.0f %%); a related word on the page for "
-                "%d of %d keywords that have one; %d malformed forms%s\n",
-                free, offered, free == 0 ? 0.0 : 100.0 * offered / free, relatedOnPage, withRelated, malformed,
-                rulesSeen.isEmpty() ? "" : qPrintable(" (" + rulesSeen.join(", ") + ")"));
+                "%d of %d keywords that have one (in place of a typed word: %d); %d malformed forms%s\n",
+                free, offered, free == 0 ? 0.0 : 100.0 * offered / free, relatedOnPage, withRelated, insteadOnPage,
+                malformed, rulesSeen.isEmpty() ? "" : qPrintable(" (" + rulesSeen.join(", ") + ")"));
 }
 
 // The figures every page must keep: names, labels, .com, lookups, questions, times.
@@ -531,11 +535,15 @@ int main(int argc, char *argv[])
     std::vector<varnex::bench::FirstChoices> references;
     std::map<QString, varnex::bench::FirstChoices> byKeyword;
     const bool heldOut = arguments.contains("--held-out");
-    const bool firstChoices = heldOut || arguments.contains("--first-choices");
+    const bool secondHeldOut = arguments.contains("--second-held-out");
+    const bool firstChoices = heldOut || secondHeldOut || arguments.contains("--first-choices");
     if (firstChoices) {
         QString error;
-        const auto read = varnex::bench::readFirstChoices(
-            heldOut ? QStringLiteral(VARNEX_FIRST_CHOICES_HELD_OUT) : QStringLiteral(VARNEX_FIRST_CHOICES), &error);
+        const auto read =
+            varnex::bench::readFirstChoices(heldOut         ? QStringLiteral(VARNEX_FIRST_CHOICES_HELD_OUT)
+                                            : secondHeldOut ? QStringLiteral(VARNEX_FIRST_CHOICES_HELD_OUT_2)
+                                                            : QStringLiteral(VARNEX_FIRST_CHOICES),
+                                            &error);
         if (!read) {
             std::fprintf(stderr, "%s\n", qPrintable(error));
             return 1;

@@ -198,6 +198,9 @@ FormReport FormRules::judge(const FirstChoices &reference, const QStringList &la
 {
     FormReport report;
     const QStringList typed = typedForms(reference);
+    QStringList typedLongestFirst = typed;
+    std::sort(typedLongestFirst.begin(), typedLongestFirst.end(),
+              [](const QString &a, const QString &b) { return a.size() > b.size(); });
     for (const QString &label : labels) {
         const QString joined = QString(label).remove(QLatin1Char('-'));
         report.hyphenatedLabels += label.contains(QLatin1Char('-')) ? 1 : 0;
@@ -206,6 +209,16 @@ FormReport FormRules::judge(const FirstChoices &reference, const QStringList &la
         const bool holdsRelated = std::any_of(reference.related.begin(), reference.related.end(),
                                               [&](const QString &word) { return joined.contains(word); });
         report.relatedLabels += !holdsTyped && holdsRelated ? 1 : 0;
+        // What is left once the typed words are taken out, longest first: a
+        // related word there takes a typed word's place ("drugstore" in
+        // "24hourdrugstore"), where "dogfood" in "organicdogfood" is only typed.
+        QString rest = joined;
+        for (const QString &word : typedLongestFirst)
+            rest.replace(word, QStringLiteral(" "));
+        report.insteadLabels += std::any_of(reference.related.begin(), reference.related.end(),
+                                            [&](const QString &word) { return rest.contains(word); })
+                                    ? 1
+                                    : 0;
         if (const QString rule = malformedRule(reference, label); !rule.isEmpty())
             report.malformed.append(QStringLiteral("%1 (%2)").arg(label, rule));
     }

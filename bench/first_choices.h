@@ -27,6 +27,7 @@ std::optional<std::vector<FirstChoices>> readFirstChoices(const QString &path, Q
 // What one page's labels show against a keyword's reference.
 struct FormReport {
     int relatedLabels = 0; // labels that hold a related word and no typed one
+    int insteadLabels = 0; // labels where a related word stands in for a typed one ("24hourdrugstore")
     int hyphenatedLabels = 0;
     QStringList malformed; // "label (rule)"
 };
