@@ -251,8 +251,14 @@ void TestSuggestions::kinds_data()
     QTest::newRow("health") << "dentist" << QStringList{"dentistry"} << QStringList{"clinic", "care"} << "^$" << false;
     QTest::newRow("hobby") << "knitting" << QStringList{"knit"} << QStringList{"club", "lessons"} << "knittings$"
                            << false;
-    QTest::newRow("service") << "windowcleaning" << QStringList{} << QStringList{"pros", "local"}
-                             << "cleansing|windowcleanings$" << false;
+    QTest::newRow("service") << "windowcleaning" << QStringList{"windowcleaner", "localwindowcleaners"}
+                             << QStringList{"pros", "local"} << "cleansing|windowcleanings$|cleaners?(pros|co)$"
+                             << false;
+    QTest::newRow("a service has no plural")
+        << "pestcontrol" << QStringList{} << QStringList{"pros"} << "controls$|controlsnow|controlsexpress" << false;
+    QTest::newRow("a trade's prefix and ending name a business")
+        << "electrician" << QStringList{"localelectricianpros"} << QStringList{"pros"}
+        << "^(my|local|city|the|best|our)electric[a-z]*(now|express|direct|hq|team|house)$" << false;
     QTest::newRow("game") << "chess" << QStringList{} << QStringList{"play", "club"} << "chesses$" << false;
     QTest::newRow("adjective and noun") << "bestlawyer" << QStringList{"bestattorney"} << QStringList{"local"}
                                         << "lawyerbest|attorneybest" << false;
@@ -267,15 +273,21 @@ void TestSuggestions::kinds_data()
     QTest::newRow("German") << QString::fromUtf8("fußball") << QStringList{"fussball", "meinfussball"}
                             << QStringList{"mein"} << "(fussball|fußball)s$|ballfuss|hq$|app$" << false;
     QTest::newRow("a German word of her gender")
-        << "metzgerei" << QStringList{"meinemetzgerei", "deinemetzgerei"} << QStringList{"meine"}
+        << "metzgerei" << QStringList{"meinemetzgerei", "deinemetzgerei", "meinmetzger"} << QStringList{"meine"}
         << "^(mein|dein)metzgerei|metzgereis$|hq$|app$" << false;
     QTest::newRow("Spanish") << QString::fromUtf8("jardín") << QStringList{"jardin", "eljardin"} << QStringList{"mi"}
-                             << "jar-din|dinjar|hq$|app$" << false;
+                             << "jar-din|dinjar|hq$|app$|artesanal|delbarrio" << false;
+    QTest::newRow("a Spanish shop and its maker")
+        << QString::fromUtf8("panadería") << QStringList{"panaderiaartesanal", "elpanadero", "mipanadero"}
+        << QStringList{"mi"} << "panadero[a-z]|tienda" << false;
     QTest::newRow("a phrase with what is done to the thing")
         << "freshflowersdeliveredsameday" << QStringList{"freshflowers", "flowersdelivered"} << QStringList{}
         << "^(fresh|delivered|same)*day|freshday" << false;
     QTest::newRow("a phrase for sale") << "usedcarsforsaleintexas" << QStringList{"usedcarsintexas", "texasusedcars"}
                                        << QStringList{} << "^sale|^buysale" << false;
+    QTest::newRow("a phrase that names its city")
+        << "cheaphotelsinrome" << QStringList{"romehotels", "hotelsinrome", "theromehotels"} << QStringList{}
+        << "(local|city)[a-z]*rome|romenearme|rome[a-z]*nearme" << false;
     QTest::newRow("long phrase") << "bestcheapflightstoparis"
                                  << QStringList{"flightstoparis", "parisflights", "cheapflightstoparis"}
                                  << QStringList{} << "^(best|cheap|paris|to)+$" << false;

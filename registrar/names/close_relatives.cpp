@@ -5,7 +5,9 @@
 #include "names/ranking.h"
 #include "names/word_data.h"
 
+#include <array>
 #include <cmath>
+#include <limits>
 
 namespace varnex::registrar {
 
@@ -181,7 +183,75 @@ private:
     std::unordered_map<std::string, double> m_scores;
 };
 
+// The people who do an activity, two derivations away: the activity's verb,
+// then the verb's doers ("cleaning", clean, "cleaner"; "preparation",
+// prepare, "preparer"), the most used first.
+std::vector<std::pair<std::string, int>> doersOf(const Data &data, const Synset &activity, const std::string &lemma)
+{
+    std::vector<std::pair<std::string, int>> doers;
+    for (const Synset::Pointer &toVerb : activity.lexicalPointers) {
+        if (toVerb.symbol != "+" || toVerb.pos != Verb || toVerb.target == 0)
+            continue;
+        if (toVerb.source != 0 && toVerb.source <= activity.lemmas.size()
+            && lowered(activity.lemmas[toVerb.source - 1]) != lemma)
+            continue;
+        const Synset verb = data.synset(Verb, toVerb.offset);
+        for (const Synset::Pointer &toDoer : verb.lexicalPointers) {
+            if (toDoer.symbol != "+" || toDoer.pos != Noun || toDoer.source != toVerb.target || toDoer.target == 0)
+                continue;
+            const Synset doer = data.synset(Noun, toDoer.offset);
+            if (doer.lexFile != kPeople || toDoer.target > doer.lemmas.size())
+                continue;
+            const std::string word = lowered(doer.lemmas[toDoer.target - 1]);
+            if (isAz(word) && word.size() >= kShortestRelative
+                && std::none_of(doers.begin(), doers.end(), [&](const auto &d) { return d.first == word; }))
+                doers.emplace_back(word, data.usage(word));
+        }
+    }
+    // WordNet links few doers ("remover" is none of "removal"'s): the usual
+    // ways English makes one, where WordNet knows the word as a person.
+    struct DoerEnding {
+        std::string_view activity, doer;
+    };
+    static constexpr std::array kDoerEndings{DoerEnding{"ing", "er"}, DoerEnding{"ation", "er"},
+                                             DoerEnding{"ation", "ator"}, DoerEnding{"al", "er"}};
+    for (const auto &[ending, doerEnding] : kDoerEndings) {
+        if (!lemma.ends_with(ending))
+            continue;
+        {
+            const std::string word = lemma.substr(0, lemma.size() - ending.size()) + std::string(doerEnding);
+            if (word.size() < kShortestRelative
+                || std::any_of(doers.begin(), doers.end(), [&](const auto &d) { return d.first == word; }))
+                continue;
+            const std::vector<unsigned long> senses = data.senses(Noun, word);
+            const bool person =
+                std::any_of(senses.begin(), senses.begin() + std::min<size_t>(senses.size(), kOwnSenses),
+                            [&](unsigned long offset) { return data.synset(Noun, offset).lexFile == kPeople; });
+            if (person) // the doer the word itself makes goes first
+                doers.emplace_back(word, std::numeric_limits<int>::max());
+        }
+    }
+    // A doer by its ending ("-er", "-or"): not "groom" for "grooming", nor "trainee" for "training".
+    std::erase_if(doers, [](const auto &d) { return !d.first.ends_with("er") && !d.first.ends_with("or"); });
+    std::stable_sort(doers.begin(), doers.end(), [](const auto &a, const auto &b) { return a.second > b.second; });
+    return doers;
+}
+
 } // namespace
+
+QStringList WordKnowledge::doers(const QString &activity) const
+{
+    if (!isAz(activity))
+        return {};
+    const std::string lemma = activity.toStdString();
+    const std::optional<Data::Sense> sense = m_data->activitySense(lemma);
+    if (!sense)
+        return {};
+    QStringList result;
+    for (const auto &[word, usage] : doersOf(*m_data, sense->synset, lemma))
+        result.append(QString::fromStdString(word));
+    return result;
+}
 
 QStringList WordKnowledge::closeRelatives(const QString &word) const
 {
@@ -189,7 +259,7 @@ QStringList WordKnowledge::closeRelatives(const QString &word) const
         return {};
     const std::string typed = word.toStdString();
     std::string lemma = m_data->singular(typed);
-    if (!m_data->isNoun(lemma))
+    if (!m_data->isNoun(lemma) || livesInPlural(word)) // "glasses" are no glass
         lemma = typed;
     Relatives relatives(*m_data, lemma, typed);
     if (const std::optional<Data::Sense> sense = m_data->mainNounSense(lemma)) {

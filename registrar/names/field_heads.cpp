@@ -1,6 +1,7 @@
 #include "names/field_heads.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <array>
 
@@ -15,8 +16,8 @@ struct FieldHeads {
 };
 constexpr std::array kFieldHeads{
     // A skilled worker is called in when something breaks: who is good, near, fast, at any hour.
-    FieldHeads{Field::Trade, "-pros local- -services emergency- 24hour- 247- -nearme my- -express -now -experts "
-                             "mobile- city- -team -co -direct -hq pro- best-"},
+    FieldHeads{Field::Trade, "-pros local- -services emergency- 24hour- 247- -nearme my- -experts -co -company "
+                             "mobile- city- -express -now -team -direct -hq pro- best-"},
     // A professional is chosen for trust: one's own, nearby, a firm or office behind them.
     FieldHeads{Field::Professional, "my- local- -group -office -online -studio -partners -services -pros -team "
                                     "-experts city- -co -hq -hub the- best- top- -nearme -direct"},
@@ -58,10 +59,10 @@ struct LanguageHeads {
 constexpr std::array kLanguageHeads{
     LanguageHeads{Field::German, "MY- -laden -24 -welt -haus -shop -online -profi YOUR- -service -studio -team "
                                  "-zentrum -markt -direkt -partner -meister -praxis"},
-    LanguageHeads{Field::Spanish, "mi- THE- -online tu- -express -plus -pro mundo- -24 -club -centro -total "
-                                  "-directo -servicios -tienda -hoy"},
-    LanguageHeads{Field::French, "THE- MY- -boutique -enligne -express -plus -pro -club -atelier -maison -24 "
-                                 "-etco -direct -service -france"},
+    LanguageHeads{Field::Spanish, "mi- THE- -artesanal -delbarrio -online tu- -express -plus -pro mundo- -24 -club "
+                                  "-centro -total -directo -servicios -tienda -hoy"},
+    LanguageHeads{Field::French, "THE- MY- -artisan -duquartier -boutique -enligne -express -plus -pro -club "
+                                 "-atelier -maison -24 -etco -direct -service -france"},
 };
 
 bool endsWithAny(const QString &word, std::initializer_list<const char *> endings)
@@ -77,6 +78,10 @@ bool headFits(const QString &head, const QString &word)
 {
     if (head == QLatin1String("-laden") || head == QLatin1String("-tienda") || head == QLatin1String("-boutique"))
         return !endsWithAny(word, {"erei", "ería", "eria", "erie"});
+    // Made by hand, round the corner: what a bakery or a butcher's is proud of, not a lawyer.
+    if (head == QLatin1String("-artesanal") || head == QLatin1String("-delbarrio") || head == QLatin1String("-artisan")
+        || head == QLatin1String("-duquartier"))
+        return endsWithAny(word, {"ería", "eria", "erie"});
     if (head == QLatin1String("-praxis"))
         return word.contains(QLatin1String("arzt")) || word.contains(QLatin1String("therap"));
     return true;
@@ -161,6 +166,24 @@ QStringList languageHeads(Field language, const QString &word)
         }
     }
     return heads;
+}
+
+bool namesTheBusiness(const QString &affix)
+{
+    static const QSet<QString> endings = [] {
+        QSet<QString> set;
+        for (const char *ending :
+             {"-pros",     "-services", "-company", "-co",        "-experts",   "-specialists", "-group",
+              "-office",   "-partners", "-clinic",  "-care",      "-practice",  "-center",      "-studio",
+              "-club",     "-academy",  "-school",  "-lessons",   "-shop",      "-store",       "-outlet",
+              "-supply",   "-market",   "-house",   "-kitchen",   "-bar",       "-deli",        "-tours",
+              "-guide",    "-laden",    "-24",      "-haus",      "-zentrum",   "-markt",       "-service",
+              "-meister",  "-praxis",   "-centro",  "-servicios", "-tienda",    "-artesanal",   "-delbarrio",
+              "-boutique", "-atelier",  "-maison",  "-artisan",   "-duquartier"})
+            set.insert(QLatin1String(ending));
+        return set;
+    }();
+    return endings.contains(affix);
 }
 
 bool isBrandableEnding(const QString &affix)

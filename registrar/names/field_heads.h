@@ -18,6 +18,11 @@ const QStringList &headsFor(Field field);
 // abogado", "meine bäckerei"), then words that read alike in every language.
 QStringList languageHeads(Field language, const QString &word);
 
+// Endings that name the business itself ("-shop", "-pros", "-club",
+// "-laden"): the only ones a name with a prefix too takes, so it reads as a
+// business ("thecandleshop"), not as a stack of words ("mycandledirect").
+bool namesTheBusiness(const QString &affix);
+
 // Endings that make a made-up word of a word ("-ly", "-ify", "-io", "-ster"):
 // only a made-up name takes them.
 bool isBrandableEnding(const QString &affix);

@@ -141,6 +141,34 @@ bool OtherLanguages::lists(Field language, const QString &word) const
     return false;
 }
 
+std::vector<QString> OtherLanguages::shopAndMaker(Field language, const QString &word) const
+{
+    struct Ending {
+        Field language;
+        const char *shop, *maker;
+    };
+    static constexpr std::array kEndings{
+        Ending{Field::German, "erei", "er"},   Ending{Field::Spanish, "ería", "ero"},
+        Ending{Field::Spanish, "eria", "ero"}, Ending{Field::French, "erie", "er"},
+        Ending{Field::French, "erie", "ier"},
+    };
+    std::vector<QString> found;
+    for (const Ending &ending : kEndings) {
+        if (ending.language != language)
+            continue;
+        const QString shop = QString::fromUtf8(ending.shop), maker = QString::fromUtf8(ending.maker);
+        QString other;
+        if (word.endsWith(shop))
+            other = word.chopped(shop.size()) + maker;
+        else if (word.endsWith(maker)) // the list says which reading holds: no "patissierie"
+            other = word.chopped(maker.size()) + shop;
+        if (!other.isEmpty() && other != word && lists(language, other)
+            && std::find(found.begin(), found.end(), other) == found.end())
+            found.push_back(other);
+    }
+    return found;
+}
+
 std::optional<Field> OtherLanguages::languageOf(const QString &word) const
 {
     if (size_t(word.size()) < kShortestWord)

@@ -30,6 +30,11 @@ public:
     std::optional<Field> languageOf(const QString &word) const;
     bool lists(Field language, const QString &word) const;
 
+    // The shop and its maker, each made from the other by the language's
+    // usual ending, where its list holds the word: "panadero" for "panadería",
+    // "boulanger" for "boulangerie", "metzger" for "metzgerei", and back.
+    std::vector<QString> shopAndMaker(Field language, const QString &word) const;
+
 private:
     std::array<std::vector<std::uint32_t>, 3> m_hashes; // German, Spanish, French; sorted
 };

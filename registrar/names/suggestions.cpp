@@ -26,10 +26,11 @@ constexpr qsizetype kMaxShortWords = 4;  // more words than this make a long phr
 constexpr int kRelativesPerWord = 3;     // close relatives of the head noun, each a core of its own
 constexpr int kAffixesPerCore = 12;      // each core's affixed forms at full score, so checked labels cover several
 constexpr int kAffixesPerNumberCore = 4; // "mybakeries": prefixes only, fewer
+constexpr int kPrefixesOfMaker = 3;      // "elpanadero", "mipanadero", "tupanadero"
 constexpr int kAffixedPhraseForms = 5;   // the best cuts of a long phrase take affixes
 constexpr int kAffixesPerPhraseForm = 8;
 constexpr int kPrefixesBothEnds = 3;        // the field's first prefixes ("local-"), and "the-" and "my-" ...
-constexpr int kEndingsBothEnds = 6;         // ... with its first endings ("-shop", "-store")
+constexpr int kEndingsBothEnds = 8;         // ... with its first endings ("-shop", "-store")
 constexpr int kEndingsBothEndsForeign = 12; // a word of another language has fewer affixes of its own
 constexpr qsizetype kHyphenatedShare = 4;   // a typed hyphen in one label of four at most: the others say it joined
 constexpr qsizetype kMaxLabels = 20000;     // what one typed label may make, whatever its length
@@ -40,7 +41,7 @@ const QStringList kPluralSuffixes{"-online", "-direct", "-express", "-now",   "-
 // Prefixes that read well before a name that has an ending too: an article, a
 // possessive, a place, praise ("thecandleshop", "localelectricianpros"); not a
 // verb ("learnknitclub", "buycandleco").
-const QStringList kPrefixesBeforeBoth{"the-", "my-", "our-", "local-", "city-", "best-", "top-"};
+const QStringList kPrefixesBeforeBoth{"the-", "my-", "our-", "local-", "city-", "best-"};
 
 // The score of a label, higher first. Each term in one sentence:
 // the typed name in plain letters ("cafe" for "café") is what the user typed, so it comes right after it;
@@ -102,7 +103,8 @@ struct Core {
     std::optional<Field> field; // its own, for a cut of a long phrase; else the keyword's
     bool offeredBare = true;    // false: only with an affix
     bool bothEnds = false;      // also with a prefix and an ending together
-    bool endingsOnly = false;   // a plural's singular: "woodentoyshop"
+    bool endingsOnly = false;   // a plural's singular: "woodentoyshop", "thecandleshop", no "bestcandle"
+    bool prefixesOnly = false;  // who does the work: "localwindowcleaners"
 };
 
 class Generator final {
@@ -172,9 +174,11 @@ private:
         withoutGlue.removeIf(isGlueWord);
         if (!withoutGlue.isEmpty() && withoutGlue != content)
             cores.append({withoutGlue, kAllWordsScore - kGlueDroppedPenalty}); // "pizzaplace" for "pizza in place"
-        const bool typedPlural = m_words.singular(content.last()) != content.last();
+        const bool typedPlural = isPlural(content.last());
         cores.first().plural = typedPlural;
-        if (const std::optional<QString> other = otherNumber(content.last())) {
+        // A noun before an activity names a service, and a service has no plural: no "pestcontrols".
+        const bool serviceActivity = m_field == Field::Service && content.size() > 1 && !typedPlural;
+        if (const std::optional<QString> other = serviceActivity ? std::nullopt : otherNumber(content.last())) {
             QStringList changed = content;
             changed.last() = *other;
             // Of a typed plural, the singular takes the field's endings in full ("candleshop").
@@ -182,6 +186,7 @@ private:
                           typedPlural ? kAffixesPerCore : kAffixesPerNumberCore, !typedPlural});
             cores.last().overflow = typedPlural;
             cores.last().bothEnds = typedPlural;
+            cores.last().endingsOnly = typedPlural; // "candleshop", "thecandleshop", but no "bestcandle"
         }
         for (const ShortForm &shorter : shortForms(withoutGlue, m_words))
             cores.append({shorter.words, kShortFormScore - shorter.penalty});
@@ -210,12 +215,26 @@ private:
                 return content.contains(relative) || !m_words.isNoun(relative) || m_words.field({relative}) != field;
             });
         }
+        // Work done for one is sold by who does it: "windowcleaner", "windowcleaners".
+        const QStringList doers = m_field == Field::Service ? m_words.doers(content[head]) : QStringList();
+        if (!doers.isEmpty() && !content.contains(doers.first())) {
+            relatives.removeAll(doers.first());
+            relatives.prepend(doers.first());
+        }
         relatives = relatives.mid(0, kRelativesPerWord);
         for (qsizetype r = 0; r < relatives.size(); ++r) {
             QStringList replaced = content;
             replaced[head] = relatives[r];
             cores.append({replaced, kRelativeScore - kRelativeStep * double(r)});
-            cores.last().bothEnds = r == 0;
+            const bool doer = r == 0 && !doers.isEmpty() && relatives[r] == doers.first();
+            cores.last().bothEnds = r == 0 && !doer;
+            if (doer) { // a person takes a place or praise before, no "-pros" after: "localwindowcleaner"
+                cores.last().prefixesOnly = true;
+                cores.last().cap = kAffixesPerNumberCore;
+                replaced[head] = m_words.plural(relatives[r]);
+                cores.append({replaced, kRelativeScore - kNumberPenalty, kAffixesPerNumberCore});
+                cores.last().prefixesOnly = true;
+            }
         }
         return cores;
     }
@@ -253,7 +272,7 @@ private:
             core.overflow = takesAffixes; // enough labels even for a phrase of few forms
             core.offeredBare = form.offeredBare;
             core.field = form.field;
-            core.plural = m_words.singular(form.words.last()) != form.words.last();
+            core.plural = isPlural(form.words.last());
             cores.append(core);
             // "woodentoyshop": a plural head's singular takes the endings, as a single word's does.
             if (takesAffixes && core.plural) {
@@ -284,13 +303,28 @@ private:
                 }
             }
         }
+        // The maker of a shop's goods, or a maker's shop: "elpanadero", "leboulanger", "meinemetzgerei".
+        const QStringList family = m_words.shopAndMaker(m_field, form);
+        for (qsizetype r = 0; r < family.size() && r < kRelativesPerWord; ++r) {
+            cores.append({{family[r]}, kRelativeScore - kRelativeStep * double(r)});
+            // A maker goes by the article or one's own ("elpanadero"), not "panaderoonline".
+            if (family[r].size() < form.size()) {
+                cores.last().prefixesOnly = true;
+                cores.last().cap = kPrefixesOfMaker;
+            }
+        }
         return cores;
     }
+
+    // A plural with a singular of its own: "candles", not "sunglasses" (a "sunglass" is a burning lens).
+    bool isPlural(const QString &word) const { return m_words.singular(word) != word && !m_words.livesInPlural(word); }
 
     // The plural of a countable noun, the singular of a plural.
     std::optional<QString> otherNumber(const QString &word) const
     {
         if (m_field == Field::Brand)
+            return std::nullopt;
+        if (m_words.livesInPlural(word))
             return std::nullopt;
         const QString singular = m_words.singular(word);
         if (singular != word)
@@ -329,7 +363,7 @@ private:
             if (used >= core.cap && !core.overflow)
                 break;
             const QString &affix = heads[i];
-            if (!fits(affix, core, field))
+            if (!fits(affix, core, field) || (core.endingsOnly && affix.endsWith(QLatin1Char('-'))))
                 continue;
             double score = core.score - kAffixStep * double(i + 1) - (core.cut ? kAffixedCutPenalty : 0.0);
             if (used >= core.cap)
@@ -345,17 +379,20 @@ private:
     }
 
     // The field's first few prefixes that read well before a name with an
-    // ending, and "the" and "my", with its first few endings:
-    // "thecandleshop", "localelectricianpros", "meinfriseurladen". No
-    // "-nearme" after a prefix ("myelectriciannearme").
+    // ending, and "the", "my" and "our", with the first few of its own endings
+    // that name the business: "thecandleshop", "localelectricianpros",
+    // "meinfriseurladen"; no "mycandledirect", no "localelectricalhouse".
     void addBothEnds(const Core &core, const QStringList &heads, Field field)
     {
+        const QStringList own = isLanguage(field) ? languageHeads(field, core.words.last()) : headsFor(field);
         QList<qsizetype> prefixes, endings;
         for (qsizetype i = 0; i < heads.size(); ++i) {
-            if (!fits(heads[i], core, field) || isBrandableEnding(heads[i]) || heads[i] == QLatin1String("-nearme"))
-                continue;
             const bool prefix = heads[i].endsWith(QLatin1Char('-'));
-            const bool possessive = heads[i] == QLatin1String("the-") || heads[i] == QLatin1String("my-");
+            const bool business = namesTheBusiness(heads[i]) && (own.isEmpty() || own.contains(heads[i]));
+            if (!fits(heads[i], core, field) || (!prefix && !business))
+                continue;
+            const bool possessive = heads[i] == QLatin1String("the-") || heads[i] == QLatin1String("my-")
+                                    || heads[i] == QLatin1String("our-");
             if (prefix && !isLanguage(field) && !kPrefixesBeforeBoth.contains(heads[i]))
                 continue;
             if (prefix && (prefixes.size() < kPrefixesBothEnds || possessive))
@@ -386,20 +423,27 @@ private:
         if (hasDigit(word) && std::any_of(core.words.begin(), core.words.end(), hasDigit))
             return false;
         if (prefix) {
-            if (core.endingsOnly)
+            // A name that says the city says where: no "localromehotels", "cityromecheaphotels".
+            if ((word == QLatin1String("local") || word == QLatin1String("city")) && namesAPlace(core))
                 return false;
             // Nothing before "my" or "the": no "localmyshop".
             const QString &first = core.words.first();
             return !isGlueWord(first) && !joinsIntoWord(word, first);
         }
-        if (core.plural && !kPluralSuffixes.contains(affix))
+        if (core.prefixesOnly || (core.plural && !kPluralSuffixes.contains(affix)))
             return false;
         // A cut of a phrase says where already: no "romehotelnearme".
-        if (core.cut && affix == QLatin1String("-nearme"))
+        if ((core.cut || namesAPlace(core)) && affix == QLatin1String("-nearme"))
             return false;
         if (isBrandableEnding(affix) && (field != Field::Brand || !readsWellWith(word, core.words.last())))
             return false;
         return !joinsIntoWord(core.words.last(), word);
+    }
+
+    bool namesAPlace(const Core &core) const
+    {
+        return std::any_of(core.words.begin(), core.words.end(),
+                           [this](const QString &word) { return m_words.isPlaceName(word); });
     }
 
     bool joinsIntoWord(const QString &left, const QString &right) const

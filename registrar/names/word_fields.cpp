@@ -151,6 +151,37 @@ bool WordKnowledge::listedIn(Field language, const QString &word) const
     return m_data->otherLanguages.lists(language, word);
 }
 
+bool WordKnowledge::livesInPlural(const QString &word) const
+{
+    if (!isAz(word))
+        return false;
+    const std::string plural = word.toStdString();
+    const std::string singular = m_data->singular(plural);
+    if (singular == plural || m_data->indexLine(wordnet::Noun, plural).empty())
+        return false;
+    const std::optional<Data::Sense> sense = m_data->mainNounSense(plural);
+    return sense && std::none_of(sense->synset.lemmas.begin(), sense->synset.lemmas.end(), [&](std::string_view lemma) {
+               return lemma == singular;
+           });
+}
+
+bool WordKnowledge::isPlaceName(const QString &word) const
+{
+    if (!isAz(word))
+        return false;
+    const std::optional<Data::Sense> sense = m_data->mainNounSense(word.toStdString());
+    return sense
+           && std::any_of(sense->synset.pointers.begin(), sense->synset.pointers.end(),
+                          [](const wordnet::Synset::Pointer &p) { return p.symbol == "@i"; })
+           && m_data->fieldOf(sense->synset) == Field::Area;
+}
+
+QStringList WordKnowledge::shopAndMaker(Field language, const QString &word) const
+{
+    const std::vector<QString> found = m_data->otherLanguages.shopAndMaker(language, word);
+    return QStringList(found.begin(), found.end());
+}
+
 bool WordKnowledge::isAdjective(const QString &word) const
 {
     return isAz(word) && m_data->mainlyAdjective(word.toStdString());

@@ -51,12 +51,21 @@ public:
     // the topic it belongs to. Single words of a to z, the closest and most
     // familiar first.
     QStringList closeRelatives(const QString &word) const;
+    // The people who do an activity, by WordNet's derivations ("cleaner" for
+    // "cleaning", "preparer" for "preparation"); none for a word that names
+    // no activity. Most used first.
+    QStringList doers(const QString &activity) const;
     // What the typed words name, by their head noun (word_field.h).
     Field field(const QStringList &words) const;
     // The other language a word belongs to, when it is no English word.
     std::optional<Field> language(const QString &word) const;
     // Whether that language's word list holds the form ("abogados").
     bool listedIn(Field language, const QString &word) const;
+    // Whether the word names one city or region ("rome", "texas"), not a kind of place.
+    bool isPlaceName(const QString &word) const;
+    // A shop's maker and a maker's shop in that language ("panadero" for
+    // "panadería", "metzgerei" for "metzger"), where its list holds them.
+    QStringList shopAndMaker(Field language, const QString &word) const;
     bool isNoun(const QString &word) const;      // used as a noun at least as much as otherwise
     bool isAdjective(const QString &word) const; // used as an adjective more than otherwise
     // Whether a reader takes the word's plural: a countable noun, not an
@@ -64,6 +73,9 @@ public:
     bool takesPlural(const QString &word) const;
     QString plural(const QString &word) const;
     QString singular(const QString &word) const;
+    // A plural that names a thing of its own, not many of its singular:
+    // "sunglasses", "glasses", "arts"; no "sunglassshop".
+    bool livesInPlural(const QString &word) const;
     // The plural, when the word list holds it: a made-up word ("zentrova")
     // or a mass noun ("fitness") has none a reader would accept.
     std::optional<QString> listedPlural(const QString &word) const;
