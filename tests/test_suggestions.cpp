@@ -285,6 +285,11 @@ void TestSuggestions::kinds_data()
         << "^(fresh|delivered|same)*day|freshday" << false;
     QTest::newRow("a phrase for sale") << "usedcarsforsaleintexas" << QStringList{"usedcarsintexas", "texasusedcars"}
                                        << QStringList{} << "^sale|^buysale" << false;
+    QTest::newRow("a compound in a phrase stays whole")
+        << "organicdogfooddelivery" << QStringList{"organicdogfood", "dogfooddelivery"} << QStringList{}
+        << "^(local|my|the|pro|city|best|organic)?food" << false;
+    QTest::newRow("a person keeps no shop")
+        << "abogado" << QStringList{"miabogado", "elabogado"} << QStringList{"mi"} << "tienda" << false;
     QTest::newRow("a phrase that names its city")
         << "cheaphotelsinrome" << QStringList{"romehotels", "hotelsinrome", "theromehotels"} << QStringList{}
         << "(local|city)[a-z]*rome|romenearme|rome[a-z]*nearme" << false;

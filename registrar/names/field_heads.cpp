@@ -76,8 +76,11 @@ bool endsWithAny(const QString &word, std::initializer_list<const char *> ending
 // therapists have a practice.
 bool headFits(const QString &head, const QString &word)
 {
-    if (head == QLatin1String("-laden") || head == QLatin1String("-tienda") || head == QLatin1String("-boutique"))
-        return !endsWithAny(word, {"erei", "ería", "eria", "erie"});
+    if (head == QLatin1String("-laden"))
+        return !endsWithAny(word, {"erei"});
+    // Nor does a person keep a shop by that name: no "abogadotienda", "boulangerboutique".
+    if (head == QLatin1String("-tienda") || head == QLatin1String("-boutique"))
+        return !endsWithAny(word, {"ería", "eria", "erie", "ado", "ero", "ista", "or", "ier", "er", "eur", "iste"});
     // Made by hand, round the corner: what a bakery or a butcher's is proud of, not a lawyer.
     if (head == QLatin1String("-artesanal") || head == QLatin1String("-delbarrio") || head == QLatin1String("-artisan")
         || head == QLatin1String("-duquartier"))

@@ -270,6 +270,10 @@ private:
             const bool generic = (phrase.genericHead || m_knowledge.commonness(head) >= kGenericHead)
                                  && !before.isEmpty() && m_knowledge.isNoun(before.last());
             for (qsizetype start = before.size() - (generic ? 1 : 0); start >= 0; --start) {
+                // A compound stays whole: "dog food delivery" is no "food delivery".
+                if (start > 0
+                    && m_knowledge.isCompound(before[start - 1], start < before.size() ? before[start] : head))
+                    continue;
                 double worth = 0;
                 for (const QString &modifier : before.mid(start))
                     worth += worthOf(modifier);

@@ -151,6 +151,12 @@ bool WordKnowledge::listedIn(Field language, const QString &word) const
     return m_data->otherLanguages.lists(language, word);
 }
 
+bool WordKnowledge::isCompound(const QString &first, const QString &second) const
+{
+    return isAz(first) && isAz(second)
+           && !m_data->indexLine(wordnet::Noun, (first + QLatin1Char('_') + second).toStdString()).empty();
+}
+
 bool WordKnowledge::livesInPlural(const QString &word) const
 {
     if (!isAz(word))

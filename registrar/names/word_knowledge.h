@@ -61,6 +61,8 @@ public:
     std::optional<Field> language(const QString &word) const;
     // Whether that language's word list holds the form ("abogados").
     bool listedIn(Field language, const QString &word) const;
+    // Whether two words make one noun in WordNet ("dog food", "high school").
+    bool isCompound(const QString &first, const QString &second) const;
     // Whether the word names one city or region ("rome", "texas"), not a kind of place.
     bool isPlaceName(const QString &word) const;
     // A shop's maker and a maker's shop in that language ("panadero" for
