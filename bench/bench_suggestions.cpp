@@ -20,9 +20,9 @@
 // never saw; with --second-held-out, the 20 of first_choices_held_out_2.tsv,
 // which no round saw.
 //
-//   bench_suggestions [--resolvers] [--first-choices | --held-out | --second-held-out] [--only]
+//   bench_suggestions [--resolvers | --pages] [--first-choices | --held-out | --second-held-out] [--only]
 //                     [--show KEYWORD...]
-//   --resolvers: only the resolver cases; --only: only the keywords shown
+//   --resolvers: only the resolver cases; --pages: no resolver cases; --only: only the keywords shown
 
 #include "first_choices.h"
 #include "names/ascii_forms.h"
@@ -576,6 +576,8 @@ int main(int argc, char *argv[])
         return pages.falseOffers == 0 ? 0 : 1;
     }
     int falseOffers = pages.falseOffers;
+    if (arguments.contains("--pages")) // the pages alone, for timing them beside another build
+        return falseOffers == 0 ? 0 : 1;
     resolverCosts(falseOffers);
     cachedPage();
     return falseOffers == 0 ? 0 : 1;
