@@ -79,6 +79,7 @@ void TestSuggestions::split_data()
     QTest::newRow("a German word, not English pieces") << "fussball" << QStringList{"fussball"};
     QTest::newRow("a word of the dictionary stays whole") << "backpack" << QStringList{"backpack"};
     QTest::newRow("a number's unit") << "3dprinting" << QStringList{"3d", "printing"};
+    QTest::newRow("a unit before a verb's form") << "24htowing" << QStringList{"24h", "towing"};
     QTest::newRow("a question") << "wherecanibuy" << QStringList{"where", "can", "i", "buy"};
     QTest::newRow("a made-up name, not a word and a stray") << "quillix" << QStringList{"quillix"};
 }
@@ -254,6 +255,10 @@ void TestSuggestions::kinds_data()
     QTest::newRow("service") << "windowcleaning" << QStringList{"windowcleaner", "localwindowcleaners"}
                              << QStringList{"pros", "local"} << "cleansing|windowcleanings$|cleaners?(pros|co)$"
                              << false;
+    QTest::newRow("work on a thing that is a place") << "lawnmowing" << QStringList{"lawnmowingpros"}
+                                                     << QStringList{"pros", "local"} << "visit|tours|travel" << false;
+    QTest::newRow("hours written short") << "24htowing" << QStringList{"24hrtowing", "247towing", "towing24"}
+                                         << QStringList{"pros"} << "towings$|htowing24|^htowing" << false;
     QTest::newRow("a service has no plural")
         << "pestcontrol" << QStringList{} << QStringList{"pros"} << "controls$|controlsnow|controlsexpress" << false;
     QTest::newRow("a trade's prefix and ending name a business")
@@ -290,6 +295,9 @@ void TestSuggestions::kinds_data()
         << "^(local|my|the|pro|city|best|organic)?food" << false;
     QTest::newRow("a person keeps no shop")
         << "abogado" << QStringList{"miabogado", "elabogado"} << QStringList{"mi"} << "tienda" << false;
+    QTest::newRow("what a company does stays with it")
+        << "affordablemovingcompanyinchicago" << QStringList{"chicagomovingcompany", "movingcompanychicago"}
+        << QStringList{} << "affordablecompany|^company|chicagocompany" << false;
     QTest::newRow("a phrase that names its city")
         << "cheaphotelsinrome" << QStringList{"romehotels", "hotelsinrome", "theromehotels"} << QStringList{}
         << "(local|city)[a-z]*rome|romenearme|rome[a-z]*nearme" << false;

@@ -245,10 +245,10 @@ QStringList WordKnowledge::doers(const QString &activity) const
         return {};
     const std::string lemma = activity.toStdString();
     const std::optional<Data::Sense> sense = m_data->activitySense(lemma);
-    if (!sense)
+    if (!sense && !namesAnActivity(activity))
         return {};
     QStringList result;
-    for (const auto &[word, usage] : doersOf(*m_data, sense->synset, lemma))
+    for (const auto &[word, usage] : doersOf(*m_data, sense ? sense->synset : Synset{}, lemma))
         result.append(QString::fromStdString(word));
     return result;
 }

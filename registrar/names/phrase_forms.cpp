@@ -159,7 +159,7 @@ private:
     bool isVerbOnly(const QString &word) const
     {
         return m_knowledge.isWord(word) && !m_knowledge.isNoun(word) && !m_knowledge.isAdjective(word)
-               && m_knowledge.commonness(word) > 0;
+               && !m_knowledge.namesAnActivity(word) && m_knowledge.commonness(word) > 0; // "moving company"
     }
 
     // "delivered", "made": a verb's form that WordNet lists only under the verb.
@@ -268,7 +268,8 @@ private:
             before.removeIf([&](const QString &modifier) { return sharesStart(modifier, head); });
             // A head as common as "place" says nothing without the noun before it: "pizzaplace", never "place".
             const bool generic = (phrase.genericHead || m_knowledge.commonness(head) >= kGenericHead)
-                                 && !before.isEmpty() && m_knowledge.isNoun(before.last());
+                                 && !before.isEmpty()
+                                 && (m_knowledge.isNoun(before.last()) || m_knowledge.namesAnActivity(before.last()));
             for (qsizetype start = before.size() - (generic ? 1 : 0); start >= 0; --start) {
                 // A compound stays whole: "dog food delivery" is no "food delivery".
                 if (start > 0
@@ -279,7 +280,11 @@ private:
                     worth += worthOf(modifier);
                 nps.append({before.mid(start) + QStringList{head}, worth});
             }
-            for (qsizetype i = 0; !generic && phrase.innerHead < 0 && i + 1 < before.size(); ++i) {
+            // Not past a noun or an activity that says what the head is: no "affordablecompany" of
+            // "affordable moving company".
+            const bool qualified =
+                !before.isEmpty() && (m_knowledge.isNoun(before.last()) || m_knowledge.namesAnActivity(before.last()));
+            for (qsizetype i = 0; !generic && !qualified && phrase.innerHead < 0 && i + 1 < before.size(); ++i) {
                 if (m_knowledge.isAdjective(before[i]))
                     nps.append({{before[i], head}, worthOf(before[i])});
             }

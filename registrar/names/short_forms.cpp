@@ -1,5 +1,7 @@
 #include "names/short_forms.h"
 
+#include <QRegularExpression>
+
 namespace varnex::registrar {
 
 namespace {
@@ -24,6 +26,12 @@ bool hasDigit(const QString &word)
     return std::any_of(word.begin(), word.end(), [](QChar c) { return c.isDigit(); });
 }
 
+bool isHours(const QString &word)
+{
+    return word == QLatin1String("hour") || word == QLatin1String("hours") || word == QLatin1String("hr")
+           || word == QLatin1String("h");
+}
+
 QStringList replaced(QStringList words, qsizetype at, qsizetype count, const QString &by)
 {
     words.remove(at, count);
@@ -33,14 +41,25 @@ QStringList replaced(QStringList words, qsizetype at, qsizetype count, const QSt
 
 } // namespace
 
-QList<ShortForm> shortForms(const QStringList &words, const WordKnowledge &knowledge)
+QList<ShortForm> shortForms(const QStringList &typedWords, const WordKnowledge &knowledge)
 {
+    // "24h" and "24hr" are a number and its hours.
+    static const QRegularExpression hoursToken(QStringLiteral("^(\\d+)(h|hr)$"));
+    QStringList words;
+    for (const QString &word : typedWords) {
+        const QRegularExpressionMatch match = hoursToken.match(word);
+        words += match.hasMatch() ? QStringList{match.captured(1), match.captured(2)} : QStringList{word};
+    }
     QList<ShortForm> forms;
     for (qsizetype i = 0; i + 1 < words.size(); ++i) {
         const QString &next = words[i + 1];
-        if (isNumber(words[i]) && (next == QLatin1String("hour") || next == QLatin1String("hours"))) {
-            forms.append({replaced(words, i, 2, words[i] + QLatin1String("hr")), kHoursShort});
-            forms.append({replaced(words, i, 2, words[i] + QLatin1Char('h')), kHoursShorter});
+        if (isNumber(words[i]) && isHours(next)) {
+            // The other ways to write it: "24h" gives "24hr", "24hour" and "247".
+            for (const auto &[unit, penalty] :
+                 {std::pair{"hr", kHoursShort}, std::pair{"h", kHoursShorter}, std::pair{"hour", kHoursShorter}}) {
+                if (next != QLatin1String(unit))
+                    forms.append({replaced(words, i, 2, words[i] + QLatin1String(unit)), penalty});
+            }
             if (words[i] == QLatin1String("24"))
                 forms.append({replaced(words, i, 2, QStringLiteral("247")), kRoundTheClock});
         } else if (hasDigit(words[i]) && next.endsWith(QLatin1String("ing")) && knowledge.isWord(next.chopped(3))) {
@@ -49,7 +68,7 @@ QList<ShortForm> shortForms(const QStringList &words, const WordKnowledge &knowl
     }
     // A leading number (and its "hour") after the rest: "pharmacy24", "photobooth360".
     if (words.size() > 1 && isNumber(words.first())) {
-        const bool hours = words[1] == QLatin1String("hour") || words[1] == QLatin1String("hours");
+        const bool hours = isHours(words[1]);
         const QStringList rest = words.mid(hours ? 2 : 1);
         if (!rest.isEmpty()) {
             forms.append({rest + QStringList{words.first()}, kNumberAfter});

@@ -199,7 +199,7 @@ private:
     QList<Core> relativeCores(const QStringList &content) const
     {
         qsizetype head = content.size() - 1;
-        while (head > 0 && !m_words.isNoun(content[head]))
+        while (head > 0 && !m_words.isNoun(content[head]) && !m_words.namesAnActivity(content[head]))
             --head;
         QList<Core> cores;
         QStringList relatives = m_words.closeRelatives(content[head]);

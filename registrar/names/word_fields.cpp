@@ -120,8 +120,11 @@ Field Data::fieldOf(const Synset &sense) const
         return Field::Product;
     case kFood:
         return Field::Food;
-    case kLocations:
-        return Field::Area;
+    case kLocations: // a city or region, one of its kind; a lawn or a beach is no place to visit
+        return std::any_of(sense.pointers.begin(), sense.pointers.end(),
+                           [](const Synset::Pointer &p) { return p.symbol == "@i"; })
+                   ? Field::Area
+                   : Field::General;
     default:
         return Field::General;
     }
@@ -149,6 +152,16 @@ std::optional<Field> WordKnowledge::language(const QString &word) const
 bool WordKnowledge::listedIn(Field language, const QString &word) const
 {
     return m_data->otherLanguages.lists(language, word);
+}
+
+bool WordKnowledge::namesAnActivity(const QString &word) const
+{
+    if (!isAz(word) || word.size() <= 5 || !word.endsWith(QLatin1String("ing")) || isNoun(word))
+        return false;
+    const std::string text = word.toStdString();
+    const std::string stem = text.substr(0, text.size() - 3);
+    return m_data->activitySense(text) || !m_data->indexLine(wordnet::Verb, stem).empty()
+           || !m_data->indexLine(wordnet::Verb, stem + "e").empty();
 }
 
 bool WordKnowledge::isCompound(const QString &first, const QString &second) const
@@ -224,7 +237,7 @@ Field WordKnowledge::field(const QStringList &typed) const
     // The head is the last noun ("mobile mechanic"); a noun before it makes
     // it what is done to that noun ("window cleaning", "pest control").
     qsizetype head = content.size() - 1;
-    while (head > 0 && !isNoun(content[head]))
+    while (head > 0 && !isNoun(content[head]) && !namesAnActivity(content[head]))
         --head;
     const std::string lemma = m_data->singular(content[head].toStdString());
     const std::optional<Data::Sense> sense = m_data->mainNounSense(lemma);
@@ -234,9 +247,12 @@ Field WordKnowledge::field(const QStringList &typed) const
             return field == Field::General ? Field::Service : field;
         }
     }
+    // Doing something WordNet knows only as a verb ("mowing", "towing") is work done for one.
+    if (!sense && namesAnActivity(content[head]))
+        return Field::Service;
     const Field field = sense ? m_data->fieldOf(sense->synset) : Field::General;
     // A place named after what it offers is one to go to: "pizza place".
-    return field == Field::Area && head > 0 ? Field::Place : field;
+    return (field == Field::Area || (sense && sense->synset.lexFile == kLocations)) && head > 0 ? Field::Place : field;
 }
 
 } // namespace varnex::registrar

@@ -61,6 +61,9 @@ public:
     std::optional<Field> language(const QString &word) const;
     // Whether that language's word list holds the form ("abogados").
     bool listedIn(Field language, const QString &word) const;
+    // An "-ing" word used mostly otherwise than as a noun that names doing
+    // something ("mowing", "towing", "moving"): a noun of a name all the same.
+    bool namesAnActivity(const QString &word) const;
     // Whether two words make one noun in WordNet ("dog food", "high school").
     bool isCompound(const QString &first, const QString &second) const;
     // Whether the word names one city or region ("rome", "texas"), not a kind of place.

@@ -103,7 +103,7 @@ bool WordKnowledge::takesPlural(const QString &word) const
     // "plumbings" and "knittings" read wrong: the activity has no plural.
     constexpr int kActs = 4;
     const std::optional<Data::Sense> sense = text.ends_with("ing") ? m_data->mainNounSense(text) : std::nullopt;
-    return !sense || sense->synset.lexFile != kActs;
+    return (!sense || sense->synset.lexFile != kActs) && !namesAnActivity(word);
 }
 
 std::optional<QString> WordKnowledge::listedPlural(const QString &word) const

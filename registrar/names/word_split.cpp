@@ -46,8 +46,18 @@ bool isPlain(const QString &lower)
     });
 }
 
+// An "-ing" word of a verb WordNet knows ("towing") is read before glue and
+// a word ("to wing"), however rare it is.
+constexpr double kVerbFormCost = 1.0;
+
 double pieceCost(const WordKnowledge::Data &data, std::string_view piece)
 {
+    if (piece.size() > 5 && piece.ends_with("ing") && data.splitWord(piece)) {
+        const std::string_view stem = piece.substr(0, piece.size() - 3);
+        if (!data.indexLine(wordnet::Verb, stem).empty()
+            || !data.indexLine(wordnet::Verb, std::string(stem) + "e").empty())
+            return kVerbFormCost;
+    }
     return data.splitWord(piece) ? std::max(kLeastWordCost, kWordCost - std::log2(1.0 + data.usage(piece)))
                                  : kUnknownCost + kUnknownLetterCost * double(piece.size());
 }
@@ -138,10 +148,24 @@ QStringList WordKnowledge::split(const QString &label) const
     if (!isPlain(lower) || lower.isEmpty())
         return {label};
     QStringList words;
-    forEachRun(lower.toStdString(), [&](const std::string &run, bool digits) {
+    bool afterNumber = false;
+    forEachRun(lower.toStdString(), [&](std::string run, bool digits) {
+        const bool unitPossible = afterNumber;
+        afterNumber = digits;
         if (digits) {
             words.append(QString::fromStdString(run));
             return;
+        }
+        // A number's unit before a word goes with the number: "24h towing", not "24 hto wing".
+        if (unitPossible && !isWholeWord(*m_data, run)) {
+            for (const std::string_view unit : {"hr", "h", "d", "k", "g", "x", "p"}) {
+                const std::string rest = run.substr(std::min(run.size(), unit.size()));
+                if (run.starts_with(unit) && isWholeWord(*m_data, rest)) {
+                    words.last() += QString::fromLatin1(unit.data(), qsizetype(unit.size()));
+                    run = rest;
+                    break;
+                }
+            }
         }
         // A word of the dictionary stays one ("backpack" is no "back pack"),
         // and so does a German, Spanish or French word.
