@@ -64,7 +64,8 @@ bool swapsDigits(const QString &keyword, const QString &label)
     for (const QString &token : tokensOf(keyword)) {
         const QStringList runs = runsOf(token);
         for (qsizetype i = 0; i + 1 < runs.size(); ++i) {
-            if (label.contains(runs[i + 1] + runs[i]))
+            // "4x4rental" holds "x4", but in the typed order.
+            if (label.contains(runs[i + 1] + runs[i]) && !label.contains(token))
                 return true;
         }
     }
