@@ -80,6 +80,7 @@ void TestSuggestions::split_data()
     QTest::newRow("a word of the dictionary stays whole") << "backpack" << QStringList{"backpack"};
     QTest::newRow("a number's unit") << "3dprinting" << QStringList{"3d", "printing"};
     QTest::newRow("a unit before a verb's form") << "24htowing" << QStringList{"24h", "towing"};
+    QTest::newRow("a dimension") << "4x4rental" << QStringList{"4x4", "rental"};
     QTest::newRow("a question") << "wherecanibuy" << QStringList{"where", "can", "i", "buy"};
     QTest::newRow("a made-up name, not a word and a stray") << "quillix" << QStringList{"quillix"};
 }

@@ -177,9 +177,13 @@ QStringList WordKnowledge::split(const QString &label) const
         joinEndings(*m_data, pieces);
         words += pieces;
     });
-    // A letter after a number is its unit: "3d", "4k", "24h".
+    // A letter after a number is its unit: "3d", "4k", "24h"; and a number after that
+    // a dimension: "4x4", never "4x" and "4".
     for (qsizetype i = 1; i < words.size();) {
-        if (words[i].size() == 1 && words[i - 1].back().isDigit()) {
+        const bool unit = words[i].size() == 1 && words[i - 1].back().isDigit();
+        const bool dimension = words[i].front().isDigit() && words[i - 1].size() > 1 && words[i - 1].back().isLetter()
+                               && words[i - 1].at(words[i - 1].size() - 2).isDigit();
+        if (unit || dimension) {
             words[i - 1] += words[i];
             words.removeAt(i);
         } else {
