@@ -299,6 +299,8 @@ void TestSuggestions::kinds_data()
     QTest::newRow("what a company does stays with it")
         << "affordablemovingcompanyinchicago" << QStringList{"chicagomovingcompany", "movingcompanychicago"}
         << QStringList{} << "affordablecompany|^company|chicagocompany" << false;
+    QTest::newRow("glue that makes no phrase") << "walkinclinic" << QStringList{"mywalkinclinic", "localwalkinclinic"}
+                                               << QStringList{"local"} << "clinicwalk|inclinic.*inclinic" << false;
     QTest::newRow("a phrase that names its city")
         << "cheaphotelsinrome" << QStringList{"romehotels", "hotelsinrome", "theromehotels"} << QStringList{}
         << "(local|city)[a-z]*rome|romenearme|rome[a-z]*nearme" << false;

@@ -158,9 +158,13 @@ private:
             words.removeLast();
         if (joined(words).size() > kMaxLength || words.size() > kMaxShortWords)
             return phraseCores(words);
-        // A phrase held together by glue ("hotels in rome") is one too.
-        if (std::any_of(words.begin() + 1, words.end() - 1, [](const QString &word) { return isGlueWord(word); }))
-            return phraseCores(words);
+        // A phrase held together by glue ("hotels in rome") is one too; one that makes no
+        // phrase's forms ("walk in clinic") is kept as its words are.
+        if (std::any_of(words.begin() + 1, words.end() - 1, [](const QString &word) { return isGlueWord(word); })) {
+            if (QList<Core> cores = phraseCores(words); !cores.isEmpty())
+                return cores;
+            m_field = m_words.field({words.last()}); // what the last word names: a clinic
+        }
         // "myshop" keeps "my" as typed, and also reads as "shop" with other affixes.
         QStringList content = words;
         while (content.size() > 1 && isGlueWord(content.first()))
