@@ -444,10 +444,13 @@ private:
         return !joinsIntoWord(core.words.last(), word);
     }
 
+    // Asked for every core and every local-, city- and -nearme: each word is looked up once.
     bool namesAPlace(const Core &core) const
     {
-        return std::any_of(core.words.begin(), core.words.end(),
-                           [this](const QString &word) { return m_words.isPlaceName(word); });
+        return std::any_of(core.words.begin(), core.words.end(), [this](const QString &word) {
+            const auto known = m_placeNames.constFind(word);
+            return known != m_placeNames.constEnd() ? *known : *m_placeNames.insert(word, m_words.isPlaceName(word));
+        });
     }
 
     bool joinsIntoWord(const QString &left, const QString &right) const
@@ -559,6 +562,7 @@ private:
     const WordKnowledge &m_words;
     const bool m_typedIsName;
     const bool m_hyphen;
+    mutable QHash<QString, bool> m_placeNames;
     Field m_field = Field::General;
     QSet<std::pair<QString, QString>> m_hyphenPairs;
     QSet<qsizetype> m_hyphenAfter;
