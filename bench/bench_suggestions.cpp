@@ -17,12 +17,12 @@
 // (first_choices.h), and the share of hyphenated labels; every page's names
 // are printed, to be read by hand. With --held-out, the same for the 20
 // keywords of first_choices_held_out.tsv, which the first round of tuning
-// never saw; with --second-held-out and --third-held-out, the 20 of
-// first_choices_held_out_2.tsv and _3.tsv, written before the second round
-// and before its last changes were judged.
+// never saw; with --second-held-out, --third-held-out and --fourth-held-out,
+// the 20 of first_choices_held_out_2.tsv, _3.tsv and _4.tsv, written before
+// the second round, before its last changes were judged and before the third.
 //
 //   bench_suggestions [--resolvers | --pages] [--first-choices | --held-out | --second-held-out |
-//                     --third-held-out] [--only] [--show KEYWORD...]
+//                     --third-held-out | --fourth-held-out] [--only] [--show KEYWORD...]
 //   --resolvers: only the resolver cases; --pages: no resolver cases; --only: only the keywords shown
 
 #include "first_choices.h"
@@ -538,13 +538,16 @@ int main(int argc, char *argv[])
     const bool heldOut = arguments.contains("--held-out");
     const bool secondHeldOut = arguments.contains("--second-held-out");
     const bool thirdHeldOut = arguments.contains("--third-held-out");
-    const bool firstChoices = heldOut || secondHeldOut || thirdHeldOut || arguments.contains("--first-choices");
+    const bool fourthHeldOut = arguments.contains("--fourth-held-out");
+    const bool firstChoices =
+        heldOut || secondHeldOut || thirdHeldOut || fourthHeldOut || arguments.contains("--first-choices");
     if (firstChoices) {
         QString error;
         const auto read =
             varnex::bench::readFirstChoices(heldOut         ? QStringLiteral(VARNEX_FIRST_CHOICES_HELD_OUT)
                                             : secondHeldOut ? QStringLiteral(VARNEX_FIRST_CHOICES_HELD_OUT_2)
                                             : thirdHeldOut  ? QStringLiteral(VARNEX_FIRST_CHOICES_HELD_OUT_3)
+                                            : fourthHeldOut ? QStringLiteral(VARNEX_FIRST_CHOICES_HELD_OUT_4)
                                                             : QStringLiteral(VARNEX_FIRST_CHOICES),
                                             &error);
         if (!read) {
