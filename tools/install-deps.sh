@@ -12,7 +12,7 @@ packages=(
   libnghttp2-dev                   # HTTP/2 to the registries, with every frame in sight
   libicu-dev                       # plain-ASCII forms of accented names (ICU's transliteration)
   openssl                          # the tests' own certificate for a TLS stand-in registry
-  wamerican wordnet-base           # the words, synonyms and plurals the name suggestions are made of
+  wamerican wamerican-small wordnet-base  # the words (and the common ones), synonyms and plurals names are made of
   wngerman wspanish wfrench        # German, Spanish and French words, kept whole and given their own affixes
   python3 python3-h2 python3-dnslib  # the tests' stand-in registry (also over HTTP/2) and resolver
   fonts-liberation                 # the artwork script's faces (tools/make_artwork.sh)

@@ -78,7 +78,9 @@ public:
             const std::vector<unsigned long> own = m_data.senses(pos, word);
             const auto at = std::find(own.begin(), own.end(), offset);
             const int rank = at == own.end() ? 0 : int(at - own.begin()) + 1;
-            if (rank == 0 || rank > ownSenses)
+            // A longer word for the same ("telephone" for "phone") is nobody's
+            // first try, nor a rare one ("ticker" for "watch", "locus" for "venue").
+            if (rank == 0 || rank > ownSenses || word.find(m_lemma) != std::string::npos || !m_data.common(word))
                 continue;
             if (synset.lexFile == kPeople && m_data.senseCount(word, pos, rank) < kUsualPersonWord)
                 continue;
@@ -102,9 +104,36 @@ public:
             // A verb only as the stem of an activity ("knit" for "knitting") or
             // where it is mostly a noun ("photograph").
             const bool stem = synset.lexFile == kActs && m_lemma.ends_with("ing") && m_lemma.starts_with(word);
-            if (pointer.pos == Verb && !stem && !m_data.mainlyNoun(word))
+            // A person's verb names other things as a noun ("account" for
+            // "accountant", "drive" for "driver"); their work stands for it.
+            if (pointer.pos == Verb && ((!stem && !m_data.mainlyNoun(word)) || synset.lexFile == kPeople))
                 continue;
             offer(word, kDerived);
+        }
+    }
+
+    // A person's work, two derivations away: the person's verb, then the
+    // verb's activity ("welder", weld, "welding"; "tailor", "tailoring").
+    void offerWork(const Synset &person)
+    {
+        const unsigned own = ownNumber(person);
+        for (const Synset::Pointer &toVerb : person.lexicalPointers) {
+            if (toVerb.symbol != "+" || toVerb.pos != Verb || (own != 0 && toVerb.source != own))
+                continue;
+            for (const Synset::Pointer &toWork : m_data.synset(Verb, toVerb.offset).lexicalPointers) {
+                if (toWork.symbol != "+" || toWork.pos != Noun || toWork.source != toVerb.target)
+                    continue;
+                const Synset work = m_data.synset(Noun, toWork.offset);
+                if (work.lexFile == kActs && toWork.target != 0 && toWork.target <= work.lemmas.size())
+                    offer(lowered(work.lemmas[toWork.target - 1]), kDerived, true);
+            }
+        }
+        // WordNet links few ("plumber" to nothing): the "-ing" of a doer's
+        // "-er", where WordNet knows it as an activity ("plumbing", "roofing").
+        if (m_lemma.ends_with("er")) {
+            const std::string work = m_lemma.substr(0, m_lemma.size() - 2) + "ing";
+            if (m_data.activitySense(work))
+                offer(work, kDerived, true);
         }
     }
 
@@ -162,14 +191,14 @@ private:
         return 0;
     }
 
-    void offer(const std::string &word, double closeness)
+    void offer(const std::string &word, double closeness, bool activity = false)
     {
         if (!isAz(word) || word.size() < kShortestRelative || !m_data.splitWord(word) || word == m_lemma
             || word == m_typed || word == m_plural || m_data.singular(word) == m_lemma)
             return;
         // A verb's forms ("readying", "knitted") read as no name's word, unless the word is one itself.
         for (const std::string_view ending : {"ing", "ed"}) {
-            if (word.ends_with(ending) && !m_typed.ends_with(ending))
+            if (word.ends_with(ending) && !m_typed.ends_with(ending) && !activity)
                 return;
         }
         const double score = closeness + kFamiliarityWeight * std::log2(1.0 + m_data.usage(word));
@@ -265,6 +294,8 @@ QStringList WordKnowledge::closeRelatives(const QString &word) const
     if (const std::optional<Data::Sense> sense = m_data->mainNounSense(lemma)) {
         relatives.offerSenseWords(sense->synset, Noun, sense->offset, kOwnSenses, kSameSense);
         relatives.offerDerived(sense->synset);
+        if (sense->synset.lexFile == kPeople)
+            relatives.offerWork(sense->synset);
         relatives.offerDefinitionWords(sense->synset.gloss);
         relatives.offerTopic(sense->synset);
     } else if (const std::vector<unsigned long> senses = m_data->senses(Adjective, lemma); !senses.empty()) {

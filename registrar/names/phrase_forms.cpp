@@ -72,18 +72,29 @@ struct Phrase {
     QStringList point;        // what follows the glue: "paris"
     QStringList other;        // a second thing joined with "and": "seasonal fruit"
     bool nearMe = false;
-    bool genericHead = false; // "place": never without the noun before it
+    bool genericHead = false;           // "place": never without the noun before it
+    QHash<QString, QStringList> wholes; // "bedandbreakfast": words joined by "and" that WordNet knows as one
 };
 
 class Reader final {
 public:
     explicit Reader(const WordKnowledge &knowledge) : m_knowledge(knowledge) { }
 
-    std::optional<Phrase> read(QStringList words) const
+    std::optional<Phrase> read(QStringList words)
     {
         Phrase phrase;
         while (!words.isEmpty() && isQuestionWord(words.first()))
             words.removeFirst();
+        // "bed and breakfast" is one thing, not a bed and a breakfast.
+        for (qsizetype i = 0; i + 2 < words.size(); ++i) {
+            const QStringList three = words.mid(i, 3);
+            if (three[1] == QLatin1String("and") && m_knowledge.fieldOfWhole(three)) {
+                m_wholes.insert(three.join(QString()), three);
+                words[i] = three.join(QString());
+                words.remove(i + 1, 2);
+            }
+        }
+        phrase.wholes = m_wholes;
         if (words.size() >= 2 && words.last() == QLatin1String("me")
             && words[words.size() - 2] == QLatin1String("near")) {
             phrase.nearMe = true;
@@ -116,28 +127,35 @@ public:
         QStringList np = segments[main];
         while (np.size() > 1 && isVerbOnly(np.first()))
             phrase.intent.append(np.takeFirst());
-        // A verb after the thing starts what is said of it ("flowers delivered
-        // same day"): the head is the thing's noun, and only that verb follows it.
+        // A verb after the things starts what is said of them ("flowers
+        // delivered same day"): the head is the thing's noun, and only that verb
+        // follows it. After one thing and before a noun, the two describe that
+        // noun as one word: "familyrun hotel", "woodfired pizza", never "runhotel".
         for (qsizetype i = 1; i < np.size(); ++i) {
-            if ((isVerbOnly(np[i]) || isParticiple(np[i])) && hasNoun(np.mid(0, i))) {
-                np.resize(i + 1);
-                break;
+            if (!(isVerbOnly(np[i]) || isParticiple(np[i])) || !hasNoun(np.mid(0, i)))
+                continue;
+            if (!isPlural(np[i - 1]) && hasNoun(np.mid(i + 1))) {
+                np[i - 1] += np.takeAt(i);
+                --i;
+                continue;
             }
+            np.resize(i + 1);
+            break;
         }
         qsizetype head = np.size() - 1;
-        while (head > 0 && !m_knowledge.isNoun(np[head]))
+        while (head > 0 && !isNoun(np[head]))
             --head;
         phrase.head = np[head];
         phrase.modifiers = np.mid(0, head);
         phrase.trailing = np.mid(head + 1);
-        if (!phrase.modifiers.isEmpty() && m_knowledge.isNoun(phrase.modifiers.last())
+        if (!phrase.modifiers.isEmpty() && isNoun(phrase.modifiers.last())
             && m_knowledge.field({phrase.modifiers.last(), phrase.head}) == Field::Service)
             phrase.innerHead = phrase.modifiers.size() - 1;
         for (qsizetype i = main + 1; i < segments.size(); ++i) {
             if (glues[i] == QLatin1String("and") && phrase.other.isEmpty() && phrase.point.isEmpty()) {
                 // A second thing named: its noun ("fruit" in "seasonal fruit").
                 for (const QString &word : segments[i]) {
-                    if (m_knowledge.isNoun(word))
+                    if (isNoun(word))
                         phrase.other = QStringList{word};
                 }
             } else if (phrase.point.isEmpty() && isPreposition(glues[i]) && !isTradeStatus(glues[i], segments[i])) {
@@ -149,10 +167,16 @@ public:
     }
 
 private:
+    bool isNoun(const QString &word) const { return m_knowledge.isNoun(word) || m_wholes.contains(word); }
+
+    bool isPlural(const QString &word) const
+    {
+        return m_knowledge.singular(word) != word && !m_knowledge.livesInPlural(word);
+    }
+
     bool hasNoun(const QStringList &segment) const
     {
-        return std::any_of(segment.begin(), segment.end(),
-                           [&](const QString &word) { return m_knowledge.isNoun(word); });
+        return std::any_of(segment.begin(), segment.end(), [&](const QString &word) { return isNoun(word); });
     }
 
     // A word that is a verb and neither noun nor adjective: "learn", "buy".
@@ -182,6 +206,7 @@ private:
     }
 
     const WordKnowledge &m_knowledge;
+    QHash<QString, QStringList> m_wholes; // of the phrase being read
 };
 
 class Forms final {
@@ -196,7 +221,7 @@ public:
             m_takesAffixes = true;
             // A lone word says too little of a phrase ("flights", "delivery"), but
             // what one learns takes a hobby's words well ("guitarlessons").
-            if (np.size() > 1) {
+            if (np.size() > 1 || phrase.wholes.contains(np.first())) {
                 add(np, base);
             } else if (learns(phrase)) {
                 m_offeredBare = false;
@@ -248,6 +273,8 @@ private:
         const auto found = m_fields.constFind(np);
         if (found != m_fields.cend())
             return *found;
+        if (const auto whole = phrase.wholes.constFind(np.last()); whole != phrase.wholes.cend())
+            return *m_fields.insert(np, *m_knowledge.fieldOfWhole(*whole));
         return *m_fields.insert(np, m_knowledge.field(np));
     }
 

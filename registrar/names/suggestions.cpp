@@ -21,8 +21,11 @@ namespace varnex::registrar {
 
 namespace {
 
-constexpr qsizetype kMaxLength = 20;     // a suggestion longer than this is hard to type or remember
-constexpr qsizetype kMaxShortWords = 4;  // more words than this make a long phrase
+constexpr qsizetype kMaxLength = 20;    // a suggestion longer than this is hard to type or remember
+constexpr qsizetype kMaxShortWords = 4; // more words than this make a long phrase
+// A typed name near that length ("midcenturyfurniture") still takes a short
+// affix or two ("-shop", "buy-"): else its page holds the name alone.
+constexpr qsizetype kAffixRoom = 5;
 constexpr int kRelativesPerWord = 3;     // close relatives of the head noun, each a core of its own
 constexpr int kAffixesPerCore = 12;      // each core's affixed forms at full score, so checked labels cover several
 constexpr int kAffixesPerNumberCore = 4; // "mybakeries": prefixes only, fewer
@@ -70,8 +73,10 @@ constexpr double kBeyondCapPenalty = 25.0;
 constexpr double kAffixStep = 0.1;
 // each character is a little harder to type, but only a little;
 constexpr double kLengthPenalty = 0.05;
-// a label in accented letters is harder to type than its plain form, so the plain one goes first.
+// a label in accented letters is harder to type than its plain form, so the plain one goes first;
 constexpr double kAccentedPenalty = 1.0;
+// a label past the usual length only fills a page that has too few others.
+constexpr double kOverLengthPenalty = 20.0;
 
 bool isAsciiText(const QString &text)
 {
@@ -118,6 +123,9 @@ public:
     QStringList run(int limit)
     {
         const QStringList plain = plainAsciiForms(m_typed);
+        const qsizetype typedLength = QString(m_typed).remove(QLatin1Char('-')).size();
+        if (typedLength <= kMaxLength)
+            m_maxLength = std::max(kMaxLength, typedLength + kAffixRoom);
         for (const QString &form : plain)
             addLabel(form, kPlainFormScore, false);
         // Word knowledge reads the plain form best; the typed form keeps its own affixes.
@@ -158,12 +166,16 @@ private:
             words.removeLast();
         if (joined(words).size() > kMaxLength || words.size() > kMaxShortWords)
             return phraseCores(words);
+        bool gluedWhole = false; // glue that is part of the name: no "walkclinic" for "walk in clinic"
         // A phrase held together by glue ("hotels in rome") is one too; one that makes no
-        // phrase's forms ("walk in clinic") is kept as its words are.
+        // phrase's forms ("walk in clinic", "fish and chips") is kept as its words are.
         if (std::any_of(words.begin() + 1, words.end() - 1, [](const QString &word) { return isGlueWord(word); })) {
-            if (QList<Core> cores = phraseCores(words); !cores.isEmpty())
+            const QList<Core> cores = phraseCores(words);
+            if (std::any_of(cores.begin(), cores.end(), [](const Core &core) { return core.cap > 0; }))
                 return cores;
-            m_field = m_words.field({words.last()}); // what the last word names: a clinic
+            // What the whole names, or else its last word: a clinic.
+            m_field = m_words.fieldOfWhole(words).value_or(m_words.field({words.last()}));
+            gluedWhole = true;
         }
         // "myshop" keeps "my" as typed, and also reads as "shop" with other affixes.
         QStringList content = words;
@@ -176,7 +188,7 @@ private:
             cores.append({content, kAllWordsScore});
         QStringList withoutGlue = content;
         withoutGlue.removeIf(isGlueWord);
-        if (!withoutGlue.isEmpty() && withoutGlue != content)
+        if (!withoutGlue.isEmpty() && withoutGlue != content && !gluedWhole)
             cores.append({withoutGlue, kAllWordsScore - kGlueDroppedPenalty}); // "pizzaplace" for "pizza in place"
         const bool typedPlural = isPlural(content.last());
         cores.first().plural = typedPlural;
@@ -203,7 +215,7 @@ private:
     QList<Core> relativeCores(const QStringList &content) const
     {
         qsizetype head = content.size() - 1;
-        while (head > 0 && !m_words.isNoun(content[head]) && !m_words.namesAnActivity(content[head]))
+        while (head > 0 && !m_words.headsPhrase(content, head))
             --head;
         QList<Core> cores;
         QStringList relatives = m_words.closeRelatives(content[head]);
@@ -219,6 +231,10 @@ private:
                 return content.contains(relative) || !m_words.isNoun(relative) || m_words.field({relative}) != field;
             });
         }
+        // Work done to a thing is said otherwise only by another word for the
+        // work: no "pianotune" or "pianomusic" for "piano tuning".
+        if (content.size() > 1 && m_field == Field::Service)
+            relatives.removeIf([this](const QString &relative) { return !m_words.namesWork(relative); });
         // Work done for one is sold by who does it: "windowcleaner", "windowcleaners".
         const QStringList doers = m_field == Field::Service ? m_words.doers(content[head]) : QStringList();
         if (!doers.isEmpty() && !content.contains(doers.first())) {
@@ -232,6 +248,9 @@ private:
             cores.append({replaced, kRelativeScore - kRelativeStep * double(r)});
             const bool doer = r == 0 && !doers.isEmpty() && relatives[r] == doers.first();
             cores.last().bothEnds = r == 0 && !doer;
+            // A person's work is sold as work: "weldingpros", not "myweldinggroup".
+            if (isPerson(m_field) && m_words.namesWork(relatives[r]))
+                cores.last().field = Field::Service;
             if (doer) { // a person takes a place or praise before, no "-pros" after: "localwindowcleaner"
                 cores.last().prefixesOnly = true;
                 cores.last().cap = kAffixesPerNumberCore;
@@ -254,9 +273,14 @@ private:
         const bool hasNumber = std::any_of(content.begin(), content.end(), [](const QString &word) {
             return std::any_of(word.begin(), word.end(), [](QChar c) { return c.isDigit(); });
         });
+        // Nor half of a word: no "handclothing" of "second hand clothing".
+        const auto halfOfWord = [&](qsizetype i) {
+            return (i > 0 && m_words.isWord(content[i - 1] + content[i]))
+                   || (i + 2 < content.size() && m_words.isWord(content[i] + content[i + 1]));
+        };
         for (qsizetype i = 0; i + 1 < content.size(); ++i)
             // The other word is a noun or a number, never an adjective alone with the head ("bestplace").
-            if (hasNumber ? content[i].front().isDigit() : m_words.isNoun(content[i])) {
+            if ((hasNumber ? content[i].front().isDigit() : m_words.isNoun(content[i])) && !halfOfWord(i)) {
                 cuts.append({{content[i], content.last()}, kCutScore - 0.1 * double(i), kAffixesPerNumberCore});
                 cuts.last().cut = true;
             }
@@ -513,10 +537,11 @@ private:
 
     void addLabel(const QString &label, double score, bool capped)
     {
-        if (label.isEmpty() || label == m_typed || (capped && label.size() > kMaxLength)
-            || m_scores.size() >= kMaxLabels || (!m_hyphen && label.contains(QLatin1Char('-'))))
+        const qsizetype length = QString(label).remove(QLatin1Char('-')).size();
+        if (label.isEmpty() || label == m_typed || (capped && length > m_maxLength) || m_scores.size() >= kMaxLabels
+            || (!m_hyphen && label.contains(QLatin1Char('-'))))
             return;
-        score -= kLengthPenalty * double(label.size());
+        score -= kLengthPenalty * double(label.size()) + (capped && length > kMaxLength ? kOverLengthPenalty : 0.0);
         if (capped && !isAsciiText(label))
             score -= kAccentedPenalty;
         const auto found = m_scores.find(label);
@@ -559,6 +584,7 @@ private:
     static QString joined(const QStringList &words) { return words.join(QString()); }
 
     const QString m_typed;
+    qsizetype m_maxLength = kMaxLength; // of a label with an affix, hyphens aside
     const WordKnowledge &m_words;
     const bool m_typedIsName;
     const bool m_hyphen;

@@ -44,6 +44,7 @@ struct WordKnowledge::Data {
     struct Entry {
         std::string word;
         int count = 0;
+        bool common = false; // in the short list of common words
         bool operator<(const Entry &other) const { return word < other.word; }
     };
     std::vector<Entry> words; // sorted; the word list's a-z words and WordNet's counted lemmas
@@ -67,6 +68,9 @@ struct WordKnowledge::Data {
     int count(std::string_view word) const;
     // A word's count, or its singular's: "friends" is as common as "friend".
     int usage(std::string_view word) const;
+    // Whether the word, or its singular, is on the short list of common words
+    // ("bike", "venue"; not "ticker", "locus").
+    bool common(std::string_view word) const;
     // Whether a piece of a label may stand as a word of it.
     bool splitWord(std::string_view word) const;
     int senseCount(const std::string &lemma, wordnet::Pos pos, int sense) const;

@@ -44,6 +44,7 @@ constexpr std::array kMarkers{
     Marker{kArtifacts, "building", Field::Place},           // hotel
     Marker{kArtifacts, "room", Field::Place},               // studio, booth
     Marker{kArtifacts, "facility", Field::Place},           // gym
+    Marker{kArtifacts, "housing", Field::Place},            // a guesthouse, a bed and breakfast: lodging
 };
 
 // Things one can touch: a compound that ends in one names the thing ("pizza
@@ -164,6 +165,35 @@ bool WordKnowledge::namesAnActivity(const QString &word) const
            || !m_data->indexLine(wordnet::Verb, stem + "e").empty();
 }
 
+bool WordKnowledge::namesWork(const QString &word) const
+{
+    if (!isAz(word))
+        return false;
+    const std::optional<Data::Sense> sense = m_data->mainNounSense(word.toStdString());
+    return sense ? sense->synset.lexFile == kActs : namesAnActivity(word);
+}
+
+bool WordKnowledge::headsPhrase(const QStringList &words, qsizetype at) const
+{
+    const QString &word = words[at];
+    if (isNoun(word) || namesAnActivity(word))
+        return true;
+    if (at == 0 || !isAz(word) || !isNoun(words[at - 1]))
+        return false;
+    const std::vector<unsigned long> offsets = m_data->senses(wordnet::Noun, word.toStdString());
+    return !offsets.empty() && m_data->synset(wordnet::Noun, offsets.front()).lexFile == kActs;
+}
+
+std::optional<Field> WordKnowledge::fieldOfWhole(const QStringList &words) const
+{
+    if (!std::all_of(words.begin(), words.end(), [](const QString &word) { return isAz(word); }))
+        return std::nullopt;
+    const std::optional<Data::Sense> sense = m_data->mainNounSense(words.join(QLatin1Char('_')).toStdString());
+    if (!sense)
+        return std::nullopt;
+    return m_data->fieldOf(sense->synset);
+}
+
 bool WordKnowledge::isCompound(const QString &first, const QString &second) const
 {
     return isAz(first) && isAz(second)
@@ -237,7 +267,7 @@ Field WordKnowledge::field(const QStringList &typed) const
     // The head is the last noun ("mobile mechanic"); a noun before it makes
     // it what is done to that noun ("window cleaning", "pest control").
     qsizetype head = content.size() - 1;
-    while (head > 0 && !isNoun(content[head]) && !namesAnActivity(content[head]))
+    while (head > 0 && !headsPhrase(content, head))
         --head;
     const std::string lemma = m_data->singular(content[head].toStdString());
     const std::optional<Data::Sense> sense = m_data->mainNounSense(lemma);

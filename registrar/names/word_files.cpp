@@ -97,6 +97,18 @@ void addLemmaCounts(const std::unordered_map<std::string, int> &lemmaCounts, Dat
     data.words.shrink_to_fit();
 }
 
+// The short list's words are the common ones: marked where the full list has them.
+void markCommonWords(std::string_view text, Data &data)
+{
+    forEachLine(text, [&](std::string_view line) {
+        const auto it =
+            std::lower_bound(data.words.begin(), data.words.end(), line,
+                             [](const Data::Entry &entry, std::string_view key) { return entry.word < key; });
+        if (it != data.words.end() && it->word == line)
+            it->common = true;
+    });
+}
+
 // "children child": irregular plurals, both ways.
 void readPluralExceptions(std::string_view text, Data &data)
 {
@@ -154,14 +166,20 @@ std::optional<WordKnowledge> WordKnowledge::load(const QString &wordList, const 
 {
     const QDir folder(wordnetFolder);
     const std::optional<QByteArray> list = readAll(wordList, error);
+    if (!list) // the first file missing is the one named
+        return std::nullopt;
+    // Debian's wamerican-small, beside the full list.
+    const std::optional<QByteArray> commonList =
+        readAll(QFileInfo(wordList).dir().filePath(QStringLiteral("american-english-small")), error);
     const std::optional<QByteArray> counts = readAll(folder.filePath(QStringLiteral("cntlist.rev")), error);
     const std::optional<QByteArray> exceptions = readAll(folder.filePath(QStringLiteral("noun.exc")), error);
-    if (!list || !counts || !exceptions)
+    if (!commonList || !counts || !exceptions)
         return std::nullopt;
 
     auto data = std::make_shared<Data>();
     readWordList(view(*list), *data);
     addLemmaCounts(readSenseCounts(view(*counts), *data), *data);
+    markCommonWords(view(*commonList), *data);
     readPluralExceptions(view(*exceptions), *data);
     if (!mapWordnetFiles(folder, *data, error) || !data->otherLanguages.load(QFileInfo(wordList).absolutePath(), error))
         return std::nullopt;

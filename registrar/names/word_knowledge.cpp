@@ -84,6 +84,17 @@ int WordKnowledge::Data::usage(std::string_view word) const
     return base == text ? 0 : count(base);
 }
 
+bool WordKnowledge::Data::common(std::string_view word) const
+{
+    const Entry *entry = find(word);
+    if (entry && entry->common)
+        return true;
+    const std::string text(word);
+    const std::string base = singular(text);
+    entry = base == text ? nullptr : find(base);
+    return entry && entry->common;
+}
+
 bool WordKnowledge::Data::splitWord(std::string_view word) const
 {
     return word.size() >= kMinPlainWord ? find(word) != nullptr || count(word) > 0 : count(word) > 0;

@@ -64,6 +64,15 @@ public:
     // An "-ing" word used mostly otherwise than as a noun that names doing
     // something ("mowing", "towing", "moving"): a noun of a name all the same.
     bool namesAnActivity(const QString &word) const;
+    // Whether the word's main sense is something done: "repair", "cleaning", not "tune".
+    bool namesWork(const QString &word) const;
+    // Whether words[at] heads what the words before it name: a noun, an
+    // activity, or work done to the noun before it where English uses the
+    // word more as a verb ("repair" in "phone repair", "care" in "lawn care").
+    bool headsPhrase(const QStringList &words, qsizetype at) const;
+    // What words glued together name, where WordNet knows them as one noun
+    // ("bed and breakfast" a lodging, not a breakfast).
+    std::optional<Field> fieldOfWhole(const QStringList &words) const;
     // Whether two words make one noun in WordNet ("dog food", "high school").
     bool isCompound(const QString &first, const QString &second) const;
     // Whether the word names one city or region ("rome", "texas"), not a kind of place.
