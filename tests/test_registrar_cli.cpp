@@ -105,6 +105,12 @@ void TestRegistrarCli::commandLine_data()
                              << QByteArray("--listen takes");
     QTest::newRow("port too big") << QStringList{"--listen", "127.0.0.1:65536"} << 2 << QByteArray()
                                   << QByteArray("--listen takes");
+    QTest::newRow("resolver without its port")
+        << QStringList{"--resolver", "127.0.0.1:", "--bootstrap-url", "off", "--listen", "127.0.0.1:0"} << 2
+        << QByteArray() << QByteArray("not a resolver address");
+    QTest::newRow("resolver port not a number")
+        << QStringList{"--resolver", "[::1]:dns", "--bootstrap-url", "off", "--listen", "127.0.0.1:0"} << 2
+        << QByteArray() << QByteArray("not a resolver address");
     // The network manager would read a file: URL from the disk.
     QTest::newRow("bootstrap URL not http") << QStringList{"--bootstrap-url", "file:///etc/hostname"} << 2
                                             << QByteArray() << QByteArray("--bootstrap-url takes an https or http URL");

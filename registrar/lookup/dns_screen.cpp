@@ -31,15 +31,24 @@ QByteArray serverList(const QString &resolver)
 {
     QString host = resolver;
     QString port;
+    bool portGiven = false;
     if (resolver.startsWith(QLatin1Char('['))) {
         host = resolver.section(QLatin1Char(']'), 0, 0).mid(1);
-        port = resolver.section(QLatin1Char(']'), 1).mid(1);
+        const QString rest = resolver.section(QLatin1Char(']'), 1);
+        if (!rest.isEmpty() && !rest.startsWith(QLatin1Char(':')))
+            return {};
+        portGiven = !rest.isEmpty();
+        port = rest.mid(1);
     } else if (resolver.count(QLatin1Char(':')) == 1) {
         host = resolver.section(QLatin1Char(':'), 0, 0);
         port = resolver.section(QLatin1Char(':'), 1);
+        portGiven = true;
     }
+    // A colon says a port follows: "127.0.0.1:" is a slip, not the default port.
+    bool isNumber = false;
+    const uint number = port.toUInt(&isNumber);
     const QHostAddress address(host);
-    if (address.isNull())
+    if (address.isNull() || (portGiven && (!isNumber || number == 0 || number > 65535)))
         return {};
     const QString shown = address.protocol() == QAbstractSocket::IPv6Protocol && !port.isEmpty()
                               ? QLatin1Char('[') + address.toString() + QLatin1Char(']')
