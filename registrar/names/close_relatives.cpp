@@ -79,7 +79,9 @@ public:
             const auto at = std::find(own.begin(), own.end(), offset);
             const int rank = at == own.end() ? 0 : int(at - own.begin()) + 1;
             // A longer word for the same ("telephone" for "phone") is nobody's
-            // first try, nor a rare one ("ticker" for "watch", "locus" for "venue").
+            // first try, nor a rare one ("ticker" for "watch", "locus" for
+            // "venue", "vesture" for "clothing"), though that costs a few fair
+            // ones the short list lacks ("earphone").
             if (rank == 0 || rank > ownSenses || word.find(m_lemma) != std::string::npos || !m_data.common(word))
                 continue;
             if (synset.lexFile == kPeople && m_data.senseCount(word, pos, rank) < kUsualPersonWord)
@@ -218,6 +220,12 @@ private:
 std::vector<std::pair<std::string, int>> doersOf(const Data &data, const Synset &activity, const std::string &lemma)
 {
     std::vector<std::pair<std::string, int>> doers;
+    // A doer by its ending ("-er", "-or"): not "groom" for "grooming", nor "trainee" for "training".
+    const auto add = [&](const std::string &word, int usage) {
+        if (word.size() >= kShortestRelative && (word.ends_with("er") || word.ends_with("or"))
+            && std::none_of(doers.begin(), doers.end(), [&](const auto &d) { return d.first == word; }))
+            doers.emplace_back(word, usage);
+    };
     for (const Synset::Pointer &toVerb : activity.lexicalPointers) {
         if (toVerb.symbol != "+" || toVerb.pos != Verb || toVerb.target == 0)
             continue;
@@ -232,9 +240,8 @@ std::vector<std::pair<std::string, int>> doersOf(const Data &data, const Synset 
             if (doer.lexFile != kPeople || toDoer.target > doer.lemmas.size())
                 continue;
             const std::string word = lowered(doer.lemmas[toDoer.target - 1]);
-            if (isAz(word) && word.size() >= kShortestRelative
-                && std::none_of(doers.begin(), doers.end(), [&](const auto &d) { return d.first == word; }))
-                doers.emplace_back(word, data.usage(word));
+            if (isAz(word))
+                add(word, data.usage(word));
         }
     }
     // WordNet links few doers ("remover" is none of "removal"'s): the usual
@@ -247,21 +254,14 @@ std::vector<std::pair<std::string, int>> doersOf(const Data &data, const Synset 
     for (const auto &[ending, doerEnding] : kDoerEndings) {
         if (!lemma.ends_with(ending))
             continue;
-        {
-            const std::string word = lemma.substr(0, lemma.size() - ending.size()) + std::string(doerEnding);
-            if (word.size() < kShortestRelative
-                || std::any_of(doers.begin(), doers.end(), [&](const auto &d) { return d.first == word; }))
-                continue;
-            const std::vector<unsigned long> senses = data.senses(Noun, word);
-            const bool person =
-                std::any_of(senses.begin(), senses.begin() + std::min<size_t>(senses.size(), kOwnSenses),
-                            [&](unsigned long offset) { return data.synset(Noun, offset).lexFile == kPeople; });
-            if (person) // the doer the word itself makes goes first
-                doers.emplace_back(word, std::numeric_limits<int>::max());
-        }
+        const std::string word = lemma.substr(0, lemma.size() - ending.size()) + std::string(doerEnding);
+        const std::vector<unsigned long> senses = data.senses(Noun, word);
+        const bool person =
+            std::any_of(senses.begin(), senses.begin() + std::min<size_t>(senses.size(), kOwnSenses),
+                        [&](unsigned long offset) { return data.synset(Noun, offset).lexFile == kPeople; });
+        if (person) // the doer the word itself makes goes first
+            add(word, std::numeric_limits<int>::max());
     }
-    // A doer by its ending ("-er", "-or"): not "groom" for "grooming", nor "trainee" for "training".
-    std::erase_if(doers, [](const auto &d) { return !d.first.ends_with("er") && !d.first.ends_with("or"); });
     std::stable_sort(doers.begin(), doers.end(), [](const auto &a, const auto &b) { return a.second > b.second; });
     return doers;
 }
