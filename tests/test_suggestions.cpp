@@ -324,6 +324,13 @@ void TestSuggestions::kinds_data()
     QTest::newRow("one thing joined by and")
         << "cosybedandbreakfastnearthelakedistrict" << QStringList{"bedandbreakfast", "mybedandbreakfast"}
         << QStringList{} << "bed(shop|store|co)|districtbed|cosybed$|breakfast(bar|kitchen)" << false;
+    QTest::newRow("a word only WordNet knows") << "saddler" << QStringList{"mysaddler"} << QStringList{"my"}
+                                               << "^(get|try|use)saddler|saddler(ify|io|ly)$" << false;
+    QTest::newRow("a person's topic only by their own name")
+        << "lawyer" << QStringList{"attorney"} << QStringList{"my"} << "jurisprudence" << false;
+    QTest::newRow("a business word needs what it sells")
+        << "secondhandbookstoreinportland" << QStringList{"portlandbookstore"} << QStringList{}
+        << "portlandstore|^storeportland|^(my|the)?store" << false;
     QTest::newRow("no rare word for the same")
         << "watches" << QStringList{} << QStringList{"shop"} << "ticker" << false;
     QTest::newRow("a phrase that names its city")

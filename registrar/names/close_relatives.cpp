@@ -92,8 +92,9 @@ public:
         }
     }
 
-    // Words derived from the word in this sense.
-    void offerDerived(const Synset &synset)
+    // Words derived from the word in this sense; without the word's own start
+    // where a person's work stands for it ("drive" for "driver").
+    void offerDerived(const Synset &synset, bool skipStart)
     {
         const unsigned own = ownNumber(synset);
         for (const Synset::Pointer &pointer : synset.lexicalPointers) {
@@ -103,6 +104,8 @@ public:
             if (pointer.target == 0 || pointer.target > target.lemmas.size())
                 continue;
             const std::string word = lowered(target.lemmas[pointer.target - 1]);
+            if (skipStart && m_lemma.starts_with(word))
+                continue;
             // A verb only as the stem of an activity ("knit" for "knitting") or
             // where it is mostly a noun ("photograph").
             const bool stem = synset.lexFile == kActs && m_lemma.ends_with("ing") && m_lemma.starts_with(word);
@@ -116,8 +119,10 @@ public:
 
     // A person's work, two derivations away: the person's verb, then the
     // verb's activity ("welder", weld, "welding"; "tailor", "tailoring").
-    void offerWork(const Synset &person)
+    // Whether any was offered.
+    bool offerWork(const Synset &person)
     {
+        const size_t before = m_scores.size();
         const unsigned own = ownNumber(person);
         for (const Synset::Pointer &toVerb : person.lexicalPointers) {
             if (toVerb.symbol != "+" || toVerb.pos != Verb || (own != 0 && toVerb.source != own))
@@ -126,8 +131,11 @@ public:
                 if (toWork.symbol != "+" || toWork.pos != Noun || toWork.source != toVerb.target)
                     continue;
                 const Synset work = m_data.synset(Noun, toWork.offset);
-                if (work.lexFile == kActs && toWork.target != 0 && toWork.target <= work.lemmas.size())
-                    offer(lowered(work.lemmas[toWork.target - 1]), kDerived, true);
+                if (work.lexFile != kActs || toWork.target == 0 || toWork.target > work.lemmas.size())
+                    continue;
+                // The act in the word's own start says it worse: "surveying", not "survey".
+                if (const std::string word = lowered(work.lemmas[toWork.target - 1]); !m_lemma.starts_with(word))
+                    offer(word, kDerived, true);
             }
         }
         // WordNet links few ("plumber" to nothing): the "-ing" of a doer's
@@ -137,10 +145,13 @@ public:
             if (m_data.activitySense(work))
                 offer(work, kDerived, true);
         }
+        return m_scores.size() > before;
     }
 
     // Words of the definition that share a long start with the word.
-    void offerDefinitionWords(std::string_view gloss)
+    // Without the word's own start where a person's work stands for it:
+    // "surveying", not "survey", for "surveyor".
+    void offerDefinitionWords(std::string_view gloss, bool skipStart)
     {
         gloss = gloss.substr(0, gloss.find_first_of(";\"")); // the definition, not the examples
         for (std::string_view token : fields(gloss)) {
@@ -151,19 +162,25 @@ public:
             if (!m_data.isNoun(word) && m_data.indexLine(Adjective, word).empty())
                 continue; // "removing" in "the act of removing" is no word of a name
             const size_t shared = sharedStart(word, m_lemma);
+            if (skipStart && shared == word.size())
+                continue;
             if (shared >= kSharedStart
                 && double(shared) >= kSharedShare * double(std::min(word.size(), m_lemma.size())))
                 offer(word, kInDefinition);
         }
     }
 
-    // The topic the sense belongs to, and the topic's words that start with the word.
+    // The topic the sense belongs to, and the topic's words that start with
+    // the word; a person's topic only where it is their own field by name
+    // ("dentistry" for "dentist"), not a broad one ("jurisprudence" for "notary").
     void offerTopic(const Synset &synset)
     {
         for (const Synset::Pointer &pointer : synset.pointers) {
             if (pointer.symbol == ";c") {
-                for (std::string_view lemma : m_data.synset(pointer.pos, pointer.offset).lemmas)
-                    offer(lowered(lemma), kTopic);
+                for (std::string_view lemma : m_data.synset(pointer.pos, pointer.offset).lemmas) {
+                    if (synset.lexFile != kPeople || sharedStart(lowered(lemma), m_lemma) >= kSharedStart)
+                        offer(lowered(lemma), kTopic);
+                }
             } else if (pointer.symbol == "-c") {
                 for (std::string_view lemma : m_data.synset(pointer.pos, pointer.offset).lemmas) {
                     if (lowered(lemma).starts_with(m_lemma))
@@ -292,16 +309,15 @@ QStringList WordKnowledge::closeRelatives(const QString &word) const
         lemma = typed;
     Relatives relatives(*m_data, lemma, typed);
     if (const std::optional<Data::Sense> sense = m_data->mainNounSense(lemma)) {
+        const bool work = sense->synset.lexFile == kPeople && relatives.offerWork(sense->synset);
         relatives.offerSenseWords(sense->synset, Noun, sense->offset, kOwnSenses, kSameSense);
-        relatives.offerDerived(sense->synset);
-        if (sense->synset.lexFile == kPeople)
-            relatives.offerWork(sense->synset);
-        relatives.offerDefinitionWords(sense->synset.gloss);
+        relatives.offerDerived(sense->synset, work);
+        relatives.offerDefinitionWords(sense->synset.gloss, work);
         relatives.offerTopic(sense->synset);
     } else if (const std::vector<unsigned long> senses = m_data->senses(Adjective, lemma); !senses.empty()) {
         const Synset synset = m_data->synset(Adjective, senses.front());
         relatives.offerSenseWords(synset, Adjective, senses.front(), kOwnSenses, kSameSense);
-        relatives.offerDerived(synset);
+        relatives.offerDerived(synset, false);
     }
     return relatives.ranked();
 }

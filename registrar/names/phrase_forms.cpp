@@ -1,5 +1,6 @@
 #include "names/phrase_forms.h"
 
+#include "names/field_heads.h"
 #include "names/glue_words.h"
 
 #include <QHash>
@@ -293,8 +294,12 @@ private:
         auto endingAt = [&](QStringList before, const QString &head) {
             // A modifier the head already says goes: "family lawyer", not "family law lawyer".
             before.removeIf([&](const QString &modifier) { return sharesStart(modifier, head); });
-            // A head as common as "place" says nothing without the noun before it: "pizzaplace", never "place".
-            const bool generic = (phrase.genericHead || m_knowledge.commonness(head) >= kGenericHead)
+            // A head as common as "place", or one that only says it is a business
+            // ("store", "tours"), says nothing without the noun before it:
+            // "pizzaplace", "recordstore", never "place" or "brooklynstore".
+            const bool generic = (phrase.genericHead || m_knowledge.commonness(head) >= kGenericHead
+                                  || namesTheBusiness(QLatin1Char('-') + head)
+                                  || namesTheBusiness(QLatin1Char('-') + m_knowledge.singular(head)))
                                  && !before.isEmpty()
                                  && (m_knowledge.isNoun(before.last()) || m_knowledge.namesAnActivity(before.last()));
             for (qsizetype start = before.size() - (generic ? 1 : 0); start >= 0; --start) {

@@ -255,7 +255,11 @@ Field WordKnowledge::field(const QStringList &typed) const
         words.append(word);
     }
     QStringList content = words;
-    content.removeIf([this](const QString &word) { return isGlueWord(word) || !isAz(word) || !isWord(word); });
+    // A word WordNet alone knows ("farrier") is a word all the same, no made-up name.
+    content.removeIf([this](const QString &word) {
+        return isGlueWord(word) || !isAz(word)
+               || (!isWord(word) && !m_data->isNoun(m_data->singular(word.toStdString())));
+    });
     if (content.isEmpty()) {
         // A word of another language, or none known: a made-up name.
         for (const QString &word : words) {
