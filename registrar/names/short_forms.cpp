@@ -21,11 +21,6 @@ bool isNumber(const QString &word)
     return !word.isEmpty() && std::all_of(word.begin(), word.end(), [](QChar c) { return c.isDigit(); });
 }
 
-bool hasDigit(const QString &word)
-{
-    return std::any_of(word.begin(), word.end(), [](QChar c) { return c.isDigit(); });
-}
-
 bool isHours(const QString &word)
 {
     return word == QLatin1String("hour") || word == QLatin1String("hours") || word == QLatin1String("hr")
@@ -62,7 +57,9 @@ QList<ShortForm> shortForms(const QStringList &typedWords, const WordKnowledge &
             }
             if (words[i] == QLatin1String("24"))
                 forms.append({replaced(words, i, 2, QStringLiteral("247")), kRoundTheClock});
-        } else if (hasDigit(words[i]) && next.endsWith(QLatin1String("ing")) && knowledge.isWord(next.chopped(3))) {
+        } else if (words[i].front().isDigit() && (i == 0 || words[i - 1].size() > 1)
+                   && next.endsWith(QLatin1String("ing")) && knowledge.isWord(next.chopped(3))) {
+            // After a number and its unit only, not in a code: "3dprint" is said, "k9train" is not.
             forms.append({replaced(words, i + 1, 1, next.chopped(3)), kStem});
         }
     }
