@@ -288,6 +288,8 @@ void TestSuggestions::kinds_data()
                                   << "^(my|your)-?self" << false;
     QTest::newRow("German") << QString::fromUtf8("fußball") << QStringList{"fussball", "meinfussball"}
                             << QStringList{"mein"} << "(fussball|fußball)s$|ballfuss|hq$|app$" << false;
+    QTest::newRow("a German join its list lacks") << "fahrradladen" << QStringList{"meinfahrradladen"}
+                                                  << QStringList{"mein"} << "^(get|try|use)|hq$|app$" << false;
     QTest::newRow("a German word of her gender")
         << "metzgerei" << QStringList{"meinemetzgerei", "deinemetzgerei", "meinmetzger"} << QStringList{"meine"}
         << "^(mein|dein)metzgerei|metzgereis$|hq$|app$" << false;

@@ -177,6 +177,14 @@ std::optional<Field> OtherLanguages::languageOf(const QString &word) const
         if (lists(language, word))
             return language;
     }
+    // German joins nouns at will, and its list holds few of the joins: two of
+    // its words make one ("getränke" and "markt"). Long enough that no short
+    // made-up name reads as two.
+    constexpr qsizetype kShortestJoin = 9, kShortestPart = 4;
+    for (qsizetype at = kShortestPart; word.size() >= kShortestJoin && at + kShortestPart <= word.size(); ++at) {
+        if (lists(Field::German, word.left(at)) && lists(Field::German, word.mid(at)))
+            return Field::German;
+    }
     return std::nullopt;
 }
 
