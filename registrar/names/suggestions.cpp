@@ -266,8 +266,11 @@ private:
     QList<Core> cutsOf(const QStringList &content) const
     {
         QList<Core> cuts;
-        // A hyphen holds words together: no "tprinting" of "t-shirt printing".
-        if (content.size() < 3 || m_hyphen)
+        // A hyphen holds words together: no "tprinting" of "t-shirt printing";
+        // so does a code of a letter and a number: no "9training" of "k9 training".
+        const bool code =
+            std::any_of(content.begin(), content.end(), [](const QString &word) { return word.size() == 1; });
+        if (content.size() < 3 || m_hyphen || code)
             return cuts;
         // A number stays: "360booth", never "hourpharmacy".
         const bool hasNumber = std::any_of(content.begin(), content.end(), [](const QString &word) {
