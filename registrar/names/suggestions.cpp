@@ -123,9 +123,8 @@ public:
     QStringList run(int limit)
     {
         const QStringList plain = plainAsciiForms(m_typed);
-        const qsizetype typedLength = QString(m_typed).remove(QLatin1Char('-')).size();
-        if (typedLength <= kMaxLength)
-            m_maxLength = std::max(kMaxLength, typedLength + kAffixRoom);
+        if (m_typed.size() <= kMaxLength)
+            m_maxLength = std::max(kMaxLength, m_typed.size() + kAffixRoom);
         for (const QString &form : plain)
             addLabel(form, kPlainFormScore, false);
         // Word knowledge reads the plain form best; the typed form keeps its own affixes.
@@ -540,7 +539,7 @@ private:
 
     void addLabel(const QString &label, double score, bool capped)
     {
-        const qsizetype length = QString(label).remove(QLatin1Char('-')).size();
+        const qsizetype length = label.size();
         if (label.isEmpty() || label == m_typed || (capped && length > m_maxLength) || m_scores.size() >= kMaxLabels
             || (!m_hyphen && label.contains(QLatin1Char('-'))))
             return;
@@ -587,7 +586,7 @@ private:
     static QString joined(const QStringList &words) { return words.join(QString()); }
 
     const QString m_typed;
-    qsizetype m_maxLength = kMaxLength; // of a label with an affix, hyphens aside
+    qsizetype m_maxLength = kMaxLength; // of a label with an affix
     const WordKnowledge &m_words;
     const bool m_typedIsName;
     const bool m_hyphen;
