@@ -17,12 +17,13 @@
 // (first_choices.h), and the share of hyphenated labels; every page's names
 // are printed, to be read by hand. With --held-out, the same for the 20
 // keywords of first_choices_held_out.tsv, which the first round of tuning
-// never saw; with --second-held-out, --third-held-out and --fourth-held-out,
-// the 20 of first_choices_held_out_2.tsv, _3.tsv and _4.tsv, written before
-// the second round, before its last changes were judged and before the third.
+// never saw; with --second-held-out to --fifth-held-out, the 20 of
+// first_choices_held_out_2.tsv to _5.tsv, written before the second round,
+// before its last changes were judged, before the third and before the fourth.
 //
 //   bench_suggestions [--resolvers | --pages] [--first-choices | --held-out | --second-held-out |
-//                     --third-held-out | --fourth-held-out] [--only] [--show KEYWORD...]
+//                     --third-held-out | --fourth-held-out | --fifth-held-out] [--only]
+//                    [--show KEYWORD...]
 //   --resolvers: only the resolver cases; --pages: no resolver cases; --only: only the keywords shown
 
 #include "first_choices.h"
@@ -44,8 +45,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <map>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -535,21 +538,19 @@ int main(int argc, char *argv[])
 
     std::vector<varnex::bench::FirstChoices> references;
     std::map<QString, varnex::bench::FirstChoices> byKeyword;
-    const bool heldOut = arguments.contains("--held-out");
-    const bool secondHeldOut = arguments.contains("--second-held-out");
-    const bool thirdHeldOut = arguments.contains("--third-held-out");
-    const bool fourthHeldOut = arguments.contains("--fourth-held-out");
-    const bool firstChoices =
-        heldOut || secondHeldOut || thirdHeldOut || fourthHeldOut || arguments.contains("--first-choices");
+    // Each reference list and the flag that picks it; the held-out lists were
+    // written before the round of tuning they judge.
+    static const std::pair<const char *, const char *> kLists[] = {
+        {"--held-out", VARNEX_FIRST_CHOICES_HELD_OUT},         {"--second-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_2},
+        {"--third-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_3}, {"--fourth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_4},
+        {"--fifth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_5}, {"--first-choices", VARNEX_FIRST_CHOICES},
+    };
+    const auto chosen = std::find_if(std::begin(kLists), std::end(kLists),
+                                     [&](const auto &list) { return arguments.contains(QLatin1String(list.first)); });
+    const bool firstChoices = chosen != std::end(kLists);
     if (firstChoices) {
         QString error;
-        const auto read =
-            varnex::bench::readFirstChoices(heldOut         ? QStringLiteral(VARNEX_FIRST_CHOICES_HELD_OUT)
-                                            : secondHeldOut ? QStringLiteral(VARNEX_FIRST_CHOICES_HELD_OUT_2)
-                                            : thirdHeldOut  ? QStringLiteral(VARNEX_FIRST_CHOICES_HELD_OUT_3)
-                                            : fourthHeldOut ? QStringLiteral(VARNEX_FIRST_CHOICES_HELD_OUT_4)
-                                                            : QStringLiteral(VARNEX_FIRST_CHOICES),
-                                            &error);
+        const auto read = varnex::bench::readFirstChoices(QString::fromUtf8(chosen->second), &error);
         if (!read) {
             std::fprintf(stderr, "%s\n", qPrintable(error));
             return 1;
