@@ -288,6 +288,9 @@ void TestSuggestions::kinds_data()
                                   << "^(my|your)-?self" << false;
     QTest::newRow("German") << QString::fromUtf8("fußball") << QStringList{"fussball", "meinfussball"}
                             << QStringList{"mein"} << "(fussball|fußball)s$|ballfuss|hq$|app$" << false;
+    QTest::newRow("English words German lists too")
+        << "yogastudio" << QStringList{"myyogastudio", "localyogastudio"} << QStringList{"local"}
+        << "^(mein|dein)|(laden|welt|profi)$" << false;
     QTest::newRow("a German join its list lacks") << "fahrradladen" << QStringList{"meinfahrradladen"}
                                                   << QStringList{"mein"} << "^(get|try|use)|hq$|app$" << false;
     QTest::newRow("a German word of her gender")

@@ -169,7 +169,8 @@ std::vector<QString> OtherLanguages::shopAndMaker(Field language, const QString 
     return found;
 }
 
-std::optional<Field> OtherLanguages::languageOf(const QString &word) const
+std::optional<Field> OtherLanguages::languageOf(const QString &word,
+                                                const std::function<bool(const QString &)> &english) const
 {
     if (size_t(word.size()) < kShortestWord)
         return std::nullopt;
@@ -182,7 +183,8 @@ std::optional<Field> OtherLanguages::languageOf(const QString &word) const
     // made-up name reads as two.
     constexpr qsizetype kShortestJoin = 9, kShortestPart = 4;
     for (qsizetype at = kShortestPart; word.size() >= kShortestJoin && at + kShortestPart <= word.size(); ++at) {
-        if (lists(Field::German, word.left(at)) && lists(Field::German, word.mid(at)))
+        const QString first = word.left(at), second = word.mid(at);
+        if (lists(Field::German, first) && lists(Field::German, second) && !(english(first) && english(second)))
             return Field::German;
     }
     return std::nullopt;

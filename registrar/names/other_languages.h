@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -26,8 +27,9 @@ public:
     bool load(const QString &folder, QString *error);
 
     // The language that lists a lower-case word (German first, then Spanish,
-    // then French), or none.
-    std::optional<Field> languageOf(const QString &word) const;
+    // then French), or none. A German join of two listed words counts too,
+    // unless `english` takes both for English words ("yoga" and "studio").
+    std::optional<Field> languageOf(const QString &word, const std::function<bool(const QString &)> &english) const;
     bool lists(Field language, const QString &word) const;
 
     // The shop and its maker, each made from the other by the language's

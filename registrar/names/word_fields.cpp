@@ -45,6 +45,7 @@ constexpr std::array kMarkers{
     Marker{kArtifacts, "room", Field::Place},               // studio, booth
     Marker{kArtifacts, "facility", Field::Place},           // gym
     Marker{kArtifacts, "housing", Field::Place},            // a guesthouse, a bed and breakfast: lodging
+    Marker{kArtifacts, "workplace", Field::Place},          // studio, workshop: where the work is done
 };
 
 // Things one can touch: a compound that ends in one names the thing ("pizza
@@ -147,7 +148,7 @@ std::optional<Field> WordKnowledge::language(const QString &word) const
 {
     if (isWord(word))
         return std::nullopt;
-    return m_data->otherLanguages.languageOf(word);
+    return m_data->otherLanguages.languageOf(word, [this](const QString &part) { return isWord(part); });
 }
 
 bool WordKnowledge::listedIn(Field language, const QString &word) const

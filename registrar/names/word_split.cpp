@@ -117,7 +117,9 @@ bool isWholeWord(const WordKnowledge::Data &data, const std::string &run)
         if (!data.indexLine(wordnet::Noun, form).empty() || !data.indexLine(wordnet::Adjective, form).empty())
             return true;
     }
-    return !data.splitWord(run) && data.otherLanguages.languageOf(QString::fromStdString(run));
+    return !data.splitWord(run)
+           && data.otherLanguages.languageOf(QString::fromStdString(run),
+                                             [&](const QString &part) { return data.splitWord(part.toStdString()); });
 }
 
 // The runs of letters and the runs of digits of a label; hyphens only break them.
