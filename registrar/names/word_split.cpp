@@ -96,7 +96,10 @@ void joinEndings(const WordKnowledge::Data &data, QStringList &pieces)
         const bool pronoun = pieces[i] == QLatin1String("i") && i + 1 < pieces.size();
         // "quillix" is one made-up name, not "quill" and a stray "ix".
         const bool stray = pieces[i].size() <= kStrayLetters && !data.splitWord(pieces[i].toStdString());
-        if ((pieces[i].size() == 1 || stray || isWordEnding(pieces[i])) && !isJoiningWord(pieces[i - 1]) && !pronoun) {
+        // Nor is "drelkano" a made-up "drelka" and "no": two letters end the unknown word before them.
+        const bool endOfUnknown = pieces[i].size() <= 2 && !data.splitWord(pieces[i - 1].toStdString());
+        if ((pieces[i].size() == 1 || stray || endOfUnknown || isWordEnding(pieces[i])) && !isJoiningWord(pieces[i - 1])
+            && !pronoun) {
             pieces[i - 1] += pieces[i];
             pieces.removeAt(i);
         } else {
