@@ -256,7 +256,9 @@ void TestSuggestions::kinds_data()
     QTest::addColumn<QString>("malformed");   // matches no label: forms a reader takes as wrong
     QTest::addColumn<bool>("brand");          // a made-up name may take "-ly", "-ify", "-io", "-ster"
 
-    QTest::newRow("product") << "bicycle" << QStringList{"bike"} << QStringList{"shop", "store"} << "^$" << false;
+    QTest::newRow("product, a pitch or two only on the typed word")
+        << "bicycle" << QStringList{"bike"} << QStringList{"shop", "store"}
+        << "^bike(direct|deals|online|hub)$|^bicycle(online|hub|world|zone)$" << false;
     QTest::newRow("trade's activity") << "plumbing" << QStringList{"plumber"} << QStringList{"pros"} << "plumbings$"
                                       << false;
     QTest::newRow("health") << "dentist" << QStringList{"dentistry"} << QStringList{"clinic", "care"} << "^$" << false;
@@ -291,7 +293,7 @@ void TestSuggestions::kinds_data()
                             << QStringList{"mein"} << "(fussball|fußball)s$|ballfuss|hq$|app$" << false;
     QTest::newRow("English words German lists too")
         << "yogastudio" << QStringList{"myyogastudio", "localyogastudio"} << QStringList{"local"}
-        << "^(mein|dein)|(laden|welt|profi)$" << false;
+        << "^(mein|dein)|(laden|welt|profi)$|studio(shop|store|co|club)$" << false;
     QTest::newRow("a German join its list lacks") << "fahrradladen" << QStringList{"meinfahrradladen"}
                                                   << QStringList{"mein"} << "^(get|try|use)|hq$|app$" << false;
     QTest::newRow("a German word of her gender")
@@ -322,7 +324,7 @@ void TestSuggestions::kinds_data()
                                      << "^(my|the|our)welding$|weldinggroup" << false;
     QTest::newRow("work on a thing, a verb more than a noun")
         << "phonerepair" << QStringList{"phonerepairpros"} << QStringList{"pros", "local"}
-        << "^buy|telephone|phonerepair(shop|store|outlet)" << false;
+        << "^buy|telephone|phonerepair(store|outlet|supply)" << false;
     QTest::newRow("another word for the work, or none")
         << "pianotuning" << QStringList{"pianotuner", "localpianotuners"} << QStringList{"pros"}
         << "pianotune([^r]|$)|pianomusic" << false;

@@ -15,16 +15,18 @@ bool isVowel(QChar c)
 
 const QStringList &affixes()
 {
+    // The endings that name a business ("-house", "-studio", "-shop") come
+    // early: "go-", "-life" and "-point" say little of one, so they follow.
     static const QStringList list{
         QStringLiteral("-hub"),      QStringLiteral("my-"),       QStringLiteral("-co"),
         QStringLiteral("the-"),      QStringLiteral("-online"),   QStringLiteral("-now"),
-        QStringLiteral("go-"),       QStringLiteral("-spot"),     QStringLiteral("-direct"),
-        QStringLiteral("-place"),    QStringLiteral("-daily"),    QStringLiteral("-house"),
-        QStringLiteral("-world"),    QStringLiteral("-club"),     QStringLiteral("-central"),
-        QStringLiteral("-zone"),     QStringLiteral("-plus"),     QStringLiteral("-pro"),
-        QStringLiteral("-life"),     QStringLiteral("-guide"),    QStringLiteral("-point"),
+        QStringLiteral("-spot"),     QStringLiteral("-direct"),   QStringLiteral("-place"),
+        QStringLiteral("-daily"),    QStringLiteral("-house"),    QStringLiteral("-world"),
+        QStringLiteral("-club"),     QStringLiteral("-central"),  QStringLiteral("-zone"),
+        QStringLiteral("-plus"),     QStringLiteral("-pro"),      QStringLiteral("-guide"),
         QStringLiteral("-express"),  QStringLiteral("-studio"),   QStringLiteral("-works"),
-        QStringLiteral("-shop"),     QStringLiteral("-store"),    QStringLiteral("little-"),
+        QStringLiteral("-shop"),     QStringLiteral("-store"),    QStringLiteral("go-"),
+        QStringLiteral("-life"),     QStringLiteral("-point"),    QStringLiteral("little-"),
         QStringLiteral("our-"),      QStringLiteral("-base"),     QStringLiteral("-land"),
         QStringLiteral("-craft"),    QStringLiteral("-hq"),       QStringLiteral("get-"),
         QStringLiteral("try-"),      QStringLiteral("-app"),      QStringLiteral("-lab"),

@@ -25,8 +25,8 @@ constexpr std::array kFieldHeads{
     FieldHeads{Field::Health, "-clinic -care my- local- family- -practice -health city- -center -group -office "
                               "-team -nearme -online -experts best- -hq -co"},
     // Work done for one: who does it well, the company, how near and how soon.
-    FieldHeads{Field::Service, "-pros -services -co -experts -company local- -solutions -now pro- -express -team "
-                               "-specialists city- best- -plus -hq my- -group -nearme -direct"},
+    FieldHeads{Field::Service, "-pros -services -service -co -experts -company local- -solutions -now pro- -express "
+                               "-team -specialists city- best- -plus -hq my- -group -nearme -direct"},
     // A sport or craft: where people meet and learn it, and get their gear.
     FieldHeads{Field::Hobby, "-club -academy -lessons learn- -school go- -camp -gear -shop -life -hub -world "
                              "-studio -coach -trips -zone -lovers -central the- -guide"},
@@ -187,6 +187,19 @@ bool namesTheBusiness(const QString &affix)
         return set;
     }();
     return endings.contains(affix);
+}
+
+bool onlySells(const QString &affix, Field field)
+{
+    static const QSet<QString> endings = [] {
+        QSet<QString> set;
+        for (const char *ending : {"-online", "-direct", "-now",     "-express", "-deals",  "-plus",   "-spot", "-zone",
+                                   "-world",  "-daily",  "-place",   "-central", "-team",   "-today",  "-hub",  "-pro",
+                                   "-hoy",    "-total",  "-directo", "-welt",    "-direkt", "-enligne"})
+            set.insert(QLatin1String(ending));
+        return set;
+    }();
+    return endings.contains(affix) && !(field == Field::Brand && affix == QLatin1String("-hub"));
 }
 
 bool isBrandableEnding(const QString &affix)

@@ -23,6 +23,12 @@ QStringList languageHeads(Field language, const QString &word);
 // business ("thecandleshop"), not as a stack of words ("mycandledirect").
 bool namesTheBusiness(const QString &affix);
 
+// Endings that only sell ("-online", "-now", "-deals", "-hoy"): a name
+// says little more with one, so a name takes few of them, and only the
+// typed words or a phrase's short form. A made-up brand's "-hub" names its
+// product, not a sales pitch.
+bool onlySells(const QString &affix, Field field);
+
 // Endings that make a made-up word of a word ("-ly", "-ify", "-io", "-ster"):
 // only a made-up name takes them.
 bool isBrandableEnding(const QString &affix);

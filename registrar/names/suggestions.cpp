@@ -29,6 +29,8 @@ constexpr qsizetype kAffixRoom = 5;
 constexpr int kRelativesPerWord = 3;     // close relatives of the head noun, each a core of its own
 constexpr int kAffixesPerCore = 12;      // each core's affixed forms at full score, so checked labels cover several
 constexpr int kAffixesPerNumberCore = 4; // "mybakeries": prefixes only, fewer
+constexpr int kSellingPerTypedCore = 2;  // "pestcontrolnow", "candlesdirect": the typed words take a pitch or two
+constexpr int kSellingPerPhraseForm = 1; // "dogfooddirect"
 constexpr int kPrefixesOfMaker = 3;      // "elpanadero", "mipanadero", "tupanadero"
 constexpr int kAffixedPhraseForms = 5;   // the best cuts of a long phrase take affixes
 constexpr int kAffixesPerPhraseForm = 8;
@@ -69,6 +71,8 @@ constexpr double kCutScore = 44.0;
 constexpr double kAffixedCutPenalty = 3.0;
 // a core's affixed forms past its dozen come after every other core's;
 constexpr double kBeyondCapPenalty = 25.0;
+// an ending that only sells, past a core's few, comes after the endings that name the business;
+constexpr double kSellingPenalty = 2.0;
 // of two affixes, the one earlier in the field's list reads better with most names;
 constexpr double kAffixStep = 0.1;
 // each character is a little harder to type, but only a little;
@@ -93,6 +97,12 @@ bool isPerson(Field field)
     return field == Field::Trade || field == Field::Professional || field == Field::Health;
 }
 
+bool sellsGoods(const QString &affix)
+{
+    static const QStringList goods{"-store", "-outlet", "-supply", "-depot", "-mart", "-market", "-bazaar"};
+    return goods.contains(affix);
+}
+
 bool isLanguage(Field field)
 {
     return field == Field::German || field == Field::Spanish || field == Field::French;
@@ -110,6 +120,7 @@ struct Core {
     bool bothEnds = false;      // also with a prefix and an ending together
     bool endingsOnly = false;   // a plural's singular: "woodentoyshop", "thecandleshop", no "bestcandle"
     bool prefixesOnly = false;  // who does the work: "localwindowcleaners"
+    int selling = 0;            // endings that only sell at full score: none but on the typed words
 };
 
 class Generator final {
@@ -183,8 +194,11 @@ private:
         QList<Core> cores{{words, kAllWordsScore}};
         cores.first().overflow = true;
         cores.first().bothEnds = m_field != Field::Brand;
-        if (content != words)
+        cores.first().selling = kSellingPerTypedCore;
+        if (content != words) {
             cores.append({content, kAllWordsScore});
+            cores.last().selling = kSellingPerTypedCore;
+        }
         QStringList withoutGlue = content;
         withoutGlue.removeIf(isGlueWord);
         if (!withoutGlue.isEmpty() && withoutGlue != content && !gluedWhole)
@@ -201,6 +215,7 @@ private:
                           typedPlural ? kAffixesPerCore : kAffixesPerNumberCore, !typedPlural});
             cores.last().overflow = typedPlural;
             cores.last().bothEnds = typedPlural;
+            cores.last().selling = typedPlural ? kSellingPerPhraseForm : 0; // "candledeals"
             cores.last().endingsOnly = typedPlural; // "candleshop", "thecandleshop", but no "bestcandle"
         }
         for (const ShortForm &shorter : shortForms(withoutGlue, m_words))
@@ -303,6 +318,7 @@ private:
             core.offeredBare = form.offeredBare;
             core.field = form.field;
             core.plural = isPlural(form.words.last());
+            core.selling = kSellingPerPhraseForm;
             cores.append(core);
             // "woodentoyshop": a plural head's singular takes the endings, as a single word's does.
             if (takesAffixes && core.plural) {
@@ -325,6 +341,7 @@ private:
         QList<Core> cores{{{form}, kAllWordsScore}};
         cores.first().overflow = true;
         cores.first().bothEnds = true;
+        cores.first().selling = kSellingPerTypedCore;
         if (m_field != Field::German) {
             for (const QString &ending : {QStringLiteral("s"), QStringLiteral("es")}) {
                 if (m_words.listedIn(m_field, form + ending)) {
@@ -375,8 +392,11 @@ private:
             }
             return heads;
         }
+        // Work done for one is no stock of goods: no "phonerepairstore", though a repair shop is one.
+        const bool work = field == Field::Service || isPerson(field);
         for (const QString &affix : affixes()) {
-            if (!heads.contains(affix) && (field == Field::Brand || !isBrandOnly(affix)))
+            if (!heads.contains(affix) && (field == Field::Brand || !isBrandOnly(affix))
+                && !(work && sellsGoods(affix)))
                 heads.append(affix);
         }
         return heads;
@@ -389,6 +409,7 @@ private:
         const Field field = core.field.value_or(m_field);
         const QStringList heads = headsOf(core.words.last(), field);
         int used = 0;
+        int selling = 0;
         for (qsizetype i = 0; i < heads.size(); ++i) {
             if (used >= core.cap && !core.overflow)
                 break;
@@ -396,6 +417,12 @@ private:
             if (!fits(affix, core, field) || (core.endingsOnly && affix.endsWith(QLatin1Char('-'))))
                 continue;
             double score = core.score - kAffixStep * double(i + 1) - (core.cut ? kAffixedCutPenalty : 0.0);
+            // A pitch past the core's few waits behind its dozen, and only fills a page short of names.
+            if (onlySells(affix, field) && selling++ >= core.selling) {
+                if (core.overflow)
+                    add({}, core.words, affix.mid(1), score - kBeyondCapPenalty - kSellingPenalty);
+                continue;
+            }
             if (used >= core.cap)
                 score -= kBeyondCapPenalty;
             ++used;
@@ -467,7 +494,13 @@ private:
             return false;
         if (isBrandableEnding(affix) && (field != Field::Brand || !readsWellWith(word, core.words.last())))
             return false;
-        return !joinsIntoWord(core.words.last(), word);
+        // A name that says the business already takes no second one: no "recordstoreshop", "yogastudioclub".
+        const QString &last = core.words.last();
+        if (namesTheBusiness(affix) && core.words.size() > 1
+            && (namesTheBusiness(QLatin1Char('-') + last)
+                || namesTheBusiness(QLatin1Char('-') + m_words.singular(last))))
+            return false;
+        return !joinsIntoWord(last, word);
     }
 
     // Asked for every core and every local-, city- and -nearme: each word is looked up once.
