@@ -285,6 +285,8 @@ void TestSuggestions::kinds_data()
                             << "hour24|24.*24|gym24hour" << false;
     QTest::newRow("digits and a short form")
         << "3dprinting" << QStringList{"3dprint"} << QStringList{"pros"} << "d3|3dprintings$|printing3" << false;
+    QTest::newRow("a count stays before its noun")
+        << "2persontent" << QStringList{"2persontentshop"} << QStringList{} << "tents?2$|^person" << false;
     QTest::newRow("no stem after a code")
         << "k9training" << QStringList{} << QStringList{} << "k9train($|[^ie])|^9" << false;
     QTest::newRow("typed hyphen") << "self-storage" << QStringList{"selfstorage"} << QStringList{"local"}

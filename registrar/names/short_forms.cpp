@@ -64,7 +64,13 @@ QList<ShortForm> shortForms(const QStringList &typedWords, const WordKnowledge &
         }
     }
     // A leading number (and its "hour") after the rest: "pharmacy24", "photobooth360".
-    if (words.size() > 1 && isNumber(words.first())) {
+    // Only one that says round the clock, all year or all round: a count after
+    // its noun reads as no count ("asidefootball5" for "5 a side football").
+    const auto roundNumber = [](const QString &word) {
+        return word == QLatin1String("24") || word == QLatin1String("247") || word == QLatin1String("365")
+               || word == QLatin1String("360");
+    };
+    if (words.size() > 1 && isNumber(words.first()) && (isHours(words[1]) || roundNumber(words.first()))) {
         const bool hours = isHours(words[1]);
         const QStringList rest = words.mid(hours ? 2 : 1);
         if (!rest.isEmpty()) {
