@@ -343,6 +343,8 @@ void TestSuggestions::kinds_data()
     QTest::newRow("a business word needs what it sells")
         << "secondhandbookstoreinportland" << QStringList{"portlandbookstore"} << QStringList{}
         << "portlandstore|^storeportland|^(my|the)?store" << false;
+    QTest::newRow("a word's own sense before the one it ends")
+        << "mugs" << QStringList{"mugshop"} << QStringList{"shop"} << "fool|mug(pros|office|partners)$" << false;
     QTest::newRow("no rare word for the same")
         << "watches" << QStringList{} << QStringList{"shop"} << "ticker" << false;
     QTest::newRow("a phrase that names its city")

@@ -68,11 +68,15 @@ std::optional<Data::Sense> Data::mainNounSense(const std::string &lemma) const
 {
     const std::vector<unsigned long> offsets = senses(Noun, lemma);
     std::optional<Sense> best;
-    std::tuple<int, int, size_t> bestKey{-1, 0, 0};
+    std::tuple<int, int, int, size_t> bestKey{-1, 0, 0, 0};
     for (size_t i = 0; i < offsets.size(); ++i) {
         Synset synset = this->synset(Noun, offsets[i]);
-        const std::tuple<int, int, size_t> key{senseCount(lemma, Noun, int(i + 1)), -likelyRank(synset.lexFile),
-                                               synset.pointers.size() + synset.lexicalPointers.size()};
+        // Of senses equally used, one the word names first: a "mug" is the cup before it is
+        // a "chump, fool, ... mug", where it comes last.
+        const int namedFirst = !synset.lemmas.empty() && synset.lemmas.front() == lemma ? 1 : 0;
+        const std::tuple<int, int, int, size_t> key{senseCount(lemma, Noun, int(i + 1)), namedFirst,
+                                                    -likelyRank(synset.lexFile),
+                                                    synset.pointers.size() + synset.lexicalPointers.size()};
         if (!best || key > bestKey) {
             best = Sense{Noun, offsets[i], std::move(synset), std::get<0>(key)};
             bestKey = key;
