@@ -83,6 +83,7 @@ void TestSuggestions::split_data()
     QTest::newRow("a dimension") << "4x4rental" << QStringList{"4x4", "rental"};
     QTest::newRow("a question") << "wherecanibuy" << QStringList{"where", "can", "i", "buy"};
     QTest::newRow("a made-up name, not a word and a stray") << "quillix" << QStringList{"quillix"};
+    QTest::newRow("no verb's -s form before a word") << "learnscubadiving" << QStringList{"learn", "scuba", "diving"};
     QTest::newRow("a made-up name, not an unknown word and a short one") << "belkano" << QStringList{"belkano"};
 }
 

@@ -50,6 +50,19 @@ bool isPlain(const QString &lower)
 // a word ("to wing"), however rare it is.
 constexpr double kVerbFormCost = 1.0;
 
+// A verb's "-s" form ("learns") is rare in a name: "learn scuba" reads before "learns cuba".
+constexpr double kVerbSCost = 6.0;
+
+double verbFormCost(const WordKnowledge::Data &data, std::string_view piece)
+{
+    if (piece.size() < 4 || !piece.ends_with('s') || !data.indexLine(wordnet::Noun, piece).empty()
+        || !data.indexLine(wordnet::Adjective, piece).empty())
+        return 0.0;
+    const std::string base(piece.substr(0, piece.size() - 1));
+    return data.indexLine(wordnet::Noun, base).empty() && !data.indexLine(wordnet::Verb, base).empty() ? kVerbSCost
+                                                                                                       : 0.0;
+}
+
 double pieceCost(const WordKnowledge::Data &data, std::string_view piece)
 {
     if (piece.size() > 5 && piece.ends_with("ing") && data.splitWord(piece)) {
@@ -58,8 +71,9 @@ double pieceCost(const WordKnowledge::Data &data, std::string_view piece)
             || !data.indexLine(wordnet::Verb, std::string(stem) + "e").empty())
             return kVerbFormCost;
     }
-    return data.splitWord(piece) ? std::max(kLeastWordCost, kWordCost - std::log2(1.0 + data.usage(piece)))
-                                 : kUnknownCost + kUnknownLetterCost * double(piece.size());
+    if (!data.splitWord(piece))
+        return kUnknownCost + kUnknownLetterCost * double(piece.size());
+    return std::max(kLeastWordCost, kWordCost - std::log2(1.0 + data.usage(piece))) + verbFormCost(data, piece);
 }
 
 // The cheapest reading of a run of letters, found over every split point.
