@@ -344,6 +344,9 @@ void TestSuggestions::kinds_data()
     QTest::newRow("a business word needs what it sells")
         << "secondhandbookstoreinportland" << QStringList{"portlandbookstore"} << QStringList{}
         << "portlandstore|^storeportland|^(my|the)?store" << false;
+    QTest::newRow("what it comes with is not its point")
+        << "familyownedbakerywithfreshbreadinboston" << QStringList{"bostonbakery", "familyownedbakery"}
+        << QStringList{} << "^(my|the|city|local)?ownedbakery|freshbread|bakerywith" << false;
     QTest::newRow("a word's own sense before the one it ends")
         << "mugs" << QStringList{"mugshop"} << QStringList{"shop"} << "fool|mug(pros|office|partners)$" << false;
     QTest::newRow("no rare word for the same")

@@ -133,7 +133,9 @@ public:
         // follows it. After one thing and before a noun, the two describe that
         // noun as one word: "familyrun hotel", "woodfired pizza", never "runhotel".
         for (qsizetype i = 1; i < np.size(); ++i) {
-            if (!(isVerbOnly(np[i]) || isParticiple(np[i])) || !hasNoun(np.mid(0, i)))
+            // "owned" is an adjective too, but after a noun it still makes one word with it: "familyowned".
+            const bool describes = isParticiple(np[i]) || (isVerbForm(np[i]) && hasNoun(np.mid(i + 1)));
+            if (!(isVerbOnly(np[i]) || describes) || !hasNoun(np.mid(0, i)))
                 continue;
             if (!isPlural(np[i - 1]) && hasNoun(np.mid(i + 1))) {
                 np[i - 1] += np.takeAt(i);
@@ -152,7 +154,13 @@ public:
         if (!phrase.modifiers.isEmpty() && isNoun(phrase.modifiers.last())
             && m_knowledge.field({phrase.modifiers.last(), phrase.head}) == Field::Service)
             phrase.innerHead = phrase.modifiers.size() - 1;
+        // What the thing comes "with" ("with cheap oil changes and wheel alignment")
+        // is what it has, neither its point nor a second thing: the point is further on ("in phoenix").
+        bool features = false;
         for (qsizetype i = main + 1; i < segments.size(); ++i) {
+            features = glues[i] == QLatin1String("with") || (features && glues[i] == QLatin1String("and"));
+            if (features)
+                continue;
             if (glues[i] == QLatin1String("and") && phrase.other.isEmpty() && phrase.point.isEmpty()) {
                 // A second thing named: its noun ("fruit" in "seasonal fruit").
                 for (const QString &word : segments[i]) {
@@ -194,6 +202,13 @@ private:
             || m_knowledge.isAdjective(word))
             return false;
         return m_knowledge.commonness(word.chopped(1)) > 0 || m_knowledge.commonness(word.chopped(2)) > 0;
+    }
+
+    // "owned", "fired": a verb's "-ed" form, whatever else WordNet lists it as, but no noun ("bed").
+    bool isVerbForm(const QString &word) const
+    {
+        return word.endsWith(QLatin1String("ed")) && m_knowledge.isWord(word) && !m_knowledge.isNoun(word)
+               && (m_knowledge.commonness(word.chopped(1)) > 0 || m_knowledge.commonness(word.chopped(2)) > 0);
     }
 
     QStringList verbsOf(const QStringList &segment) const
