@@ -349,6 +349,8 @@ void TestSuggestions::kinds_data()
         << QStringList{} << "^(my|the|city|local)?ownedbakery|freshbread|bakerywith" << false;
     QTest::newRow("a word's own sense before the one it ends")
         << "mugs" << QStringList{"mugshop"} << QStringList{"shop"} << "fool|mug(pros|office|partners)$" << false;
+    QTest::newRow("a shop before the craft it sells")
+        << "pharmacy" << QStringList{"drugstore"} << QStringList{"local"} << "pharmacist|pharmaceutics" << false;
     QTest::newRow("no rare word for the same")
         << "watches" << QStringList{} << QStringList{"shop"} << "ticker" << false;
     QTest::newRow("a phrase that names its city")

@@ -71,10 +71,10 @@ std::optional<Data::Sense> Data::mainNounSense(const std::string &lemma) const
     std::tuple<int, int, int, size_t> bestKey{-1, 0, 0, 0};
     for (size_t i = 0; i < offsets.size(); ++i) {
         Synset synset = this->synset(Noun, offsets[i]);
-        // Of senses equally used, one the word names first: a "mug" is the cup before it is
-        // a "chump, fool, ... mug", where it comes last.
-        const int namedFirst = !synset.lemmas.empty() && synset.lemmas.front() == lemma ? 1 : 0;
-        const std::tuple<int, int, int, size_t> key{senseCount(lemma, Noun, int(i + 1)), namedFirst,
+        // Of senses equally used, a person the word only names last is a byword: a "mug" is
+        // the cup before it is a "chump, fool, ... mug".
+        const bool byword = synset.lexFile == kPeople && !synset.lemmas.empty() && synset.lemmas.front() != lemma;
+        const std::tuple<int, int, int, size_t> key{senseCount(lemma, Noun, int(i + 1)), byword ? 0 : 1,
                                                     -likelyRank(synset.lexFile),
                                                     synset.pointers.size() + synset.lexicalPointers.size()};
         if (!best || key > bestKey) {
