@@ -278,6 +278,8 @@ void TestSuggestions::kinds_data()
         << "electrician" << QStringList{"localelectricianpros"} << QStringList{"pros"}
         << "^(my|local|city|the|best|our)electric[a-z]*(now|express|direct|hq|team|house)$" << false;
     QTest::newRow("game") << "chess" << QStringList{} << QStringList{"play", "club"} << "chesses$" << false;
+    QTest::newRow("a sport has no plural") << "football" << QStringList{} << QStringList{"club"}
+                                           << "^(my|the|our|go|learn)?footballs($|club|hub|world)|fool" << false;
     QTest::newRow("adjective and noun") << "bestlawyer" << QStringList{"bestattorney"} << QStringList{"local"}
                                         << "lawyerbest|attorneybest" << false;
     QTest::newRow("made-up brand") << "vortexa" << QStringList{} << QStringList{"get", "try", "app"}

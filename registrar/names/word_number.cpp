@@ -100,10 +100,16 @@ bool WordKnowledge::takesPlural(const QString &word) const
     const std::string text = word.toStdString();
     if (m_data->mainlyAdjective(text))
         return false;
-    // "plumbings" and "knittings" read wrong: the activity has no plural.
+    // "plumbings" and "knittings" read wrong: the activity has no plural; nor
+    // has a sport or game ("footballs" for "5 a side football").
     constexpr int kActs = 4;
-    const std::optional<Data::Sense> sense = text.ends_with("ing") ? m_data->mainNounSense(text) : std::nullopt;
-    return (!sense || sense->synset.lexFile != kActs) && !namesAnActivity(word);
+    const std::optional<Data::Sense> sense = m_data->mainNounSense(text);
+    if (sense && sense->synset.lexFile == kActs) {
+        const Field field = m_data->fieldOf(sense->synset);
+        if (text.ends_with("ing") || field == Field::Hobby || field == Field::Game)
+            return false;
+    }
+    return !namesAnActivity(word);
 }
 
 std::optional<QString> WordKnowledge::listedPlural(const QString &word) const
