@@ -314,6 +314,9 @@ void TestSuggestions::kinds_data()
         << "^(fresh|delivered|same)*day|freshday" << false;
     QTest::newRow("a phrase for sale") << "usedcarsforsaleintexas" << QStringList{"usedcarsintexas", "texasusedcars"}
                                        << QStringList{} << "^sale|^buysale" << false;
+    QTest::newRow("an activity that heads a compound stands alone beside its point")
+        << "learnscubadivinginthefloridakeys" << QStringList{"floridakeysdiving", "learnscubadiving"} << QStringList{}
+        << "(^|[^s])cuba" << false;
     QTest::newRow("a compound in a phrase stays whole")
         << "organicdogfooddelivery" << QStringList{"organicdogfood", "dogfooddelivery"} << QStringList{}
         << "^(local|my|the|pro|city|best|organic)?food" << false;

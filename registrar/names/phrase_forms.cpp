@@ -318,9 +318,12 @@ private:
                                  && !before.isEmpty()
                                  && (m_knowledge.isNoun(before.last()) || m_knowledge.namesAnActivity(before.last()));
             for (qsizetype start = before.size() - (generic ? 1 : 0); start >= 0; --start) {
-                // A compound stays whole: "dog food delivery" is no "food delivery".
-                if (start > 0
-                    && m_knowledge.isCompound(before[start - 1], start < before.size() ? before[start] : head))
+                // A compound stays whole: "dog food delivery" is no "food delivery"; but an activity
+                // that heads one stands alone where the whole and the point would not fit:
+                // "floridakeysdiving" for "scuba diving in the florida keys".
+                if (start > 0 && m_knowledge.isCompound(before[start - 1], start < before.size() ? before[start] : head)
+                    && !(start == before.size() && head.endsWith(QLatin1String("ing"))
+                         && !fitsWithPoint(before.mid(start - 1) + QStringList{head}, phrase)))
                     continue;
                 double worth = 0;
                 for (const QString &modifier : before.mid(start))
@@ -359,6 +362,14 @@ private:
     {
         return std::any_of(phrase.intent.begin(), phrase.intent.end(),
                            [](const QString &verb) { return kLearning.contains(verb); });
+    }
+
+    bool fitsWithPoint(const QStringList &words, const Phrase &phrase) const
+    {
+        qsizetype length = words.join(QString()).size();
+        for (const QString &word : phrase.point)
+            length += isGlueWord(word) ? 0 : word.size();
+        return length <= m_maxLength;
     }
 
     static bool sharesStart(const QString &a, const QString &b)
