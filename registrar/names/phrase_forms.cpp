@@ -196,13 +196,7 @@ private:
     }
 
     // "delivered", "made": a verb's form that WordNet lists only under the verb.
-    bool isParticiple(const QString &word) const
-    {
-        if (!word.endsWith(QLatin1String("ed")) || !m_knowledge.isWord(word) || m_knowledge.isNoun(word)
-            || m_knowledge.isAdjective(word))
-            return false;
-        return m_knowledge.commonness(word.chopped(1)) > 0 || m_knowledge.commonness(word.chopped(2)) > 0;
-    }
+    bool isParticiple(const QString &word) const { return isVerbForm(word) && !m_knowledge.isAdjective(word); }
 
     // "owned", "fired": a verb's "-ed" form, whatever else WordNet lists it as, but no noun ("bed").
     bool isVerbForm(const QString &word) const

@@ -120,7 +120,7 @@ struct Core {
     bool bothEnds = false;      // also with a prefix and an ending together
     bool endingsOnly = false;   // a plural's singular: "woodentoyshop", "thecandleshop", no "bestcandle"
     bool prefixesOnly = false;  // who does the work: "localwindowcleaners"
-    int selling = 0;            // endings that only sell at full score: none but on the typed words
+    int selling = 0;            // endings that only sell at full score: the typed words' and a phrase form's few
 };
 
 class Generator final {
