@@ -17,12 +17,12 @@
 // (first_choices.h), and the share of hyphenated labels; every page's names
 // are printed, to be read by hand. With --held-out, the same for the 20
 // keywords of first_choices_held_out.tsv, which the first round of tuning
-// never saw; with --second-held-out to --fifth-held-out, the 20 of
-// first_choices_held_out_2.tsv to _5.tsv, written before the second round,
-// before its last changes were judged, before the third and before the fourth.
+// never saw; with --second-held-out to --sixth-held-out, the 20 of
+// first_choices_held_out_2.tsv to _6.tsv, written before the second round,
+// before its last changes were judged, and before the third, fourth and fifth.
 //
 //   bench_suggestions [--resolvers | --pages] [--first-choices | --held-out | --second-held-out |
-//                     --third-held-out | --fourth-held-out | --fifth-held-out] [--only]
+//                     --third-held-out | --fourth-held-out | --fifth-held-out | --sixth-held-out] [--only]
 //                    [--show KEYWORD...]
 //   --resolvers: only the resolver cases; --pages: no resolver cases; --only: only the keywords shown
 
@@ -541,9 +541,13 @@ int main(int argc, char *argv[])
     // Each reference list and the flag that picks it; the held-out lists were
     // written before the round of tuning they judge.
     static const std::pair<const char *, const char *> kLists[] = {
-        {"--held-out", VARNEX_FIRST_CHOICES_HELD_OUT},         {"--second-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_2},
-        {"--third-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_3}, {"--fourth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_4},
-        {"--fifth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_5}, {"--first-choices", VARNEX_FIRST_CHOICES},
+        {"--held-out", VARNEX_FIRST_CHOICES_HELD_OUT},
+        {"--second-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_2},
+        {"--third-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_3},
+        {"--fourth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_4},
+        {"--fifth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_5},
+        {"--sixth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_6},
+        {"--first-choices", VARNEX_FIRST_CHOICES},
     };
     const auto chosen = std::find_if(std::begin(kLists), std::end(kLists),
                                      [&](const auto &list) { return arguments.contains(QLatin1String(list.first)); });
