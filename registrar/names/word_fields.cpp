@@ -280,7 +280,13 @@ Field WordKnowledge::field(const QStringList &typed) const
         --head;
     const std::string lemma = m_data->singular(content[head].toStdString());
     const std::optional<Data::Sense> sense = m_data->mainNounSense(lemma);
-    if (head > 0 && isNoun(content[head - 1]) && (!sense || !isConcrete(sense->synset.lexFile))) {
+    // A word English uses more as a verb is still the noun an "-ing" is done
+    // to ("resume writing").
+    const bool nounBefore = head > 0
+                            && (isNoun(content[head - 1])
+                                || (content[head].endsWith(QLatin1String("ing"))
+                                    && m_data->isNoun(m_data->singular(content[head - 1].toStdString()))));
+    if (nounBefore && (!sense || !isConcrete(sense->synset.lexFile))) {
         if (const std::optional<Data::Sense> activity = m_data->activitySense(lemma)) {
             const Field field = m_data->fieldOf(activity->synset);
             return field == Field::General ? Field::Service : field;
