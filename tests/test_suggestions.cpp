@@ -277,6 +277,12 @@ void TestSuggestions::kinds_data()
     QTest::newRow("a trade's prefix and ending name a business")
         << "electrician" << QStringList{"localelectricianpros"} << QStringList{"pros"}
         << "^(my|local|city|the|best|our)electric[a-z]*(now|express|direct|hq|team|house)$" << false;
+    QTest::newRow("a trade named after what it works on")
+        << "glazier" << QStringList{"glasspros"} << QStringList{"pros"} << "^(emergency|24hour|247|local)glass$|^glass$"
+        << false;
+    QTest::newRow("writing a thing the verb names too")
+        << "resumewriting" << QStringList{"resumewriter", "resumewritingservice"} << QStringList{"pros"}
+        << "resumewritings$" << false;
     QTest::newRow("game") << "chess" << QStringList{} << QStringList{"play", "club"} << "chesses$" << false;
     QTest::newRow("a sport has no plural") << "football" << QStringList{} << QStringList{"club"}
                                            << "^(my|the|our|go|learn)?footballs($|club|hub|world)|fool" << false;

@@ -273,6 +273,22 @@ private:
                 cores.last().prefixesOnly = true;
             }
         }
+        // A trade or a practice is named after what it works on too: "glasspros"
+        // for a glazier, "nutritionservices" for a dietitian; by a few of its
+        // endings, never "emergencyglass" or a bare "glass". Another
+        // professional's thing is their instrument, no business: no "pianopros".
+        if (content.size() == 1 && isPerson(m_field)) {
+            const WordKnowledge::Material material = m_words.workedOn(content[head]);
+            const bool named = m_field != Field::Professional || !material.thing;
+            if (!material.word.isEmpty() && named && !relatives.contains(material.word)) {
+                cores.append(
+                    {{material.word}, kRelativeScore - kRelativeStep * kRelativesPerWord, kAffixesPerNumberCore});
+                cores.last().offeredBare = false;
+                cores.last().endingsOnly = true;
+                if (m_field == Field::Professional)
+                    cores.last().field = Field::Service;
+            }
+        }
         return cores;
     }
 
