@@ -18,12 +18,12 @@ constexpr std::array kFieldHeads{
     // A skilled worker is called in when something breaks: who is good, near, fast, at any hour.
     FieldHeads{Field::Trade, "-pros local- -services emergency- 24hour- 247- -nearme my- -experts -co -company "
                              "mobile- city- -express -now -team -direct -hq pro- best-"},
-    // A professional is chosen for trust: one's own, nearby, a firm or office behind them.
-    FieldHeads{Field::Professional, "my- local- -group -office -online -studio -partners -services -pros -team "
-                                    "-experts city- -co -hq -hub the- best- top- -nearme -direct"},
-    // Someone who treats one: the practice, care, the family's own, nearby.
-    FieldHeads{Field::Health, "-clinic -care my- local- family- -practice -health city- -center -group -office "
-                              "-team -nearme -online -experts best- -hq -co"},
+    // A professional is chosen for trust: one's own, nearby (as one searches for them), a firm or office behind them.
+    FieldHeads{Field::Professional, "my- local- -nearme -group -office -online -studio -partners -services -pros "
+                                    "-team -experts city- -co -hq -hub the- best- top- -direct"},
+    // Someone who treats one: the practice, care, the family's own, nearby (as one searches for them).
+    FieldHeads{Field::Health, "-clinic -care my- local- -nearme family- -practice -health city- -center -group "
+                              "-office -team -online -experts best- -hq -co"},
     // Work done for one: who does it well, the company, how near and how soon.
     FieldHeads{Field::Service, "-pros -services -service -co -experts -company local- -solutions -now pro- -express "
                                "-team -specialists city- best- -plus -hq my- -group -nearme -direct"},
