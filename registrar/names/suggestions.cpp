@@ -26,6 +26,10 @@ constexpr qsizetype kMaxShortWords = 4; // more words than this make a long phra
 // A typed name near that length ("midcenturyfurniture") still takes a short
 // affix or two ("-shop", "buy-"): else its page holds the name alone.
 constexpr qsizetype kAffixRoom = 5;
+// The typed words with an ending that names their business may run a little
+// longer: "guttercleaningservice" and "carpetcleaningexperts" are what a
+// person tries first for a two-word service.
+constexpr qsizetype kBusinessRoom = 2;
 constexpr int kRelativesPerWord = 3;     // close relatives of the head noun, each a core of its own
 constexpr int kAffixesPerCore = 12;      // each core's affixed forms at full score, so checked labels cover several
 constexpr int kAffixesPerNumberCore = 4; // "mybakeries": prefixes only, fewer
@@ -121,6 +125,7 @@ struct Core {
     bool endingsOnly = false;   // a plural's singular: "woodentoyshop", "thecandleshop", no "bestcandle"
     bool prefixesOnly = false;  // who does the work: "localwindowcleaners"
     int selling = 0;            // endings that only sell at full score: the typed words' and a phrase form's few
+    bool typed = false;         // the typed words as they stand
 };
 
 class Generator final {
@@ -192,6 +197,7 @@ private:
         while (content.size() > 1 && isGlueWord(content.first()))
             content.removeFirst();
         QList<Core> cores{{words, kAllWordsScore}};
+        cores.first().typed = true;
         cores.first().overflow = true;
         cores.first().bothEnds = m_field != Field::Brand;
         cores.first().selling = kSellingPerTypedCore;
@@ -445,7 +451,7 @@ private:
             if (affix.endsWith(QLatin1Char('-')))
                 add(affix.chopped(1).split(QLatin1Char('-')), core.words, {}, score);
             else
-                add({}, core.words, affix.mid(1), score);
+                add({}, core.words, affix.mid(1), score, core.typed && namesTheBusiness(affix) ? kBusinessRoom : 0);
         }
         if (core.bothEnds)
             addBothEnds(core, heads, field);
@@ -533,15 +539,15 @@ private:
         return left.size() + right.size() >= 4 && m_words.isWord(left + right);
     }
 
-    void add(const QStringList &start, const QStringList &core, const QString &ending, double score)
+    void add(const QStringList &start, const QStringList &core, const QString &ending, double score, qsizetype room = 0)
     {
         QStringList parts = start;
         parts += core;
         if (!ending.isEmpty())
             parts += ending.split(QLatin1Char('-'));
-        addLabel(parts.join(QString()), score, true);
+        addLabel(parts.join(QString()), score, true, room);
         if (m_hyphen)
-            addLabel(hyphenated(start, core, ending), score, true);
+            addLabel(hyphenated(start, core, ending), score, true, room);
     }
 
     // The typed hyphens kept between the same words, or at the same place when
@@ -586,13 +592,15 @@ private:
         }
     }
 
-    void addLabel(const QString &label, double score, bool capped)
+    // room: characters past the usual bound this label may take at full score.
+    void addLabel(const QString &label, double score, bool capped, qsizetype room = 0)
     {
         const qsizetype length = label.size();
-        if (label.isEmpty() || label == m_typed || (capped && length > m_maxLength) || m_scores.size() >= kMaxLabels
-            || (!m_hyphen && label.contains(QLatin1Char('-'))))
+        const qsizetype bound = kMaxLength + room;
+        if (label.isEmpty() || label == m_typed || (capped && length > std::max(m_maxLength, bound))
+            || m_scores.size() >= kMaxLabels || (!m_hyphen && label.contains(QLatin1Char('-'))))
             return;
-        score -= kLengthPenalty * double(label.size()) + (capped && length > kMaxLength ? kOverLengthPenalty : 0.0);
+        score -= kLengthPenalty * double(label.size()) + (capped && length > bound ? kOverLengthPenalty : 0.0);
         if (capped && !isAsciiText(label))
             score -= kAccentedPenalty;
         const auto found = m_scores.find(label);
