@@ -269,7 +269,7 @@ void TestSuggestions::kinds_data()
     QTest::newRow("trade's activity") << "plumbing" << QStringList{"plumber"} << QStringList{"pros"} << "plumbings$"
                                       << false;
     QTest::newRow("health") << "dentist" << QStringList{"dentistry"} << QStringList{"clinic", "care"} << "^$" << false;
-    QTest::newRow("hobby") << "knitting" << QStringList{"knit"} << QStringList{"club", "lessons"}
+    QTest::newRow("hobby") << "knitting" << QStringList{"knit", "learntoknit"} << QStringList{"club", "lessons"}
                            << "knittings$" << false;
     QTest::newRow("service") << "windowcleaning"
                              << QStringList{"windowcleaner", "localwindowcleaners", "windowcleaningservices"}

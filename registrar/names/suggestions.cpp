@@ -69,6 +69,8 @@ constexpr double kRelativeStep = 0.3;
 // a prefix and an ending together ("localcandleshop") come once every core's own forms are in: the
 // next thing a person tries when those are taken;
 constexpr double kBothEndsScore = 45.5;
+// how to start a pastime ("learntoknit") is asked right after where to learn it ("learnknitting");
+constexpr double kLearnToScore = kAllWordsScore - 0.45;
 // two of three words, the head noun kept ("360booth"), drop something typed;
 constexpr double kCutScore = 44.0;
 // cuts of a long phrase score from 40 up (phrase_forms.cpp), and their affixed forms come after the bare ones;
@@ -228,7 +230,28 @@ private:
             cores.append({shorter.words, kShortFormScore - shorter.penalty});
         cores += relativeCores(content);
         cores += cutsOf(withoutGlue);
+        if (const QString verb = verbOfPastime(content); !verb.isEmpty())
+            cores.append({{QStringLiteral("learn"), QStringLiteral("to"), verb}, kLearnToScore, 0});
         return cores;
+    }
+
+    // The verb a pastime is done with, where it is the pastime's stem: "knit"
+    // for "knitting", "surf" for "surfing"; a person starting out asks how to
+    // ("learntoknit").
+    QString verbOfPastime(const QStringList &content) const
+    {
+        const QString &word = content.last();
+        if (m_field != Field::Hobby || content.size() != 1 || !word.endsWith(QLatin1String("ing")))
+            return {};
+        const QString stem = word.chopped(3);
+        for (const QString &relative : m_words.closeRelatives(word)) {
+            const bool doubled = stem.size() == relative.size() + 1 && stem.endsWith(relative.back());
+            if (stem.startsWith(relative) && (stem == relative || doubled))
+                return relative;
+            if (relative.endsWith(QLatin1Char('e')) && relative.chopped(1) == stem)
+                return relative; // "hike" for "hiking"
+        }
+        return {};
     }
 
     // The head noun (the last one) replaced by each of its close relatives.
