@@ -71,11 +71,16 @@ bool endsWithAny(const QString &word, std::initializer_list<const char *> ending
                        [&](const char *ending) { return word.endsWith(QString::fromUtf8(ending)); });
 }
 
+} // namespace
+
 // Where a head reads wrong after a word of that ending: a bakery ("bäckerei",
 // "panadería", "boulangerie") is a shop already, and only doctors and
 // therapists have a practice.
 bool headFits(const QString &head, const QString &word)
 {
+    // A shop or a service has customers, not members: no "lapanaderiaclub", "schlüsseldienstclub".
+    if (head == QLatin1String("-club"))
+        return !endsWithAny(word, {"ería", "eria", "erie", "erei", "dienst"});
     if (head == QLatin1String("-laden"))
         return !endsWithAny(word, {"erei"});
     // Nor does a person keep a shop by that name: no "abogadotienda", "boulangerboutique".
@@ -89,6 +94,8 @@ bool headFits(const QString &head, const QString &word)
         return word.contains(QLatin1String("arzt")) || word.contains(QLatin1String("therap"));
     return true;
 }
+
+namespace {
 
 // The likely gender from the word's ending, as a learner of the language
 // would guess it; none where the ending does not tell (French "-e").

@@ -18,6 +18,11 @@ const QStringList &headsFor(Field field);
 // abogado", "meine bäckerei"), then words that read alike in every language.
 QStringList languageHeads(Field language, const QString &word);
 
+// Whether a head reads right after a word of another language: no "-laden"
+// after a shop word ("bäckerei"), no "-club" after a shop or a service, a
+// "-praxis" only for a doctor or a therapist.
+bool headFits(const QString &head, const QString &word);
+
 // Endings that name the business itself ("-shop", "-pros", "-club",
 // "-laden"): the only ones a name with a prefix too takes, so it reads as a
 // business ("thecandleshop"), not as a stack of words ("mycandledirect").
