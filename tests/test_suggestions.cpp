@@ -322,6 +322,8 @@ void TestSuggestions::kinds_data()
     QTest::newRow("a Spanish shop and its maker")
         << QString::fromUtf8("panadería") << QStringList{"panaderiaartesanal", "elpanadero", "mipanadero"}
         << QStringList{"mi"} << "panadero[a-z]|tienda|club$" << false;
+    QTest::newRow("an adjective relative only for a person")
+        << "astronomy" << QStringList{"astronomyclub"} << QStringList{} << "astronomic" << false;
     QTest::newRow("a phrase with what is done to the thing")
         << "freshflowersdeliveredsameday" << QStringList{"freshflowers", "flowersdelivered"} << QStringList{}
         << "^(fresh|delivered|same)*day|freshday" << false;

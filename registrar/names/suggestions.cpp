@@ -266,6 +266,10 @@ private:
         if (m_field != Field::Service && m_field != Field::Hobby && m_field != Field::Game && !isPerson(m_field)) {
             relatives.removeIf([this](const QString &relative) { return isPerson(m_words.field({relative})); });
         }
+        // An adjective names a field only for the people in it ("electricalpros");
+        // of anything else it reads as praise or size: no "theastronomicalhouse".
+        if (!isPerson(m_field))
+            relatives.removeIf([this](const QString &relative) { return m_words.isAdjective(relative); });
         // In a phrase only a noun of the head's own field takes its place:
         // "24hourdrugstore", never "windowclean" or "bestlawlaw".
         if (content.size() > 1) {
