@@ -57,8 +57,10 @@ struct LanguageHeads {
     const char *heads;
 };
 constexpr std::array kLanguageHeads{
-    LanguageHeads{Field::German, "MY- -laden -24 -welt -haus -shop -online -profi YOUR- -service -studio -team "
-                                 "-zentrum -markt -direkt -partner -meister -praxis"},
+    // German: one's own, the shop, round the clock, the expert; "-welt" and
+    // "-online" read as filler to a German speaker, so they come late.
+    LanguageHeads{Field::German, "MY- -laden -24 -shop -profi -haus YOUR- -service -studio -team -online -zentrum "
+                                 "-markt -welt -direkt -partner -meister -praxis"},
     LanguageHeads{Field::Spanish, "mi- THE- -artesanal -delbarrio -online tu- -express -plus -pro mundo- -24 -club "
                                   "-centro -total -directo -servicios -tienda -hoy"},
     LanguageHeads{Field::French, "THE- MY- -artisan -duquartier -boutique -enligne -express -plus -pro -club "
@@ -82,7 +84,7 @@ bool headFits(const QString &head, const QString &word)
     if (head == QLatin1String("-club"))
         return !endsWithAny(word, {"ería", "eria", "erie", "erei", "dienst"});
     if (head == QLatin1String("-laden"))
-        return !endsWithAny(word, {"erei"});
+        return !endsWithAny(word, {"erei", "dienst"});
     // Nor does a person keep a shop by that name: no "abogadotienda", "boulangerboutique".
     if (head == QLatin1String("-tienda") || head == QLatin1String("-boutique"))
         return !endsWithAny(word, {"ería", "eria", "erie", "ado", "ero", "ista", "or", "ier", "er", "eur", "iste"});
