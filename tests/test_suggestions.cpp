@@ -273,8 +273,8 @@ void TestSuggestions::kinds_data()
                            << "knittings$" << false;
     QTest::newRow("service") << "windowcleaning"
                              << QStringList{"windowcleaner", "localwindowcleaners", "windowcleaningservices"}
-                             << QStringList{"pros", "local"} << "cleansing|windowcleanings$|cleaners?(pros|co)$"
-                             << false;
+                             << QStringList{"pros", "local"}
+                             << "cleansing|windowcleanings$|cleaners?(pros|co)$|^(the|go)windowcleaning$" << false;
     QTest::newRow("work on a thing that is a place") << "lawnmowing" << QStringList{"lawnmowingpros"}
                                                      << QStringList{"pros", "local"} << "visit|tours|travel" << false;
     QTest::newRow("hours written short") << "24htowing" << QStringList{"24hrtowing", "247towing", "towing24"}

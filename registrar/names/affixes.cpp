@@ -106,7 +106,7 @@ bool isBrandOnly(const QString &affix)
     static const QStringList brandOnly{QStringLiteral("-hq"),  QStringLiteral("get-"),  QStringLiteral("try-"),
                                        QStringLiteral("-app"), QStringLiteral("-lab"),  QStringLiteral("-labs"),
                                        QStringLiteral("use-"), QStringLiteral("join-"), QStringLiteral("meet-"),
-                                       QStringLiteral("hey-")};
+                                       QStringLiteral("hey-"), QStringLiteral("go-")};
     return brandOnly.contains(affix) || isBrandableEnding(affix);
 }
 

@@ -12,7 +12,8 @@ namespace varnex::registrar {
 const QStringList &affixes();
 
 // What only a made-up name takes: a call to try an app ("get-", "try-",
-// "-app", "-hq", "-labs") and the brandable endings ("-ly", "-ify").
+// "go-", "-app", "-hq", "-labs") and the brandable endings ("-ly", "-ify").
+// A pastime names "go-" among its own heads ("gosurfing").
 bool isBrandOnly(const QString &affix);
 
 // Brandable endings only where they read well after a name's last word:
