@@ -274,7 +274,8 @@ void TestSuggestions::kinds_data()
     QTest::newRow("service") << "windowcleaning"
                              << QStringList{"windowcleaner", "localwindowcleaners", "windowcleaningservices"}
                              << QStringList{"pros", "local"}
-                             << "cleansing|windowcleanings$|cleaners?(pros|co)$|^(the|go)windowcleaning$" << false;
+                             << "cleansing|windowcleanings$|cleaners?(pros|co)$|^(the|go)windowcleaning$|club$"
+                             << false;
     QTest::newRow("work on a thing that is a place") << "lawnmowing" << QStringList{"lawnmowingpros"}
                                                      << QStringList{"pros", "local"} << "visit|tours|travel" << false;
     QTest::newRow("hours written short") << "24htowing" << QStringList{"24hrtowing", "247towing", "towing24"}

@@ -441,11 +441,12 @@ private:
             }
             return heads;
         }
-        // Work done for one is no stock of goods: no "phonerepairstore", though a repair shop is one.
+        // Work done for one is no stock of goods: no "phonerepairstore", though a repair shop is one;
+        // and it has customers, not members: no "guttercleaningclub".
         const bool work = field == Field::Service || isPerson(field);
         for (const QString &affix : affixes()) {
             if (!heads.contains(affix) && (field == Field::Brand || !isBrandOnly(affix))
-                && !(work && sellsGoods(affix)))
+                && !(work && (sellsGoods(affix) || affix == QLatin1String("-club"))))
                 heads.append(affix);
         }
         return heads;
