@@ -291,6 +291,12 @@ void TestSuggestions::kinds_data()
     QTest::newRow("writing a thing the verb names too")
         << "resumewriting" << QStringList{"resumewriter", "resumewritingservice"} << QStringList{"pros"}
         << "resumewritings$" << false;
+    QTest::newRow("who a service is for is the service's")
+        << "guitarlessonsforkidsinboston" << QStringList{"kidsguitarlessons"} << QStringList{}
+        << "kidsguitar($|[^l])|guitarforkids" << false;
+    QTest::newRow("a long phrase keeps its compound and drops a verb that leads on")
+        << "smallbatchhotsaucemadewithchilliesintexas" << QStringList{"texashotsauce"} << QStringList{}
+        << "smallsauce|saucemade" << false;
     QTest::newRow("game") << "chess" << QStringList{} << QStringList{"play", "club"} << "chesses$" << false;
     QTest::newRow("a sport has no plural") << "football" << QStringList{} << QStringList{"club"}
                                            << "^(my|the|our|go|learn)?footballs($|club|hub|world)|fool" << false;

@@ -151,6 +151,10 @@ public:
         phrase.head = np[head];
         phrase.modifiers = np.mid(0, head);
         phrase.trailing = np.mid(head + 1);
+        // A word that only leads into what follows ("made" in "made with homegrown
+        // peppers") says nothing of the thing: no "hotsaucemade".
+        if (!phrase.trailing.isEmpty() && main + 1 < segments.size() && !isNoun(phrase.trailing.last()))
+            phrase.trailing.removeLast();
         if (!phrase.modifiers.isEmpty() && isNoun(phrase.modifiers.last())
             && m_knowledge.field({phrase.modifiers.last(), phrase.head}) == Field::Service)
             phrase.innerHead = phrase.modifiers.size() - 1;
@@ -225,7 +229,7 @@ public:
 
     void addAll(const Phrase &phrase, double shift)
     {
-        for (const auto &[np, worth] : nounPhrases(phrase)) {
+        for (const auto &[np, worth, inner] : nounPhrases(phrase)) {
             const double base = kBase + shift + worth;
             m_field = fieldOf(phrase, np);
             m_takesAffixes = true;
@@ -249,7 +253,9 @@ public:
                 if (!phrase.trailing.isEmpty())
                     add(QStringList{verb} + np + phrase.trailing, base + kPointKept + kMoreKept / 2);
             }
-            if (!phrase.point.isEmpty()) {
+            // Who a service is for is the service's, not its thing's: "kidsguitarlessons",
+            // never "beginnersbagpipe" for "bagpipe lessons for beginners".
+            if (!phrase.point.isEmpty() && !(inner && phrase.glue == QLatin1String("for"))) {
                 add(np + QStringList{phrase.glue} + phrase.point, base + kPointKept + kGlueKept);
                 m_takesAffixes = true; // "romehotelsonline"
                 // "kidstoys" reads well, but not as well as "toysforkids" does.
@@ -297,10 +303,15 @@ private:
     // adjective ("bestflights"); for a compound ("dog food delivery"), the
     // runs ending at its inner head too, where a lone modifier would drift
     // ("organicdelivery").
-    QList<std::pair<QStringList, double>> nounPhrases(const Phrase &phrase) const
+    struct NounPhrase {
+        QStringList words;
+        double worth = 0;
+        bool inner = false; // ends at a compound's inner head: the thing a service is done to
+    };
+    QList<NounPhrase> nounPhrases(const Phrase &phrase) const
     {
-        QList<std::pair<QStringList, double>> nps;
-        auto endingAt = [&](QStringList before, const QString &head) {
+        QList<NounPhrase> nps;
+        auto endingAt = [&](QStringList before, const QString &head, bool inner) {
             // A modifier the head already says goes: "family lawyer", not "family law lawyer".
             before.removeIf([&](const QString &modifier) { return sharesStart(modifier, head); });
             // A head as common as "place", or one that only says it is a business
@@ -322,20 +333,22 @@ private:
                 double worth = 0;
                 for (const QString &modifier : before.mid(start))
                     worth += worthOf(modifier);
-                nps.append({before.mid(start) + QStringList{head}, worth});
+                nps.append({before.mid(start) + QStringList{head}, worth, inner});
             }
             // Not past a noun or an activity that says what the head is: no "affordablecompany" of
             // "affordable moving company".
-            const bool qualified =
-                !before.isEmpty() && (m_knowledge.isNoun(before.last()) || m_knowledge.namesAnActivity(before.last()));
+            // Nor into a compound: no "smallsauce" of "small batch hot sauce".
+            const bool qualified = !before.isEmpty()
+                                   && (m_knowledge.isNoun(before.last()) || m_knowledge.namesAnActivity(before.last())
+                                       || m_knowledge.isCompound(before.last(), head));
             for (qsizetype i = 0; !generic && !qualified && phrase.innerHead < 0 && i + 1 < before.size(); ++i) {
                 if (m_knowledge.isAdjective(before[i]))
-                    nps.append({{before[i], head}, worthOf(before[i])});
+                    nps.append({{before[i], head}, worthOf(before[i]), inner});
             }
         };
-        endingAt(phrase.modifiers, phrase.head);
+        endingAt(phrase.modifiers, phrase.head, false);
         if (phrase.innerHead >= 0)
-            endingAt(phrase.modifiers.mid(0, phrase.innerHead), phrase.modifiers[phrase.innerHead]);
+            endingAt(phrase.modifiers.mid(0, phrase.innerHead), phrase.modifiers[phrase.innerHead], true);
         return nps;
     }
 
