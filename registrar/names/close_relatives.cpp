@@ -171,14 +171,15 @@ public:
     }
 
     // The topic the sense belongs to, and the topic's words that start with
-    // the word; a person's topic only where it is their own field by name
-    // ("dentistry" for "dentist"), not a broad one ("jurisprudence" for "notary").
+    // the word; a topic only where it is the word's own field by name
+    // ("dentistry" for "dentist"), not a broad one ("jurisprudence" for
+    // "notary", "business" for "cinema").
     void offerTopic(const Synset &synset)
     {
         for (const Synset::Pointer &pointer : synset.pointers) {
             if (pointer.symbol == ";c") {
                 for (std::string_view lemma : m_data.synset(pointer.pos, pointer.offset).lemmas) {
-                    if (synset.lexFile != kPeople || sharedStart(lowered(lemma), m_lemma) >= kSharedStart)
+                    if (sharedStart(lowered(lemma), m_lemma) >= kSharedStart)
                         offer(lowered(lemma), kTopic);
                 }
             } else if (pointer.symbol == "-c") {
