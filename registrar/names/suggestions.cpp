@@ -465,8 +465,10 @@ private:
                 break;
             const QString &affix = heads[i];
             if (!fits(affix, core, field) || (core.endingsOnly && affix.endsWith(QLatin1Char('-')))
-                || (affix == QLatin1String("the-") && !isPerson(field) && field != Field::Place))
-                continue; // "thechiropractor", "thewalkinclinic", but no "theguttercleaning" or "thezumirka"
+                || (affix == QLatin1String("the-") && !isPerson(field) && field != Field::Place)
+                || affix == QLatin1String("our-"))
+                continue; // "thechiropractor", "thewalkinclinic", but no "theguttercleaning", "thezumirka",
+                          // "ourzumirka"
             double score = core.score - kAffixStep * double(i + 1) - (core.cut ? kAffixedCutPenalty : 0.0);
             // A pitch past the core's few waits behind its dozen, and only fills a page short of names.
             if (onlySells(affix, field) && selling++ >= core.selling) {
