@@ -46,6 +46,13 @@ bool isPreposition(const QString &glue)
     return prepositions.contains(glue);
 }
 
+// Glue before a place: "to paris", "in rome".
+bool isPlaceGlue(const QString &glue)
+{
+    return glue == QLatin1String("to") || glue == QLatin1String("in") || glue == QLatin1String("at")
+           || glue == QLatin1String("near");
+}
+
 // "for sale", "for rent": what is done with the thing, never the point of a
 // name ("saleusedcars"); the point is what follows ("in texas").
 bool isTradeStatus(const QString &glue, const QStringList &segment)
@@ -171,7 +178,10 @@ public:
                     if (isNoun(word))
                         phrase.other = QStringList{word};
                 }
-            } else if (phrase.point.isEmpty() && isPreposition(glues[i]) && !isTradeStatus(glues[i], segments[i])) {
+            } else if ((phrase.point.isEmpty() || (phrase.glue == QLatin1String("for") && isPlaceGlue(glues[i])))
+                       && isPreposition(glues[i]) && !isTradeStatus(glues[i], segments[i])) {
+                // Where is the point over who it is for: "bostonbagpipelessons" of "bagpipe lessons
+                // for beginners in boston".
                 phrase.glue = glues[i];
                 phrase.point = segments[i];
             }
@@ -383,12 +393,6 @@ private:
     {
         constexpr qsizetype kShared = 3;
         return a.size() >= kShared && b.size() >= kShared && a.left(kShared) == b.left(kShared);
-    }
-
-    static bool isPlaceGlue(const QString &glue)
-    {
-        return glue == QLatin1String("to") || glue == QLatin1String("in") || glue == QLatin1String("at")
-               || glue == QLatin1String("near");
     }
 
     const WordKnowledge &m_knowledge;
