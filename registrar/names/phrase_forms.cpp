@@ -267,7 +267,8 @@ public:
             // never "beginnersbagpipe" for "bagpipe lessons for beginners".
             if (!phrase.point.isEmpty() && !(inner && phrase.glue == QLatin1String("for"))) {
                 add(np + QStringList{phrase.glue} + phrase.point, base + kPointKept + kGlueKept);
-                m_takesAffixes = true; // "romehotelsonline"
+                // "romehotelsonline"; but a service's thing is no business of its own: no "bostonbagpipeshop".
+                m_takesAffixes = !inner;
                 // "kidstoys" reads well, but not as well as "toysforkids" does.
                 add(phrase.point + np, base + kPointKept + kPointFirst - (isPlaceGlue(phrase.glue) ? 0.0 : 1.0));
                 m_takesAffixes = false;
