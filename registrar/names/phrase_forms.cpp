@@ -341,6 +341,9 @@ private:
                     && !(start == before.size() && head.endsWith(QLatin1String("ing"))
                          && !fitsWithPoint(before.mid(start - 1) + QStringList{head}, phrase)))
                     continue;
+                // Nor does a group or amount stand without the size that measures it: no "batchhotsauce".
+                if (start > 0 && start < before.size() && m_knowledge.measures(before[start - 1], before[start]))
+                    continue;
                 double worth = 0;
                 for (const QString &modifier : before.mid(start))
                     worth += worthOf(modifier);

@@ -205,6 +205,24 @@ bool WordKnowledge::isCompound(const QString &first, const QString &second) cons
            && !m_data->indexLine(wordnet::Noun, (first + QLatin1Char('_') + second).toStdString()).empty();
 }
 
+bool WordKnowledge::measures(const QString &adjective, const QString &noun) const
+{
+    constexpr int kGroups = 14, kQuantities = 23;
+    if (!isAz(adjective) || !isAz(noun))
+        return false;
+    const std::vector<unsigned long> senses = m_data->senses(wordnet::Adjective, adjective.toStdString());
+    const std::optional<Data::Sense> counted = m_data->mainNounSense(m_data->singular(noun.toStdString()));
+    if (senses.empty() || !counted || (counted->synset.lexFile != kGroups && counted->synset.lexFile != kQuantities))
+        return false;
+    const wordnet::Synset sense = m_data->synset(wordnet::Adjective, senses.front());
+    return std::any_of(sense.pointers.begin(), sense.pointers.end(), [&](const wordnet::Synset::Pointer &pointer) {
+        if (pointer.symbol != "=")
+            return false;
+        const wordnet::Synset attribute = m_data->synset(pointer.pos, pointer.offset);
+        return std::find(attribute.lemmas.begin(), attribute.lemmas.end(), "size") != attribute.lemmas.end();
+    });
+}
+
 bool WordKnowledge::livesInPlural(const QString &word) const
 {
     if (!isAz(word))

@@ -83,6 +83,9 @@ public:
     std::optional<Field> fieldOfWhole(const QStringList &words) const;
     // Whether two words make one noun in WordNet ("dog food", "high school").
     bool isCompound(const QString &first, const QString &second) const;
+    // Whether an adjective of size measures the group or amount after it
+    // ("small batch", "large group"), so the two go together.
+    bool measures(const QString &adjective, const QString &noun) const;
     // Whether the word names one city or region ("rome", "texas"), not a kind of place.
     bool isPlaceName(const QString &word) const;
     // A shop's maker and a maker's shop in that language ("panadero" for
