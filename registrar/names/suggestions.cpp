@@ -306,20 +306,16 @@ private:
                 cores.last().prefixesOnly = true;
             }
         }
-        // A trade or a practice is named after what it works on too: "glasspros"
-        // for a glazier, "nutritionservices" for a dietitian; by a few of its
-        // endings, never "emergencyglass" or a bare "glass". Another
-        // professional's thing is their instrument, no business: no "pianopros".
-        if (content.size() == 1 && isPerson(m_field)) {
-            const WordKnowledge::Material material = m_words.workedOn(content[head]);
-            const bool named = m_field != Field::Professional || !material.thing;
-            if (!material.word.isEmpty() && named && !relatives.contains(material.word)) {
-                cores.append(
-                    {{material.word}, kRelativeScore - kRelativeStep * kRelativesPerWord, kAffixesPerNumberCore});
+        // A trade is named after what it works on too: "glasspros" for a glazier,
+        // by a few of its endings, never "emergencyglass" or a bare "glass".
+        // Of other people the definition names an instrument ("piano") or a
+        // field ("skeleton" of the osteopath), no business.
+        if (content.size() == 1 && m_field == Field::Trade) {
+            if (const QString material = m_words.workedOn(content[head]);
+                !material.isEmpty() && !relatives.contains(material)) {
+                cores.append({{material}, kRelativeScore - kRelativeStep * kRelativesPerWord, kAffixesPerNumberCore});
                 cores.last().offeredBare = false;
                 cores.last().endingsOnly = true;
-                if (m_field == Field::Professional)
-                    cores.last().field = Field::Service;
             }
         }
         return cores;

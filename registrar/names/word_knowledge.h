@@ -55,14 +55,10 @@ public:
     // "cleaning", "preparer" for "preparation"); none for a word that names
     // no activity. Most used first.
     QStringList doers(const QString &activity) const;
-    // What a person works on, as WordNet's definition names it: "glass" for
-    // "glazier", "nutrition" for "dietitian"; a thing, a substance or a
-    // process only, and an empty word where the definition names none.
-    struct Material {
-        QString word;
-        bool thing = false; // an artifact ("piano"), not a substance or a process
-    };
-    Material workedOn(const QString &person) const;
+    // What a tradesman works on, as WordNet's definition names it: "glass"
+    // for "glazier", "pipe" for "plumber"; a thing, a substance or a process
+    // that is no mere kind of thing ("equipment"), or empty.
+    QString workedOn(const QString &person) const;
     // What the typed words name, by their head noun (word_field.h).
     Field field(const QStringList &words) const;
     // The other language a word belongs to, when it is no English word.

@@ -1,7 +1,7 @@
-// What a person works on, read from the way WordNet defines a trade: "someone
-// who cuts flat glass to size" (a glazier), "a specialist in the study of
-// nutrition" (a dietitian). People name such a business after the material
-// as often as after themselves (glasspros, nutritionclinic).
+// What a tradesman works on, read from the way WordNet defines a trade:
+// "someone who cuts flat glass to size" (a glazier), "a craftsman who
+// installs and repairs pipes" (a plumber). People name such a business after
+// the material as often as after themselves (glasspros, pipeservices).
 
 #include "names/word_data.h"
 #include "names/word_knowledge.h"
@@ -20,10 +20,12 @@ namespace {
 // Things, substances and processes make a business's name; people, groups,
 // places, abstractions and animals do not ("lines" for the electrician,
 // "objects" for the carpenter, "horses" for the farrier).
-constexpr int kArtifacts = 6;
-constexpr std::array kMaterialFiles{kArtifacts, 22 /* processes */, 27 /* substances */};
+constexpr std::array kMaterialFiles{6 /* artifacts */, 22 /* processes */, 27 /* substances */};
 constexpr int kPeople = 18;
 constexpr size_t kShortestMaterial = 4;
+// A word used this often names a kind of thing, no trade's material:
+// "equipment" for the steamfitter, "piece" for the splicer.
+constexpr int kGeneric = 45;
 
 // A preposition or a relative word ends the phrase that names the material:
 // "glass" in "cuts flat glass to size", "pipes" in "repairs pipes and fixtures".
@@ -59,8 +61,8 @@ std::vector<std::string> definitionWords(std::string_view gloss)
 }
 
 // Where the material's phrase starts: after the verbs of "who makes or
-// repairs", or after "a specialist in (the study of)". The definition's
-// other shapes ("a worker skilled in applying plaster") say too little.
+// repairs". The definition's other shapes ("a worker skilled in applying
+// plaster") say too little.
 size_t phraseStart(const std::vector<std::string> &words)
 {
     for (size_t i = 0; i + 1 < words.size(); ++i) {
@@ -70,19 +72,13 @@ size_t phraseStart(const std::vector<std::string> &words)
                 at += 2;
             return at;
         }
-        if (words[i] == "specialist" && words[i + 1] == "in") {
-            const size_t at = i + 2;
-            const bool studyOf =
-                at + 2 < words.size() && words[at] == "the" && words[at + 1] == "study" && words[at + 2] == "of";
-            return studyOf ? at + 3 : at;
-        }
     }
     return words.size();
 }
 
 } // namespace
 
-WordKnowledge::Material WordKnowledge::workedOn(const QString &person) const
+QString WordKnowledge::workedOn(const QString &person) const
 {
     if (!isAz(person))
         return {};
@@ -108,9 +104,10 @@ WordKnowledge::Material WordKnowledge::workedOn(const QString &person) const
     const std::optional<Data::Sense> named = m_data->mainNounSense(material);
     if (!named || material.size() < kShortestMaterial || !m_data->common(material)
         || std::find(kMaterialFiles.begin(), kMaterialFiles.end(), named->synset.lexFile) == kMaterialFiles.end()
+        || commonness(QString::fromStdString(material)) >= kGeneric
         || person.toStdString().starts_with(material)) // the locksmith's "lock" is a relative already
         return {};
-    return {QString::fromStdString(material), named->synset.lexFile == kArtifacts};
+    return QString::fromStdString(material);
 }
 
 } // namespace varnex::registrar
