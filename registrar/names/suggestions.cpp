@@ -103,6 +103,16 @@ bool isPerson(Field field)
     return field == Field::Trade || field == Field::Professional || field == Field::Health;
 }
 
+// Whether a prefix reads well before a name with no ending: a bare "the-" only
+// before a person or a place ("thechiropractor", "thewalkinclinic"; no
+// "theguttercleaning", "thezumirka"), "our-" never ("ourknitclub", no "ourzumirka").
+bool standsBare(const QString &prefix, Field field)
+{
+    if (prefix == QLatin1String("the-"))
+        return isPerson(field) || field == Field::Place;
+    return prefix != QLatin1String("our-");
+}
+
 bool sellsGoods(const QString &affix)
 {
     static const QStringList goods{"-store", "-outlet", "-supply", "-depot", "-mart", "-market", "-bazaar"};
@@ -461,10 +471,8 @@ private:
                 break;
             const QString &affix = heads[i];
             if (!fits(affix, core, field) || (core.endingsOnly && affix.endsWith(QLatin1Char('-')))
-                || (affix == QLatin1String("the-") && !isPerson(field) && field != Field::Place)
-                || affix == QLatin1String("our-"))
-                continue; // "thechiropractor", "thewalkinclinic", but no "theguttercleaning", "thezumirka",
-                          // "ourzumirka"
+                || !standsBare(affix, field))
+                continue;
             double score = core.score - kAffixStep * double(i + 1) - (core.cut ? kAffixedCutPenalty : 0.0);
             // A pitch past the core's few waits behind its dozen, and only fills a page short of names.
             if (onlySells(affix, field) && selling++ >= core.selling) {
