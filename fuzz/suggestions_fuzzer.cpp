@@ -10,6 +10,7 @@
 
 #include "names/ascii_forms.h"
 #include "names/candidates.h"
+#include "names/field_heads.h"
 #include "names/name_rules.h"
 #include "names/word_knowledge.h"
 
@@ -79,6 +80,18 @@ QStringList checkCandidates(const QString &ascii, const QStringList &candidates)
 }
 
 // The suggested labels as a person reads them.
+// Whether a suggestion is the typed words, joined or hyphenated as typed, with
+// an ending that names the business ("guttercleaningservice").
+bool typedAndBusiness(const QString &suggestion, const QStringList &typedForms)
+{
+    const QString joined = QString(suggestion).remove(u'-');
+    return std::any_of(typedForms.begin(), typedForms.end(), [&](const QString &form) {
+        const QString typed = QString(form).remove(u'-');
+        return joined.startsWith(typed)
+               && varnex::registrar::namesTheBusiness(QLatin1Char('-') + joined.mid(typed.size()));
+    });
+}
+
 void checkSuggestions(const QString &label, const QStringList &suggested)
 {
     const QStringList plainForms = varnex::registrar::plainAsciiForms(label);
@@ -90,8 +103,10 @@ void checkSuggestions(const QString &label, const QStringList &suggested)
         check(varnex::registrar::asciiLabel(suggestion) == ascii, "suggestion round-trips");
         check(suggestion == suggestion.toLower(), "suggestion in lower case");
         // The typed name in plain letters may be as long as the typed name makes it; a
-        // typed name of up to 20 characters may take an affix of five more.
-        const qsizetype allowed = label.size() <= 20 ? std::max<qsizetype>(20, label.size() + 5) : 20;
+        // typed name of up to 20 characters may take an affix of five more, and with an
+        // ending that names its business it may run to 22.
+        const qsizetype bound = typedAndBusiness(suggestion, QStringList(plainForms) << label.toLower()) ? 22 : 20;
+        const qsizetype allowed = label.size() <= 20 ? std::max<qsizetype>(bound, label.size() + 5) : bound;
         check(suggestion.size() <= allowed || plainForms.contains(suggestion), "suggestion no longer than allowed");
         check(label.contains(u'-') || !suggestion.contains(u'-'), "no hyphen unless typed");
     }
