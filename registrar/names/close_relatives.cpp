@@ -38,7 +38,6 @@ constexpr int kUsualPersonWord = 5;
 // An activity's other words likewise, at a lower bar: "cleansing" is tagged
 // as the act of cleaning once, and "window cleansing" is nobody's trade.
 constexpr int kUsualActWord = 2;
-constexpr int kPeople = 18, kActs = 4;
 // Three letters say too little to carry a name ("fit" for "fitness", "veg").
 constexpr size_t kShortestRelative = 4;
 // A word of the definition is a relative when it shares a long start with the word.

@@ -12,8 +12,6 @@ using Data = WordKnowledge::Data;
 
 namespace {
 
-// WordNet's lexicographer files that decide a field on their own.
-constexpr int kActs = 4, kArtifacts = 6, kEvents = 11, kFood = 13, kLocations = 15, kPeople = 18, kSubstances = 27;
 // Of senses used alike in the corpus, the one a name is likeliest to mean:
 // names are for people, things, food, activities and places ("pharmacy" the
 // shop before the science, "chess" the game before the grass).
@@ -52,7 +50,8 @@ constexpr std::array kMarkers{
 // place"), not something done to the first word ("pest control").
 bool isConcrete(int lexFile)
 {
-    constexpr std::array kConcrete{5, kArtifacts, 8, kFood, kLocations, 17, kPeople, 20, kSubstances};
+    constexpr std::array kConcrete{kAnimals, kArtifacts, kBody,   kFood,      kLocations,
+                                   kObjects, kPeople,    kPlants, kSubstances};
     return std::find(kConcrete.begin(), kConcrete.end(), lexFile) != kConcrete.end();
 }
 
@@ -207,7 +206,6 @@ bool WordKnowledge::isCompound(const QString &first, const QString &second) cons
 
 bool WordKnowledge::measures(const QString &adjective, const QString &noun) const
 {
-    constexpr int kGroups = 14, kQuantities = 23;
     if (!isAz(adjective) || !isAz(noun))
         return false;
     const std::vector<unsigned long> senses = m_data->senses(wordnet::Adjective, adjective.toStdString());

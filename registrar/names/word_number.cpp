@@ -102,7 +102,6 @@ bool WordKnowledge::takesPlural(const QString &word) const
         return false;
     // "plumbings" and "knittings" read wrong: the activity has no plural; nor
     // has a sport or game ("footballs" for "5 a side football").
-    constexpr int kActs = 4;
     const std::optional<Data::Sense> sense = m_data->mainNounSense(text);
     if (sense && sense->synset.lexFile == kActs) {
         const Field field = m_data->fieldOf(sense->synset);

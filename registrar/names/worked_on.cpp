@@ -20,8 +20,7 @@ namespace {
 // Things, substances and processes make a business's name; people, groups,
 // places, abstractions and animals do not ("lines" for the electrician,
 // "objects" for the carpenter, "horses" for the farrier).
-constexpr std::array kMaterialFiles{6 /* artifacts */, 22 /* processes */, 27 /* substances */};
-constexpr int kPeople = 18;
+constexpr std::array kMaterialFiles{kArtifacts, kProcesses, kSubstances};
 constexpr size_t kShortestMaterial = 4;
 // A word used this often names a kind of thing, no trade's material:
 // "equipment" for the steamfitter, "piece" for the splicer.
@@ -104,7 +103,7 @@ QString WordKnowledge::workedOn(const QString &person) const
     const std::optional<Data::Sense> named = m_data->mainNounSense(material);
     if (!named || material.size() < kShortestMaterial || !m_data->common(material)
         || std::find(kMaterialFiles.begin(), kMaterialFiles.end(), named->synset.lexFile) == kMaterialFiles.end()
-        || commonness(QString::fromStdString(material)) >= kGeneric
+        || m_data->usage(material) >= kGeneric
         || person.toStdString().starts_with(material)) // the locksmith's "lock" is a relative already
         return {};
     return QString::fromStdString(material);
