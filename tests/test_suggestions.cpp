@@ -1,4 +1,5 @@
 #include "names/candidates.h"
+#include "names/curated_relatives.h"
 #include "names/field_heads.h"
 #include "names/name_rules.h"
 #include "names/registrable.h"
@@ -19,6 +20,8 @@ class TestSuggestions final : public QObject {
 private slots:
     void initTestCase();
     void loadRefusesMissingFiles();
+    void curatedRelatives_data();
+    void curatedRelatives();
     void split_data();
     void split();
     void relativesOfShop();
@@ -58,6 +61,35 @@ void TestSuggestions::loadRefusesMissingFiles()
     error.clear();
     QVERIFY(!WordKnowledge::load(WordKnowledge::defaultWordList(), empty.path(), &error));
     QVERIFY(!error.isEmpty());
+}
+
+void TestSuggestions::curatedRelatives_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("words"); // -1: refused
+    QTest::addColumn<int>("errorLine");
+
+    QTest::newRow("comments, blank lines, no final newline") << QByteArray("# x\n\ncinema\tmovies film") << 1 << 0;
+    QTest::newRow("a relative too short") << QByteArray("lantern\tlamp\nmug\tcup ox\n") << -1 << 2;
+    QTest::newRow("no tab") << QByteArray("lantern lamp\n") << -1 << 1;
+    QTest::newRow("no relative") << QByteArray("# x\nlantern\t\n") << -1 << 2;
+    QTest::newRow("a double space") << QByteArray("lantern\tlamp  light\n") << -1 << 1;
+    QTest::newRow("an accent") << QByteArray("caf\xc3\xa9\tcoffee\n") << -1 << 1;
+    QTest::newRow("a carriage return") << QByteArray("lantern\tlamp\r\n") << -1 << 1;
+    QTest::newRow("a word twice") << QByteArray("mug\tcup\nmug\tbeaker\n") << -1 << 2;
+}
+
+// The hand-written list is strict, so a slip in it fails the build's tests, not a page.
+void TestSuggestions::curatedRelatives()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(int, words);
+    QFETCH(int, errorLine);
+    QString error;
+    const auto relatives = readCuratedRelatives(std::string_view(text.constData(), size_t(text.size())), &error);
+    QCOMPARE(relatives ? int(relatives->size()) : -1, words);
+    if (!relatives)
+        QVERIFY2(error.contains(QStringLiteral("line %1:").arg(errorLine)), qPrintable(error));
 }
 
 // A name near 20 letters takes an affix of up to five more; the typed
@@ -203,17 +235,17 @@ void TestSuggestions::relevance_data()
     QTest::addColumn<QStringList>("farRelatives"); // never among the first 30
     QTest::addColumn<QStringList>("plainForms");   // right after the typed label
 
-    QTest::newRow("common word") << "pizza" << QStringList{"pizza"} << QStringList{"dish", "soup", "pie"}
+    QTest::newRow("common word") << "pizza" << QStringList{"pizza", "pizzeria"} << QStringList{"dish", "soup", "pie"}
                                  << QStringList{};
-    QTest::newRow("another common word") << "wedding" << QStringList{"wedding", "nuptial"}
+    QTest::newRow("another common word") << "wedding" << QStringList{"wedding", "nuptial", "bridal"}
                                          << QStringList{"funeral", "rush", "chase"} << QStringList{};
     QTest::newRow("phrase") << "dog grooming" << QStringList{"dog", "grooming"} << QStringList{"cur", "pooch"}
                             << QStringList{};
-    QTest::newRow("adjective and noun") << "best lawyer" << QStringList{"lawyer", "attorney"}
+    QTest::newRow("adjective and noun") << "best lawyer" << QStringList{"lawyer", "attorney", "legal"}
                                         << QStringList{"bestco", "gobest"} << QStringList{};
     QTest::newRow("made-up brand") << "vortexa" << QStringList{"vortexa"} << QStringList{"vortexas", "diska"}
                                    << QStringList{};
-    QTest::newRow("mass noun") << "fitness" << QStringList{"fitness"} << QStringList{"fitnesses", "making"}
+    QTest::newRow("mass noun") << "fitness" << QStringList{"fitness", "workout"} << QStringList{"fitnesses", "making"}
                                << QStringList{};
     QTest::newRow("accented word") << QString::fromUtf8("bücher")
                                    << QStringList{QString::fromUtf8("bücher"), "buecher", "bucher"} << QStringList{}
@@ -223,7 +255,8 @@ void TestSuggestions::relevance_data()
     QTest::newRow("glue that is part of a name")
         << "fish and chips" << QStringList{"fishandchips"} << QStringList{} << QStringList{};
     QTest::newRow("a name near the longest")
-        << "secondhand clothing" << QStringList{"secondhandcloth"} << QStringList{} << QStringList{};
+        << "secondhand clothing" << QStringList{"secondhandcloth", "secondhandapparel"} << QStringList{}
+        << QStringList{};
     QTest::newRow("long phrase") << "bestpizzaplaceinnewyorkcityforfamilies"
                                  << QStringList{"pizza", "place", "york", "city", "families", "best"}
                                  << QStringList{"inyorknew"} << QStringList{};
@@ -269,6 +302,9 @@ void TestSuggestions::kinds_data()
     QTest::newRow("trade's activity") << "plumbing" << QStringList{"plumber"} << QStringList{"pros"} << "plumbings$"
                                       << false;
     QTest::newRow("health") << "dentist" << QStringList{"dentistry"} << QStringList{"clinic", "care"} << "^$" << false;
+    QTest::newRow("relatives written down by hand")
+        << "podiatrist" << QStringList{"podiatry", "footcareclinic"} << QStringList{"clinic"}
+        << "^(my|local|the|family|city|best)?foot(care)?$|^(emergency|my|local)foot|footcarecare" << false;
     QTest::newRow("hobby") << "knitting" << QStringList{"knit", "learntoknit"} << QStringList{"club", "lessons"}
                            << "knittings$" << false;
     QTest::newRow("service") << "windowcleaning"

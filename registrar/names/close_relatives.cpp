@@ -322,4 +322,23 @@ QStringList WordKnowledge::closeRelatives(const QString &word) const
     return relatives.ranked();
 }
 
+QStringList WordKnowledge::curatedRelatives(const QString &word) const
+{
+    if (!isAz(word))
+        return {};
+    const std::string typed = word.toStdString();
+    const std::string lemma = m_data->singular(typed);
+    auto found = m_data->curated.find(typed);
+    if (found == m_data->curated.end())
+        found = m_data->curated.find(lemma);
+    if (found == m_data->curated.end())
+        return {};
+    QStringList result;
+    for (const std::string &relative : found->second) {
+        if (relative != typed && relative != lemma && m_data->singular(relative) != lemma)
+            result.append(QString::fromStdString(relative));
+    }
+    return result;
+}
+
 } // namespace varnex::registrar

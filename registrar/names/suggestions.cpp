@@ -31,6 +31,7 @@ constexpr qsizetype kAffixRoom = 5;
 // person tries first for a two-word service.
 constexpr qsizetype kBusinessRoom = 2;
 constexpr int kRelativesPerWord = 3;     // close relatives of the head noun, each a core of its own
+constexpr int kTooCommonRelative = 100;  // used this often in the corpus, a word means too much to stand for a field
 constexpr int kAffixesPerCore = 12;      // each core's affixed forms at full score, so checked labels cover several
 constexpr int kAffixesPerNumberCore = 4; // "mybakeries": prefixes only, fewer
 constexpr int kSellingPerTypedCore = 2;  // "pestcontrolnow", "candlesdirect": the typed words take a pitch or two
@@ -273,7 +274,9 @@ private:
         QList<Core> cores;
         QStringList relatives = m_words.closeRelatives(content[head]);
         // A person only for an activity or another person ("plumber" for "plumbing"), not for a thing ("bicyclist").
-        if (m_field != Field::Service && m_field != Field::Hobby && m_field != Field::Game && !isPerson(m_field)) {
+        const bool takesPeople =
+            m_field == Field::Service || m_field == Field::Hobby || m_field == Field::Game || isPerson(m_field);
+        if (!takesPeople) {
             relatives.removeIf([this](const QString &relative) { return isPerson(m_words.field({relative})); });
         }
         // An adjective names a field only for the people in it ("electricalpros");
@@ -292,6 +295,26 @@ private:
         // work: no "pianotune" or "pianomusic" for "piano tuning".
         if (content.size() > 1 && m_field == Field::Service)
             relatives.removeIf([this](const QString &relative) { return !m_words.namesWork(relative); });
+        // Relatives written down by hand are the field's own words ("footcare" for a
+        // podiatrist, "movies" for a cinema): they go first, and need none of the
+        // guards above against WordNet's drift, but an adjective is still praise.
+        // A word as common as "foot" or "light" says nothing of a business alone.
+        QStringList curated = m_words.curatedRelatives(content[head]);
+        curated.removeIf([&](const QString &relative) {
+            return content.contains(relative) || (!isPerson(m_field) && m_words.isAdjective(relative))
+                   || m_words.commonness(relative) >= kTooCommonRelative
+                   || (!takesPeople && isPerson(m_words.field({relative})));
+        });
+        // Of a person, a thing the list names and WordNet does not ("brick" of a
+        // bricklayer) is what they work on: it takes their endings only.
+        QStringList workedOn;
+        for (const QString &relative : curated) {
+            if (isPerson(m_field) && !relatives.contains(relative) && !isPerson(m_words.field({relative}))
+                && !m_words.namesWork(relative) && !m_words.isAdjective(relative))
+                workedOn.append(relative);
+        }
+        relatives.removeIf([&](const QString &relative) { return curated.contains(relative); });
+        relatives = curated + relatives;
         // Work done for one is sold by who does it: "windowcleaner", "windowcleaners".
         const QStringList doers = m_field == Field::Service ? m_words.doers(content[head]) : QStringList();
         if (!doers.isEmpty() && !content.contains(doers.first())) {
@@ -308,6 +331,12 @@ private:
             // A person's work is sold as work: "weldingpros", not "myweldinggroup".
             if (isPerson(m_field) && m_words.namesWork(relatives[r]))
                 cores.last().field = Field::Service;
+            if (workedOn.contains(relatives[r])) { // "brickpros", never "mybrick" or "emergencybrick"
+                cores.last().cap = kAffixesPerNumberCore;
+                cores.last().offeredBare = false;
+                cores.last().endingsOnly = true;
+                cores.last().bothEnds = false;
+            }
             if (doer) { // a person takes a place or praise before, no "-pros" after: "localwindowcleaner"
                 cores.last().prefixesOnly = true;
                 cores.last().cap = kAffixesPerNumberCore;

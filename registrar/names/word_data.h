@@ -4,6 +4,7 @@
 // word_files (loading), word_knowledge (words and their commonness),
 // word_number (singular and plural), word_split and word_relatives.
 
+#include "names/curated_relatives.h"
 #include "names/other_languages.h"
 #include "names/word_field.h"
 #include "names/word_knowledge.h"
@@ -62,6 +63,7 @@ struct WordKnowledge::Data {
     std::array<std::unique_ptr<QFile>, wordnet::PosCount * 2> files;   // index then data, mapped
     std::array<std::string_view, wordnet::PosCount> index, data;
     OtherLanguages otherLanguages;
+    CuratedRelatives curated; // written by hand: field_relatives.txt
 
     // Words and how common they are (word_knowledge.cpp).
     const Entry *find(std::string_view word) const;

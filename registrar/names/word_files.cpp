@@ -183,6 +183,12 @@ std::optional<WordKnowledge> WordKnowledge::load(const QString &wordList, const 
     readPluralExceptions(view(*exceptions), *data);
     if (!mapWordnetFiles(folder, *data, error) || !data->otherLanguages.load(QFileInfo(wordList).absolutePath(), error))
         return std::nullopt;
+    // Built into the program: a broken list is a broken build, said at start.
+    const std::optional<QByteArray> curated = readAll(QStringLiteral(":/names/field_relatives.txt"), error);
+    std::optional<CuratedRelatives> relatives = curated ? readCuratedRelatives(view(*curated), error) : std::nullopt;
+    if (!relatives)
+        return std::nullopt;
+    data->curated = std::move(*relatives);
     return WordKnowledge(std::move(data));
 }
 

@@ -51,6 +51,10 @@ public:
     // the topic it belongs to. Single words of a to z, the closest and most
     // familiar first.
     QStringList closeRelatives(const QString &word) const;
+    // Relatives written down by hand for the word or its singular, where
+    // WordNet has none in the field ("footcare" for "podiatrist", "movies"
+    // for "cinema"), best first; never the word itself or its other number.
+    QStringList curatedRelatives(const QString &word) const;
     // The people who do an activity, by WordNet's derivations ("cleaner" for
     // "cleaning", "preparer" for "preparation"); none for a word that names
     // no activity. Most used first.

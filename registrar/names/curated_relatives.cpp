@@ -1,0 +1,58 @@
+#include "names/curated_relatives.h"
+
+#include <algorithm>
+
+namespace varnex::registrar {
+
+namespace {
+
+// Shorter says too little of a business ("vet" stays WordNet's); longer is no word of a name.
+constexpr size_t kShortest = 3;
+constexpr size_t kLongest = 16;
+
+bool isWord(std::string_view text)
+{
+    return text.size() >= kShortest && text.size() <= kLongest
+           && std::all_of(text.begin(), text.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+}
+
+} // namespace
+
+std::optional<CuratedRelatives> readCuratedRelatives(std::string_view text, QString *error)
+{
+    CuratedRelatives relatives;
+    int number = 0;
+    while (!text.empty()) {
+        const size_t end = text.find('\n');
+        const std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        ++number;
+        if (line.empty() || line.front() == '#')
+            continue;
+        const auto fail = [&](const char *why) {
+            if (error)
+                *error = QStringLiteral("relatives, line %1: %2").arg(number).arg(QLatin1String(why));
+            return std::nullopt;
+        };
+        const size_t tab = line.find('\t');
+        if (tab == std::string_view::npos || !isWord(line.substr(0, tab)))
+            return fail("not a word of a to z and a tab");
+        std::vector<std::string> words;
+        std::string_view rest = line.substr(tab + 1);
+        while (!rest.empty()) {
+            const size_t space = rest.find(' ');
+            const std::string_view word = rest.substr(0, space);
+            if (!isWord(word))
+                return fail("a relative that is not a word of a to z");
+            words.emplace_back(word);
+            rest = space == std::string_view::npos ? std::string_view() : rest.substr(space + 1);
+        }
+        if (words.empty())
+            return fail("no relative");
+        if (!relatives.emplace(std::string(line.substr(0, tab)), std::move(words)).second)
+            return fail("the word comes twice");
+    }
+    return relatives;
+}
+
+} // namespace varnex::registrar
