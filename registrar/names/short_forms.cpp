@@ -57,6 +57,10 @@ QList<ShortForm> shortForms(const QStringList &typedWords, const WordKnowledge &
             }
             if (words[i] == QLatin1String("24"))
                 forms.append({replaced(words, i, 2, QStringLiteral("247")), kRoundTheClock});
+        } else if (static const QRegularExpression decade(QStringLiteral("^1[89](\\d0s)$"));
+                   decade.match(words[i]).hasMatch()) {
+            // A decade as people say it: "50sdiner" for "1950s diner".
+            forms.append({replaced(words, i, 1, decade.match(words[i]).captured(1)), kHoursShort});
         } else if (words[i].front().isDigit() && (i == 0 || words[i - 1].size() > 1)
                    && next.endsWith(QLatin1String("ing")) && knowledge.isWord(next.chopped(3))) {
             // After a number and its unit only, not in a code: "3dprint" is said, "k9train" is not.

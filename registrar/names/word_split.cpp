@@ -21,6 +21,9 @@ constexpr double kLeastWordCost = 0.5;
 // is, so text holding a known word is read around it.
 constexpr double kUnknownCost = 20.0;
 constexpr double kUnknownLetterCost = 2.0;
+// A place of several words reads as one, as a fairly common word does: "in
+// sandiego", not "ins an die go"; yet "red seafood" before "redsea food".
+constexpr double kJoinedPlaceCost = 6.0;
 // A piece of no more letters than this that is no word belongs to the word before it.
 constexpr qsizetype kStrayLetters = 3;
 
@@ -72,7 +75,9 @@ double pieceCost(const WordKnowledge::Data &data, std::string_view piece)
             return kVerbFormCost;
     }
     if (!data.splitWord(piece))
-        return kUnknownCost + kUnknownLetterCost * double(piece.size());
+        return data.joinedPlaces.contains(std::string(piece))
+                   ? kJoinedPlaceCost
+                   : kUnknownCost + kUnknownLetterCost * double(piece.size());
     return std::max(kLeastWordCost, kWordCost - std::log2(1.0 + data.usage(piece))) + verbFormCost(data, piece);
 }
 
@@ -123,12 +128,14 @@ void joinEndings(const WordKnowledge::Data &data, QStringList &pieces)
 }
 
 // A run a reader takes as one word: an English noun or adjective WordNet
-// knows, or its plural ("headphones"), or a German, Spanish or French word
-// that is no English one.
+// knows, or its plural ("headphones"), doing what a known word names
+// ("bouldering"), or a German, Spanish or French word that is no English one.
 bool isWholeWord(const WordKnowledge::Data &data, const std::string &run)
 {
     if (run.size() < kMinPlainWord)
         return false;
+    if (data.doingOfKnownWord(run) || data.joinedPlaces.contains(run))
+        return true;
     const std::string singular = data.singular(run);
     for (const std::string &form : {run, singular}) {
         if (!data.indexLine(wordnet::Noun, form).empty() || !data.indexLine(wordnet::Adjective, form).empty())
@@ -161,6 +168,20 @@ void forEachRun(const std::string &text, Visit visit)
 
 } // namespace
 
+bool WordKnowledge::Data::doingOfKnownWord(std::string_view word) const
+{
+    // Four letters before the ending at least: "boulder" in "bouldering", never "th" in "thing".
+    constexpr size_t kShortestStem = 4;
+    if (word.size() < kShortestStem + 3 || !word.ends_with("ing") || splitWord(word))
+        return false;
+    const std::string stem(word.substr(0, word.size() - 3));
+    for (const std::string &form : {stem, stem + "e"}) {
+        if (!indexLine(wordnet::Noun, form).empty() || !indexLine(wordnet::Verb, form).empty())
+            return true;
+    }
+    return false;
+}
+
 QStringList WordKnowledge::split(const QString &label) const
 {
     const QString lower = label.toLower();
@@ -175,9 +196,10 @@ QStringList WordKnowledge::split(const QString &label) const
             words.append(QString::fromStdString(run));
             return;
         }
-        // A number's unit before a word goes with the number: "24h towing", not "24 hto wing".
+        // A number's unit before a word goes with the number: "24h towing", not "24 hto wing";
+        // so does a decade's "s": "1950s diner", not "1950 sdiner".
         if (unitPossible && !isWholeWord(*m_data, run)) {
-            for (const std::string_view unit : {"hr", "h", "d", "k", "g", "x", "p"}) {
+            for (const std::string_view unit : {"hr", "h", "d", "k", "g", "x", "p", "s"}) {
                 const std::string rest = run.substr(std::min(run.size(), unit.size()));
                 if (run.starts_with(unit) && isWholeWord(*m_data, rest)) {
                     words.last() += QString::fromLatin1(unit.data(), qsizetype(unit.size()));
