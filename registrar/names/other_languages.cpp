@@ -187,6 +187,17 @@ std::optional<Field> OtherLanguages::languageOf(const QString &word,
         if (lists(Field::German, first) && lists(Field::German, second) && !(english(first) && english(second)))
             return Field::German;
     }
+    // A word no list holds, written with letters only one of these languages
+    // uses, is that language's all the same ("hörakustik"), no made-up name.
+    static const std::pair<Field, QString> kLetters[] = {
+        {Field::German, QStringLiteral("äöüß")},
+        {Field::Spanish, QStringLiteral("ñáíóú")},
+        {Field::French, QStringLiteral("çèêàùûëïîôœâ")},
+    };
+    for (const auto &[language, letters] : kLetters) {
+        if (std::any_of(word.begin(), word.end(), [&](QChar c) { return letters.contains(c); }))
+            return language;
+    }
     return std::nullopt;
 }
 

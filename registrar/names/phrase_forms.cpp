@@ -265,7 +265,11 @@ public:
             }
             // Who a service is for is the service's, not its thing's: "kidsguitarlessons",
             // never "beginnersbagpipe" for "bagpipe lessons for beginners".
-            if (!phrase.point.isEmpty() && !(inner && phrase.glue == QLatin1String("for"))) {
+            // Nor is where a service is done said of the thing it is done to: "sandiegodoggrooming",
+            // never "sandiegodog"; but "chicagomoving", where the inner head is the work.
+            const bool innerThing =
+                inner && !m_knowledge.namesAnActivity(np.last()) && !m_knowledge.namesWork(np.last());
+            if (!phrase.point.isEmpty() && !(inner && phrase.glue == QLatin1String("for")) && !innerThing) {
                 add(np + QStringList{phrase.glue} + phrase.point, base + kPointKept + kGlueKept);
                 // "romehotelsonline"; but a service's thing is no business of its own: no "bostonbagpipeshop".
                 m_takesAffixes = !inner;

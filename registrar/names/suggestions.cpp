@@ -159,9 +159,15 @@ public:
         // Word knowledge reads the plain form best; the typed form keeps its own affixes.
         QStringList forms = plain;
         forms.append(m_typed);
+        // A plain form of a word another language writes ("hoerakustik") is
+        // still that language's, never a made-up name's.
+        const Field typedField = m_words.field(m_words.split(m_typed));
+        const bool foreign = typedField == Field::German || typedField == Field::Spanish || typedField == Field::French;
         for (const QString &form : forms) {
             const QStringList words = m_words.split(form);
             m_field = m_words.field(words);
+            if (m_field == Field::Brand && foreign)
+                m_field = typedField;
             for (const Core &core : coresOf(form, words))
                 addAffixed(core);
         }
@@ -300,8 +306,12 @@ private:
         // guards above against WordNet's drift, but an adjective is still praise.
         // A word as common as "foot" or "light" says nothing of a business alone.
         QStringList curated = m_words.curatedRelatives(content[head]);
+        // Nor one that holds another typed word already: no "homehomestaging".
         curated.removeIf([&](const QString &relative) {
-            return content.contains(relative) || (!isPerson(m_field) && m_words.isAdjective(relative))
+            const bool holdsTyped = std::any_of(content.begin(), content.end(), [&](const QString &word) {
+                return word != content[head] && relative.contains(word);
+            });
+            return content.contains(relative) || holdsTyped || (!isPerson(m_field) && m_words.isAdjective(relative))
                    || m_words.commonness(relative) >= kTooCommonRelative
                    || (!takesPeople && isPerson(m_words.field({relative})));
         });

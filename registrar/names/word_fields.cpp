@@ -279,7 +279,8 @@ Field WordKnowledge::field(const QStringList &typed) const
     // A word WordNet alone knows ("farrier") is a word all the same, no made-up name.
     content.removeIf([this](const QString &word) {
         return isGlueWord(word) || !isAz(word)
-               || (!isWord(word) && !m_data->isNoun(m_data->singular(word.toStdString())));
+               || (!isWord(word) && !m_data->isNoun(m_data->singular(word.toStdString()))
+                   && !m_data->doingOfKnownWord(word.toStdString()));
     });
     if (content.isEmpty()) {
         // A word of another language, or none known: a made-up name.
@@ -311,7 +312,34 @@ Field WordKnowledge::field(const QStringList &typed) const
     // Doing something WordNet knows only as a verb ("mowing", "towing") is work done for one.
     if (!sense && namesAnActivity(content[head]))
         return Field::Service;
-    const Field field = sense ? m_data->fieldOf(sense->synset) : Field::General;
+    Field field = sense ? m_data->fieldOf(sense->synset) : Field::General;
+    // A person's word whose relatives written by hand all name one place, food
+    // or product names that business, where it has that sense: "diner" the
+    // eatery, not one who dines; "planter" the pot, not one who plants.
+    // Relatives WordNet lacks say nothing.
+    if (field == Field::Trade || field == Field::Professional || field == Field::Health) {
+        const auto listed = m_data->curated.find(lemma);
+        const std::vector<std::string> none;
+        Field business = Field::General;
+        for (const std::string &relative : listed != m_data->curated.end() ? listed->second : none) {
+            const std::optional<Data::Sense> its = m_data->mainNounSense(relative);
+            if (!its)
+                continue;
+            const Field itsField = m_data->fieldOf(its->synset);
+            const bool thing = itsField == Field::Place || itsField == Field::Food || itsField == Field::Product;
+            if (!thing || (business != Field::General && business != itsField)) {
+                business = Field::General;
+                break;
+            }
+            business = itsField;
+        }
+        // Only where the word has that sense too: "electric" is a product, but no electrician is.
+        const std::vector<unsigned long> own = m_data->senses(wordnet::Noun, lemma);
+        if (business != Field::General && std::any_of(own.begin(), own.end(), [&](unsigned long offset) {
+                return m_data->fieldOf(m_data->synset(wordnet::Noun, offset)) == business;
+            }))
+            field = business;
+    }
     // A place named after what it offers is one to go to: "pizza place".
     return (field == Field::Area || (sense && sense->synset.lexFile == kLocations)) && head > 0 ? Field::Place : field;
 }
