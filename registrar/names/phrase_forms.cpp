@@ -423,7 +423,10 @@ QList<PhraseForm> phraseForms(const QStringList &words, const WordKnowledge &kno
     forms.addAll(*phrase, 0);
     const Field headField = knowledge.field({phrase->head});
     int related = 0;
-    for (const QString &relative : knowledge.closeRelatives(phrase->head)) {
+    // An activity's other words drift in a phrase ("training" for the "grooming" of
+    // "dog grooming in san diego"): only a thing's relatives stand for it there.
+    const bool activity = knowledge.namesWork(phrase->head) || knowledge.namesAnActivity(phrase->head);
+    for (const QString &relative : activity ? QStringList() : knowledge.closeRelatives(phrase->head)) {
         // "familylawyer", never "familylawlaw" or "playguitarist".
         if (related >= kRelativesOfHead || words.contains(relative) || !knowledge.isNoun(relative)
             || knowledge.field({relative}) != headField)

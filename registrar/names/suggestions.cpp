@@ -163,6 +163,14 @@ public:
         // still that language's, never a made-up name's.
         const Field typedField = m_words.field(m_words.split(m_typed));
         const bool foreign = typedField == Field::German || typedField == Field::Spanish || typedField == Field::French;
+        // German writes "ö" as "oe" without it: "hoerakustik" takes affixes, "horakustik" stands alone.
+        const QString germanForm = QString(m_typed)
+                                       .replace(QStringLiteral("ä"), QStringLiteral("ae"))
+                                       .replace(QStringLiteral("ö"), QStringLiteral("oe"))
+                                       .replace(QStringLiteral("ü"), QStringLiteral("ue"))
+                                       .replace(QStringLiteral("ß"), QStringLiteral("ss"));
+        if (typedField == Field::German && germanForm != m_typed && plain.contains(germanForm))
+            forms.removeIf([&](const QString &form) { return form != germanForm && form != m_typed; });
         for (const QString &form : forms) {
             const QStringList words = m_words.split(form);
             m_field = m_words.field(words);
@@ -625,9 +633,9 @@ private:
     }
 
     // The typed hyphens kept between the same words, or at the same place when
-    // another word took one's place ("my-store" for "my-shop"); then affixes
-    // set off by one too ("my-e-scooter", "e-scooter-shop"). None when no
-    // typed hyphen is kept.
+    // another word took one's place ("my-store" for "my-shop"); then every
+    // other word and affix set off by one too ("my-e-scooter", "e-scooter-shop").
+    // None when no typed hyphen is kept.
     QString hyphenated(const QStringList &start, const QStringList &core, const QString &ending) const
     {
         QStringList parts = start + core;
@@ -642,10 +650,9 @@ private:
         }
         if (!kept)
             return {};
-        if (!start.isEmpty())
-            breaks[start.size()] = true;
-        if (!ending.isEmpty())
-            breaks[parts.size() - 1] = true;
+        // Once one is kept, every word is set off: "second-hand-books", never
+        // "second-handbooks", where the joined words read as another.
+        std::fill(breaks.begin() + 1, breaks.end(), true);
         QString label = parts.first();
         for (qsizetype i = 1; i < parts.size(); ++i)
             label += (breaks[i] ? QStringLiteral("-") : QString()) + parts[i];
