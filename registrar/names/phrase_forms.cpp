@@ -337,7 +337,15 @@ private:
                                   || namesTheBusiness(QLatin1Char('-') + m_knowledge.singular(head)))
                                  && !before.isEmpty()
                                  && (m_knowledge.isNoun(before.last()) || m_knowledge.namesAnActivity(before.last()));
+            // An adjective before the thing a service is done to may say how the service is
+            // done ("mobile dog grooming"): no "mobiledog"; before a compound it is the thing's
+            // ("organic dog food").
+            const bool serviceAdjective = inner && !before.isEmpty() && m_knowledge.isAdjective(before.last())
+                                          && !m_knowledge.isCompound(before.last(), head)
+                                          && !m_knowledge.namesAnActivity(head) && !m_knowledge.namesWork(head);
             for (qsizetype start = before.size() - (generic ? 1 : 0); start >= 0; --start) {
+                if (serviceAdjective && start < before.size())
+                    continue;
                 // A compound stays whole: "dog food delivery" is no "food delivery"; but an activity
                 // that heads one stands alone where the whole and the point would not fit:
                 // "floridakeysdiving" for "scuba diving in the florida keys".
