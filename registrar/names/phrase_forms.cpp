@@ -30,6 +30,8 @@ constexpr double kMoreKept = 1.0;
 // of the log of how common it is, and never below nothing;
 constexpr double kModifierWorth = 0.8;
 constexpr double kCommonnessWeight = 0.1;
+// a place by its own name alone ("portlandbikeservice" of "in downtown portland") says where less exactly;
+constexpr double kPlaceAlone = -0.3;
 // the head's relative in its place ("familylawyer" for "family law attorney") says it less exactly.
 constexpr double kRelativeHead = -1.0;
 constexpr int kRelativesOfHead = 2;
@@ -149,6 +151,12 @@ public:
                 --i;
                 continue;
             }
+            // Getting a thing "serviced" or "repaired" asks for its service or repair: "bikeservice".
+            if (const QString work = workOf(np[i]); !work.isEmpty()) {
+                np[i] = work;
+                np.resize(i + 1);
+                break;
+            }
             np.resize(i + 1);
             break;
         }
@@ -219,6 +227,19 @@ private:
                && (m_knowledge.commonness(word.chopped(1)) > 0 || m_knowledge.commonness(word.chopped(2)) > 0);
     }
 
+    // The work a participle asks for, where its stem is a noun that names work:
+    // "service" of "serviced", "repair" of "repaired"; never "deliver" of "delivered".
+    QString workOf(const QString &word) const
+    {
+        if (!isParticiple(word))
+            return {};
+        for (const QString &stem : {word.chopped(1), word.chopped(2)}) {
+            if (m_knowledge.isNoun(stem) && m_knowledge.namesWork(stem))
+                return stem;
+        }
+        return {};
+    }
+
     QStringList verbsOf(const QStringList &segment) const
     {
         QStringList verbs;
@@ -269,16 +290,23 @@ public:
             // never "sandiegodog"; but "chicagomoving", where the inner head is the work.
             const bool innerThing =
                 inner && !m_knowledge.namesAnActivity(np.last()) && !m_knowledge.namesWork(np.last());
-            if (!phrase.point.isEmpty() && !(inner && phrase.glue == QLatin1String("for")) && !innerThing) {
-                add(np + QStringList{phrase.glue} + phrase.point, base + kPointKept + kGlueKept);
+            // A place named with more words says where by its own name too:
+            // "portland" of "downtown portland".
+            QList<std::pair<QStringList, double>> points{{phrase.point, 0.0}};
+            if (phrase.point.size() > 1 && isPlaceGlue(phrase.glue) && m_knowledge.isPlaceName(phrase.point.last()))
+                points.append({{phrase.point.last()}, kPlaceAlone});
+            for (const auto &[point, less] : points) {
+                if (point.isEmpty() || (inner && phrase.glue == QLatin1String("for")) || innerThing)
+                    break;
+                add(np + QStringList{phrase.glue} + point, base + less + kPointKept + kGlueKept);
                 // "romehotelsonline"; but a service's thing is no business of its own: no "bostonbagpipeshop".
                 m_takesAffixes = !inner;
                 // "kidstoys" reads well, but not as well as "toysforkids" does.
-                add(phrase.point + np, base + kPointKept + kPointFirst - (isPlaceGlue(phrase.glue) ? 0.0 : 1.0));
+                add(point + np, base + less + kPointKept + kPointFirst - (isPlaceGlue(phrase.glue) ? 0.0 : 1.0));
                 m_takesAffixes = false;
                 // Only a place reads without its glue: "hotelsrome", never "toyskids".
                 if (isPlaceGlue(phrase.glue))
-                    add(np + phrase.point, base + kPointKept + kGlueDropped);
+                    add(np + point, base + less + kPointKept + kGlueDropped);
             }
             if (!phrase.other.isEmpty())
                 add(np + QStringList{QStringLiteral("and"), phrase.other.last()}, base + kMoreKept);
