@@ -175,6 +175,11 @@ bool WordKnowledge::Data::doingOfKnownWord(std::string_view word) const
     if (word.size() < kShortestStem + 3 || !word.ends_with("ing") || splitWord(word))
         return false;
     const std::string stem(word.substr(0, word.size() - 3));
+    // A stem of two words is read as two: "chimney sweeping", not "chimneysweep" doing.
+    for (size_t at = kMinPlainWord; at + kMinPlainWord <= stem.size(); ++at) {
+        if (splitWord(std::string_view(stem).substr(0, at)) && splitWord(std::string_view(stem).substr(at)))
+            return false;
+    }
     for (const std::string &form : {stem, stem + "e"}) {
         if (!indexLine(wordnet::Noun, form).empty() || !indexLine(wordnet::Verb, form).empty())
             return true;
