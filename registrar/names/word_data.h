@@ -21,7 +21,6 @@
 #include <string_view>
 #include <tuple>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace varnex::registrar {
@@ -65,8 +64,6 @@ struct WordKnowledge::Data {
     std::array<std::string_view, wordnet::PosCount> index, data;
     OtherLanguages otherLanguages;
     CuratedRelatives curated; // written by hand: field_relatives.txt
-    // Places WordNet names in two or three words, joined: "sandiego", "lasvegas" (word_files.cpp).
-    std::unordered_set<std::string> joinedPlaces;
 
     // Words and how common they are (word_knowledge.cpp).
     const Entry *find(std::string_view word) const;
@@ -80,6 +77,9 @@ struct WordKnowledge::Data {
     bool splitWord(std::string_view word) const;
     // An "-ing" no list holds, of a noun or verb WordNet knows: "bouldering" (word_split.cpp).
     bool doingOfKnownWord(std::string_view word) const;
+    // A place WordNet names in two words, joined, one of them in no word list:
+    // "sandiego", "lasvegas" (word_split.cpp).
+    bool joinedPlace(std::string_view word) const;
     int senseCount(const std::string &lemma, wordnet::Pos pos, int sense) const;
 
     // WordNet's senses.

@@ -150,33 +150,6 @@ bool mapWordnetFiles(const QDir &folder, Data &data, QString *error)
     return true;
 }
 
-// A place a label may name without its spaces ("insandiego"): a noun of two
-// or three words of a to z whose first sense is a location.
-void readJoinedPlaces(Data &data)
-{
-    constexpr size_t kShortestPlace = 6; // "elpaso"; shorter joins read as other words
-    std::string_view index = data.index[Noun];
-    while (!index.empty()) {
-        const size_t end = index.find('\n');
-        const std::string_view line = index.substr(0, end);
-        index = end == std::string_view::npos ? std::string_view() : index.substr(end + 1);
-        const std::string_view lemma = line.substr(0, line.find(' '));
-        const auto parts = std::count(lemma.begin(), lemma.end(), '_');
-        if (parts < 1 || parts > 2 || lemma.size() < kShortestPlace + size_t(parts))
-            continue;
-        std::string joined;
-        for (const char c : lemma) {
-            if (c != '_')
-                joined += c;
-        }
-        if (!isAz(joined))
-            continue;
-        const std::vector<unsigned long> senses = wordnet::senses(data.index[Noun], lemma);
-        if (!senses.empty() && data.synset(Noun, senses.front()).lexFile == kLocations)
-            data.joinedPlaces.insert(std::move(joined));
-    }
-}
-
 } // namespace
 
 QString WordKnowledge::defaultWordList()
@@ -216,7 +189,6 @@ std::optional<WordKnowledge> WordKnowledge::load(const QString &wordList, const 
     if (!relatives)
         return std::nullopt;
     data->curated = std::move(*relatives);
-    readJoinedPlaces(*data);
     return WordKnowledge(std::move(data));
 }
 

@@ -21,8 +21,8 @@ constexpr double kLeastWordCost = 0.5;
 // is, so text holding a known word is read around it.
 constexpr double kUnknownCost = 20.0;
 constexpr double kUnknownLetterCost = 2.0;
-// A place of several words reads as one, as a fairly common word does: "in
-// sandiego", not "ins an die go"; yet "red seafood" before "redsea food".
+// A place of two words reads as one, as a fairly common word does: "in
+// sandiego", not "ins an die go".
 constexpr double kJoinedPlaceCost = 6.0;
 // A piece of no more letters than this that is no word belongs to the word before it.
 constexpr qsizetype kStrayLetters = 3;
@@ -75,9 +75,7 @@ double pieceCost(const WordKnowledge::Data &data, std::string_view piece)
             return kVerbFormCost;
     }
     if (!data.splitWord(piece))
-        return data.joinedPlaces.contains(std::string(piece))
-                   ? kJoinedPlaceCost
-                   : kUnknownCost + kUnknownLetterCost * double(piece.size());
+        return data.joinedPlace(piece) ? kJoinedPlaceCost : kUnknownCost + kUnknownLetterCost * double(piece.size());
     return std::max(kLeastWordCost, kWordCost - std::log2(1.0 + data.usage(piece))) + verbFormCost(data, piece);
 }
 
@@ -134,7 +132,7 @@ bool isWholeWord(const WordKnowledge::Data &data, const std::string &run)
 {
     if (run.size() < kMinPlainWord)
         return false;
-    if (data.doingOfKnownWord(run) || data.joinedPlaces.contains(run))
+    if (data.doingOfKnownWord(run) || data.joinedPlace(run))
         return true;
     const std::string singular = data.singular(run);
     for (const std::string &form : {run, singular}) {
@@ -182,6 +180,25 @@ bool WordKnowledge::Data::doingOfKnownWord(std::string_view word) const
     }
     for (const std::string &form : {stem, stem + "e"}) {
         if (!indexLine(wordnet::Noun, form).empty() || !indexLine(wordnet::Verb, form).empty())
+            return true;
+    }
+    return false;
+}
+
+bool WordKnowledge::Data::joinedPlace(std::string_view word) const
+{
+    // Looked up only where the two words make no reading of their own: a word
+    // of the list after a piece that is none ("san" "diego"), and no longer
+    // than a place's name, so a split asks WordNet little.
+    constexpr size_t kShortestPlace = 6, kLongestPlace = 16;
+    if (word.size() < kShortestPlace || word.size() > kLongestPlace)
+        return false;
+    for (size_t at = 2; at + kMinPlainWord <= word.size(); ++at) {
+        if (splitWord(word.substr(0, at)) || !splitWord(word.substr(at)))
+            continue;
+        const std::string lemma = std::string(word.substr(0, at)) + '_' + std::string(word.substr(at));
+        const std::vector<unsigned long> offsets = senses(wordnet::Noun, lemma);
+        if (!offsets.empty() && synset(wordnet::Noun, offsets.front()).lexFile == wordnet::kLocations)
             return true;
     }
     return false;
