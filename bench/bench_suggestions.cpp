@@ -542,14 +542,10 @@ int main(int argc, char *argv[])
     // Each reference list and the flag that picks it; the held-out lists were
     // written before the round of tuning they judge.
     static const std::pair<const char *, const char *> kLists[] = {
-        {"--held-out", VARNEX_FIRST_CHOICES_HELD_OUT},
-        {"--second-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_2},
-        {"--third-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_3},
-        {"--fourth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_4},
-        {"--fifth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_5},
-        {"--sixth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_6},
-        {"--seventh-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_7},
-        {"--first-choices", VARNEX_FIRST_CHOICES},
+        {"--held-out", VARNEX_FIRST_CHOICES_HELD_OUT},           {"--second-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_2},
+        {"--third-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_3},   {"--fourth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_4},
+        {"--fifth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_5},   {"--sixth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_6},
+        {"--seventh-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_7}, {"--first-choices", VARNEX_FIRST_CHOICES},
     };
     const auto chosen = std::find_if(std::begin(kLists), std::end(kLists),
                                      [&](const auto &list) { return arguments.contains(QLatin1String(list.first)); });
