@@ -194,9 +194,10 @@ std::optional<Field> OtherLanguages::languageOf(const QString &word,
         {Field::Spanish, QStringLiteral("ñáíóú")},
         {Field::French, QStringLiteral("çèêàùûëïîôœâ")},
     };
-    for (const auto &[language, letters] : kLetters) {
+    for (const auto &language : kLetters) {
+        const QString &letters = language.second;
         if (std::any_of(word.begin(), word.end(), [&](QChar c) { return letters.contains(c); }))
-            return language;
+            return language.first;
     }
     return std::nullopt;
 }
