@@ -122,6 +122,10 @@ void TestSuggestions::split_data()
     QTest::newRow("a word of the dictionary stays whole") << "backpack" << QStringList{"backpack"};
     QTest::newRow("a number's unit") << "3dprinting" << QStringList{"3d", "printing"};
     QTest::newRow("a unit before a verb's form") << "24htowing" << QStringList{"24h", "towing"};
+    QTest::newRow("a decade") << "1950sdiner" << QStringList{"1950s", "diner"};
+    QTest::newRow("doing what a known word names") << "bouldering" << QStringList{"bouldering"};
+    QTest::newRow("doing, of two words") << "chimneysweeping" << QStringList{"chimney", "sweeping"};
+    QTest::newRow("a place of two words") << "groominginsandiego" << QStringList{"grooming", "in", "sandiego"};
     QTest::newRow("a dimension") << "4x4rental" << QStringList{"4x4", "rental"};
     QTest::newRow("a question") << "wherecanibuy" << QStringList{"where", "can", "i", "buy"};
     QTest::newRow("a made-up name, not a word and a stray") << "quillix" << QStringList{"quillix"};
@@ -333,6 +337,14 @@ void TestSuggestions::kinds_data()
     QTest::newRow("a long phrase keeps its compound and drops a verb that leads on")
         << "smallbatchhotsaucemadewithchilliesintexas" << QStringList{"texashotsauce"} << QStringList{}
         << "smallsauce|saucemade|^(my)?batch" << false;
+    QTest::newRow("a diner is a place, and its decade is said short")
+        << "1950sdiner" << QStringList{"50sdiner", "the1950sdiner"} << QStringList{} << "(ly|ify|io|partners|pros)$"
+        << false;
+    QTest::newRow("a German word no list holds") << QString::fromUtf8("hörakustik") << QStringList{"hoerakustikladen"}
+                                                 << QStringList{} << "^horakustik.|akustik(ly|ify|io)$" << false;
+    QTest::newRow("a service's place, never its thing's")
+        << "mobiledoggroominginsandiego" << QStringList{"sandiegodoggrooming"} << QStringList{}
+        << "sandiegodog$|mobiledog($|[^g])|training|groomingins($|hub|co)" << false;
     QTest::newRow("game") << "chess" << QStringList{} << QStringList{"play", "club"} << "chesses$" << false;
     QTest::newRow("a sport has no plural") << "football" << QStringList{} << QStringList{"club"}
                                            << "^(my|the|our|go|learn)?footballs($|club|hub|world)|fool" << false;

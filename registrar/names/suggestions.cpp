@@ -310,9 +310,10 @@ private:
         if (content.size() > 1 && m_field == Field::Service)
             relatives.removeIf([this](const QString &relative) { return !m_words.namesWork(relative); });
         // Relatives written down by hand are the field's own words ("footcare" for a
-        // podiatrist, "movies" for a cinema): they go first, and need none of the
-        // guards above against WordNet's drift, but an adjective is still praise.
-        // A word as common as "foot" or "light" says nothing of a business alone.
+        // podiatrist, "movies" for a cinema): they go first, past the guards above
+        // against WordNet's drift, though an adjective is still praise and a person
+        // still no relative of a thing. A word as common as "foot" or "light" says
+        // nothing of a business alone.
         QStringList curated = m_words.curatedRelatives(content[head]);
         // Nor one that holds another typed word already: no "homehomestaging".
         curated.removeIf([&](const QString &relative) {

@@ -265,6 +265,37 @@ bool WordKnowledge::isNoun(const QString &word) const
     return m_data->isNoun(m_data->singular(text)) && m_data->mainlyNoun(m_data->singular(text));
 }
 
+namespace {
+
+// A person's word whose relatives written by hand all name one place, food or
+// product names that business, where it has that sense too: "diner" the
+// eatery, not one who dines; "planter" the pot, not one who plants; never an
+// electrician, though "electric" is a product. Relatives WordNet lacks say nothing.
+std::optional<Field> businessOfListed(const WordKnowledge::Data &data, const std::string &lemma)
+{
+    const auto listed = data.curated.find(lemma);
+    if (listed == data.curated.end())
+        return std::nullopt;
+    std::optional<Field> business;
+    for (const std::string &relative : listed->second) {
+        const std::optional<WordKnowledge::Data::Sense> its = data.mainNounSense(relative);
+        if (!its)
+            continue;
+        const Field field = data.fieldOf(its->synset);
+        if ((field != Field::Place && field != Field::Food && field != Field::Product)
+            || (business && *business != field))
+            return std::nullopt;
+        business = field;
+    }
+    const std::vector<unsigned long> own = data.senses(wordnet::Noun, lemma);
+    const bool ownSense = business && std::any_of(own.begin(), own.end(), [&](unsigned long offset) {
+                              return data.fieldOf(data.synset(wordnet::Noun, offset)) == *business;
+                          });
+    return ownSense ? business : std::nullopt;
+}
+
+} // namespace
+
 Field WordKnowledge::field(const QStringList &typed) const
 {
     // The words before a glue word that follows one: "cheap hotels" in "cheap hotels in rome", "attorney" in
@@ -313,33 +344,8 @@ Field WordKnowledge::field(const QStringList &typed) const
     if (!sense && namesAnActivity(content[head]))
         return Field::Service;
     Field field = sense ? m_data->fieldOf(sense->synset) : Field::General;
-    // A person's word whose relatives written by hand all name one place, food
-    // or product names that business, where it has that sense: "diner" the
-    // eatery, not one who dines; "planter" the pot, not one who plants.
-    // Relatives WordNet lacks say nothing.
-    if (field == Field::Trade || field == Field::Professional || field == Field::Health) {
-        const auto listed = m_data->curated.find(lemma);
-        const std::vector<std::string> none;
-        Field business = Field::General;
-        for (const std::string &relative : listed != m_data->curated.end() ? listed->second : none) {
-            const std::optional<Data::Sense> its = m_data->mainNounSense(relative);
-            if (!its)
-                continue;
-            const Field itsField = m_data->fieldOf(its->synset);
-            const bool thing = itsField == Field::Place || itsField == Field::Food || itsField == Field::Product;
-            if (!thing || (business != Field::General && business != itsField)) {
-                business = Field::General;
-                break;
-            }
-            business = itsField;
-        }
-        // Only where the word has that sense too: "electric" is a product, but no electrician is.
-        const std::vector<unsigned long> own = m_data->senses(wordnet::Noun, lemma);
-        if (business != Field::General && std::any_of(own.begin(), own.end(), [&](unsigned long offset) {
-                return m_data->fieldOf(m_data->synset(wordnet::Noun, offset)) == business;
-            }))
-            field = business;
-    }
+    if (field == Field::Trade || field == Field::Professional || field == Field::Health)
+        field = businessOfListed(*m_data, lemma).value_or(field);
     // A place named after what it offers is one to go to: "pizza place".
     return (field == Field::Area || (sense && sense->synset.lexFile == kLocations)) && head > 0 ? Field::Place : field;
 }
