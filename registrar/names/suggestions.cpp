@@ -163,17 +163,13 @@ public:
         // still that language's, never a made-up name's.
         const Field typedField = m_words.field(m_words.split(m_typed));
         const bool foreign = typedField == Field::German || typedField == Field::Spanish || typedField == Field::French;
-        // German writes "ö" as "oe" without it: "hoerakustik" takes affixes, "horakustik" stands alone.
-        const QString germanForm = QString(m_typed)
-                                       .replace(QStringLiteral("ä"), QStringLiteral("ae"))
-                                       .replace(QStringLiteral("ö"), QStringLiteral("oe"))
-                                       .replace(QStringLiteral("ü"), QStringLiteral("ue"))
-                                       .replace(QStringLiteral("ß"), QStringLiteral("ss"));
-        if (typedField == Field::German && germanForm != m_typed && plain.contains(germanForm))
-            forms.removeIf([&](const QString &form) { return form != germanForm && form != m_typed; });
+        // German writes "ö" as "oe" without it, the plain form German gives first:
+        // "hoerakustik" takes affixes, "horakustik" stands alone.
+        if (typedField == Field::German && !plain.isEmpty())
+            forms.removeIf([&](const QString &form) { return form != plain.first() && form != m_typed; });
         for (const QString &form : forms) {
             const QStringList words = m_words.split(form);
-            m_field = m_words.field(words);
+            m_field = form == m_typed ? typedField : m_words.field(words);
             if (m_field == Field::Brand && foreign)
                 m_field = typedField;
             for (const Core &core : coresOf(form, words))
@@ -350,12 +346,8 @@ private:
             // A person's work is sold as work: "weldingpros", not "myweldinggroup".
             if (isPerson(m_field) && m_words.namesWork(relatives[r]))
                 cores.last().field = Field::Service;
-            if (workedOn.contains(relatives[r])) { // "brickpros", never "mybrick" or "emergencybrick"
-                cores.last().cap = kAffixesPerNumberCore;
-                cores.last().offeredBare = false;
-                cores.last().endingsOnly = true;
-                cores.last().bothEnds = false;
-            }
+            if (workedOn.contains(relatives[r])) // "brickpros", never "mybrick" or "emergencybrick"
+                asMaterial(cores.last());
             if (doer) { // a person takes a place or praise before, no "-pros" after: "localwindowcleaner"
                 cores.last().prefixesOnly = true;
                 cores.last().cap = kAffixesPerNumberCore;
@@ -371,12 +363,20 @@ private:
         if (content.size() == 1 && m_field == Field::Trade) {
             if (const QString material = m_words.workedOn(content[head]);
                 !material.isEmpty() && !relatives.contains(material)) {
-                cores.append({{material}, kRelativeScore - kRelativeStep * kRelativesPerWord, kAffixesPerNumberCore});
-                cores.last().offeredBare = false;
-                cores.last().endingsOnly = true;
+                cores.append({{material}, kRelativeScore - kRelativeStep * kRelativesPerWord});
+                asMaterial(cores.last());
             }
         }
         return cores;
+    }
+
+    // What a person works on takes a few of their endings only, never stands bare.
+    static void asMaterial(Core &core)
+    {
+        core.cap = kAffixesPerNumberCore;
+        core.offeredBare = false;
+        core.endingsOnly = true;
+        core.bothEnds = false;
     }
 
     // Two of three or more words, the last (the head) kept: "360booth", "photobooth".
