@@ -18,7 +18,7 @@ bool isWord(std::string_view text)
 
 } // namespace
 
-std::optional<CuratedRelatives> readCuratedRelatives(std::string_view text, QString *error)
+std::optional<CuratedRelatives> readCuratedRelatives(std::string_view text, QString *error, const char *list)
 {
     CuratedRelatives relatives;
     int number = 0;
@@ -31,7 +31,7 @@ std::optional<CuratedRelatives> readCuratedRelatives(std::string_view text, QStr
             continue;
         const auto fail = [&](const char *why) {
             if (error)
-                *error = QStringLiteral("relatives, line %1: %2").arg(number).arg(QLatin1String(why));
+                *error = QStringLiteral("%1, line %2: %3").arg(QLatin1String(list)).arg(number).arg(QLatin1String(why));
             return std::nullopt;
         };
         const size_t tab = line.find('\t');

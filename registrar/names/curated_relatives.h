@@ -16,8 +16,9 @@ namespace varnex::registrar {
 
 using CuratedRelatives = std::unordered_map<std::string, std::vector<std::string>>;
 
-// The list in `text`; an empty optional, with `error` naming the line, when
-// a line is not a word, a tab and words of a to z, or a word comes twice.
-std::optional<CuratedRelatives> readCuratedRelatives(std::string_view text, QString *error = nullptr);
+// The list in `text`; an empty optional, with `error` naming the list and the
+// line, when a line is not a word, a tab and words of a to z, or a word comes twice.
+std::optional<CuratedRelatives> readCuratedRelatives(std::string_view text, QString *error = nullptr,
+                                                     const char *list = "relatives");
 
 } // namespace varnex::registrar

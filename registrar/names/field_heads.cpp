@@ -27,9 +27,18 @@ constexpr std::array kFieldHeads{
     // Work done for one: who does it well, the company, how near and how soon.
     FieldHeads{Field::Service, "-pros -services -service -co -experts -company local- -solutions -now pro- -express "
                                "-team -specialists city- best- -plus -hq my- -group -nearme -direct"},
-    // A sport or craft: where people meet and learn it, and get their gear.
-    FieldHeads{Field::Hobby, "-club -academy -lessons learn- -school go- -camp -gear -shop -life -hub -world "
-                             "-studio -coach -trips -zone -lovers -central the- -guide"},
+    // A sport: where people meet and learn it, and get their gear.
+    FieldHeads{Field::Hobby, "-club -academy -lessons learn- -school go- -camp -gear -shop -center -life -hub "
+                             "-world -studio -coach -trips -zone -lovers -central the- -guide"},
+    // Out of doors: the club, the tours and trips, the gear and the guide to it.
+    FieldHeads{Field::Outdoors, "-club -tours -gear -guide -trips go- -adventures -shop learn- -life -school -camp "
+                                "-central -world -lovers the- -hub -zone"},
+    // A craft is made at a studio, learnt in classes, from supplies, kits and patterns.
+    FieldHeads{Field::Craft, "-studio -shop -club -classes learn- -supplies -kits -patterns -workshop -corner "
+                             "-lessons -academy -school the- -store -world -life -lovers -hub"},
+    // Learning or collecting: the society and club of its fans, research and help for a beginner.
+    FieldHeads{Field::Study, "-society -club -research learn- -guide -help -tips -shop -academy -world -hub the- "
+                             "-lovers -central -life -online -school -zone"},
     // A game is played, learnt and played against others.
     FieldHeads{Field::Game, "play- -club -academy -lessons -online -coach learn- -school -master -hub -world "
                             "-puzzles -zone -masters -central -life the- -lovers"},
@@ -185,13 +194,13 @@ bool namesTheBusiness(const QString &affix)
     static const QSet<QString> endings = [] {
         QSet<QString> set;
         for (const char *ending :
-             {"-pros",     "-services", "-company", "-co",        "-experts",   "-specialists", "-group",
-              "-office",   "-partners", "-clinic",  "-care",      "-practice",  "-center",      "-studio",
-              "-club",     "-academy",  "-school",  "-lessons",   "-shop",      "-store",       "-outlet",
-              "-supply",   "-market",   "-house",   "-kitchen",   "-bar",       "-deli",        "-tours",
-              "-guide",    "-laden",    "-24",      "-haus",      "-zentrum",   "-markt",       "-service",
-              "-meister",  "-praxis",   "-centro",  "-servicios", "-tienda",    "-artesanal",   "-delbarrio",
-              "-boutique", "-atelier",  "-maison",  "-artisan",   "-duquartier"})
+             {"-pros",     "-services", "-company", "-co",        "-experts", "-specialists", "-group",     "-office",
+              "-partners", "-clinic",   "-care",    "-practice",  "-center",  "-studio",      "-club",      "-academy",
+              "-school",   "-lessons",  "-classes", "-workshop",  "-society", "-supplies",    "-kits",      "-shop",
+              "-store",    "-outlet",   "-supply",  "-market",    "-house",   "-kitchen",     "-bar",       "-deli",
+              "-tours",    "-guide",    "-laden",   "-24",        "-haus",    "-zentrum",     "-markt",     "-service",
+              "-meister",  "-praxis",   "-centro",  "-servicios", "-tienda",  "-artesanal",   "-delbarrio", "-boutique",
+              "-atelier",  "-maison",   "-artisan", "-duquartier"})
             set.insert(QLatin1String(ending));
         return set;
     }();

@@ -262,7 +262,7 @@ private:
     QString verbOfPastime(const QStringList &content) const
     {
         const QString &word = content.last();
-        if (m_field != Field::Hobby || content.size() != 1 || !word.endsWith(QLatin1String("ing")))
+        if (!isPastime(m_field) || content.size() != 1 || !word.endsWith(QLatin1String("ing")))
             return {};
         const QString stem = word.chopped(3);
         for (const QString &relative : m_words.closeRelatives(word)) {
@@ -285,7 +285,7 @@ private:
         QStringList relatives = m_words.closeRelatives(content[head]);
         // A person only for an activity or another person ("plumber" for "plumbing"), not for a thing ("bicyclist").
         const bool takesPeople =
-            m_field == Field::Service || m_field == Field::Hobby || m_field == Field::Game || isPerson(m_field);
+            m_field == Field::Service || isPastime(m_field) || isPerson(m_field);
         if (!takesPeople) {
             relatives.removeIf([this](const QString &relative) { return isPerson(m_words.field({relative})); });
         }
@@ -348,6 +348,11 @@ private:
                 cores.last().field = Field::Service;
             if (workedOn.contains(relatives[r])) // "brickpros", never "mybrick" or "emergencybrick"
                 asMaterial(cores.last());
+            // Who takes up a pastime is named, not taught or sold: "potter", never "learnpotter" or "potterkits".
+            if (isPastime(m_field) && isPerson(m_words.field({relatives[r]}))) {
+                cores.last().cap = 0;
+                cores.last().bothEnds = false;
+            }
             if (doer) { // a person takes a place or praise before, no "-pros" after: "localwindowcleaner"
                 cores.last().prefixesOnly = true;
                 cores.last().cap = kAffixesPerNumberCore;

@@ -5,6 +5,7 @@
 // word_number (singular and plural), word_split and word_relatives.
 
 #include "names/curated_relatives.h"
+#include "names/pastimes.h"
 #include "names/other_languages.h"
 #include "names/word_field.h"
 #include "names/word_knowledge.h"
@@ -64,6 +65,7 @@ struct WordKnowledge::Data {
     std::array<std::string_view, wordnet::PosCount> index, data;
     OtherLanguages otherLanguages;
     CuratedRelatives curated; // written by hand: field_relatives.txt
+    Pastimes pastimes;        // written by hand: pastimes.txt
 
     // Words and how common they are (word_knowledge.cpp).
     const Entry *find(std::string_view word) const;

@@ -10,7 +10,10 @@ enum class Field {
     Professional, // another person one hires: accountant, lawyer, photographer
     Health,       // a person who treats one: dentist, physiotherapist
     Service,      // an activity done for one: roofing, cleaning, tree removal
-    Hobby,        // a sport or craft: fishing, surfing, knitting
+    Hobby,        // a sport learnt at a club: archery, fencing, surfing
+    Outdoors,     // a pursuit out of doors, on trips with gear: hiking, fishing, birdwatching
+    Craft,        // a craft made at a studio with supplies: knitting, pottery, calligraphy
+    Study,        // learning or collecting with a society: astronomy, genealogy
     Game,         // a game one plays: chess
     Food,         // pizza, coffee, vegetables
     Product,      // a thing one buys: candles, sneakers, mattress
@@ -22,5 +25,12 @@ enum class Field {
     Spanish,
     French,
 };
+
+// A pastime of any kind: done for its own sake, learnt, no plural ("knittings").
+constexpr bool isPastime(Field field)
+{
+    return field == Field::Hobby || field == Field::Outdoors || field == Field::Craft || field == Field::Study
+           || field == Field::Game;
+}
 
 } // namespace varnex::registrar

@@ -31,7 +31,7 @@ constexpr std::array kMarkers{
     Marker{kActs, "game", Field::Game},                     // chess, poker
     Marker{kActs, "sport", Field::Hobby},                   // fishing, surfing
     Marker{kActs, "diversion", Field::Hobby},               // pastimes
-    Marker{kActs, "handicraft", Field::Hobby},              // knitting
+    Marker{kActs, "handicraft", Field::Craft},              // knitting
     Marker{kActs, "occupation", Field::Service},            // plumbing, roofing: a trade's work
     Marker{kActs, "commercial_enterprise", Field::Service}, // printing
     Marker{kActs, "service", Field::Service},               // cleaning as a service
@@ -320,6 +320,13 @@ Field WordKnowledge::field(const QStringList &typed) const
                 return *other;
         }
         return Field::Brand;
+    }
+    // A pastime written down by hand is one, whatever else WordNet files it as
+    // ("pottery" the ware, "astronomy" the science, "bird watching").
+    const std::string joined = content.join(QString()).toStdString();
+    for (const std::string &form : {joined, m_data->singular(joined)}) {
+        if (const auto pastime = m_data->pastimes.find(form); pastime != m_data->pastimes.end())
+            return pastime->second;
     }
     // The head is the last noun ("mobile mechanic"); a noun before it makes
     // it what is done to that noun ("window cleaning", "pest control").

@@ -186,9 +186,12 @@ std::optional<WordKnowledge> WordKnowledge::load(const QString &wordList, const 
     // Built into the program: a broken list is a broken build, said at start.
     const std::optional<QByteArray> curated = readAll(QStringLiteral(":/names/field_relatives.txt"), error);
     std::optional<CuratedRelatives> relatives = curated ? readCuratedRelatives(view(*curated), error) : std::nullopt;
-    if (!relatives)
+    const std::optional<QByteArray> pastimeList = readAll(QStringLiteral(":/names/pastimes.txt"), error);
+    std::optional<Pastimes> pastimes = pastimeList ? readPastimes(view(*pastimeList), error) : std::nullopt;
+    if (!relatives || !pastimes)
         return std::nullopt;
     data->curated = std::move(*relatives);
+    data->pastimes = std::move(*pastimes);
     return WordKnowledge(std::move(data));
 }
 

@@ -98,14 +98,14 @@ bool WordKnowledge::takesPlural(const QString &word) const
     if (!listedPlural(word))
         return false;
     const std::string text = word.toStdString();
-    if (m_data->mainlyAdjective(text))
+    if (m_data->mainlyAdjective(text) || m_data->pastimes.contains(text)) // no "potteries" for the craft
         return false;
     // "plumbings" and "knittings" read wrong: the activity has no plural; nor
     // has a sport or game ("footballs" for "5 a side football").
     const std::optional<Data::Sense> sense = m_data->mainNounSense(text);
     if (sense && sense->synset.lexFile == kActs) {
         const Field field = m_data->fieldOf(sense->synset);
-        if (text.ends_with("ing") || field == Field::Hobby || field == Field::Game)
+        if (text.ends_with("ing") || isPastime(field))
             return false;
     }
     return !namesAnActivity(word);
