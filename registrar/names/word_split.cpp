@@ -21,6 +21,8 @@ constexpr double kLeastWordCost = 0.5;
 // is, so text holding a known word is read around it.
 constexpr double kUnknownCost = 20.0;
 constexpr double kUnknownLetterCost = 2.0;
+// A glue word of two letters or more: "in", "the".
+constexpr double kGlueCost = 3.0;
 // A place of two words reads as one, as a fairly common word does: "in
 // sandiego", not "ins an die go".
 constexpr double kJoinedPlaceCost = 6.0;
@@ -76,6 +78,10 @@ double pieceCost(const WordKnowledge::Data &data, std::string_view piece)
     }
     if (!data.splitWord(piece))
         return data.joinedPlace(piece) ? kJoinedPlaceCost : kUnknownCost + kUnknownLetterCost * double(piece.size());
+    // WordNet counts no glue word's uses, yet "in" and "on" are among the commonest
+    // words there are: "pants in london", not "pant sin london".
+    if (piece.size() > 1 && isJoiningWord(QString::fromLatin1(piece.data(), qsizetype(piece.size()))))
+        return kGlueCost;
     return std::max(kLeastWordCost, kWordCost - std::log2(1.0 + data.usage(piece))) + verbFormCost(data, piece);
 }
 
@@ -109,14 +115,18 @@ QStringList cheapestPieces(const WordKnowledge::Data &data, const std::string &r
 void joinEndings(const WordKnowledge::Data &data, QStringList &pieces)
 {
     for (qsizetype i = 1; i < pieces.size();) {
-        // "can i buy": "i" between words is a word of its own.
+        // "can i buy": "i" between words is a word of its own; so is "a" between
+        // two known words ("find a good"), where it is the article, not the end of "finda".
         const bool pronoun = pieces[i] == QLatin1String("i") && i + 1 < pieces.size();
+        const bool article = pieces[i] == QLatin1String("a") && i + 1 < pieces.size()
+                             && data.splitWord(pieces[i - 1].toStdString())
+                             && data.splitWord(pieces[i + 1].toStdString());
         // "quillix" is one made-up name, not "quill" and a stray "ix".
         const bool stray = pieces[i].size() <= kStrayLetters && !data.splitWord(pieces[i].toStdString());
         // Nor is "drelkano" a made-up "drelka" and "no": two letters end the unknown word before them.
         const bool endOfUnknown = pieces[i].size() <= 2 && !data.splitWord(pieces[i - 1].toStdString());
         if ((pieces[i].size() == 1 || stray || endOfUnknown || isWordEnding(pieces[i])) && !isJoiningWord(pieces[i - 1])
-            && !pronoun) {
+            && !pronoun && !article) {
             pieces[i - 1] += pieces[i];
             pieces.removeAt(i);
         } else {
@@ -142,6 +152,40 @@ bool isWholeWord(const WordKnowledge::Data &data, const std::string &run)
     return !data.splitWord(run)
            && data.otherLanguages.languageOf(QString::fromStdString(run),
                                              [&](const QString &part) { return data.splitWord(part.toStdString()); });
+}
+
+// A short word and the next that make a common word of their own read as it:
+// "online", "tonight", "weekend", "someone"; never "sin" after "pant", which is
+// the glue "in" and the plural's "s".
+void joinCommonWords(const WordKnowledge::Data &data, QStringList &pieces)
+{
+    constexpr qsizetype kShortWord = 3;
+    for (qsizetype i = 1; i < pieces.size();) {
+        const std::string whole = (pieces[i - 1] + pieces[i]).toStdString();
+        const bool known = data.common(whole) || !data.indexLine(wordnet::Noun, whole).empty()
+                           || !data.indexLine(wordnet::Adjective, whole).empty();
+        if ((pieces[i - 1].size() <= kShortWord || pieces[i].size() <= kShortWord) && pieces[i - 1].size() > 1
+            && pieces[i].size() > 1 && known && data.splitWord(whole)) {
+            pieces[i - 1] += pieces[i];
+            pieces.removeAt(i);
+        } else {
+            ++i;
+        }
+    }
+}
+
+// "deliver sin portland" is "delivers in portland": a plural or a verb's "-s"
+// then glue reads before a word and a rarer word that starts with "s".
+void moveEndingS(const WordKnowledge::Data &data, QStringList &pieces)
+{
+    for (qsizetype i = 1; i < pieces.size(); ++i) {
+        const QString glue = pieces[i].mid(1);
+        if (pieces[i].startsWith(QLatin1Char('s')) && glue.size() > 1 && isJoiningWord(glue)
+            && data.splitWord((pieces[i - 1] + QLatin1Char('s')).toStdString())) {
+            pieces[i - 1] += QLatin1Char('s');
+            pieces[i] = glue;
+        }
+    }
 }
 
 // The runs of letters and the runs of digits of a label; hyphens only break them.
@@ -238,6 +282,8 @@ QStringList WordKnowledge::split(const QString &label) const
         }
         QStringList pieces = cheapestPieces(*m_data, run);
         joinEndings(*m_data, pieces);
+        moveEndingS(*m_data, pieces);
+        joinCommonWords(*m_data, pieces);
         words += pieces;
     });
     // A letter after a number is its unit: "3d", "4k", "24h"; and a number after that
