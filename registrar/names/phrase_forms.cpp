@@ -63,12 +63,48 @@ bool isTradeStatus(const QString &glue, const QStringList &segment)
     return glue == QLatin1String("for") && segment.size() == 1 && statuses.contains(segment.first());
 }
 
-// Words that ask rather than say: "where can i buy", "how to".
+// Words that ask rather than say: "where can i buy", "how to", "looking for someone to".
 bool isQuestionWord(const QString &word)
 {
-    static const QSet<QString> words{"where", "how",   "what", "who",  "which", "when", "can",
-                                     "could", "i",     "is",   "are",  "do",    "does", "should",
-                                     "will",  "would", "we",   "find", "get",   "need", "want"};
+    static const QSet<QString> words{"where",  "how",     "what",      "who",    "which",   "when",     "can",
+                                     "could",  "i",       "is",        "are",    "do",      "does",     "should",
+                                     "will",   "would",   "we",        "find",   "get",     "need",     "want",
+                                     "help",   "me",      "looking",   "search", "searching", "trying", "please",
+                                     "someone", "somebody", "anyone", "anybody", "there",   "any",      "us"};
+    return words.contains(word);
+}
+
+// Words that start a clause about the thing ("who speaks spanish", "that
+// delivers"): what follows says what it does, never what it is.
+bool isClauseWord(const QString &word)
+{
+    static const QSet<QString> words{"who", "that", "which", "whose", "whom", "while"};
+    return words.contains(word);
+}
+
+// Whom a thing is for, never the thing: "my kids", "my wife", "seniors".
+bool isBeneficiary(const QString &word)
+{
+    static const QSet<QString> words{"me",       "myself",   "us",       "kid",      "kids",     "child",   "children",
+                                     "daughter", "daughters", "son",     "sons",     "wife",     "husband", "partner",
+                                     "fiance",   "fiancee",  "parents",  "parent",   "mom",      "dad",     "mother",
+                                     "father",   "family",   "baby",     "babies",   "toddler",  "toddlers", "teen",
+                                     "teens",    "teenager", "teenagers", "adults",  "seniors",  "beginners", "friend",
+                                     "friends",  "grandma",  "grandpa",  "grandparents", "boyfriend", "girlfriend"};
+    return words.contains(word);
+}
+
+// An article or a possessive: after a verb it starts the verb's object ("plan a party", "fix my sink").
+bool startsObject(const QString &word)
+{
+    static const QSet<QString> words{"a", "an", "the", "my", "our", "your"};
+    return words.contains(word);
+}
+
+// Words that say when, before a time: "this weekend", "every friday", "on sundays".
+bool isTimeLead(const QString &word)
+{
+    static const QSet<QString> words{"this", "next", "every", "each", "last", "on", "at", "by"};
     return words.contains(word);
 }
 
@@ -93,8 +129,34 @@ public:
     std::optional<Phrase> read(QStringList words)
     {
         Phrase phrase;
-        while (!words.isEmpty() && isQuestionWord(words.first()))
+        // The asking goes, with the glue between its words: "looking for someone to".
+        bool asked = false;
+        while (!words.isEmpty() && (isQuestionWord(words.first()) || (asked && isJoiningWord(words.first())))) {
             words.removeFirst();
+            asked = true;
+        }
+        // A verb before its object is what is asked for: "plan" of "plan a party", "fix" of "fix my sink".
+        if (words.size() > 2 && startsObject(words[1]) && m_knowledge.isVerb(words[0]))
+            phrase.intent.append(words.takeFirst());
+        // When is no part of a name: "this weekend", "tonight", "on friday nights";
+        // but a time that says which thing stays ("day trip", "24 hour pharmacy").
+        for (qsizetype i = words.size() - 1; i >= 0; --i) {
+            const bool describes = i + 1 < words.size() && isNoun(words[i + 1]) && !m_knowledge.namesTime(words[i + 1]);
+            const bool afterNumber = i > 0 && words[i - 1].back().isDigit();
+            if (!m_knowledge.namesTime(words[i]) || describes || afterNumber)
+                continue;
+            words.removeAt(i);
+            while (i > 0 && isTimeLead(words[i - 1]))
+                words.removeAt(--i);
+        }
+        // "near me" anywhere: "guitar lessons near me in nashville".
+        for (qsizetype i = 0; i + 1 < words.size(); ++i) {
+            if (words[i] == QLatin1String("near") && words[i + 1] == QLatin1String("me")) {
+                phrase.nearMe = true;
+                words.remove(i, 2);
+                break;
+            }
+        }
         // "bed and breakfast" is one thing, not a bed and a breakfast.
         for (qsizetype i = 0; i + 2 < words.size(); ++i) {
             const QStringList three = words.mid(i, 3);
@@ -105,19 +167,16 @@ public:
             }
         }
         phrase.wholes = m_wholes;
-        if (words.size() >= 2 && words.last() == QLatin1String("me")
-            && words[words.size() - 2] == QLatin1String("near")) {
-            phrase.nearMe = true;
-            words.resize(words.size() - 2);
-        }
         // Segments between glue words, and the glue before each.
         QList<QStringList> segments{{}};
         QStringList glues{QString()};
         for (const QString &word : words) {
-            if (isGlueWord(word) || word == QLatin1String("near")) {
+            if (isGlueWord(word) || word == QLatin1String("near") || isClauseWord(word)) {
                 if (!segments.last().isEmpty()) {
                     segments.append(QStringList());
                     glues.append(word);
+                } else if (segments.size() > 1 && !startsObject(word)) {
+                    glues.last() = word; // "on [this weekend] in denver": "in" says where
                 }
                 continue;
             }
@@ -127,9 +186,22 @@ public:
             segments.removeLast();
             glues.removeLast();
         }
+        // The thing asked for is the first that names one, before any clause about
+        // it, past whom it is for ("my kids" in "teach my kids to swim").
         qsizetype main = 0;
-        while (main < segments.size() && !hasNoun(segments[main]))
+        const auto namesThing = [&](qsizetype i) {
+            return hasNoun(segments[i]) && !isClauseWord(glues[i])
+                   && !std::all_of(segments[i].begin(), segments[i].end(), [&](const QString &word) {
+                          return isBeneficiary(word) || !isNoun(word);
+                      });
+        };
+        while (main < segments.size() && !namesThing(main))
             ++main;
+        if (main == segments.size()) {
+            main = 0;
+            while (main < segments.size() && !hasNoun(segments[main]))
+                ++main;
+        }
         if (main == segments.size())
             return std::nullopt;
         for (qsizetype i = 0; i < main; ++i)
@@ -176,9 +248,20 @@ public:
         // What the thing comes "with" ("with cheap oil changes and wheel alignment")
         // is what it has, neither its point nor a second thing: the point is further on ("in phoenix").
         bool features = false;
+        bool clause = false;
         for (qsizetype i = main + 1; i < segments.size(); ++i) {
             features = glues[i] == QLatin1String("with") || (features && glues[i] == QLatin1String("and"));
-            if (features)
+            clause = clause || isClauseWord(glues[i]);
+            // Where is the point over anything else, even in a clause: "italy" of "who travels
+            // to destination weddings in italy"; nothing else of a clause is.
+            const bool place = isPlaceGlue(glues[i]) && namesPlace(segments[i]);
+            const bool placeBefore = !phrase.point.isEmpty() && isPlaceGlue(phrase.glue) && namesPlace(phrase.point);
+            if (place && !placeBefore && !isTradeStatus(glues[i], segments[i])) {
+                phrase.glue = glues[i];
+                phrase.point = segments[i];
+                continue;
+            }
+            if (features || clause)
                 continue;
             if (glues[i] == QLatin1String("and") && phrase.other.isEmpty() && phrase.point.isEmpty()) {
                 // A second thing named: its noun ("fruit" in "seasonal fruit").
@@ -199,6 +282,15 @@ public:
 
 private:
     bool isNoun(const QString &word) const { return m_knowledge.isNoun(word) || m_wholes.contains(word); }
+
+    // Whether the words end in a city or region's name: "rome", "downtown
+    // portland", "lake tahoe", "the florida keys".
+    bool namesPlace(const QStringList &segment) const
+    {
+        return !segment.isEmpty()
+               && (m_knowledge.isPlaceName(segment.last())
+                   || (segment.size() > 1 && m_knowledge.fieldOfWhole(segment.mid(segment.size() - 2)) == Field::Area));
+    }
 
     bool isPlural(const QString &word) const
     {
@@ -277,9 +369,11 @@ public:
             if (!phrase.trailing.isEmpty())
                 add(np + phrase.trailing, base + kMoreKept);
             // What one learns or plays is the point ("learnguitar"); "buy" says nothing a name needs.
-            for (const QString &verb : phrase.intent) {
+            for (QString verb : phrase.intent) {
                 if (!kLearning.contains(verb))
                     continue;
+                if (verb == QLatin1String("teach")) // one teaches what the pupil learns: "learnswimming"
+                    verb = QStringLiteral("learn");
                 add(QStringList{verb} + np, base + kPointKept);
                 if (!phrase.trailing.isEmpty())
                     add(QStringList{verb} + np + phrase.trailing, base + kPointKept + kMoreKept / 2);

@@ -177,6 +177,19 @@ bool WordKnowledge::namesWork(const QString &word) const
     return sense ? sense->synset.lexFile == kActs : namesAnActivity(word);
 }
 
+bool WordKnowledge::namesTime(const QString &word) const
+{
+    if (!isAz(word))
+        return false;
+    const std::optional<Data::Sense> sense = m_data->mainNounSense(m_data->singular(word.toStdString()));
+    return sense && sense->synset.lexFile == kTime;
+}
+
+bool WordKnowledge::isVerb(const QString &word) const
+{
+    return isAz(word) && !m_data->indexLine(wordnet::Verb, word.toStdString()).empty();
+}
+
 bool WordKnowledge::headsPhrase(const QStringList &words, qsizetype at) const
 {
     const QString &word = words[at];
@@ -239,6 +252,8 @@ bool WordKnowledge::isPlaceName(const QString &word) const
 {
     if (!isAz(word))
         return false;
+    if (m_data->joinedPlace(word.toStdString())) // "sandiego"
+        return true;
     const std::optional<Data::Sense> sense = m_data->mainNounSense(word.toStdString());
     return sense
            && std::any_of(sense->synset.pointers.begin(), sense->synset.pointers.end(),

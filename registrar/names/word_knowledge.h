@@ -74,6 +74,10 @@ public:
     bool namesAnActivity(const QString &word) const;
     // Whether the word's main sense is something done: "repair", "cleaning", not "tune".
     bool namesWork(const QString &word) const;
+    // Whether the word's main sense is a time: "weekend", "tonight", "sundays".
+    bool namesTime(const QString &word) const;
+    // Whether WordNet knows the word as a verb at all: "plan", "fix", "build".
+    bool isVerb(const QString &word) const;
     // Whether words[at] heads what the words before it name: a noun, an
     // activity, or work done to the noun before it where English uses the
     // word more as a verb ("repair" in "phone repair", "care" in "lawn care").

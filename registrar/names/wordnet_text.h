@@ -15,7 +15,7 @@ enum Pos { Noun, Verb, Adjective, PosCount };
 // The lexicographer files (lexnames(5WN)) the names ask about: what a sense is.
 inline constexpr int kActs = 4, kAnimals = 5, kArtifacts = 6, kBody = 8, kEvents = 11, kFood = 13, kGroups = 14,
                      kLocations = 15, kObjects = 17, kPeople = 18, kPlants = 20, kProcesses = 22, kQuantities = 23,
-                     kSubstances = 27;
+                     kSubstances = 27, kTime = 28;
 // How the files of each part of speech are named: index.noun, data.adj.
 inline constexpr std::array<const char *, PosCount> kPosNames{"noun", "verb", "adj"};
 
