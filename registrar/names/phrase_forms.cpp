@@ -2,6 +2,7 @@
 
 #include "names/field_heads.h"
 #include "names/glue_words.h"
+#include "names/place_short_forms.h"
 
 #include <QHash>
 #include <QSet>
@@ -32,9 +33,16 @@ constexpr double kModifierWorth = 0.8;
 constexpr double kCommonnessWeight = 0.1;
 // a place by its own name alone ("portlandbikeservice" of "in downtown portland") says where less exactly;
 constexpr double kPlaceAlone = -0.3;
+// a place's short form ("pdx") says it as locals write it, a little below its name;
+constexpr double kPlaceShort = -0.5;
+// a place before the noun without a head that only says "business" ("chicagopizza") reads well, if
+// less exactly than with it;
+constexpr double kGenericDropped = -0.3;
 // the head's relative in its place ("familylawyer" for "family law attorney") says it less exactly.
 constexpr double kRelativeHead = -1.0;
 constexpr int kRelativesOfHead = 2;
+// Fewer forms than this leave a page short: the head alone joins them.
+constexpr qsizetype kFewestForms = 2;
 // A head noun used this often in the corpus ("place", "way") is too general to stand for a phrase alone.
 constexpr int kGenericHead = 100;
 
@@ -74,17 +82,29 @@ bool isQuestionWord(const QString &word)
     return words.contains(word);
 }
 
+// Words that lead along a way to a place: "a road trip through iceland".
+bool isRouteWord(const QString &word)
+{
+    static const QSet<QString> words{"through", "across", "around", "throughout"};
+    return words.contains(word);
+}
+
 // Words that start a clause about the thing ("who speaks spanish", "that
 // delivers"): what follows says what it does, never what it is.
 bool isClauseWord(const QString &word)
 {
-    static const QSet<QString> words{"who", "that", "which", "whose", "whom", "while"};
+    static const QSet<QString> words{"who",   "that",  "which",  "whose", "whom",
+                                     "while", "after", "before", "during", "until"};
     return words.contains(word);
 }
 
-// Whom a thing is for, never the thing: "my kids", "my wife", "seniors".
+// Whom a thing is for, never the thing: "my kids", "my wife", "seniors"; nor
+// is where one asks for it: "the best place to buy boots".
 bool isBeneficiary(const QString &word)
 {
+    static const QSet<QString> askedWhere{"place", "places", "spot", "way", "ways", "option", "options"};
+    if (askedWhere.contains(word))
+        return true;
     static const QSet<QString> words{"me",       "myself",   "us",       "kid",      "kids",     "child",   "children",
                                      "daughter", "daughters", "son",     "sons",     "wife",     "husband", "partner",
                                      "fiance",   "fiancee",  "parents",  "parent",   "mom",      "dad",     "mother",
@@ -118,6 +138,8 @@ struct Phrase {
     QStringList point;        // what follows the glue: "paris"
     QStringList other;        // a second thing joined with "and": "seasonal fruit"
     bool nearMe = false;
+    bool pointIsPlace = false;          // a city or region, however it was led to ("of the florida keys")
+    bool pointOwned = false;            // the asker's own ("for my wife"): kept, but no more the point than the thing
     bool genericHead = false;           // "place": never without the noun before it
     QHash<QString, QStringList> wholes; // "bedandbreakfast": words joined by "and" that WordNet knows as one
 };
@@ -136,12 +158,13 @@ public:
             asked = true;
         }
         // A verb before its object is what is asked for: "plan" of "plan a party", "fix" of "fix my sink".
-        if (words.size() > 2 && startsObject(words[1]) && m_knowledge.isVerb(words[0]))
+        if (words.size() > 2 && startsObject(words[1]) && isVerbOrDoing(words[0]))
             phrase.intent.append(words.takeFirst());
         // When is no part of a name: "this weekend", "tonight", "on friday nights";
         // but a time that says which thing stays ("day trip", "24 hour pharmacy").
         for (qsizetype i = words.size() - 1; i >= 0; --i) {
-            const bool describes = i + 1 < words.size() && isNoun(words[i + 1]) && !m_knowledge.namesTime(words[i + 1]);
+            const bool describes = i + 1 < words.size() && !isGlueWord(words[i + 1]) && isNoun(words[i + 1])
+                                   && !m_knowledge.namesTime(words[i + 1]);
             const bool afterNumber = i > 0 && words[i - 1].back().isDigit();
             if (!m_knowledge.namesTime(words[i]) || describes || afterNumber)
                 continue;
@@ -170,14 +193,18 @@ public:
         // Segments between glue words, and the glue before each.
         QList<QStringList> segments{{}};
         QStringList glues{QString()};
+        QList<bool> owned{false}; // "for my old labrador": the asker's own, no point of a name
         for (const QString &word : words) {
-            if (isGlueWord(word) || word == QLatin1String("near") || isClauseWord(word)) {
+            if (isGlueWord(word) || word == QLatin1String("near") || isClauseWord(word) || isRouteWord(word)) {
                 if (!segments.last().isEmpty()) {
                     segments.append(QStringList());
                     glues.append(word);
+                    owned.append(false);
                 } else if (segments.size() > 1 && !startsObject(word)) {
                     glues.last() = word; // "on [this weekend] in denver": "in" says where
                 }
+                if (word == QLatin1String("my") || word == QLatin1String("our"))
+                    owned.last() = true;
                 continue;
             }
             segments.last().append(word);
@@ -185,6 +212,7 @@ public:
         if (segments.last().isEmpty()) {
             segments.removeLast();
             glues.removeLast();
+            owned.removeLast();
         }
         // The thing asked for is the first that names one, before any clause about
         // it, past whom it is for ("my kids" in "teach my kids to swim").
@@ -232,8 +260,9 @@ public:
             np.resize(i + 1);
             break;
         }
+        // The last noun heads it, or a last word that makes one noun with the one before ("kitchen sink").
         qsizetype head = np.size() - 1;
-        while (head > 0 && !isNoun(np[head]))
+        while (head > 0 && !isNoun(np[head]) && !m_knowledge.isCompound(np[head - 1], np[head]))
             --head;
         phrase.head = np[head];
         phrase.modifiers = np.mid(0, head);
@@ -254,11 +283,13 @@ public:
             clause = clause || isClauseWord(glues[i]);
             // Where is the point over anything else, even in a clause: "italy" of "who travels
             // to destination weddings in italy"; nothing else of a clause is.
-            const bool place = isPlaceGlue(glues[i]) && namesPlace(segments[i]);
-            const bool placeBefore = !phrase.point.isEmpty() && isPlaceGlue(phrase.glue) && namesPlace(phrase.point);
-            if (place && !placeBefore && !isTradeStatus(glues[i], segments[i])) {
-                phrase.glue = glues[i];
+            const bool leadsToPlace =
+                isPlaceGlue(glues[i]) || isRouteWord(glues[i]) || glues[i] == QLatin1String("of");
+            const bool place = leadsToPlace && !owned[i] && namesPlace(segments[i]);
+            if (place && !phrase.pointIsPlace && !isTradeStatus(glues[i], segments[i])) {
+                phrase.glue = isPlaceGlue(glues[i]) ? glues[i] : QStringLiteral("in"); // "toursinthekeys", never "toursofkeys"
                 phrase.point = segments[i];
+                phrase.pointIsPlace = true;
                 continue;
             }
             if (features || clause)
@@ -270,11 +301,12 @@ public:
                         phrase.other = QStringList{word};
                 }
             } else if ((phrase.point.isEmpty() || (phrase.glue == QLatin1String("for") && isPlaceGlue(glues[i])))
-                       && isPreposition(glues[i]) && !isTradeStatus(glues[i], segments[i])) {
+                       && !phrase.pointIsPlace && isPreposition(glues[i]) && !isTradeStatus(glues[i], segments[i])) {
                 // Where is the point over who it is for: "bostonbagpipelessons" of "bagpipe lessons
                 // for beginners in boston".
                 phrase.glue = glues[i];
                 phrase.point = segments[i];
+                phrase.pointOwned = owned[i];
             }
         }
         return phrase;
@@ -290,6 +322,19 @@ private:
         return !segment.isEmpty()
                && (m_knowledge.isPlaceName(segment.last())
                    || (segment.size() > 1 && m_knowledge.fieldOfWhole(segment.mid(segment.size() - 2)) == Field::Area));
+    }
+
+    // "plan", or doing it: "planning", "making", "fixing".
+    bool isVerbOrDoing(const QString &word) const
+    {
+        if (m_knowledge.isVerb(word))
+            return true;
+        if (!word.endsWith(QLatin1String("ing")) || word.size() < 6)
+            return false;
+        const QString stem = word.chopped(3);
+        const bool doubled = stem.at(stem.size() - 1) == stem.at(stem.size() - 2);
+        return m_knowledge.isVerb(stem) || m_knowledge.isVerb(stem + QLatin1Char('e'))
+               || (doubled && m_knowledge.isVerb(stem.chopped(1)));
     }
 
     bool isPlural(const QString &word) const
@@ -358,13 +403,17 @@ public:
             m_takesAffixes = true;
             // A lone word says too little of a phrase ("flights", "delivery"), but
             // what one learns takes a hobby's words well ("guitarlessons").
+            // So does a person alone, who is named well with their field's words: "localelectrician".
             if (np.size() > 1 || phrase.wholes.contains(np.first())) {
                 add(np, base);
-            } else if (learns(phrase)) {
+            } else if (learns(phrase) || (isPerson(m_field) && describedOnly(phrase))) {
                 m_offeredBare = false;
                 add(np, base);
                 m_offeredBare = true;
             }
+            // What is asked to be rented is rented out: "campervanrentals".
+            if (rents(phrase) && !np.last().startsWith(QLatin1String("rental")))
+                add(np + QStringList{QStringLiteral("rentals")}, base + kMoreKept);
             m_takesAffixes = false;
             if (!phrase.trailing.isEmpty())
                 add(np + phrase.trailing, base + kMoreKept);
@@ -386,21 +435,32 @@ public:
                 inner && !m_knowledge.namesAnActivity(np.last()) && !m_knowledge.namesWork(np.last());
             // A place named with more words says where by its own name too:
             // "portland" of "downtown portland".
-            QList<std::pair<QStringList, double>> points{{phrase.point, 0.0}};
-            if (phrase.point.size() > 1 && isPlaceGlue(phrase.glue) && m_knowledge.isPlaceName(phrase.point.last()))
+            const bool placed = phrase.pointIsPlace || isPlaceGlue(phrase.glue);
+            QList<std::pair<QStringList, double>> points{{phrase.point, phrase.pointOwned ? -kPointKept : 0.0}};
+            if (phrase.point.size() > 1 && placed && m_knowledge.isPlaceName(phrase.point.last()))
                 points.append({{phrase.point.last()}, kPlaceAlone});
+            // And by the short form locals write: "pdx" of "portland", "obx" of "the outer banks".
+            const QString shortForm = placed ? placeShortFormOf(phrase.point) : QString();
+            if (!shortForm.isEmpty())
+                points.append({{shortForm}, kPlaceShort});
             for (const auto &[point, less] : points) {
                 if (point.isEmpty() || (inner && phrase.glue == QLatin1String("for")) || innerThing)
                     break;
-                add(np + QStringList{phrase.glue} + point, base + less + kPointKept + kGlueKept);
+                const bool abbreviated = point.size() == 1 && point.first() == shortForm;
+                if (!abbreviated) // no "veganbakeryinpdx"
+                    add(np + QStringList{phrase.glue} + point, base + less + kPointKept + kGlueKept);
                 // "romehotelsonline"; but a service's thing is no business of its own: no "bostonbagpipeshop".
                 m_takesAffixes = !inner;
                 // "kidstoys" reads well, but not as well as "toysforkids" does.
-                add(point + np, base + less + kPointKept + kPointFirst - (isPlaceGlue(phrase.glue) ? 0.0 : 1.0));
+                add(point + np, base + less + kPointKept + kPointFirst - (placed ? 0.0 : 1.0));
                 m_takesAffixes = false;
                 // Only a place reads without its glue: "hotelsrome", never "toyskids".
-                if (isPlaceGlue(phrase.glue))
+                if (placed)
                     add(np + point, base + less + kPointKept + kGlueDropped);
+                // A head that only says it is a business goes after a place: "chicagopizza" of
+                // "pizza place in chicago", "nashvilleguitar" of "guitar lessons".
+                if (placed && np.size() == 2 && isGeneric(np.last()) && m_knowledge.isNoun(np.first()))
+                    add(point + np.mid(0, np.size() - 1), base + less + kPointKept + kGenericDropped);
             }
             if (!phrase.other.isEmpty())
                 add(np + QStringList{QStringLiteral("and"), phrase.other.last()}, base + kMoreKept);
@@ -416,19 +476,40 @@ private:
     // one asked to buy something a product; otherwise what its noun names.
     Field fieldOf(const Phrase &phrase, const QStringList &np)
     {
-        static const QStringList buying{"buy", "order", "shop", "purchase", "rent", "hire"};
+        static const QStringList buying{"buy", "order", "shop", "purchase"};
         for (const QString &verb : phrase.intent) {
             if (kLearning.contains(verb))
                 return Field::Hobby;
             if (buying.contains(verb))
                 return Field::Product;
         }
+        if (rents(phrase))
+            return Field::Service;
         const auto found = m_fields.constFind(np);
         if (found != m_fields.cend())
             return *found;
         if (const auto whole = phrase.wholes.constFind(np.last()); whole != phrase.wholes.cend())
             return *m_fields.insert(np, *m_knowledge.fieldOfWhole(*whole));
         return *m_fields.insert(np, m_knowledge.field(np));
+    }
+
+    // A head as common as "place", or one that says only that it is a business ("store", "lessons").
+    bool isGeneric(const QString &head) const
+    {
+        return m_knowledge.commonness(head) >= kGenericHead || namesTheBusiness(QLatin1Char('-') + head)
+               || namesTheBusiness(QLatin1Char('-') + m_knowledge.singular(head))
+               || m_knowledge.singular(head) == QLatin1String("rental");
+    }
+
+    // The short form of the place the words end in: the whole ("sanfrancisco"), the last two ("outer banks"), the last.
+    static QString placeShortFormOf(const QStringList &point)
+    {
+        for (qsizetype take = point.size(); take >= 1; --take) {
+            const QString form = placeShortForm(point.mid(point.size() - take).join(QString()));
+            if (!form.isEmpty())
+                return form;
+        }
+        return {};
     }
 
     double worthOf(const QString &modifier) const
@@ -513,6 +594,23 @@ private:
         m_forms.append({words, score, m_field, m_takesAffixes, m_offeredBare});
     }
 
+    // Whether only adjectives come before the head: "licensed electrician", not "family law attorney".
+    bool describedOnly(const Phrase &phrase) const
+    {
+        return std::all_of(phrase.modifiers.begin(), phrase.modifiers.end(),
+                           [&](const QString &modifier) { return !m_knowledge.isNoun(modifier); });
+    }
+
+    static bool rents(const Phrase &phrase)
+    {
+        return phrase.intent.contains(QLatin1String("rent")) || phrase.intent.contains(QLatin1String("hire"));
+    }
+
+    static bool isPerson(Field field)
+    {
+        return field == Field::Trade || field == Field::Professional || field == Field::Health;
+    }
+
     static bool learns(const Phrase &phrase)
     {
         return std::any_of(phrase.intent.begin(), phrase.intent.end(),
@@ -544,7 +642,8 @@ private:
 
 } // namespace
 
-QList<PhraseForm> phraseForms(const QStringList &words, const WordKnowledge &knowledge, qsizetype maxLength)
+QList<PhraseForm> phraseForms(const QStringList &words, const WordKnowledge &knowledge, qsizetype maxLength,
+                              bool wholePhrase)
 {
     const std::optional<Phrase> phrase = Reader(knowledge).read(words);
     if (!phrase)
@@ -569,6 +668,13 @@ QList<PhraseForm> phraseForms(const QStringList &words, const WordKnowledge &kno
         ++related;
     }
     QList<PhraseForm> result = forms.forms();
+    // A phrase whose thing is one plain word and says little else still names
+    // it, with its field's words: "websitepros", never a page of nothing.
+    if (wholePhrase && result.size() < kFewestForms && knowledge.isNoun(phrase->head)) {
+        const QStringList alone{phrase->head};
+        if (std::none_of(result.begin(), result.end(), [&](const PhraseForm &form) { return form.words == alone; }))
+            result.append({alone, kBase - 1.0, knowledge.field(alone), true, false});
+    }
     std::stable_sort(result.begin(), result.end(),
                      [](const PhraseForm &a, const PhraseForm &b) { return a.score > b.score; });
     return result;

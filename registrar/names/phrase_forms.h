@@ -24,7 +24,9 @@ struct PhraseForm {
 // or nearby ("attorneynearme"). Never adjectives alone. Each within
 // `maxLength` letters, the one that keeps the most of the point first; the
 // head's close relatives of its own field in its place ("familylawyer"), a
-// little lower.
-QList<PhraseForm> phraseForms(const QStringList &words, const WordKnowledge &knowledge, qsizetype maxLength);
+// little lower. For text that is `wholePhrase` (not glue inside a short
+// name, "walk in clinic"), a head that makes almost no form stands alone.
+QList<PhraseForm> phraseForms(const QStringList &words, const WordKnowledge &knowledge, qsizetype maxLength,
+                              bool wholePhrase = true);
 
 } // namespace varnex::registrar

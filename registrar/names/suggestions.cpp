@@ -203,12 +203,12 @@ private:
         while (words.size() > 1 && isGlueWord(words.last()))
             words.removeLast();
         if (joined(words).size() > kMaxLength || words.size() > kMaxShortWords)
-            return phraseCores(words);
+            return phraseCores(words, true);
         bool gluedWhole = false; // glue that is part of the name: no "walkclinic" for "walk in clinic"
         // A phrase held together by glue ("hotels in rome") is one too; one that makes no
         // phrase's forms ("walk in clinic", "fish and chips") is kept as its words are.
         if (std::any_of(words.begin() + 1, words.end() - 1, [](const QString &word) { return isGlueWord(word); })) {
-            const QList<Core> cores = phraseCores(words);
+            const QList<Core> cores = phraseCores(words, false);
             if (std::any_of(cores.begin(), cores.end(), [](const Core &core) { return core.cap > 0; }))
                 return cores;
             // What the whole names, or else its last word: a clinic.
@@ -412,10 +412,10 @@ private:
         return cuts;
     }
 
-    QList<Core> phraseCores(const QStringList &words) const
+    QList<Core> phraseCores(const QStringList &words, bool wholePhrase) const
     {
         QList<Core> cores;
-        const QList<PhraseForm> forms = phraseForms(words, m_words, kMaxLength);
+        const QList<PhraseForm> forms = phraseForms(words, m_words, kMaxLength, wholePhrase);
         int affixed = 0;
         for (const PhraseForm &form : forms) {
             const bool takesAffixes = form.takesAffixes && affixed < kAffixedPhraseForms;
