@@ -15,8 +15,9 @@ struct FieldHeads {
     const char *heads;
 };
 constexpr std::array kFieldHeads{
-    // A skilled worker is called in when something breaks: who is good, near, fast, at any hour.
-    FieldHeads{Field::Trade, "-pros local- -services emergency- 24hour- 247- -nearme my- -experts -co -company "
+    // A skilled worker is called in when something breaks: who is good, near, fast, at any hour; one
+    // working alone is "the" one in town.
+    FieldHeads{Field::Trade, "-pros local- -services emergency- 24hour- 247- -nearme my- the- -experts -co -company "
                              "mobile- city- -express -now -team -direct -hq pro- best-"},
     // A professional is chosen for trust: one's own, nearby (as one searches for them), a firm or office behind them.
     FieldHeads{Field::Professional, "my- local- -nearme -group -office -online -studio -partners -services -pros "
@@ -125,7 +126,8 @@ Gender genderOf(Field language, const QString &word)
                                                                                   : Gender::Masculine;
     case Field::French:
         if (endsWithAny(word,
-                        {"ie", "ion", "ette", "ique", "ance", "ence", "té", "ure", "ade", "elle", "esse", "ée", "ise"}))
+                        {"ie", "ion", "ette", "ique", "ance", "ence", "té", "ure", "ade", "elle", "esse", "ée", "ise",
+                         "ère"}))
             return Gender::Feminine;
         return endsWithAny(word, {"age", "isme", "ment", "eau"}) || !word.endsWith(QLatin1Char('e')) ? Gender::Masculine
                                                                                                      : Gender::Unknown;

@@ -451,12 +451,19 @@ private:
         cores.first().bothEnds = true;
         cores.first().selling = kSellingPerTypedCore;
         if (m_field != Field::German) {
+            QString plural;
             for (const QString &ending : {QStringLiteral("s"), QStringLiteral("es")}) {
                 if (m_words.listedIn(m_field, form + ending)) {
-                    cores.append({{form + ending}, kAllWordsScore - kNumberPenalty, 0});
+                    plural = form + ending;
                     break;
                 }
             }
+            // Spanish lists few plurals, yet makes them by rule, and a shop goes by
+            // its plural as often: "abogados", "heladerías".
+            if (plural.isEmpty() && m_field == Field::Spanish)
+                plural = spanishPlural(form);
+            if (!plural.isEmpty())
+                cores.append({{plural}, kAllWordsScore - kNumberPenalty, 0});
         }
         // The maker of a shop's goods, or a maker's shop: "elpanadero", "leboulanger", "meinemetzgerei".
         const QStringList family = m_words.shopAndMaker(m_field, form);
@@ -469,6 +476,22 @@ private:
             }
         }
         return cores;
+    }
+
+    // The plural of a Spanish noun by the rules of the language: a vowel takes
+    // "-s", "-ión" "-iones", "-z" "-ces", another consonant "-es"; none for a
+    // word that ends in "-s" or "-x" already.
+    static QString spanishPlural(const QString &word)
+    {
+        if (word.size() < 3 || word.endsWith(QLatin1Char('s')) || word.endsWith(QLatin1Char('x')))
+            return {};
+        if (QStringLiteral("aeiouáéó").contains(word.back()))
+            return word + QLatin1Char('s');
+        if (word.endsWith(QStringLiteral("ón")))
+            return word.chopped(2) + QStringLiteral("ones");
+        if (word.endsWith(QLatin1Char('z')))
+            return word.chopped(1) + QStringLiteral("ces");
+        return word + QStringLiteral("es");
     }
 
     // A plural with a singular of its own: "candles", not "sunglasses" (a "sunglass" is a burning lens).
