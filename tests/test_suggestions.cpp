@@ -2,6 +2,7 @@
 #include "names/curated_relatives.h"
 #include "names/field_heads.h"
 #include "names/name_rules.h"
+#include "names/pastimes.h"
 #include "names/registrable.h"
 #include "names/suggestions.h"
 #include "names/word_knowledge.h"
@@ -22,6 +23,7 @@ private slots:
     void loadRefusesMissingFiles();
     void curatedRelatives_data();
     void curatedRelatives();
+    void pastimes();
     void split_data();
     void split();
     void relativesOfShop();
@@ -101,6 +103,21 @@ static bool withinLength(const QString &label, const QString &typed)
     return label.size() <= std::max<qsizetype>(typedAndBusiness ? 22 : 20, typed.size() + 5);
 }
 
+// Each pastime has one kind of the five; anything else fails at start.
+void TestSuggestions::pastimes()
+{
+    const auto read = [](const char *text) { return readPastimes(std::string_view(text)); };
+    const std::optional<Pastimes> known = read("# x\npottery\tcraft\nhiking\toutdoors\n");
+    QVERIFY(known);
+    QCOMPARE(known->at("pottery"), Field::Craft);
+    QCOMPARE(known->at("hiking"), Field::Outdoors);
+    QString error;
+    QVERIFY(!readPastimes("chess\tgame\nyoga\tdance\n", &error));
+    QVERIFY2(error.contains(QLatin1String("yoga")), qPrintable(error));
+    QVERIFY(!read("chess\tgame sport\n"));
+    QVERIFY(!read("chess\tgame\nchess\tsport\n"));
+}
+
 void TestSuggestions::split_data()
 {
     QTest::addColumn<QString>("label");
@@ -131,6 +148,9 @@ void TestSuggestions::split_data()
     QTest::newRow("a made-up name, not a word and a stray") << "quillix" << QStringList{"quillix"};
     QTest::newRow("no verb's -s form before a word") << "learnscubadiving" << QStringList{"learn", "scuba", "diving"};
     QTest::newRow("a made-up name, not an unknown word and a short one") << "belkano" << QStringList{"belkano"};
+    QTest::newRow("a plural before glue") << "pantsinlondon" << QStringList{"pants", "in", "london"};
+    QTest::newRow("the article between words") << "findagoodtailor" << QStringList{"find", "a", "good", "tailor"};
+    QTest::newRow("a short word and the next make one") << "classesonline" << QStringList{"classes", "online"};
 }
 
 void TestSuggestions::split()
@@ -311,6 +331,13 @@ void TestSuggestions::kinds_data()
         << "^(my|local|the|family|city|best)?foot(care)?$|^(emergency|my|local)foot|footcarecare" << false;
     QTest::newRow("hobby") << "knitting" << QStringList{"knit", "learntoknit"} << QStringList{"club", "lessons"}
                            << "knittings$" << false;
+    QTest::newRow("a craft WordNet files as a ware")
+        << "pottery" << QStringList{"potterystudio", "potteryclasses"} << QStringList{"studio"}
+        << "potteries|learnpotter$|potter(kits|supplies|classes)$" << false;
+    QTest::newRow("a pastime WordNet lacks")
+        << "birdwatching" << QStringList{"birdwatchingtours"} << QStringList{"club"} << "pros$|services?$" << false;
+    QTest::newRow("a Spanish plural by rule")
+        << "abogado" << QStringList{"abogados"} << QStringList{} << "abogadoes" << false;
     QTest::newRow("service") << "windowcleaning"
                              << QStringList{"windowcleaner", "localwindowcleaners", "windowcleaningservices"}
                              << QStringList{"pros", "local"}
@@ -431,6 +458,15 @@ void TestSuggestions::kinds_data()
     QTest::newRow("a phrase that names its city")
         << "cheaphotelsinrome" << QStringList{"romehotels", "hotelsinrome", "theromehotels"} << QStringList{}
         << "(local|city)[a-z]*rome|romenearme|rome[a-z]*nearme" << false;
+    QTest::newRow("a request, when and a place")
+        << "lookingforsomeonetofixmyleakingkitchensinkthisweekendindenver" << QStringList{"denverkitchensink"}
+        << QStringList{} << "weekend|someone|looking" << false;
+    QTest::newRow("a clause, then the place as locals write it")
+        << "veganbakerythatdeliversinportland" << QStringList{"portlandveganbakery", "pdxveganbakery"} << QStringList{}
+        << "sinportland|deliver|that" << false;
+    QTest::newRow("a clause is not the thing")
+        << "dentistwhospeaksspanishandtakeswalkinsinhouston" << QStringList{"houstondentist"} << QStringList{}
+        << "spanish|walk|who" << false;
     QTest::newRow("long phrase") << "bestcheapflightstoparis"
                                  << QStringList{"flightstoparis", "parisflights", "cheapflightstoparis"}
                                  << QStringList{} << "^(best|cheap|paris|to)+$" << false;

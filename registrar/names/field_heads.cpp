@@ -125,9 +125,8 @@ Gender genderOf(Field language, const QString &word)
         return endsWithAny(word, {"a", "á", "ión", "dad", "tad", "tud", "umbre"}) ? Gender::Feminine
                                                                                   : Gender::Masculine;
     case Field::French:
-        if (endsWithAny(word,
-                        {"ie", "ion", "ette", "ique", "ance", "ence", "té", "ure", "ade", "elle", "esse", "ée", "ise",
-                         "ère"}))
+        if (endsWithAny(word, {"ie", "ion", "ette", "ique", "ance", "ence", "té", "ure", "ade", "elle", "esse", "ée",
+                               "ise", "ère"}))
             return Gender::Feminine;
         return endsWithAny(word, {"age", "isme", "ment", "eau"}) || !word.endsWith(QLatin1Char('e')) ? Gender::Masculine
                                                                                                      : Gender::Unknown;

@@ -74,11 +74,11 @@ bool isTradeStatus(const QString &glue, const QStringList &segment)
 // Words that ask rather than say: "where can i buy", "how to", "looking for someone to".
 bool isQuestionWord(const QString &word)
 {
-    static const QSet<QString> words{"where",  "how",     "what",      "who",    "which",   "when",     "can",
-                                     "could",  "i",       "is",        "are",    "do",      "does",     "should",
-                                     "will",   "would",   "we",        "find",   "get",     "need",     "want",
-                                     "help",   "me",      "looking",   "search", "searching", "trying", "please",
-                                     "someone", "somebody", "anyone", "anybody", "there",   "any",      "us"};
+    static const QSet<QString> words{"where",   "how",      "what",    "who",     "which",     "when",   "can",
+                                     "could",   "i",        "is",      "are",     "do",        "does",   "should",
+                                     "will",    "would",    "we",      "find",    "get",       "need",   "want",
+                                     "help",    "me",       "looking", "search",  "searching", "trying", "please",
+                                     "someone", "somebody", "anyone",  "anybody", "there",     "any",    "us"};
     return words.contains(word);
 }
 
@@ -93,7 +93,7 @@ bool isRouteWord(const QString &word)
 // delivers"): what follows says what it does, never what it is.
 bool isClauseWord(const QString &word)
 {
-    static const QSet<QString> words{"who",   "that",  "which",  "whose", "whom",
+    static const QSet<QString> words{"who",   "that",  "which",  "whose",  "whom",
                                      "while", "after", "before", "during", "until"};
     return words.contains(word);
 }
@@ -105,12 +105,12 @@ bool isBeneficiary(const QString &word)
     static const QSet<QString> askedWhere{"place", "places", "spot", "way", "ways", "option", "options"};
     if (askedWhere.contains(word))
         return true;
-    static const QSet<QString> words{"me",       "myself",   "us",       "kid",      "kids",     "child",   "children",
-                                     "daughter", "daughters", "son",     "sons",     "wife",     "husband", "partner",
-                                     "fiance",   "fiancee",  "parents",  "parent",   "mom",      "dad",     "mother",
-                                     "father",   "family",   "baby",     "babies",   "toddler",  "toddlers", "teen",
-                                     "teens",    "teenager", "teenagers", "adults",  "seniors",  "beginners", "friend",
-                                     "friends",  "grandma",  "grandpa",  "grandparents", "boyfriend", "girlfriend"};
+    static const QSet<QString> words{
+        "me",      "myself",  "us",           "kid",       "kids",      "child",   "children",  "daughter", "daughters",
+        "son",     "sons",    "wife",         "husband",   "partner",   "fiance",  "fiancee",   "parents",  "parent",
+        "mom",     "dad",     "mother",       "father",    "family",    "baby",    "babies",    "toddler",  "toddlers",
+        "teen",    "teens",   "teenager",     "teenagers", "adults",    "seniors", "beginners", "friend",   "friends",
+        "grandma", "grandpa", "grandparents", "boyfriend", "girlfriend"};
     return words.contains(word);
 }
 
@@ -219,9 +219,8 @@ public:
         qsizetype main = 0;
         const auto namesThing = [&](qsizetype i) {
             return hasNoun(segments[i]) && !isClauseWord(glues[i])
-                   && !std::all_of(segments[i].begin(), segments[i].end(), [&](const QString &word) {
-                          return isBeneficiary(word) || !isNoun(word);
-                      });
+                   && !std::all_of(segments[i].begin(), segments[i].end(),
+                                   [&](const QString &word) { return isBeneficiary(word) || !isNoun(word); });
         };
         while (main < segments.size() && !namesThing(main))
             ++main;
@@ -283,11 +282,11 @@ public:
             clause = clause || isClauseWord(glues[i]);
             // Where is the point over anything else, even in a clause: "italy" of "who travels
             // to destination weddings in italy"; nothing else of a clause is.
-            const bool leadsToPlace =
-                isPlaceGlue(glues[i]) || isRouteWord(glues[i]) || glues[i] == QLatin1String("of");
+            const bool leadsToPlace = isPlaceGlue(glues[i]) || isRouteWord(glues[i]) || glues[i] == QLatin1String("of");
             const bool place = leadsToPlace && !owned[i] && namesPlace(segments[i]);
             if (place && !phrase.pointIsPlace && !isTradeStatus(glues[i], segments[i])) {
-                phrase.glue = isPlaceGlue(glues[i]) ? glues[i] : QStringLiteral("in"); // "toursinthekeys", never "toursofkeys"
+                phrase.glue =
+                    isPlaceGlue(glues[i]) ? glues[i] : QStringLiteral("in"); // "toursinthekeys", never "toursofkeys"
                 phrase.point = segments[i];
                 phrase.pointIsPlace = true;
                 continue;

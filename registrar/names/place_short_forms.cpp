@@ -92,8 +92,9 @@ static_assert(std::is_sorted(kShortForms.begin(), kShortForms.end()));
 QString placeShortForm(const QString &place)
 {
     const std::string key = place.toStdString();
-    const auto found = std::lower_bound(kShortForms.begin(), kShortForms.end(), std::string_view(key),
-                                        [](const auto &entry, std::string_view wanted) { return entry.first < wanted; });
+    const auto found =
+        std::lower_bound(kShortForms.begin(), kShortForms.end(), std::string_view(key),
+                         [](const auto &entry, std::string_view wanted) { return entry.first < wanted; });
     if (found == kShortForms.end() || found->first != key)
         return {};
     return QString::fromLatin1(found->second.data(), qsizetype(found->second.size()));

@@ -284,8 +284,7 @@ private:
         QList<Core> cores;
         QStringList relatives = m_words.closeRelatives(content[head]);
         // A person only for an activity or another person ("plumber" for "plumbing"), not for a thing ("bicyclist").
-        const bool takesPeople =
-            m_field == Field::Service || isPastime(m_field) || isPerson(m_field);
+        const bool takesPeople = m_field == Field::Service || isPastime(m_field) || isPerson(m_field);
         if (!takesPeople) {
             relatives.removeIf([this](const QString &relative) { return isPerson(m_words.field({relative})); });
         }
