@@ -127,6 +127,10 @@ std::optional<FormRules> FormRules::load(QString *error)
             QString plain = word.normalized(QString::NormalizationForm_KD);
             plain.remove(QRegularExpression(QStringLiteral("\\p{Mn}")));
             rules.m_foreign.insert(plain.replace(QChar(0xdf), QLatin1String("ss")));
+            if (QLatin1String(list).endsWith(QLatin1String("spanish"))) {
+                rules.m_spanish.insert(word);
+                rules.m_spanish.insert(plain);
+            }
         }
     }
     return rules;
@@ -169,8 +173,14 @@ QString FormRules::malformedRule(const FirstChoices &reference, const QString &l
         if (reference.kind == QLatin1String("brand") && endsWithAny(joined, typed, after))
             return QStringLiteral("plural of a made-up name");
         if (reference.kind == QLatin1String("foreign") && endsWithAny(joined, typed, after)) {
+            // Its language's own plural: one its list holds, or Spanish's by rule (the list holds
+            // few): "-s" after a vowel, "-es" after a consonant ("mercerías", "abogados").
+            const auto spanishPlural = [&](const QString &word) {
+                const bool vowel = QStringLiteral("aeiouáéíóú").contains(word.back());
+                return m_spanish.contains(word) && (after == QLatin1String("s")) == vowel;
+            };
             const bool ownPlural = std::any_of(typed.begin(), typed.end(), [&](const QString &word) {
-                return joined.endsWith(word + after) && m_foreign.contains(word + after);
+                return joined.endsWith(word + after) && (m_foreign.contains(word + after) || spanishPlural(word));
             });
             if (!ownPlural)
                 return QStringLiteral("English plural of a foreign word");

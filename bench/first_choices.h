@@ -47,6 +47,7 @@ private:
 
     QSet<QString> m_english;
     QSet<QString> m_foreign; // lower-case, in their own letters and in plain ASCII
+    QSet<QString> m_spanish; // the same, of the Spanish list alone
 };
 
 } // namespace varnex::bench
