@@ -405,6 +405,11 @@ public:
             // So does a person alone, who is named well with their field's words: "localelectrician".
             if (np.size() > 1 || phrase.wholes.contains(np.first())) {
                 add(np, base);
+                // Without a head that only says "business" it is the work or thing itself, which
+                // takes the field's own words: "housecleaning" of "house cleaning service".
+                if (np.size() == 2 && isGeneric(np.last()) && !isGeneric(np.first())
+                    && (m_knowledge.isNoun(np.first()) || m_knowledge.namesAnActivity(np.first())))
+                    add({np.first()}, base + kGenericDropped);
             } else if (learns(phrase) || (isPerson(m_field) && describedOnly(phrase))) {
                 m_offeredBare = false;
                 add(np, base);
@@ -436,10 +441,20 @@ public:
             // "portland" of "downtown portland".
             const bool placed = phrase.pointIsPlace || isPlaceGlue(phrase.glue);
             QList<std::pair<QStringList, double>> points{{phrase.point, phrase.pointOwned ? -kPointKept : 0.0}};
-            if (phrase.point.size() > 1 && placed && m_knowledge.isPlaceName(phrase.point.last()))
-                points.append({{phrase.point.last()}, kPlaceAlone});
+            // The city before its state: "austin" of "austin texas", "portland" of "north portland".
+            static const QSet<QString> quarters{"north",     "south",    "east",    "west",      "northern",
+                                                "southern",  "eastern",  "western", "central",   "downtown",
+                                                "uptown",    "midtown",  "greater", "northeast", "northwest",
+                                                "southeast", "southwest"};
+            const auto city = std::find_if(phrase.point.begin(), phrase.point.end(), [&](const QString &word) {
+                return !quarters.contains(word) && m_knowledge.isPlaceName(word);
+            });
+            if (phrase.point.size() > 1 && placed && city != phrase.point.end())
+                points.append({{*city}, kPlaceAlone});
             // And by the short form locals write: "pdx" of "portland", "obx" of "the outer banks".
-            const QString shortForm = placed ? placeShortFormOf(phrase.point) : QString();
+            QString shortForm = placed ? placeShortFormOf(phrase.point) : QString();
+            if (placed && city != phrase.point.end() && !placeShortForm(*city).isEmpty())
+                shortForm = placeShortForm(*city);
             if (!shortForm.isEmpty())
                 points.append({{shortForm}, kPlaceShort});
             for (const auto &[point, less] : points) {

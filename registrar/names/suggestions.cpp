@@ -321,14 +321,36 @@ private:
         });
         // Of a person, a thing the list names and WordNet does not ("brick" of a
         // bricklayer) is what they work on: it takes their endings only.
+        // So is any thing of a tradesman's, however found: "stonepros", never "247stone".
         QStringList workedOn;
-        for (const QString &relative : curated) {
-            if (isPerson(m_field) && !relatives.contains(relative) && !isPerson(m_words.field({relative}))
-                && !m_words.namesWork(relative) && !m_words.isAdjective(relative))
+        const auto isThing = [&](const QString &relative) {
+            return !isPerson(m_words.field({relative})) && !m_words.namesWork(relative)
+                   && !m_words.isAdjective(relative);
+        };
+        for (const QString &relative : curated + relatives) {
+            const bool listedOnly = !relatives.contains(relative);
+            if (isPerson(m_field) && (listedOnly || m_field == Field::Trade) && isThing(relative)
+                && !workedOn.contains(relative))
                 workedOn.append(relative);
         }
+
         relatives.removeIf([&](const QString &relative) { return curated.contains(relative); });
         relatives = curated + relatives;
+        // A thing that starts a compound is another thing: no "door" for "doormats", "book" for "bookends".
+        if (!isPerson(m_field)) {
+            constexpr qsizetype kShortestRest = 3;
+            static const QStringList endings{"ing", "er", "ers", "ry", "ery", "ist", "ists", "ism"};
+            relatives.removeIf([&](const QString &relative) {
+                const QString &word = content[head];
+                if (!word.startsWith(relative))
+                    return false;
+                QString rest = word.mid(relative.size());
+                if (!rest.isEmpty() && rest.front() == relative.back()) // "knit" + "ting"
+                    rest.remove(0, 1);
+                rest = m_words.singular(rest);
+                return !endings.contains(rest) && rest.size() >= kShortestRest && m_words.isWord(rest);
+            });
+        }
         // Work done for one is sold by who does it: "windowcleaner", "windowcleaners".
         const QStringList doers = m_field == Field::Service ? m_words.doers(content[head]) : QStringList();
         if (!doers.isEmpty() && !content.contains(doers.first())) {
@@ -347,6 +369,9 @@ private:
                 cores.last().field = Field::Service;
             if (workedOn.contains(relatives[r])) // "brickpros", never "mybrick" or "emergencybrick"
                 asMaterial(cores.last());
+            // A pastime's thing is no pastime: "falconclub", never "learnfalcon" or "gofalcon".
+            if (isPastime(m_field) && !m_words.namesWork(relatives[r]) && !isPastime(m_words.field({relatives[r]})))
+                cores.last().endingsOnly = true;
             // Who takes up a pastime is named, not taught or sold: "potter", never "learnpotter" or "potterkits".
             if (isPastime(m_field) && isPerson(m_words.field({relatives[r]}))) {
                 cores.last().cap = 0;

@@ -37,6 +37,7 @@ constexpr std::array kMarkers{
     Marker{kActs, "service", Field::Service},               // cleaning as a service
     Marker{kPeople, "skilled_worker", Field::Trade},        // electrician, mechanic
     Marker{kPeople, "health_professional", Field::Health},  // dentist, nurse
+    Marker{kPeople, "therapist", Field::Health},            // physiotherapist: one who treats one too
     Marker{kPeople, "merchant", Field::Place},              // florist, grocer: one goes to their shop
     Marker{kArtifacts, "establishment", Field::Place},      // shop, pharmacy, restaurant
     Marker{kArtifacts, "building", Field::Place},           // hotel
@@ -352,9 +353,10 @@ Field WordKnowledge::field(const QStringList &typed) const
     const std::optional<Data::Sense> sense = m_data->mainNounSense(lemma);
     // A word English uses more as a verb is still the noun an "-ing" is done
     // to ("resume writing").
+    // Nor does work done to it ("mold removal").
     const bool nounBefore = head > 0
                             && (isNoun(content[head - 1])
-                                || (content[head].endsWith(QLatin1String("ing"))
+                                || ((content[head].endsWith(QLatin1String("ing")) || namesWork(content[head]))
                                     && m_data->isNoun(m_data->singular(content[head - 1].toStdString()))));
     if (nounBefore && (!sense || !isConcrete(sense->synset.lexFile))) {
         if (const std::optional<Data::Sense> activity = m_data->activitySense(lemma)) {
