@@ -22,7 +22,9 @@ std::optional<Pastimes> readPastimes(std::string_view text, QString *error)
         {"game", Field::Game},
     }};
     Pastimes pastimes;
-    for (const auto &[word, kinds] : *lines) {
+    for (const auto &line : *lines) {
+        const std::string &word = line.first;
+        const std::vector<std::string> &kinds = line.second;
         const auto kind = std::find_if(kKinds.begin(), kKinds.end(),
                                        [&](const auto &known) { return kinds.size() == 1 && kinds[0] == known.first; });
         if (kind == kKinds.end()) {
