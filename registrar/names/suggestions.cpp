@@ -605,6 +605,10 @@ private:
             const bool business = namesTheBusiness(heads[i]) && (own.isEmpty() || own.contains(heads[i]));
             if (!fits(heads[i], core, field) || (!prefix && !business))
                 continue;
+            // French puts no noun after "la rôtisserie": no "larotisserieartisan", "maboulangerieatelier".
+            static const QStringList frenchNouns{"-artisan", "-atelier", "-maison", "-boutique"};
+            if (field == Field::French && frenchNouns.contains(heads[i]))
+                continue;
             const bool possessive = heads[i] == QLatin1String("the-") || heads[i] == QLatin1String("my-")
                                     || heads[i] == QLatin1String("our-");
             if (prefix && !isLanguage(field) && !kPrefixesBeforeBoth.contains(heads[i]))
