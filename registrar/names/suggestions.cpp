@@ -606,7 +606,7 @@ private:
             if (!fits(heads[i], core, field) || (!prefix && !business))
                 continue;
             // French puts no noun after "la rôtisserie": no "larotisserieartisan", "maboulangerieatelier".
-            static const QStringList frenchNouns{"-artisan", "-atelier", "-maison", "-boutique"};
+            static const QStringList frenchNouns{"-artisan", "-atelier", "-maison", "-boutique", "-service"};
             if (field == Field::French && frenchNouns.contains(heads[i]))
                 continue;
             const bool possessive = heads[i] == QLatin1String("the-") || heads[i] == QLatin1String("my-")
