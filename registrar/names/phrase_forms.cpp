@@ -98,9 +98,9 @@ bool isClauseWord(const QString &word)
     return words.contains(word);
 }
 
-// Whom a thing is for, never the thing: "my kids", "my wife", "seniors"; nor
-// is where one asks for it: "the best place to buy boots".
-bool isBeneficiary(const QString &word)
+// Words that are never the thing asked for: whom it is for ("my kids", "my
+// wife", "seniors"), or where one asks for it ("the best place to buy boots").
+bool neverTheThing(const QString &word)
 {
     static const QSet<QString> askedWhere{"place", "places", "spot", "way", "ways", "option", "options"};
     if (askedWhere.contains(word))
@@ -220,7 +220,7 @@ public:
         const auto namesThing = [&](qsizetype i) {
             return hasNoun(segments[i]) && !isClauseWord(glues[i])
                    && !std::all_of(segments[i].begin(), segments[i].end(),
-                                   [&](const QString &word) { return isBeneficiary(word) || !isNoun(word); });
+                                   [&](const QString &word) { return neverTheThing(word) || !isNoun(word); });
         };
         while (main < segments.size() && !namesThing(main))
             ++main;
@@ -618,11 +618,6 @@ private:
     static bool rents(const Phrase &phrase)
     {
         return phrase.intent.contains(QLatin1String("rent")) || phrase.intent.contains(QLatin1String("hire"));
-    }
-
-    static bool isPerson(Field field)
-    {
-        return field == Field::Trade || field == Field::Professional || field == Field::Health;
     }
 
     static bool learns(const Phrase &phrase)

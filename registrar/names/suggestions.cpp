@@ -99,11 +99,6 @@ bool hasDigit(const QString &text)
     return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
 }
 
-bool isPerson(Field field)
-{
-    return field == Field::Trade || field == Field::Professional || field == Field::Health;
-}
-
 // Whether a prefix reads well before a name with no ending: a bare "the-" only
 // before a person or a place ("thechiropractor", "thewalkinclinic"; no
 // "theguttercleaning", "thezumirka"), "our-" never ("ourknitclub", no "ourzumirka").

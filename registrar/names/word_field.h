@@ -26,6 +26,12 @@ enum class Field {
     French,
 };
 
+// A person one hires or is treated by, whose field's words name them: "localelectrician".
+constexpr bool isPerson(Field field)
+{
+    return field == Field::Trade || field == Field::Professional || field == Field::Health;
+}
+
 // A pastime of any kind: done for its own sake, learnt, no plural ("knittings").
 constexpr bool isPastime(Field field)
 {
