@@ -593,16 +593,21 @@ private:
     // "meinfriseurladen"; no "mycandledirect", no "localelectricalhouse".
     void addBothEnds(const Core &core, const QStringList &heads, Field field)
     {
-        const QStringList own = isLanguage(field) ? languageHeads(field, core.words.last()) : headsFor(field);
+        const QStringList ownHeads = isLanguage(field) ? languageHeads(field, core.words.last()) : headsFor(field);
         QList<qsizetype> prefixes, endings;
         for (qsizetype i = 0; i < heads.size(); ++i) {
             const bool prefix = heads[i].endsWith(QLatin1Char('-'));
-            const bool business = namesTheBusiness(heads[i]) && (own.isEmpty() || own.contains(heads[i]));
-            if (!fits(heads[i], core, field) || (!prefix && !business))
-                continue;
-            // French puts no noun after "la rôtisserie": no "larotisserieartisan", "maboulangerieatelier".
+            // French puts no noun after "la rôtisserie" (no "larotisserieartisan",
+            // "maboulangerieatelier"), but says where and how: "laboulangerieenligne", "maboulangerieetco".
             static const QStringList frenchNouns{"-artisan", "-atelier", "-maison", "-boutique", "-service"};
-            if (field == Field::French && frenchNouns.contains(heads[i]))
+            static const QStringList frenchManner{"-enligne", "-etco", "-express"};
+            const bool own = ownHeads.isEmpty() || ownHeads.contains(heads[i]);
+            const bool business = field == Field::French
+                                      ? own
+                                            && ((namesTheBusiness(heads[i]) && !frenchNouns.contains(heads[i]))
+                                                || frenchManner.contains(heads[i]))
+                                      : own && namesTheBusiness(heads[i]);
+            if (!fits(heads[i], core, field) || (!prefix && !business))
                 continue;
             const bool possessive = heads[i] == QLatin1String("the-") || heads[i] == QLatin1String("my-")
                                     || heads[i] == QLatin1String("our-");
