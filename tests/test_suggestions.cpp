@@ -464,6 +464,9 @@ void TestSuggestions::kinds_data()
     QTest::newRow("a clause, then the place as locals write it")
         << "veganbakerythatdeliversinportland" << QStringList{"portlandveganbakery", "pdxveganbakery"} << QStringList{}
         << "sinportland|deliver|that" << false;
+    QTest::newRow("a time word that is no time there")
+        << "cabinsnearhotspringsincolorado" << QStringList{"hotspringscabins"} << QStringList{} << "hot$|hotcabins"
+        << false;
     QTest::newRow("a clause is not the thing")
         << "dentistwhospeaksspanishandtakeswalkinsinhouston" << QStringList{"houstondentist"} << QStringList{}
         << "spanish|walk|who" << false;

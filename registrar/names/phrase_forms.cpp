@@ -161,16 +161,31 @@ public:
         if (words.size() > 2 && startsObject(words[1]) && isVerbOrDoing(words[0]))
             phrase.intent.append(words.takeFirst());
         // When is no part of a name: "this weekend", "tonight", "on friday nights";
-        // but a time that says which thing stays ("day trip", "24 hour pharmacy").
-        for (qsizetype i = words.size() - 1; i >= 0; --i) {
-            const bool describes = i + 1 < words.size() && !isGlueWord(words[i + 1]) && isNoun(words[i + 1])
-                                   && !m_knowledge.namesTime(words[i + 1]);
-            const bool afterNumber = i > 0 && words[i - 1].back().isDigit();
-            if (!m_knowledge.namesTime(words[i]) || describes || afterNumber)
+        // a run of times goes where a word that says when leads it, or it says
+        // nothing else. A time that says which thing stays ("day trip", "24 hour
+        // pharmacy"), and so does a word that is no time there ("hot springs").
+        static const QSet<QString> onlyWhen{"today", "tonight", "tomorrow", "now", "asap"};
+        for (qsizetype end = words.size(); end > 0;) {
+            qsizetype start = end;
+            while (start > 0 && m_knowledge.namesTime(words[start - 1]))
+                --start;
+            if (start == end) {
+                --end;
                 continue;
-            words.removeAt(i);
-            while (i > 0 && isTimeLead(words[i - 1]))
-                words.removeAt(--i);
+            }
+            const bool describes = end < words.size() && !isGlueWord(words[end]) && isNoun(words[end]);
+            const bool led = start > 0 && isTimeLead(words[start - 1]);
+            const bool alone = std::all_of(words.begin() + start, words.begin() + end,
+                                           [](const QString &word) { return onlyWhen.contains(word); });
+            if (describes || !(led || alone)) {
+                end = start;
+                continue;
+            }
+            qsizetype from = start;
+            while (from > 0 && isTimeLead(words[from - 1]))
+                --from;
+            words.remove(from, end - from);
+            end = from;
         }
         // "near me" anywhere: "guitar lessons near me in nashville".
         for (qsizetype i = 0; i + 1 < words.size(); ++i) {
@@ -289,6 +304,7 @@ public:
                     isPlaceGlue(glues[i]) ? glues[i] : QStringLiteral("in"); // "toursinthekeys", never "toursofkeys"
                 phrase.point = segments[i];
                 phrase.pointIsPlace = true;
+                phrase.pointOwned = false;
                 continue;
             }
             if (features || clause)
