@@ -208,6 +208,15 @@ bool namesTheBusiness(const QString &affix)
     return endings.contains(affix);
 }
 
+bool endsPrefixedName(const QString &affix, Field field)
+{
+    if (field != Field::French)
+        return namesTheBusiness(affix);
+    static const QStringList nouns{"-artisan", "-atelier", "-maison", "-boutique", "-service"};
+    static const QStringList manner{"-enligne", "-etco", "-express"};
+    return (namesTheBusiness(affix) && !nouns.contains(affix)) || manner.contains(affix);
+}
+
 bool onlySells(const QString &affix, Field field)
 {
     static const QSet<QString> endings = [] {

@@ -28,6 +28,11 @@ bool headFits(const QString &head, const QString &word);
 // business ("thecandleshop"), not as a stack of words ("mycandledirect").
 bool namesTheBusiness(const QString &affix);
 
+// Endings a name with a prefix before it takes in that field: those that name
+// the business; in French none that is a noun ("larotisserieartisan" breaks
+// French), but those that say where and how ("laboulangerieenligne").
+bool endsPrefixedName(const QString &affix, Field field);
+
 // Endings that only sell ("-online", "-now", "-deals", "-hoy"): a name
 // says little more with one, so a name takes few of them, and only the
 // typed words or a phrase's short form. A made-up brand's "-hub" names its

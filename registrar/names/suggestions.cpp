@@ -597,16 +597,8 @@ private:
         QList<qsizetype> prefixes, endings;
         for (qsizetype i = 0; i < heads.size(); ++i) {
             const bool prefix = heads[i].endsWith(QLatin1Char('-'));
-            // French puts no noun after "la rôtisserie" (no "larotisserieartisan",
-            // "maboulangerieatelier"), but says where and how: "laboulangerieenligne", "maboulangerieetco".
-            static const QStringList frenchNouns{"-artisan", "-atelier", "-maison", "-boutique", "-service"};
-            static const QStringList frenchManner{"-enligne", "-etco", "-express"};
-            const bool own = ownHeads.isEmpty() || ownHeads.contains(heads[i]);
-            const bool business = field == Field::French
-                                      ? own
-                                            && ((namesTheBusiness(heads[i]) && !frenchNouns.contains(heads[i]))
-                                                || frenchManner.contains(heads[i]))
-                                      : own && namesTheBusiness(heads[i]);
+            const bool business =
+                (ownHeads.isEmpty() || ownHeads.contains(heads[i])) && endsPrefixedName(heads[i], field);
             if (!fits(heads[i], core, field) || (!prefix && !business))
                 continue;
             const bool possessive = heads[i] == QLatin1String("the-") || heads[i] == QLatin1String("my-")
