@@ -215,7 +215,9 @@ private:
         while (content.size() > 1 && isGlueWord(content.first()))
             content.removeFirst();
         QList<Core> cores{{words, kAllWordsScore}};
-        cores.first().typed = true;
+        // As they stand only if no glue word at either end was left off: "2tnamyshsxtnaoycn"
+        // of "2tnamyshsxtnaoycn-the" is no longer the typed name, and takes no more room than any.
+        cores.first().typed = joined(words) == QString(form).remove(QLatin1Char('-'));
         cores.first().overflow = true;
         cores.first().bothEnds = m_field != Field::Brand;
         cores.first().selling = kSellingPerTypedCore;
