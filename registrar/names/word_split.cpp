@@ -21,6 +21,9 @@ constexpr double kLeastWordCost = 0.5;
 // is, so text holding a known word is read around it.
 constexpr double kUnknownCost = 20.0;
 constexpr double kUnknownLetterCost = 2.0;
+// A noun of this many letters costs at most what two common words do.
+constexpr size_t kLongNoun = 8;
+constexpr double kLongNounCost = 4.0;
 // A glue word of two letters or more: "in", "the".
 constexpr double kGlueCost = 3.0;
 // A place of two words reads as one, as a fairly common word does: "in
@@ -82,7 +85,12 @@ double pieceCost(const WordKnowledge::Data &data, std::string_view piece)
     // words there are: "pants in london", not "pant sin london".
     if (piece.size() > 1 && isJoiningWord(QString::fromLatin1(piece.data(), qsizetype(piece.size()))))
         return kGlueCost;
-    return std::max(kLeastWordCost, kWordCost - std::log2(1.0 + data.usage(piece))) + verbFormCost(data, piece);
+    const double cost =
+        std::max(kLeastWordCost, kWordCost - std::log2(1.0 + data.usage(piece))) + verbFormCost(data, piece);
+    // A long noun the dictionary holds is read whole, however rare: "ballroom", not "ball room".
+    if (piece.size() >= kLongNoun && !data.indexLine(wordnet::Noun, piece).empty())
+        return std::min(cost, kLongNounCost);
+    return cost;
 }
 
 // The cheapest reading of a run of letters, found over every split point.
@@ -121,8 +129,11 @@ void joinEndings(const WordKnowledge::Data &data, QStringList &pieces)
         const bool article = pieces[i] == QLatin1String("a") && i + 1 < pieces.size()
                              && data.splitWord(pieces[i - 1].toStdString())
                              && data.splitWord(pieces[i + 1].toStdString());
-        // "quillix" is one made-up name, not "quill" and a stray "ix".
-        const bool stray = pieces[i].size() <= kStrayLetters && !data.splitWord(pieces[i].toStdString());
+        // "quillix" is one made-up name, not "quill" and a stray "ix"; but a
+        // business goes by a few two-letter names: "wedding dj", "mobile rv".
+        static const QStringList shortNames{"dj", "tv", "pc", "rv", "ev", "gp", "md"};
+        const bool stray = pieces[i].size() <= kStrayLetters && !data.splitWord(pieces[i].toStdString())
+                           && !shortNames.contains(pieces[i]);
         // Nor is "drelkano" a made-up "drelka" and "no": two letters end the unknown word before them.
         const bool endOfUnknown = pieces[i].size() <= 2 && !data.splitWord(pieces[i - 1].toStdString());
         if ((pieces[i].size() == 1 || stray || endOfUnknown || isWordEnding(pieces[i])) && !isJoiningWord(pieces[i - 1])
