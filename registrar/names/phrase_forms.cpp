@@ -35,6 +35,7 @@ constexpr double kCommonnessWeight = 0.1;
 constexpr double kPlaceAlone = -0.3;
 // a place's short form ("pdx") says it as locals write it, a little below its name;
 constexpr double kPlaceShort = -0.5;
+const QStringList kLakeOrMount{"lake", "mount", "mt"};
 // a place before the noun without a head that only says "business" ("chicagopizza") reads well, if
 // less exactly than with it;
 constexpr double kGenericDropped = -0.3;
@@ -467,6 +468,9 @@ public:
             });
             if (phrase.point.size() > 1 && placed && city != phrase.point.end())
                 points.append({{*city}, kPlaceAlone});
+            // A lake or a mountain goes by its own name: "tahoe" of "lake tahoe", never "district".
+            else if (const QString own = ownNameOf(phrase.point); placed && !own.isEmpty())
+                points.append({{own}, kPlaceAlone});
             // And by the short form locals write: "pdx" of "portland", "obx" of "the outer banks".
             QString shortForm = placed ? placeShortFormOf(phrase.point) : QString();
             if (placed && city != phrase.point.end() && !placeShortForm(*city).isEmpty())
@@ -529,6 +533,21 @@ private:
         return m_knowledge.commonness(head) >= kGenericHead || namesTheBusiness(QLatin1Char('-') + head)
                || namesTheBusiness(QLatin1Char('-') + m_knowledge.singular(head))
                || m_knowledge.singular(head) == QLatin1String("rental");
+    }
+
+    // The name of a lake or a mountain without the word for it, as one writes or joins them: "lake tahoe", "laketahoe".
+    QString ownNameOf(const QStringList &point) const
+    {
+        constexpr qsizetype kShortestName = 4;
+        constexpr int kRareWord = 1; // "tahoe", "rainier", "hood"; no "district"
+        const QString whole = point.join(QString());
+        for (const QString &kind : kLakeOrMount) {
+            const QString rest = whole.mid(kind.size());
+            if (whole.startsWith(kind) && (point.size() == 1 || point.first() == kind) && rest.size() >= kShortestName
+                && m_knowledge.commonness(rest) <= kRareWord)
+                return rest;
+        }
+        return {};
     }
 
     // The short form of the place the words end in: the whole ("sanfrancisco"), the last two ("outer banks"), the last.
