@@ -364,6 +364,10 @@ Field WordKnowledge::field(const QStringList &typed) const
             return field == Field::General ? Field::Service : field;
         }
     }
+    // So is the "-ing" of a verb done to a thing, whatever else the word names:
+    // "tv mounting" is work, not a bracket.
+    if (nounBefore && content[head].endsWith(QLatin1String("ing")) && isVerb(content[head].chopped(3)))
+        return Field::Service;
     // Doing something WordNet knows only as a verb ("mowing", "towing") is work done for one.
     if (!sense && namesAnActivity(content[head]))
         return Field::Service;
