@@ -138,6 +138,9 @@ void TestSuggestions::split_data()
     QTest::newRow("a German word, not English pieces") << "fussball" << QStringList{"fussball"};
     QTest::newRow("a word of the dictionary stays whole") << "backpack" << QStringList{"backpack"};
     QTest::newRow("a number's unit") << "3dprinting" << QStringList{"3d", "printing"};
+    QTest::newRow("a rare long noun stays whole")
+        << "ballroomdancelessons" << QStringList{"ballroom", "dance", "lessons"};
+    QTest::newRow("a business's two-letter name") << "weddingdj" << QStringList{"wedding", "dj"};
     QTest::newRow("a unit before a verb's form") << "24htowing" << QStringList{"24h", "towing"};
     QTest::newRow("a decade") << "1950sdiner" << QStringList{"1950s", "diner"};
     QTest::newRow("doing what a known word names") << "bouldering" << QStringList{"bouldering"};
@@ -244,7 +247,10 @@ void TestSuggestions::rules()
         QVERIFY2(asciiLabel(label), qPrintable(label));
         QCOMPARE(label, label.toLower());
         QVERIFY2(withinLength(label, labelFor(typed).value_or(typed)), qPrintable(label));
-        QVERIFY2(typed.contains(QLatin1Char('-')) || !label.contains(QLatin1Char('-')), qPrintable(label));
+        // A hyphen only as typed, or between the typed words alone ("knife-sharpening").
+        QVERIFY2(typed.contains(QLatin1Char('-')) || !label.contains(QLatin1Char('-'))
+                     || QString(label).remove(QLatin1Char('-')) == typed,
+                 qPrintable(label));
     }
     for (const QString &label : expected)
         QVERIFY2(labels.contains(label), qPrintable(label));
@@ -455,6 +461,13 @@ void TestSuggestions::kinds_data()
         << "pharmacy" << QStringList{"drugstore"} << QStringList{"local"} << "pharmacist|pharmaceutics" << false;
     QTest::newRow("no rare word for the same")
         << "watches" << QStringList{} << QStringList{"shop"} << "ticker" << false;
+    QTest::newRow("work done to a thing, as typed and set apart, with no startup word")
+        << "tvmounting" << QStringList{"tv-mounting"} << QStringList{"pros", "services"}
+        << "tvmountings($|direct|online)|(store|hub|now|hq|works|life)$" << false;
+    QTest::newRow("a tradesman's material is not looked for near one")
+        << "stonemason" << QStringList{"stonepros"} << QStringList{"nearme"} << "stonenearme" << false;
+    QTest::newRow("a lake by its own name")
+        << "cheapkayakrentalsnearlaketahoe" << QStringList{"tahoekayakrentals"} << QStringList{} << "district" << false;
     QTest::newRow("a phrase that names its city")
         << "cheaphotelsinrome" << QStringList{"romehotels", "hotelsinrome", "theromehotels"} << QStringList{}
         << "(local|city)[a-z]*rome|romenearme|rome[a-z]*nearme" << false;

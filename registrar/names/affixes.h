@@ -11,6 +11,12 @@ namespace varnex::registrar {
 // general list, after a field's own (headsFor()).
 const QStringList &affixes();
 
+// The same list for a real word, as a page runs past the word's own heads:
+// the endings that name a business and plain praise first ("-company",
+// "-supply", "best-"), the startup words last ("-hub", "-now", "-hq",
+// "smart-"), which read as filler on a dentist or a doormat.
+const QStringList &plainWordAffixes();
+
 // What only a made-up name takes: a call to try an app ("get-", "try-",
 // "go-", "-app", "-hq", "-labs") and the brandable endings ("-ly", "-ify").
 // A pastime names "go-" among its own heads ("gosurfing").

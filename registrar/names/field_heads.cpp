@@ -18,43 +18,43 @@ constexpr std::array kFieldHeads{
     // A skilled worker is called in when something breaks: who is good, near, fast, at any hour; one
     // working alone is "the" one in town.
     FieldHeads{Field::Trade, "-pros local- -services emergency- 24hour- 247- -nearme my- the- -experts -co -company "
-                             "mobile- city- -express -now -team -direct -hq pro- best-"},
+                             "mobile- city- -express -team -direct pro- best-"},
     // A professional is chosen for trust: one's own, nearby (as one searches for them), a firm or office behind them.
     FieldHeads{Field::Professional, "my- local- -nearme -group -office -online -studio -partners -services -pros "
-                                    "-team -experts city- -co -hq -hub the- best- top- -direct"},
+                                    "-team -experts city- -co the- best- top- -direct"},
     // Someone who treats one: the practice, care, the family's own, nearby (as one searches for them).
     FieldHeads{Field::Health, "-clinic -care my- local- -nearme family- -practice -health city- -center -group "
-                              "-office -team -online -experts best- -hq -co"},
+                              "-office -team -online -experts best- -co"},
     // Work done for one: who does it well, the company, how near and how soon.
-    FieldHeads{Field::Service, "-pros -services -service -co -experts -company local- -solutions -now pro- -express "
-                               "-team -specialists city- best- -plus -hq my- -group -nearme -direct"},
+    FieldHeads{Field::Service, "-pros -services -service -co -experts -company local- -solutions pro- -express "
+                               "-team -specialists city- best- -plus my- -group -nearme -direct"},
     // A sport: where people meet and learn it, and get their gear.
-    FieldHeads{Field::Hobby, "-club -academy -lessons learn- -school go- -camp -gear -shop -center -life -hub "
+    FieldHeads{Field::Hobby, "-club -academy -lessons learn- -school go- -camp -gear -shop -center "
                              "-world -studio -coach -trips -zone -lovers -central the- -guide"},
     // Out of doors: the club, the tours and trips, the gear and the guide to it.
-    FieldHeads{Field::Outdoors, "-club -tours -gear -guide -trips go- -adventures -shop learn- -life -school -camp "
-                                "-central -world -lovers the- -hub -zone"},
+    FieldHeads{Field::Outdoors, "-club -tours -gear -guide -trips go- -adventures -shop learn- -school -camp "
+                                "-central -world -lovers the- -zone"},
     // A craft is made at a studio, learnt in classes, from supplies, kits and patterns.
     FieldHeads{Field::Craft, "-studio -shop -club -classes learn- -supplies -kits -patterns -workshop -corner "
-                             "-lessons -academy -school the- -store -world -life -lovers -hub"},
+                             "-lessons -academy -school the- -store -world -lovers"},
     // Learning or collecting: the society and club of its fans, research and help for a beginner.
-    FieldHeads{Field::Study, "-society -club -research learn- -guide -help -tips -shop -academy -world -hub the- "
-                             "-lovers -central -life -online -school -zone"},
+    FieldHeads{Field::Study, "-society -club -research learn- -guide -help -tips -shop -academy -world the- "
+                             "-lovers -central -online -school -zone"},
     // A game is played, learnt and played against others.
-    FieldHeads{Field::Game, "play- -club -academy -lessons -online -coach learn- -school -master -hub -world "
-                            "-puzzles -zone -masters -central -life the- -lovers"},
+    FieldHeads{Field::Game, "play- -club -academy -lessons -online -coach learn- -school -master -world "
+                            "-puzzles -zone -masters -central the- -lovers"},
     // Something to eat or drink: the place that serves it, fresh, near, brought.
     FieldHeads{Field::Food, "-house -kitchen -co -bar fresh- my- the- -express -place -shop -corner -delivery "
-                            "-spot -deli -direct -hub -daily -lovers"},
+                            "-spot -deli -direct -daily -lovers"},
     // A thing people buy: where it is sold, the deal, the maker.
-    FieldHeads{Field::Product, "-shop -store -direct -deals -co -outlet buy- best- -online -hub -depot -world "
+    FieldHeads{Field::Product, "-shop -store -direct -deals -co -outlet buy- best- -online -depot -world "
                                "-supply -company the- my- -zone -market -plus -express"},
     // A place one goes to: one's own, nearby, open late, in town.
-    FieldHeads{Field::Place, "my- local- the- city- -nearme -online -express -plus -direct 24hour- -co -hub "
+    FieldHeads{Field::Place, "my- local- the- city- -nearme -online -express -plus -direct 24hour- -co "
                              "-house -central -corner -point best- -world"},
     // A city or region: visiting it, its guides and tours, living there.
-    FieldHeads{Field::Area, "visit- -guide -tours discover- explore- -life love- -trips -insider -local -travel "
-                            "-events -living my- the- -today -hub"},
+    FieldHeads{Field::Area, "visit- -guide -tours discover- explore- love- -trips -insider -local -travel "
+                            "-events -living my- the- -today"},
     // A made-up name is a brand: a call to act, an app, a company, a brandable ending.
     FieldHeads{Field::Brand, "get- try- -hq -app use- -labs join- -co go- -hub -ly -ify -io hey- -tech my- the- "
                              "meet- -group -online -studio -works"},

@@ -72,6 +72,9 @@ constexpr double kRelativeStep = 0.3;
 constexpr double kBothEndsScore = 45.5;
 // how to start a pastime ("learntoknit") is asked right after where to learn it ("learnknitting");
 constexpr double kLearnToScore = kAllWordsScore - 0.45;
+// the typed words set apart by hyphens ("knife-sharpening") are tried once the joined words' best forms are taken;
+constexpr double kHyphenatedWordsScore = kAllWordsScore - 0.45;
+constexpr qsizetype kMaxHyphenatedWords = 3;
 // two of three words, the head noun kept ("360booth"), drop something typed;
 constexpr double kCutScore = 44.0;
 // cuts of a long phrase score from 40 up (phrase_forms.cpp), and their affixed forms come after the bare ones;
@@ -132,6 +135,7 @@ struct Core {
     bool bothEnds = false;      // also with a prefix and an ending together
     bool endingsOnly = false;   // a plural's singular: "woodentoyshop", "thecandleshop", no "bestcandle"
     bool prefixesOnly = false;  // who does the work: "localwindowcleaners"
+    bool material = false;      // what a tradesman works on: "stonepros", never "stonenearme"
     int selling = 0;            // endings that only sell at full score: the typed words' and a phrase form's few
     bool typed = false;         // the typed words as they stand
 };
@@ -221,6 +225,7 @@ private:
         cores.first().overflow = true;
         cores.first().bothEnds = m_field != Field::Brand;
         cores.first().selling = kSellingPerTypedCore;
+        addHyphenatedWords(form, words);
         if (content != words) {
             cores.append({content, kAllWordsScore});
             cores.last().selling = kSellingPerTypedCore;
@@ -251,6 +256,22 @@ private:
         if (const QString verb = verbOfPastime(content); !verb.isEmpty())
             cores.append({{QStringLiteral("learn"), QStringLiteral("to"), verb}, kLearnToScore, 0});
         return cores;
+    }
+
+    // Two or three typed words, a hyphen between each ("knife-sharpening",
+    // "mold-removal"): what a person tries once the joined words are taken.
+    // Only where the words are plainly words and do not join into one
+    // ("stonemason"), so no hyphen splits a word or a made-up name.
+    void addHyphenatedWords(const QString &form, const QStringList &words)
+    {
+        if (m_hyphen || !m_typedIsName || form != m_typed || m_field == Field::Brand || words.size() < 2
+            || words.size() > kMaxHyphenatedWords || m_words.isWord(form))
+            return;
+        const bool plainWords = std::all_of(words.begin(), words.end(), [this](const QString &word) {
+            return !isGlueWord(word) && (hasDigit(word) || (word.size() > 1 && m_words.isWord(word)));
+        });
+        if (plainWords)
+            addLabel(words.join(QLatin1Char('-')), kHyphenatedWordsScore, true, 0, true);
     }
 
     // The verb a pastime is done with, where it is the pastime's stem: "knit"
@@ -364,8 +385,10 @@ private:
             // A person's work is sold as work: "weldingpros", not "myweldinggroup".
             if (isPerson(m_field) && m_words.namesWork(relatives[r]))
                 cores.last().field = Field::Service;
-            if (workedOn.contains(relatives[r])) // "brickpros", never "mybrick" or "emergencybrick"
+            if (workedOn.contains(relatives[r])) { // "brickpros", never "mybrick" or "emergencybrick"
                 asMaterial(cores.last());
+                cores.last().material = m_field == Field::Trade; // but "footcarenearme" of a podiatrist
+            }
             // A pastime's thing is no pastime: "falconclub", never "learnfalcon" or "gofalcon".
             if (isPastime(m_field) && !m_words.namesWork(relatives[r]) && !isPastime(m_words.field({relatives[r]})))
                 cores.last().endingsOnly = true;
@@ -391,6 +414,7 @@ private:
                 !material.isEmpty() && !relatives.contains(material)) {
                 cores.append({{material}, kRelativeScore - kRelativeStep * kRelativesPerWord});
                 asMaterial(cores.last());
+                cores.last().material = true;
             }
         }
         return cores;
@@ -518,6 +542,16 @@ private:
     // A plural with a singular of its own: "candles", not "sunglasses" (a "sunglass" is a burning lens).
     bool isPlural(const QString &word) const { return m_words.singular(word) != word && !m_words.livesInPlural(word); }
 
+    // An "-ing" word of a verb: "mounting", "sharpening".
+    bool isDoing(const QString &word) const
+    {
+        if (!word.endsWith(QLatin1String("ing")) || word.size() < 6)
+            return false;
+        const QString stem = word.chopped(3);
+        return m_words.isVerb(stem) || m_words.isVerb(stem + QLatin1Char('e'))
+               || (stem.size() > 3 && stem.back() == stem.at(stem.size() - 2) && m_words.isVerb(stem.chopped(1)));
+    }
+
     // The plural of a countable noun, the singular of a plural.
     std::optional<QString> otherNumber(const QString &word) const
     {
@@ -528,6 +562,9 @@ private:
         const QString singular = m_words.singular(word);
         if (singular != word)
             return singular;
+        // Doing something has no plural, whatever else the word names: no "tvmountings".
+        if (isDoing(word))
+            return std::nullopt;
         return m_words.takesPlural(word) ? m_words.listedPlural(word) : std::nullopt;
     }
 
@@ -546,10 +583,13 @@ private:
         }
         // Work done for one is no stock of goods: no "phonerepairstore", though a repair shop is one;
         // and it has customers, not members: no "guttercleaningclub".
+        // Nor is anything but goods sold from stock: no "50sdinersupply", "f1ticketdepot".
         const bool work = field == Field::Service || isPerson(field);
-        for (const QString &affix : affixes()) {
+        const bool goods =
+            field == Field::Product || field == Field::Food || field == Field::Craft || field == Field::Brand;
+        for (const QString &affix : field == Field::Brand ? affixes() : plainWordAffixes()) {
             if (!heads.contains(affix) && (field == Field::Brand || !isBrandOnly(affix))
-                && !(work && (sellsGoods(affix) || affix == QLatin1String("-club"))))
+                && !(work && (sellsGoods(affix) || affix == QLatin1String("-club"))) && (goods || !sellsGoods(affix)))
                 heads.append(affix);
         }
         return heads;
@@ -615,7 +655,10 @@ private:
         for (const qsizetype p : prefixes) {
             for (const qsizetype e : endings) {
                 const QStringList start = heads[p].chopped(1).split(QLatin1Char('-'));
-                add(start, core.words, heads[e].mid(1), kBothEndsScore - kAffixStep * double(p + e));
+                // A relative's stand as far below the typed words' as the relative does: no
+                // "thedoorstore" before "thedoormatstore".
+                add(start, core.words, heads[e].mid(1),
+                    kBothEndsScore - (kAllWordsScore - core.score) - kAffixStep * double(p + e));
             }
         }
     }
@@ -645,7 +688,8 @@ private:
         if (core.prefixesOnly || (core.plural && !kPluralSuffixes.contains(affix)))
             return false;
         // A cut of a phrase says where already: no "romehotelnearme".
-        if ((core.cut || namesAPlace(core)) && affix == QLatin1String("-nearme"))
+        // Nor is a material looked for near one: "stonemasonnearme", never "stonenearme".
+        if ((core.cut || core.material || namesAPlace(core)) && affix == QLatin1String("-nearme"))
             return false;
         if (isBrandableEnding(affix) && (field != Field::Brand || !readsWellWith(word, core.words.last())))
             return false;
@@ -725,12 +769,13 @@ private:
     }
 
     // room: characters past the usual bound this label may take at full score.
-    void addLabel(const QString &label, double score, bool capped, qsizetype room = 0)
+    // wordsHyphenated: the typed words set apart, the one hyphen not typed that a label may hold.
+    void addLabel(const QString &label, double score, bool capped, qsizetype room = 0, bool wordsHyphenated = false)
     {
         const qsizetype length = label.size();
         const qsizetype bound = kMaxLength + room;
         if (label.isEmpty() || label == m_typed || (capped && length > std::max(m_maxLength, bound))
-            || m_scores.size() >= kMaxLabels || (!m_hyphen && label.contains(QLatin1Char('-'))))
+            || m_scores.size() >= kMaxLabels || (!m_hyphen && !wordsHyphenated && label.contains(QLatin1Char('-'))))
             return;
         score -= kLengthPenalty * double(label.size()) + (capped && length > bound ? kOverLengthPenalty : 0.0);
         if (capped && !isAsciiText(label))
