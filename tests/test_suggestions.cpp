@@ -466,6 +466,9 @@ void TestSuggestions::kinds_data()
         << "tvmountings($|direct|online)|(store|hub|now|hq|works|life)$" << false;
     QTest::newRow("a tradesman's material is not looked for near one")
         << "stonemason" << QStringList{"stonepros"} << QStringList{"nearme"} << "stonenearme" << false;
+    QTest::newRow("a German school is feminine and keeps no shop")
+        << "fahrschule" << QStringList{"meinefahrschule"} << QStringList{"24"}
+        << "(laden|markt|shop|haus)$|^(mein|dein)fahr" << false;
     QTest::newRow("a lake by its own name")
         << "cheapkayakrentalsnearlaketahoe" << QStringList{"tahoekayakrentals"} << QStringList{} << "district" << false;
     QTest::newRow("a phrase that names its city")

@@ -83,6 +83,13 @@ bool endsWithAny(const QString &word, std::initializer_list<const char *> ending
                        [&](const char *ending) { return word.endsWith(QString::fromUtf8(ending)); });
 }
 
+// A German word for an office, school, agency or practice: "reisebüro", "fahrschule".
+bool germanService(const QString &word)
+{
+    return endsWithAny(word, {"büro", "buero", "buro", "dienst", "schule", "beratung", "agentur", "kanzlei",
+                              "vermittlung", "versicherung", "praxis"});
+}
+
 } // namespace
 
 // Where a head reads wrong after a word of that ending: a bakery ("bäckerei",
@@ -94,7 +101,11 @@ bool headFits(const QString &head, const QString &word)
     if (head == QLatin1String("-club"))
         return !endsWithAny(word, {"ería", "eria", "erie", "erei", "dienst"});
     if (head == QLatin1String("-laden"))
-        return !endsWithAny(word, {"erei", "dienst"});
+        return !endsWithAny(word, {"erei", "dienst"}) && !germanService(word);
+    // An office, a school or an agency sells no goods from a shop or a hall:
+    // no "reisebueroladen", "fahrschulmarkt".
+    if (head == QLatin1String("-markt") || head == QLatin1String("-shop") || head == QLatin1String("-haus"))
+        return !germanService(word);
     // Nor does a person keep a shop by that name: no "abogadotienda", "boulangerboutique".
     if (head == QLatin1String("-tienda") || head == QLatin1String("-boutique"))
         return !endsWithAny(word, {"ería", "eria", "erie", "ado", "ero", "ista", "or", "ier", "er", "eur", "iste"});
@@ -116,9 +127,10 @@ enum class Gender { Masculine, Feminine, Unknown };
 Gender genderOf(Field language, const QString &word)
 {
     switch (language) {
-    case Field::German: // masculine and neuter alike take "mein"; "-eur" is a man's trade
-        return endsWithAny(word, {"ei", "ung", "heit", "keit", "schaft", "ion", "tät", "ik", "ur", "enz", "anz"})
-                       && !word.endsWith(QLatin1String("eur"))
+    case Field::German: // masculine and neuter alike take "mein"; "-eur" is a man's trade, "-ee" a drink
+        return (endsWithAny(word, {"ei", "ung", "heit", "keit", "schaft", "ion", "tät", "ik", "ur", "enz", "anz"})
+                && !word.endsWith(QLatin1String("eur")))
+                       || (word.endsWith(QLatin1Char('e')) && !word.endsWith(QLatin1String("ee"))) // "die Schule"
                    ? Gender::Feminine
                    : Gender::Masculine;
     case Field::Spanish:
