@@ -464,6 +464,11 @@ void TestSuggestions::kinds_data()
     QTest::newRow("work done to a thing, as typed and set apart, with no startup word")
         << "tvmounting" << QStringList{"tv-mounting"} << QStringList{"pros", "services"}
         << "tvmountings($|direct|online)|(store|hub|now|hq|works|life)$" << false;
+    QTest::newRow("who does the work is a person, and a car for hire sells rides")
+        << "7seatertaxi" << QStringList{"7-seater-taxi"} << QStringList{"pros"} << "(shop|store|deals|outlet)$"
+        << false;
+    QTest::newRow("a service's doer takes a person's words")
+        << "housesitting" << QStringList{"thehousesitter"} << QStringList{"pros"} << "housesittings($|direct)|club$" << false;
     QTest::newRow("a tradesman's material is not looked for near one")
         << "stonemason" << QStringList{"stonepros"} << QStringList{"nearme"} << "stonenearme" << false;
     QTest::newRow("a German school is feminine and keeps no shop")

@@ -71,8 +71,9 @@ constexpr std::array kLanguageHeads{
     // "-online" read as filler to a German speaker, so they come late.
     LanguageHeads{Field::German, "MY- -laden -24 -shop -profi -haus YOUR- -service -studio -team -online -zentrum "
                                  "-markt -welt -direkt -partner -meister -praxis"},
-    LanguageHeads{Field::Spanish, "mi- THE- -artesanal -delbarrio -online tu- -express -plus -pro mundo- -24 -club "
-                                  "-centro -total -directo -servicios -tienda -hoy"},
+    LanguageHeads{Field::Spanish,
+                  "mi- THE- -artesanal -delbarrio -online tu- -express -plus -pro mundo- -24h -24 -club "
+                  "-centro -total -directo -servicios -tienda -hoy"},
     LanguageHeads{Field::French, "THE- MY- -artisan -duquartier -boutique -enligne -express -plus -pro -club "
                                  "-atelier -maison -24 -etco -direct -service -france"},
 };
@@ -207,13 +208,14 @@ bool namesTheBusiness(const QString &affix)
     static const QSet<QString> endings = [] {
         QSet<QString> set;
         for (const char *ending :
-             {"-pros",     "-services", "-company", "-co",        "-experts", "-specialists", "-group",     "-office",
-              "-partners", "-clinic",   "-care",    "-practice",  "-center",  "-studio",      "-club",      "-academy",
-              "-school",   "-lessons",  "-classes", "-workshop",  "-society", "-supplies",    "-kits",      "-shop",
-              "-store",    "-outlet",   "-supply",  "-market",    "-house",   "-kitchen",     "-bar",       "-deli",
-              "-tours",    "-guide",    "-laden",   "-24",        "-haus",    "-zentrum",     "-markt",     "-service",
-              "-meister",  "-praxis",   "-centro",  "-servicios", "-tienda",  "-artesanal",   "-delbarrio", "-boutique",
-              "-atelier",  "-maison",   "-artisan", "-duquartier"})
+             {"-pros",     "-services", "-company",   "-co",        "-experts",   "-specialists", "-group",
+              "-office",   "-partners", "-clinic",    "-care",      "-practice",  "-center",      "-studio",
+              "-club",     "-academy",  "-school",    "-lessons",   "-classes",   "-workshop",    "-society",
+              "-supplies", "-kits",     "-shop",      "-store",     "-outlet",    "-supply",      "-market",
+              "-house",    "-kitchen",  "-bar",       "-deli",      "-tours",     "-guide",       "-laden",
+              "-24",       "-24h",      "-haus",      "-zentrum",   "-markt",     "-service",     "-meister",
+              "-praxis",   "-centro",   "-servicios", "-tienda",    "-artesanal", "-delbarrio",   "-boutique",
+              "-atelier",  "-maison",   "-artisan",   "-duquartier"})
             set.insert(QLatin1String(ending));
         return set;
     }();

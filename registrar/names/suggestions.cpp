@@ -260,17 +260,20 @@ private:
 
     // Two or three typed words, a hyphen between each ("knife-sharpening",
     // "mold-removal"): what a person tries once the joined words are taken.
-    // Only where the words are plainly words and do not join into one
+    // Only where the last is a word of the dictionary and the whole is none
     // ("stonemason"), so no hyphen splits a word or a made-up name.
     void addHyphenatedWords(const QString &form, const QStringList &words)
     {
         if (m_hyphen || !m_typedIsName || form != m_typed || m_field == Field::Brand || words.size() < 2
             || words.size() > kMaxHyphenatedWords || m_words.isWord(form))
             return;
+        // A word no list holds may stand between known ones: "7-seater-taxi".
+        constexpr qsizetype kShortestUnlisted = 4;
         const bool plainWords = std::all_of(words.begin(), words.end(), [this](const QString &word) {
-            return !isGlueWord(word) && (hasDigit(word) || (word.size() > 1 && m_words.isWord(word)));
+            return !isGlueWord(word)
+                   && (hasDigit(word) || word.size() >= kShortestUnlisted || (word.size() > 1 && m_words.isWord(word)));
         });
-        if (plainWords)
+        if (plainWords && m_words.isWord(words.last()))
             addLabel(words.join(QLatin1Char('-')), kHyphenatedWordsScore, true, 0, true);
     }
 
@@ -397,12 +400,15 @@ private:
                 cores.last().cap = 0;
                 cores.last().bothEnds = false;
             }
-            if (doer) { // a person takes a place or praise before, no "-pros" after: "localwindowcleaner"
+            // A person takes a person's words before, no "-pros" after: "thehousesitter", "localwindowcleaner".
+            if (doer) {
                 cores.last().prefixesOnly = true;
                 cores.last().cap = kAffixesPerNumberCore;
+                cores.last().field = Field::Professional;
                 replaced[head] = m_words.plural(relatives[r]);
                 cores.append({replaced, kRelativeScore - kNumberPenalty, kAffixesPerNumberCore});
                 cores.last().prefixesOnly = true;
+                cores.last().field = Field::Professional;
             }
         }
         // A trade is named after what it works on too: "glasspros" for a glazier,

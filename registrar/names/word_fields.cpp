@@ -371,6 +371,10 @@ Field WordKnowledge::field(const QStringList &typed) const
     // Doing something WordNet knows only as a verb ("mowing", "towing") is work done for one.
     if (!sense && namesAnActivity(content[head]))
         return Field::Service;
+    // A car for hire sells rides, not cars: "7 seater taxi" is a service.
+    static const QStringList forHire{"taxi", "cab", "minicab", "limo", "limousine", "shuttle", "pedicab", "rickshaw"};
+    if (forHire.contains(QString::fromStdString(lemma)))
+        return Field::Service;
     Field field = sense ? m_data->fieldOf(sense->synset) : Field::General;
     if (field == Field::Trade || field == Field::Professional || field == Field::Health)
         field = businessOfListed(*m_data, lemma).value_or(field);
