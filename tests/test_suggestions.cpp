@@ -98,8 +98,10 @@ void TestSuggestions::curatedRelatives()
 // words may take an ending that names the business up to 22.
 static bool withinLength(const QString &label, const QString &typed)
 {
-    const bool typedAndBusiness =
-        label.startsWith(typed) && namesTheBusiness(QLatin1Char('-') + label.mid(typed.size()));
+    QString ending = label.mid(typed.size()); // "-pros", or "-pros" set off by a typed hyphen
+    if (!ending.startsWith(QLatin1Char('-')))
+        ending.prepend(QLatin1Char('-'));
+    const bool typedAndBusiness = label.startsWith(typed) && namesTheBusiness(ending);
     return label.size() <= std::max<qsizetype>(typedAndBusiness ? 22 : 20, typed.size() + 5);
 }
 
@@ -223,6 +225,7 @@ void TestSuggestions::rules_data()
     QTest::newRow("three words") << "bestpizzaplace"
                                  << QStringList{"localbestpizzaplace", "bestpizzaplacenearme", "bestpizzaplaces"};
     QTest::newRow("hyphen typed") << "my-shop" << QStringList{"my-store", "mystore", "shop"};
+    QTest::newRow("hyphen typed, a relative one word") << "co-working" << QStringList{"coworking", "coworker"};
     QTest::newRow("internationalised") << "bücher" << QStringList{"meinbücher", "bücherladen"};
     QTest::newRow("no words") << "xqzvk" << QStringList{"getxqzvk", "xqzvkapp"};
     QTest::newRow("digits") << "24" << QStringList{"get24"};
@@ -251,6 +254,12 @@ void TestSuggestions::rules()
         QVERIFY2(typed.contains(QLatin1Char('-')) || !label.contains(QLatin1Char('-'))
                      || QString(label).remove(QLatin1Char('-')) == typed,
                  qPrintable(label));
+        // Nor one that splits a word the typed text did not ("co-worker").
+        const QStringList parts = label.split(QLatin1Char('-'));
+        for (qsizetype j = 0; j + 1 < parts.size(); ++j)
+            QVERIFY2(!m_words->isWord(parts[j] + parts[j + 1])
+                         || typed.contains(parts[j] + QLatin1Char('-') + parts[j + 1]),
+                     qPrintable(label));
     }
     for (const QString &label : expected)
         QVERIFY2(labels.contains(label), qPrintable(label));

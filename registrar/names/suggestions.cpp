@@ -745,8 +745,11 @@ private:
         QList<bool> breaks(parts.size(), false); // a hyphen before part i
         bool kept = false;
         for (qsizetype i = 1; i < parts.size(); ++i) {
+            // At the typed place only while the words there still read apart:
+            // "co-working" keeps its hyphen, its "coworker" takes none.
             breaks[i] = m_hyphenPairs.contains({parts[i - 1], parts[i]})
-                        || (parts.size() == m_typedWords.size() && m_hyphenAfter.contains(i - 1));
+                        || (parts.size() == m_typedWords.size() && m_hyphenAfter.contains(i - 1)
+                            && !joinsIntoWord(parts[i - 1], parts[i]));
             kept = kept || breaks[i];
         }
         if (!kept)
