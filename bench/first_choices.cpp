@@ -212,8 +212,21 @@ FormReport FormRules::judge(const FirstChoices &reference, const QStringList &la
     QStringList typedLongestFirst = typed;
     std::sort(typedLongestFirst.begin(), typedLongestFirst.end(),
               [](const QString &a, const QString &b) { return a.size() > b.size(); });
+    // The related words that say more than the typed ones: "smith" is part of
+    // "blacksmith" and "blacksmiths" its plural, where "housesitter" is a word
+    // of its own, though "house sitting" holds its "house".
+    QStringList otherWords = reference.related;
+    otherWords.removeIf([&](const QString &word) {
+        return std::any_of(typed.begin(), typed.end(), [&](const QString &form) {
+            return form.contains(word) || word == form + QLatin1Char('s') || word == form + QLatin1String("es");
+        });
+    });
     for (const QString &label : labels) {
         const QString joined = QString(label).remove(QLatin1Char('-'));
+        report.otherWordLabels += std::any_of(otherWords.begin(), otherWords.end(),
+                                              [&](const QString &word) { return joined.contains(word); })
+                                      ? 1
+                                      : 0;
         report.hyphenatedLabels += label.contains(QLatin1Char('-')) ? 1 : 0;
         const bool holdsTyped =
             std::any_of(typed.begin(), typed.end(), [&](const QString &word) { return joined.contains(word); });

@@ -28,6 +28,7 @@ std::optional<std::vector<FirstChoices>> readFirstChoices(const QString &path, Q
 struct FormReport {
     int relatedLabels = 0; // labels that hold a related word and no typed one
     int insteadLabels = 0; // labels where a related word stands in for a typed one ("24hourdrugstore")
+    int otherWordLabels = 0; // labels holding a related word that is no typed word or its plural ("housesitter")
     int hyphenatedLabels = 0;
     QStringList malformed; // "label (rule)"
 };
