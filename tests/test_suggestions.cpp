@@ -370,6 +370,10 @@ void TestSuggestions::kinds_data()
     QTest::newRow("a trade named after what it works on")
         << "glazier" << QStringList{"glasspros"} << QStringList{"pros"} << "^(emergency|24hour|247|local)glass$|^glass$"
         << false;
+    QTest::newRow("a trade called out at night")
+        << "locksmith" << QStringList{"emergencylocksmith", "247locksmith"} << QStringList{"pros"} << "^$" << false;
+    QTest::newRow("a trade nobody calls at night")
+        << "blacksmith" << QStringList{} << QStringList{"pros"} << "^(emergency|24hour|247)" << false;
     QTest::newRow("writing a thing the verb names too")
         << "resumewriting" << QStringList{"resumewriter", "resumewritingservice"} << QStringList{"pros"}
         << "resumewritings$" << false;
@@ -411,6 +415,9 @@ void TestSuggestions::kinds_data()
         << "^(mein|dein)|(laden|welt|profi)$|studio(shop|store|co|club)$" << false;
     QTest::newRow("a German join its list lacks") << "fahrradladen" << QStringList{"meinfahrradladen"}
                                                   << QStringList{"mein"} << "^(get|try|use)|hq$|app$" << false;
+    QTest::newRow("a German word that names its shop")
+        << QString::fromUtf8("nagelstudio") << QStringList{"meinnagelstudio"} << QStringList{"mein"}
+        << "studio(laden|shop|haus|studio|zentrum|markt)$" << false;
     QTest::newRow("a German word of her gender")
         << "metzgerei" << QStringList{"meinemetzgerei", "deinemetzgerei", "meinmetzger"} << QStringList{"meine"}
         << "^(mein|dein)metzgerei|metzgereis$|hq$|app$" << false;
@@ -477,7 +484,8 @@ void TestSuggestions::kinds_data()
         << "7seatertaxi" << QStringList{"7-seater-taxi"} << QStringList{"pros"} << "(shop|store|deals|outlet)$"
         << false;
     QTest::newRow("a service's doer takes a person's words")
-        << "housesitting" << QStringList{"thehousesitter"} << QStringList{"pros"} << "housesittings($|direct)|club$" << false;
+        << "housesitting" << QStringList{"thehousesitter"} << QStringList{"pros"} << "housesittings($|direct)|club$"
+        << false;
     QTest::newRow("a tradesman's material is not looked for near one")
         << "stonemason" << QStringList{"stonepros"} << QStringList{"nearme"} << "stonenearme" << false;
     QTest::newRow("a German school is feminine and keeps no shop")

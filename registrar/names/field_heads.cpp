@@ -91,6 +91,13 @@ bool germanService(const QString &word)
                               "vermittlung", "versicherung", "praxis"});
 }
 
+// A German word for a shop, studio or hall: "küchenstudio", "getränkemarkt", "brauhaus".
+bool germanPlace(const QString &word)
+{
+    return endsWithAny(word, {"studio", "laden", "markt", "haus", "zentrum", "salon", "werkstatt", "shop", "handel",
+                              "center", "geschäft", "geschaeft", "geschaft"});
+}
+
 } // namespace
 
 // Where a head reads wrong after a word of that ending: a bakery ("bäckerei",
@@ -98,6 +105,11 @@ bool germanService(const QString &word)
 // therapists have a practice.
 bool headFits(const QString &head, const QString &word)
 {
+    // A German word that already ends in its shop, studio or hall takes no second one:
+    // no "küchenstudioladen", "getränkemarktshop".
+    static const QStringList places{"-laden", "-shop", "-haus", "-studio", "-zentrum", "-markt", "-praxis", "-center"};
+    if (places.contains(head) && germanPlace(word))
+        return false;
     // A shop or a service has customers, not members: no "lapanaderiaclub", "schlüsseldienstclub".
     if (head == QLatin1String("-club"))
         return !endsWithAny(word, {"ería", "eria", "erie", "erei", "dienst"});
@@ -201,6 +213,22 @@ QStringList languageHeads(Field language, const QString &word)
         }
     }
     return heads;
+}
+
+bool callsOutAtAnyHour(const QString &word)
+{
+    static const QSet<QString> words{
+        QStringLiteral("plumber"),      QStringLiteral("plumbing"),  QStringLiteral("electrician"),
+        QStringLiteral("electrical"),   QStringLiteral("locksmith"), QStringLiteral("locksmithing"),
+        QStringLiteral("glazier"),      QStringLiteral("glazing"),   QStringLiteral("roofer"),
+        QStringLiteral("roofing"),      QStringLiteral("mechanic"),  QStringLiteral("handyman"),
+        QStringLiteral("hvac"),         QStringLiteral("heating"),   QStringLiteral("boiler"),
+        QStringLiteral("furnace"),      QStringLiteral("drain"),     QStringLiteral("sewer"),
+        QStringLiteral("exterminator"), QStringLiteral("gasman"),    QStringLiteral("gasfitter"),
+        QStringLiteral("pipefitter"),   QStringLiteral("repairman"), QStringLiteral("arborist"),
+        QStringLiteral("towing"),       QStringLiteral("tow"),       QStringLiteral("electrics"),
+    };
+    return words.contains(word);
 }
 
 bool namesTheBusiness(const QString &affix)

@@ -39,6 +39,11 @@ bool endsPrefixedName(const QString &affix, Field field);
 // product, not a sales pitch.
 bool onlySells(const QString &affix, Field field);
 
+// Work people call in at any hour, when something breaks or locks them out
+// ("plumber", "locksmith", "roofing"): only it takes "emergency-", "24hour-"
+// and "247-"; nobody wakes a blacksmith or a taxidermist at night.
+bool callsOutAtAnyHour(const QString &word);
+
 // Endings that make a made-up word of a word ("-ly", "-ify", "-io", "-ster"):
 // only a made-up name takes them.
 bool isBrandableEnding(const QString &affix);

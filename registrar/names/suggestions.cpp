@@ -168,6 +168,9 @@ public:
             forms.removeIf([&](const QString &form) { return form != plain.first() && form != m_typed; });
         for (const QString &form : forms) {
             const QStringList words = m_words.split(form);
+            m_callOut = m_callOut || std::any_of(words.begin(), words.end(), [&](const QString &word) {
+                return callsOutAtAnyHour(word) || callsOutAtAnyHour(m_words.singular(word));
+            });
             m_field = form == m_typed ? typedField : m_words.field(words);
             if (m_field == Field::Brand && foreign)
                 m_field = typedField;
@@ -687,6 +690,10 @@ private:
             // A name that says the city says where: no "localromehotels", "cityromecheaphotels".
             if ((word == QLatin1String("local") || word == QLatin1String("city")) && namesAPlace(core))
                 return false;
+            if (field == Field::Trade && !m_callOut
+                && (word == QLatin1String("emergency") || word == QLatin1String("24hour")
+                    || word == QLatin1String("247")))
+                return false;
             // Nothing before "my" or "the": no "localmyshop".
             const QString &first = core.words.first();
             return !isGlueWord(first) && !joinsIntoWord(word, first);
@@ -838,6 +845,7 @@ private:
     QSet<std::pair<QString, QString>> m_hyphenPairs;
     QSet<qsizetype> m_hyphenAfter;
     QStringList m_typedWords;
+    bool m_callOut = false; // the keyword names work people call in at any hour
     QHash<QString, double> m_scores;
 };
 
