@@ -26,8 +26,8 @@ std::optional<std::vector<FirstChoices>> readFirstChoices(const QString &path, Q
 
 // What one page's labels show against a keyword's reference.
 struct FormReport {
-    int relatedLabels = 0; // labels that hold a related word and no typed one
-    int insteadLabels = 0; // labels where a related word stands in for a typed one ("24hourdrugstore")
+    int relatedLabels = 0;   // labels that hold a related word and no typed one
+    int insteadLabels = 0;   // labels where a related word stands in for a typed one ("24hourdrugstore")
     int otherWordLabels = 0; // labels holding a related word that is no typed word or its plural ("housesitter")
     int hyphenatedLabels = 0;
     QStringList malformed; // "label (rule)"
