@@ -169,8 +169,8 @@ public:
         for (const QString &form : forms) {
             const QStringList words = m_words.split(form);
             m_callOut = m_callOut || std::any_of(words.begin(), words.end(), [&](const QString &word) {
-                return callsOutAtAnyHour(word) || callsOutAtAnyHour(m_words.singular(word));
-            });
+                            return callsOutAtAnyHour(word) || callsOutAtAnyHour(m_words.singular(word));
+                        });
             m_field = form == m_typed ? typedField : m_words.field(words);
             if (m_field == Field::Brand && foreign)
                 m_field = typedField;
