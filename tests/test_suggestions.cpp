@@ -426,6 +426,11 @@ void TestSuggestions::kinds_data()
     QTest::newRow("a Spanish shop and its maker")
         << QString::fromUtf8("panadería") << QStringList{"panaderiaartesanal", "elpanadero", "mipanadero"}
         << QStringList{"mi"} << "panadero[a-z]|tienda|club$" << false;
+    QTest::newRow("a French worker keeps no shop")
+        << QString::fromUtf8("électricien") << QStringList{"lelectricien", "votreelectricien"} << QStringList{}
+        << "^leelectricien|(boutique|atelier|maison|shop|club)$" << false;
+    QTest::newRow("a French practitioner keeps a cabinet")
+        << "dentiste" << QStringList{"cabinetdentiste", "mondentiste"} << QStringList{} << "boutique|atelier$" << false;
     QTest::newRow("an adjective relative only for a person")
         << "astronomy" << QStringList{"astronomyclub"} << QStringList{} << "astronomic" << false;
     QTest::newRow("a phrase with what is done to the thing")

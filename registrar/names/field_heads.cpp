@@ -98,13 +98,55 @@ bool germanPlace(const QString &word)
                               "center", "geschäft", "geschaeft", "geschaft"});
 }
 
+// A French or Spanish word for someone who works ("ostéopathe", "électricien",
+// "plombier", "dentista", "fontanero"): a practice or a trade, never a shop.
+bool namesAWorker(Field language, const QString &word)
+{
+    if (language == Field::French) {
+        if (endsWithAny(word, {"atelier", "quartier", "papier", "chantier"}))
+            return false;
+        return endsWithAny(word, {"iste", "ien", "ienne", "eur", "euse", "ier", "ière", "er", "logue", "pathe", "peute",
+                                  "ecte", "aire", "avocat", "comptable", "médecin", "medecin", "kiné", "kine"});
+    }
+    if (language == Field::Spanish)
+        return endsWithAny(word, {"ista", "ero", "era", "ador", "adora", "ólogo", "ologo", "óloga", "ologa", "abogado",
+                                  "abogada", "médico", "medico"});
+    return false;
+}
+
+// A French practitioner, who keeps a "cabinet": a doctor, a therapist, a lawyer, an architect.
+bool practises(const QString &word)
+{
+    return endsWithAny(word, {"pathe", "logue", "peute", "iatre", "dentiste", "phoniste", "avocat", "notaire",
+                              "architecte", "comptable", "médecin", "medecin", "kiné", "kine"});
+}
+
+// French drops the article's vowel before a vowel or a mute "h" ("l'électricien"),
+// and "ma" becomes "mon" ("mon école").
+QString elided(const QString &head, const QString &word)
+{
+    const QString plain = word.normalized(QString::NormalizationForm_D);
+    if (plain.isEmpty() || !QStringLiteral("aeiouyh").contains(plain.front()))
+        return head;
+    if (head == QLatin1String("le-") || head == QLatin1String("la-"))
+        return QStringLiteral("l-");
+    return head == QLatin1String("ma-") ? QStringLiteral("mon-") : head;
+}
+
 } // namespace
 
 // Where a head reads wrong after a word of that ending: a bakery ("bäckerei",
 // "panadería", "boulangerie") is a shop already, and only doctors and
 // therapists have a practice.
-bool headFits(const QString &head, const QString &word)
+bool headFits(const QString &head, const QString &word, Field language)
 {
+    // Someone who works keeps a practice, not a shop, a club or a hall: no
+    // "osteopatheboutique", "electricienatelier", "abogadoclub", "dentistaplus".
+    static const QStringList shopWords{"-boutique", "-atelier", "-maison", "-shop", "-club",   "-center",    "-city",
+                                       "-point",    "-hub",     "-net",    "-box",  "-plus",   "-online",    "-express",
+                                       "-tienda",   "mundo-",   "-total",  "-hoy",  "-centro", "-duquartier"};
+    if (shopWords.contains(head) && namesAWorker(language, word))
+        return false;
     // A German word that already ends in its shop, studio or hall takes no second one:
     // no "küchenstudioladen", "getränkemarktshop".
     static const QStringList places{"-laden", "-shop", "-haus", "-studio", "-zentrum", "-markt", "-praxis", "-center"};
@@ -202,14 +244,27 @@ const QStringList &headsFor(Field field)
 QStringList languageHeads(Field language, const QString &word)
 {
     QStringList heads;
-    const Gender gender = genderOf(language, word);
+    const bool worker = namesAWorker(language, word);
+    Gender gender = genderOf(language, word);
+    // "ostéopathe", "dentiste": either, and "mon", "le" by custom.
+    if (gender == Gender::Unknown && worker)
+        gender = Gender::Masculine;
     for (const LanguageHeads &entry : kLanguageHeads) {
         if (entry.language != language)
             continue;
         for (const QString &head : split(entry.heads)) {
-            const QString fitted = agreed(head, language, gender);
-            if (!fitted.isEmpty() && headFits(fitted, word))
+            QString fitted = agreed(head, language, gender);
+            if (language == Field::French)
+                fitted = elided(fitted, word);
+            if (!fitted.isEmpty() && headFits(fitted, word, language))
                 heads.append(fitted);
+            // One's own worker, said politely ("votreplombier"), and a
+            // practitioner's own office ("cabinetosteopathe").
+            if (language == Field::French && head == QLatin1String("MY-") && worker) {
+                heads.append(QStringLiteral("votre-"));
+                if (practises(word))
+                    heads.append(QStringLiteral("cabinet-"));
+            }
         }
     }
     return heads;

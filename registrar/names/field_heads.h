@@ -20,8 +20,9 @@ QStringList languageHeads(Field language, const QString &word);
 
 // Whether a head reads right after a word of another language: no "-laden"
 // after a shop word ("bäckerei"), no "-club" after a shop or a service, a
-// "-praxis" only for a doctor or a therapist.
-bool headFits(const QString &head, const QString &word);
+// "-praxis" only for a doctor or a therapist, no shop's words after someone
+// who works ("osteopatheboutique").
+bool headFits(const QString &head, const QString &word, Field language);
 
 // Endings that name the business itself ("-shop", "-pros", "-club",
 // "-laden"): the only ones a name with a prefix too takes, so it reads as a

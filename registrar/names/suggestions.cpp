@@ -585,7 +585,7 @@ private:
         if (isLanguage(field)) {
             for (const char *neutral : {"-online", "-shop", "-plus", "-pro", "-club", "-express", "-center", "-team",
                                         "-city", "-point", "-hub", "-direct", "-net", "-box"}) {
-                if (!heads.contains(QLatin1String(neutral)) && headFits(QLatin1String(neutral), word))
+                if (!heads.contains(QLatin1String(neutral)) && headFits(QLatin1String(neutral), word, field))
                     heads.append(QLatin1String(neutral));
             }
             return heads;
