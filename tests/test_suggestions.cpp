@@ -429,6 +429,8 @@ void TestSuggestions::kinds_data()
     QTest::newRow("a French worker keeps no shop")
         << QString::fromUtf8("électricien") << QStringList{"lelectricien", "votreelectricien"} << QStringList{}
         << "^leelectricien|(boutique|atelier|maison|shop|club)$" << false;
+    QTest::newRow("a French shop's verb is no maker")
+        << QString::fromUtf8("crêperie") << QStringList{"lacreperie"} << QStringList{} << "creper($|[^i])" << false;
     QTest::newRow("a French practitioner keeps a cabinet")
         << "dentiste" << QStringList{"cabinetdentiste", "mondentiste"} << QStringList{} << "boutique|atelier$" << false;
     QTest::newRow("an adjective relative only for a person")

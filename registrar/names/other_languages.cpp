@@ -149,8 +149,15 @@ std::vector<QString> OtherLanguages::shopAndMaker(Field language, const QString 
     };
     static constexpr std::array kEndings{
         Ending{Field::German, "erei", "er"},   Ending{Field::Spanish, "ería", "ero"},
-        Ending{Field::Spanish, "eria", "ero"}, Ending{Field::French, "erie", "er"},
-        Ending{Field::French, "erie", "ier"},
+        Ending{Field::Spanish, "eria", "ero"}, Ending{Field::French, "erie", "ier"},
+        Ending{Field::French, "erie", "er"},
+    };
+    // French makes most makers in "-ier" ("épicier"); the "-er" word of a shop is
+    // mostly a verb ("crêper", "brûler"), a maker only after "g" or "ch"
+    // ("boulanger", "boucher", "fromager").
+    const auto frenchVerb = [&](const QString &other) {
+        return language == Field::French && other.endsWith(QLatin1String("er")) && !other.endsWith(QLatin1String("ier"))
+               && !other.endsWith(QLatin1String("ger")) && !other.endsWith(QLatin1String("cher"));
     };
     std::vector<QString> found;
     for (const Ending &ending : kEndings) {
@@ -162,7 +169,7 @@ std::vector<QString> OtherLanguages::shopAndMaker(Field language, const QString 
             other = word.chopped(shop.size()) + maker;
         else if (word.endsWith(maker)) // the list says which reading holds: no "patissierie"
             other = word.chopped(maker.size()) + shop;
-        if (!other.isEmpty() && other != word && lists(language, other)
+        if (!other.isEmpty() && other != word && lists(language, other) && !frenchVerb(other)
             && std::find(found.begin(), found.end(), other) == found.end())
             found.push_back(other);
     }
