@@ -146,6 +146,30 @@ void joinEndings(const WordKnowledge::Data &data, QStringList &pieces)
     }
 }
 
+// A made-up name is no rare short word and a stub: "hoskeni" is one name, not
+// "hos" and "keni" (itself "ken" and a stray "i"). A short word nobody uses
+// joins the unknown piece beside it.
+void joinRareStubs(const WordKnowledge::Data &data, QStringList &pieces)
+{
+    constexpr qsizetype kShortWord = 3;
+    const auto unknown = [&](const QString &piece) {
+        return !piece.front().isDigit() && !data.splitWord(piece.toStdString());
+    };
+    const auto rareStub = [&](const QString &piece) {
+        return piece.size() <= kShortWord && !isJoiningWord(piece) && data.splitWord(piece.toStdString())
+               && data.usage(piece.toStdString()) == 0;
+    };
+    for (qsizetype i = 1; i < pieces.size();) {
+        if ((unknown(pieces[i]) && rareStub(pieces[i - 1])) || (unknown(pieces[i - 1]) && rareStub(pieces[i]))) {
+            pieces[i - 1] += pieces[i];
+            pieces.removeAt(i);
+            i = std::max<qsizetype>(1, i - 1);
+        } else {
+            ++i;
+        }
+    }
+}
+
 // A run a reader takes as one word: an English noun or adjective WordNet
 // knows, or its plural ("headphones"), doing what a known word names
 // ("bouldering"), or a German, Spanish or French word that is no English one.
@@ -293,6 +317,7 @@ QStringList WordKnowledge::split(const QString &label) const
         }
         QStringList pieces = cheapestPieces(*m_data, run);
         joinEndings(*m_data, pieces);
+        joinRareStubs(*m_data, pieces);
         moveEndingS(*m_data, pieces);
         joinCommonWords(*m_data, pieces);
         words += pieces;
