@@ -39,19 +39,6 @@ QStringList tokensOf(const QString &keyword)
     return keyword.toLower().split(breaks, Qt::SkipEmptyParts);
 }
 
-// The typed words a label's order is judged by: letters only, two or more, no glue.
-QStringList letterWords(const QString &keyword)
-{
-    QStringList words;
-    for (const QString &token : tokensOf(keyword)) {
-        for (const QString &run : runsOf(token)) {
-            if (run.size() >= 2 && !run.front().isDigit() && !kGlue.contains(run))
-                words.append(run);
-        }
-    }
-    return words;
-}
-
 bool endsWithAny(const QString &label, const QStringList &words, const QString &after)
 {
     return std::any_of(words.begin(), words.end(),
@@ -70,6 +57,23 @@ bool swapsDigits(const QString &keyword, const QString &label)
         }
     }
     return false;
+}
+
+// The typed words in stretches a glue word ends: "family friendly campground",
+// "lake access", "asheville". Words read in a fixed order only within one; a
+// phrase's parts may change places ("ashevillecampground").
+QList<QStringList> letterStretches(const QString &keyword)
+{
+    QList<QStringList> stretches{QStringList()};
+    for (const QString &token : tokensOf(keyword)) {
+        for (const QString &run : runsOf(token)) {
+            if (kGlue.contains(run) && !stretches.last().isEmpty())
+                stretches.append(QStringList());
+            else if (run.size() >= 2 && !run.front().isDigit() && !kGlue.contains(run))
+                stretches.last().append(run);
+        }
+    }
+    return stretches;
 }
 
 bool swapsWords(const QStringList &words, const QString &label)
@@ -161,11 +165,22 @@ QString FormRules::malformedRule(const FirstChoices &reference, const QString &l
     const QString joined = QString(label).remove(QLatin1Char('-'));
     if (swapsDigits(reference.keyword.toLower(), joined))
         return QStringLiteral("digits swapped");
-    if (reference.fixedOrder && swapsWords(letterWords(reference.keyword), joined))
-        return QStringLiteral("words swapped");
+    if (reference.fixedOrder) {
+        const QList<QStringList> stretches = letterStretches(reference.keyword);
+        if (std::any_of(stretches.begin(), stretches.end(),
+                        [&](const QStringList &words) { return swapsWords(words, joined); }))
+            return QStringLiteral("words swapped");
+    }
     QStringList typed = typedForms(reference);
     typed.removeIf([](const QString &word) { return word.front().isDigit(); });
+    // A label that ends in a typed word as typed holds no plural of it: "meinmöbelhaus"
+    // is no "möbelhau" and an "s".
+    const QString lastTyped = tokensOf(reference.keyword).value(tokensOf(reference.keyword).size() - 1);
+    const QStringList asTyped = QStringList{lastTyped} + varnex::registrar::plainAsciiForms(lastTyped);
+    const bool endsAsTyped = !lastTyped.isEmpty() && endsWithAny(joined, asTyped, {});
     for (const QString &after : {QStringLiteral("s"), QStringLiteral("es")}) {
+        if (endsAsTyped)
+            break;
         QStringList ing = typed;
         ing.removeIf([](const QString &word) { return !word.endsWith(QLatin1String("ing")); });
         if (endsWithAny(joined, ing, after))
