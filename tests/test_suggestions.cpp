@@ -403,6 +403,9 @@ void TestSuggestions::kinds_data()
                             << "hour24|24.*24|gym24hour" << false;
     QTest::newRow("digits and a short form")
         << "3dprinting" << QStringList{"3dprint"} << QStringList{"pros"} << "d3|3dprintings$|printing3" << false;
+    QTest::newRow("a number names the word before it")
+        << "route66tours" << QStringList{} << QStringList{} << "(^|[^-e])66" << false;
+    QTest::newRow("goods are no pastime") << "usedboats" << QStringList{} << QStringList{} << "boating" << false;
     QTest::newRow("a count stays before its noun")
         << "2persontent" << QStringList{"2persontentshop"} << QStringList{} << "tents?2$|^person" << false;
     QTest::newRow("no stem after a code")

@@ -375,6 +375,13 @@ private:
                 return !endings.contains(rest) && rest.size() >= kShortestRest && m_words.isWord(rest);
             });
         }
+        // Goods are no pastime: no "boating" for "boats" for sale.
+        if (m_field == Field::Product) {
+            const QString singular = m_words.singular(content[head]);
+            relatives.removeIf([&](const QString &relative) {
+                return relative.endsWith(QLatin1String("ing")) && relative.startsWith(singular);
+            });
+        }
         // Work done for one is sold by who does it: "windowcleaner", "windowcleaners".
         const QStringList doers = m_field == Field::Service ? m_words.doers(content[head]) : QStringList();
         if (!doers.isEmpty() && !content.contains(doers.first())) {
@@ -457,9 +464,14 @@ private:
             return (i > 0 && m_words.isWord(content[i - 1] + content[i]))
                    || (i + 2 < content.size() && m_words.isWord(content[i] + content[i + 1]));
         };
+        // A number after a word is its name's, never the thing's: no "66tours" of "route 66 tours".
+        const auto namesTheWordBefore = [&](qsizetype i) {
+            return i > 0 && content[i].front().isDigit() && content[i - 1].front().isLetter();
+        };
         for (qsizetype i = 0; i + 1 < content.size(); ++i)
             // The other word is a noun or a number, never an adjective alone with the head ("bestplace").
-            if ((hasNumber ? content[i].front().isDigit() : m_words.isNoun(content[i])) && !halfOfWord(i)) {
+            if ((hasNumber ? content[i].front().isDigit() : m_words.isNoun(content[i])) && !halfOfWord(i)
+                && !namesTheWordBefore(i)) {
                 cuts.append({{content[i], content.last()}, kCutScore - 0.1 * double(i), kAffixesPerNumberCore});
                 cuts.last().cut = true;
             }
