@@ -406,6 +406,9 @@ void TestSuggestions::kinds_data()
     QTest::newRow("a number names the word before it")
         << "route66tours" << QStringList{} << QStringList{} << "(^|[^-e])66" << false;
     QTest::newRow("goods are no pastime") << "usedboats" << QStringList{} << QStringList{} << "boating" << false;
+    QTest::newRow("a phrase's head has its relatives too")
+        << "familycampgroundnearboston" << QStringList{"bostoncampground", "bostoncampsite"} << QStringList{}
+        << "^(my|the)?family$" << false;
     QTest::newRow("a count stays before its noun")
         << "2persontent" << QStringList{"2persontentshop"} << QStringList{} << "tents?2$|^person" << false;
     QTest::newRow("no stem after a code")

@@ -128,7 +128,8 @@ bool isBrandOnly(const QString &affix)
     static const QStringList brandOnly{QStringLiteral("-hq"),  QStringLiteral("get-"),  QStringLiteral("try-"),
                                        QStringLiteral("-app"), QStringLiteral("-lab"),  QStringLiteral("-labs"),
                                        QStringLiteral("use-"), QStringLiteral("join-"), QStringLiteral("meet-"),
-                                       QStringLiteral("hey-"), QStringLiteral("go-")};
+                                       QStringLiteral("hey-"), QStringLiteral("go-"),   QStringLiteral("-go"),
+                                       QStringLiteral("-up"),  QStringLiteral("we-")};
     return brandOnly.contains(affix) || isBrandableEnding(affix);
 }
 

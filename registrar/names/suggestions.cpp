@@ -505,7 +505,37 @@ private:
                 cores.append(singular);
             }
         }
+        addPhraseRelatives(forms, cores);
         return cores;
+    }
+
+    // The best few forms of a phrase with a word written down by hand in the
+    // head's place, as a single word has: "ashevillecamping" beside
+    // "ashevillecampground", "seattlecaterer" beside "seattlecatering".
+    void addPhraseRelatives(const QList<PhraseForm> &forms, QList<Core> &cores) const
+    {
+        constexpr int kFormsWithRelatives = 2;
+        int done = 0;
+        for (const PhraseForm &form : forms) {
+            if (done >= kFormsWithRelatives || form.words.size() < 2)
+                break;
+            // The head of a form is its last word, or its first where the point leads ("campground asheville").
+            const QString &head = form.words.last();
+            QStringList curated = m_words.curatedRelatives(m_words.singular(head));
+            curated.removeIf([&](const QString &relative) {
+                return form.words.contains(relative) || m_words.isAdjective(relative)
+                       || m_words.commonness(relative) >= kTooCommonRelative || relative.startsWith(head);
+            });
+            ++done;
+            if (curated.isEmpty())
+                continue;
+            Core core{form.words, form.score - kRelativeStep, kAffixesPerNumberCore};
+            core.words.last() = curated.first();
+            core.cut = true;
+            core.field = form.field;
+            core.selling = 0;
+            cores.append(core);
+        }
     }
 
     // A word of another language: itself, the plural its own list holds
