@@ -133,6 +133,7 @@ void TestSuggestions::split_data()
     QTest::newRow("no lone letter at the end") << "vortexa" << QStringList{"vortexa"};
     QTest::newRow("no ending as a word") << "cheapable" << QStringList{"cheapable"};
     QTest::newRow("no rare stub in a made-up name") << "thehoskeni" << QStringList{"the", "hoskeni"};
+    QTest::newRow("no glue word before a made-up name") << "ofrindu" << QStringList{"ofrindu"};
     QTest::newRow("plural inside") << "friendsopenlate" << QStringList{"friends", "open", "late"};
     QTest::newRow("hyphen") << "my-shop" << QStringList{"my", "shop"};
     QTest::newRow("digits") << "shop24" << QStringList{"shop", "24"};

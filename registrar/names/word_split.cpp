@@ -159,6 +159,12 @@ void joinRareStubs(const WordKnowledge::Data &data, QStringList &pieces)
         return piece.size() <= kShortWord && !isJoiningWord(piece) && data.splitWord(piece.toStdString())
                && data.usage(piece.toStdString()) == 0;
     };
+    // Nor is a run of a joining word and one unknown piece a phrase: "ofrindu" is a
+    // name, not "of" a "rindu"; "the" and "my" may still start one ("thezumirka").
+    if (pieces.size() == 2 && isJoiningWord(pieces[0]) && !mayStartLabel(pieces[0]) && unknown(pieces[1])) {
+        pieces = QStringList{pieces.join(QString())};
+        return;
+    }
     for (qsizetype i = 1; i < pieces.size();) {
         if ((unknown(pieces[i]) && rareStub(pieces[i - 1])) || (unknown(pieces[i - 1]) && rareStub(pieces[i]))) {
             pieces[i - 1] += pieces[i];
