@@ -410,6 +410,8 @@ void TestSuggestions::kinds_data()
     QTest::newRow("a phrase's head has its relatives too")
         << "familycampgroundnearboston" << QStringList{"bostoncampground", "bostoncampsite"} << QStringList{}
         << "^(my|the)?family$" << false;
+    QTest::newRow("no relative another typed word holds")
+        << "eyebrowthreading" << QStringList{} << QStringList{"pros"} << "browbrow" << false;
     QTest::newRow("a count stays before its noun")
         << "2persontent" << QStringList{"2persontentshop"} << QStringList{} << "tents?2$|^person" << false;
     QTest::newRow("no stem after a code")
@@ -426,6 +428,8 @@ void TestSuggestions::kinds_data()
     QTest::newRow("a German word that names its shop")
         << QString::fromUtf8("nagelstudio") << QStringList{"meinnagelstudio"} << QStringList{"mein"}
         << "studio(laden|shop|haus|studio|zentrum|markt)$" << false;
+    QTest::newRow("German care keeps no shop") << QString::fromUtf8("fußpflege") << QStringList{"meinefusspflege"}
+                                               << QStringList{} << "(laden|shop|markt|haus|club)$" << false;
     QTest::newRow("a German word of her gender")
         << "metzgerei" << QStringList{"meinemetzgerei", "deinemetzgerei", "meinmetzger"} << QStringList{"meine"}
         << "^(mein|dein)metzgerei|metzgereis$|hq$|app$" << false;

@@ -84,11 +84,11 @@ bool endsWithAny(const QString &word, std::initializer_list<const char *> ending
                        [&](const char *ending) { return word.endsWith(QString::fromUtf8(ending)); });
 }
 
-// A German word for an office, school, agency or practice: "reisebüro", "fahrschule".
+// A German word for an office, school, agency, practice or care: "reisebüro", "fahrschule", "fußpflege".
 bool germanService(const QString &word)
 {
     return endsWithAny(word, {"büro", "buero", "buro", "dienst", "schule", "beratung", "agentur", "kanzlei",
-                              "vermittlung", "versicherung", "praxis"});
+                              "vermittlung", "versicherung", "praxis", "pflege", "therapie"});
 }
 
 // A German word for a shop, studio or hall: "küchenstudio", "getränkemarkt", "brauhaus".
@@ -154,7 +154,7 @@ bool headFits(const QString &head, const QString &word, Field language)
         return false;
     // A shop or a service has customers, not members: no "lapanaderiaclub", "schlüsseldienstclub".
     if (head == QLatin1String("-club"))
-        return !endsWithAny(word, {"ería", "eria", "erie", "erei", "dienst"});
+        return !endsWithAny(word, {"ería", "eria", "erie", "erei"}) && !germanService(word);
     if (head == QLatin1String("-laden"))
         return !endsWithAny(word, {"erei", "dienst"}) && !germanService(word);
     // An office, a school or an agency sells no goods from a shop or a hall:

@@ -334,10 +334,12 @@ private:
         // still no relative of a thing. A word as common as "foot" or "light" says
         // nothing of a business alone.
         QStringList curated = m_words.curatedRelatives(content[head]);
-        // Nor one that holds another typed word already: no "homehomestaging".
+        // Nor one that holds another typed word already, or that one holds: no
+        // "homehomestaging", no "eyebrowbrows" of "eyebrow threading".
         curated.removeIf([&](const QString &relative) {
+            const QString singular = m_words.singular(relative);
             const bool holdsTyped = std::any_of(content.begin(), content.end(), [&](const QString &word) {
-                return word != content[head] && relative.contains(word);
+                return word != content[head] && (relative.contains(word) || word.contains(singular));
             });
             return content.contains(relative) || holdsTyped || (!isPerson(m_field) && m_words.isAdjective(relative))
                    || m_words.commonness(relative) >= kTooCommonRelative
