@@ -108,7 +108,11 @@ void checkSuggestions(const QString &label, const QStringList &suggested)
         const qsizetype bound = typedAndBusiness(suggestion, QStringList(plainForms) << label.toLower()) ? 22 : 20;
         const qsizetype allowed = label.size() <= 20 ? std::max<qsizetype>(bound, label.size() + 5) : bound;
         check(suggestion.size() <= allowed || plainForms.contains(suggestion), "suggestion no longer than allowed");
-        check(label.contains(u'-') || !suggestion.contains(u'-'), "no hyphen unless typed");
+        // A hyphen only as typed, or between the typed words alone ("knife-sharpening").
+        const QString joinedWords = QString(suggestion).remove(u'-');
+        check(label.contains(u'-') || !suggestion.contains(u'-') || joinedWords == label.toLower()
+                  || plainForms.contains(joinedWords),
+              "no hyphen unless typed");
     }
 }
 

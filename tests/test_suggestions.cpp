@@ -228,6 +228,7 @@ void TestSuggestions::rules_data()
                                  << QStringList{"localbestpizzaplace", "bestpizzaplacenearme", "bestpizzaplaces"};
     QTest::newRow("hyphen typed") << "my-shop" << QStringList{"my-store", "mystore", "shop"};
     QTest::newRow("hyphen typed, a relative one word") << "co-working" << QStringList{"coworking", "coworker"};
+    QTest::newRow("glue before the words, no hyphen without it") << "inyorknew" << QStringList{};
     QTest::newRow("internationalised") << "bücher" << QStringList{"meinbücher", "bücherladen"};
     QTest::newRow("no words") << "xqzvk" << QStringList{"getxqzvk", "xqzvkapp"};
     QTest::newRow("digits") << "24" << QStringList{"get24"};

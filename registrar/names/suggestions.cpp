@@ -267,8 +267,9 @@ private:
     // ("stonemason"), so no hyphen splits a word or a made-up name.
     void addHyphenatedWords(const QString &form, const QStringList &words)
     {
+        // All the typed words, none left off: no "york-new" of "inyorknew".
         if (m_hyphen || !m_typedIsName || form != m_typed || m_field == Field::Brand || words.size() < 2
-            || words.size() > kMaxHyphenatedWords || m_words.isWord(form))
+            || words.size() > kMaxHyphenatedWords || m_words.isWord(form) || joined(words) != form)
             return;
         // A word no list holds may stand between known ones: "7-seater-taxi".
         constexpr qsizetype kShortestUnlisted = 4;
