@@ -175,12 +175,12 @@ QString FormRules::malformedRule(const FirstChoices &reference, const QString &l
     typed.removeIf([](const QString &word) { return word.front().isDigit(); });
     // A label that ends in a typed word as typed holds no plural of it: "meinmöbelhaus"
     // is no "möbelhau" and an "s".
-    const QString lastTyped = tokensOf(reference.keyword).value(tokensOf(reference.keyword).size() - 1);
-    const QStringList asTyped = QStringList{lastTyped} + varnex::registrar::plainAsciiForms(lastTyped);
-    const bool endsAsTyped = !lastTyped.isEmpty() && endsWithAny(joined, asTyped, {});
-    for (const QString &after : {QStringLiteral("s"), QStringLiteral("es")}) {
-        if (endsAsTyped)
-            break;
+    const QStringList tokens = tokensOf(reference.keyword);
+    const QString lastTyped = tokens.isEmpty() ? QString() : tokens.last();
+    const bool endsAsTyped =
+        !lastTyped.isEmpty()
+        && endsWithAny(joined, QStringList{lastTyped} + varnex::registrar::plainAsciiForms(lastTyped), {});
+    for (const QString &after : endsAsTyped ? QStringList() : QStringList{QStringLiteral("s"), QStringLiteral("es")}) {
         QStringList ing = typed;
         ing.removeIf([](const QString &word) { return !word.endsWith(QLatin1String("ing")); });
         if (endsWithAny(joined, ing, after))

@@ -522,7 +522,6 @@ private:
         for (const PhraseForm &form : forms) {
             if (done >= kFormsWithRelatives || form.words.size() < 2)
                 break;
-            // The head of a form is its last word, or its first where the point leads ("campground asheville").
             const QString &head = form.words.last();
             QStringList curated = m_words.curatedRelatives(m_words.singular(head));
             curated.removeIf([&](const QString &relative) {

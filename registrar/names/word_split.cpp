@@ -159,12 +159,6 @@ void joinRareStubs(const WordKnowledge::Data &data, QStringList &pieces)
         return piece.size() <= kShortWord && !isJoiningWord(piece) && data.splitWord(piece.toStdString())
                && data.usage(piece.toStdString()) == 0;
     };
-    // Nor is a run of a joining word and one unknown piece a phrase: "ofrindu" is a
-    // name, not "of" a "rindu"; "the" and "my" may still start one ("thezumirka").
-    if (pieces.size() == 2 && isJoiningWord(pieces[0]) && !mayStartLabel(pieces[0]) && unknown(pieces[1])) {
-        pieces = QStringList{pieces.join(QString())};
-        return;
-    }
     for (qsizetype i = 1; i < pieces.size();) {
         if ((unknown(pieces[i]) && rareStub(pieces[i - 1])) || (unknown(pieces[i - 1]) && rareStub(pieces[i]))) {
             pieces[i - 1] += pieces[i];
@@ -174,6 +168,15 @@ void joinRareStubs(const WordKnowledge::Data &data, QStringList &pieces)
             ++i;
         }
     }
+}
+
+// Nor is a run of a joining word and one unknown piece a phrase: "ofrindu" is a
+// name, not "of" a "rindu"; "the" and "my" may still start one ("thezumirka").
+void joinGlueIntoName(const WordKnowledge::Data &data, QStringList &pieces)
+{
+    if (pieces.size() == 2 && isJoiningWord(pieces[0]) && !mayStartLabel(pieces[0]) && !pieces[1].front().isDigit()
+        && !data.splitWord(pieces[1].toStdString()))
+        pieces = QStringList{pieces.join(QString())};
 }
 
 // A run a reader takes as one word: an English noun or adjective WordNet
@@ -323,6 +326,7 @@ QStringList WordKnowledge::split(const QString &label) const
         }
         QStringList pieces = cheapestPieces(*m_data, run);
         joinEndings(*m_data, pieces);
+        joinGlueIntoName(*m_data, pieces);
         joinRareStubs(*m_data, pieces);
         moveEndingS(*m_data, pieces);
         joinCommonWords(*m_data, pieces);
