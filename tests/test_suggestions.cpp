@@ -68,27 +68,35 @@ void TestSuggestions::loadRefusesMissingFiles()
 void TestSuggestions::curatedRelatives_data()
 {
     QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<int>("words"); // -1: refused
+    QTest::addColumn<bool>("fieldWords"); // the list of affixes, not of relatives
+    QTest::addColumn<int>("words");       // -1: refused
     QTest::addColumn<int>("errorLine");
 
-    QTest::newRow("comments, blank lines, no final newline") << QByteArray("# x\n\ncinema\tmovies film") << 1 << 0;
-    QTest::newRow("a relative too short") << QByteArray("lantern\tlamp\nmug\tcup ox\n") << -1 << 2;
-    QTest::newRow("no tab") << QByteArray("lantern lamp\n") << -1 << 1;
-    QTest::newRow("no relative") << QByteArray("# x\nlantern\t\n") << -1 << 2;
-    QTest::newRow("a double space") << QByteArray("lantern\tlamp  light\n") << -1 << 1;
-    QTest::newRow("an accent") << QByteArray("caf\xc3\xa9\tcoffee\n") << -1 << 1;
-    QTest::newRow("a carriage return") << QByteArray("lantern\tlamp\r\n") << -1 << 1;
-    QTest::newRow("a word twice") << QByteArray("mug\tcup\nmug\tbeaker\n") << -1 << 2;
+    QTest::newRow("comments, blank lines, no final newline")
+        << QByteArray("# x\n\ncinema\tmovies film") << false << 1 << 0;
+    QTest::newRow("a relative too short") << QByteArray("lantern\tlamp\nmug\tcup ox\n") << false << -1 << 2;
+    QTest::newRow("no tab") << QByteArray("lantern lamp\n") << false << -1 << 1;
+    QTest::newRow("no relative") << QByteArray("# x\nlantern\t\n") << false << -1 << 2;
+    QTest::newRow("a double space") << QByteArray("lantern\tlamp  light\n") << false << -1 << 1;
+    QTest::newRow("an accent") << QByteArray("caf\xc3\xa9\tcoffee\n") << false << -1 << 1;
+    QTest::newRow("a carriage return") << QByteArray("lantern\tlamp\r\n") << false << -1 << 1;
+    QTest::newRow("a word twice") << QByteArray("mug\tcup\nmug\tbeaker\n") << false << -1 << 2;
+    QTest::newRow("field words, either side") << QByteArray("dentist\tsmile- -lab\n") << true << 1 << 0;
+    QTest::newRow("a field word with no side") << QByteArray("dentist\tsmile\n") << true << -1 << 1;
+    QTest::newRow("a field word with both") << QByteArray("spa\t-day-\n") << true << -1 << 1;
+    QTest::newRow("a field word too long") << QByteArray("mug\t-cup\nspa\t-relaxations\n") << true << -1 << 2;
 }
 
 // The hand-written list is strict, so a slip in it fails the build's tests, not a page.
 void TestSuggestions::curatedRelatives()
 {
     QFETCH(QByteArray, text);
+    QFETCH(bool, fieldWords);
     QFETCH(int, words);
     QFETCH(int, errorLine);
     QString error;
-    const auto relatives = readCuratedRelatives(std::string_view(text.constData(), size_t(text.size())), &error);
+    const std::string_view view(text.constData(), size_t(text.size()));
+    const auto relatives = fieldWords ? readFieldWords(view, &error) : readCuratedRelatives(view, &error);
     QCOMPARE(relatives ? int(relatives->size()) : -1, words);
     if (!relatives)
         QVERIFY2(error.contains(QStringLiteral("line %1:").arg(errorLine)), qPrintable(error));
@@ -408,6 +416,12 @@ void TestSuggestions::kinds_data()
     QTest::newRow("a number names the word before it")
         << "route66tours" << QStringList{} << QStringList{} << "(^|[^-e])66" << false;
     QTest::newRow("goods are no pastime") << "usedboats" << QStringList{} << QStringList{} << "boating" << false;
+    QTest::newRow("words written for the work, after a token too")
+        << "b2bmarketing" << QStringList{"b2bmarketingagency"} << QStringList{} << "^$" << false;
+    QTest::newRow("a compound's thing is another business")
+        << "signwriter" << QStringList{} << QStringList{} << "freelance|editing" << false;
+    QTest::newRow("a plural WordNet files as a plant")
+        << "clocks" << QStringList{"clockshop", "theclockshop"} << QStringList{} << "clocks(shop|store|co)$" << false;
     QTest::newRow("a phrase's head has its relatives too")
         << "familycampgroundnearboston" << QStringList{"bostoncampground", "bostoncampsite"} << QStringList{}
         << "^(my|the)?family$" << false;
@@ -507,7 +521,7 @@ void TestSuggestions::kinds_data()
         << "housesitting" << QStringList{"thehousesitter"} << QStringList{"pros"} << "housesittings($|direct)|club$"
         << false;
     QTest::newRow("a tradesman's material is not looked for near one")
-        << "stonemason" << QStringList{"stonepros"} << QStringList{"nearme"} << "stonenearme" << false;
+        << "stonemason" << QStringList{"stonepros"} << QStringList{"nearme"} << "stone(nearme|quarry)" << false;
     QTest::newRow("a German school is feminine and keeps no shop")
         << "fahrschule" << QStringList{"meinefahrschule"} << QStringList{"24"}
         << "(laden|markt|shop|haus)$|^(mein|dein)fahr" << false;

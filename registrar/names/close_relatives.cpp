@@ -341,4 +341,19 @@ QStringList WordKnowledge::curatedRelatives(const QString &word) const
     return result;
 }
 
+QStringList WordKnowledge::fieldWords(const QString &word) const
+{
+    if (!isAz(word))
+        return {};
+    auto found = m_data->fieldWords.find(word.toStdString());
+    if (found == m_data->fieldWords.end())
+        found = m_data->fieldWords.find(m_data->singular(word.toStdString()));
+    if (found == m_data->fieldWords.end())
+        return {};
+    QStringList result;
+    for (const std::string &affix : found->second)
+        result.append(QString::fromStdString(affix));
+    return result;
+}
+
 } // namespace varnex::registrar

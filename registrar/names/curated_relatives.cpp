@@ -10,15 +10,27 @@ namespace {
 constexpr size_t kShortest = 3;
 constexpr size_t kLongest = 16;
 
+// A field's word may be as short as "spa" or "lab", but one word still.
+constexpr size_t kShortestAffix = 2;
+constexpr size_t kLongestAffix = 10;
+
 bool isWord(std::string_view text)
 {
     return text.size() >= kShortest && text.size() <= kLongest
            && std::all_of(text.begin(), text.end(), [](char c) { return c >= 'a' && c <= 'z'; });
 }
 
-} // namespace
+// "-agency" after a name, "smile-" before it.
+bool isAffix(std::string_view text)
+{
+    if (text.size() < 2 || (text.front() == '-') == (text.back() == '-'))
+        return false;
+    const std::string_view word = text.front() == '-' ? text.substr(1) : text.substr(0, text.size() - 1);
+    return word.size() >= kShortestAffix && word.size() <= kLongestAffix
+           && std::all_of(word.begin(), word.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+}
 
-std::optional<CuratedRelatives> readCuratedRelatives(std::string_view text, QString *error, const char *list)
+std::optional<CuratedRelatives> readLists(std::string_view text, QString *error, const char *list, bool affixes)
 {
     CuratedRelatives relatives;
     int number = 0;
@@ -42,8 +54,9 @@ std::optional<CuratedRelatives> readCuratedRelatives(std::string_view text, QStr
         while (!rest.empty()) {
             const size_t space = rest.find(' ');
             const std::string_view word = rest.substr(0, space);
-            if (!isWord(word))
-                return fail("a relative that is not a word of a to z");
+            if (affixes ? !isAffix(word) : !isWord(word))
+                return fail(affixes ? "not a word of a to z with a hyphen on one side"
+                                    : "a relative that is not a word of a to z");
             words.emplace_back(word);
             rest = space == std::string_view::npos ? std::string_view() : rest.substr(space + 1);
         }
@@ -53,6 +66,18 @@ std::optional<CuratedRelatives> readCuratedRelatives(std::string_view text, QStr
             return fail("the word comes twice");
     }
     return relatives;
+}
+
+} // namespace
+
+std::optional<CuratedRelatives> readCuratedRelatives(std::string_view text, QString *error, const char *list)
+{
+    return readLists(text, error, list, false);
+}
+
+std::optional<CuratedRelatives> readFieldWords(std::string_view text, QString *error)
+{
+    return readLists(text, error, "field words", true);
 }
 
 } // namespace varnex::registrar

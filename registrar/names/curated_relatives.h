@@ -21,4 +21,9 @@ using CuratedRelatives = std::unordered_map<std::string, std::vector<std::string
 std::optional<CuratedRelatives> readCuratedRelatives(std::string_view text, QString *error = nullptr,
                                                      const char *list = "relatives");
 
+// The words that fit a word's field, written the same way, each with the side it
+// joins marked as the field heads are: "marketing<TAB>-agency -digital",
+// "dentist<TAB>smile-". Refused as above, and where a word is not one affix.
+std::optional<CuratedRelatives> readFieldWords(std::string_view text, QString *error = nullptr);
+
 } // namespace varnex::registrar

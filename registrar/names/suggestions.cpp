@@ -138,6 +138,7 @@ struct Core {
     bool material = false;      // what a tradesman works on: "stonepros", never "stonenearme"
     int selling = 0;            // endings that only sell at full score: the typed words' and a phrase form's few
     bool typed = false;         // the typed words as they stand
+    bool related = false;       // another word in the typed one's place: "stone" of a stonemason
 };
 
 class Generator final {
@@ -436,6 +437,12 @@ private:
                 cores.last().material = true;
             }
         }
+        // The words written down for a business are its own word's: a stonemason's
+        // stone goes to no "stonequarry", sneakers' kicks to no boutique.
+        if (content.size() == 1) {
+            for (Core &core : cores)
+                core.related = true;
+        }
         return cores;
     }
 
@@ -621,11 +628,33 @@ private:
         return m_words.takesPlural(word) ? m_words.listedPlural(word) : std::nullopt;
     }
 
-    // The field's own heads first; then, past the cap, the general list
-    // (without what only a made-up name takes, unless this is one).
-    QStringList headsOf(const QString &word, Field field) const
+    // The words written down for the core's business ("-agency" of marketing,
+    // of "b2b marketing" too), then the field's own heads; then, past the cap,
+    // the general list (without what only a made-up name takes, unless this is one).
+    QStringList headsOf(const QStringList &words, Field field, bool related) const
     {
+        const QString &word = words.last();
         QStringList heads = isLanguage(field) ? languageHeads(field, word) : headsFor(field);
+        if (!isLanguage(field) && field != Field::Brand && !related) {
+            QStringList own = m_words.fieldWords(joined(words)); // "photobooth" before "booth"
+            // Of a compound, only work done to its first words is still that work's
+            // business ("eyebrowthreadingbar"), or the head after a mere token
+            // ("b2bmarketingagency", "escooterhire"); a thing or a person another
+            // word names is another ("signwriter" edits no books, "pre-owned
+            // boats" are no boat hire), and so is work a word is said of.
+            const auto others = [&](auto test) { return std::all_of(words.begin(), words.end() - 1, test); };
+            // "e", "3d", "b2b"; an unknown word may be a place ("sf"), which makes another business.
+            const bool tokens = others([](const QString &other) { return hasDigit(other) || other.size() == 1; });
+            const bool onThings = field == Field::Service && others([this](const QString &other) {
+                                      return !(m_words.isAdjective(other) && !m_words.isNoun(other));
+                                  });
+            if (own.isEmpty() && (tokens || onThings))
+                own = m_words.fieldWords(word);
+            for (qsizetype i = own.size() - 1; i >= 0; --i) {
+                heads.removeAll(own[i]);
+                heads.prepend(own[i]);
+            }
+        }
         if (isLanguage(field)) {
             for (const char *neutral : {"-online", "-shop", "-plus", "-pro", "-club", "-express", "-center", "-team",
                                         "-city", "-point", "-hub", "-direct", "-net", "-box"}) {
@@ -653,7 +682,7 @@ private:
         if (core.offeredBare)
             add({}, core.words, {}, core.score);
         const Field field = core.field.value_or(m_field);
-        const QStringList heads = headsOf(core.words.last(), field);
+        const QStringList heads = headsOf(core.words, field, core.related);
         int used = 0;
         int selling = 0;
         for (qsizetype i = 0; i < heads.size(); ++i) {

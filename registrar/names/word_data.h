@@ -64,8 +64,9 @@ struct WordKnowledge::Data {
     std::array<std::unique_ptr<QFile>, wordnet::PosCount * 2> files;   // index then data, mapped
     std::array<std::string_view, wordnet::PosCount> index, data;
     OtherLanguages otherLanguages;
-    CuratedRelatives curated; // written by hand: field_relatives.txt
-    Pastimes pastimes;        // written by hand: pastimes.txt
+    CuratedRelatives curated;    // written by hand: field_relatives.txt
+    CuratedRelatives fieldWords; // written by hand: field_words.txt
+    Pastimes pastimes;           // written by hand: pastimes.txt
 
     // Words and how common they are (word_knowledge.cpp).
     const Entry *find(std::string_view word) const;

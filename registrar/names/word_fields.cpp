@@ -244,6 +244,11 @@ bool WordKnowledge::livesInPlural(const QString &word) const
     if (singular == plural || m_data->indexLine(wordnet::Noun, plural).empty())
         return false;
     const std::optional<Data::Sense> sense = m_data->mainNounSense(plural);
+    // A plant or animal that WordNet files under the plural ("clocks" is a
+    // storksbill, "trumpets" a pitcher plant) is not what a person who types
+    // it means: theirs is the plural of "clock".
+    if (sense && (sense->synset.lexFile == kPlants || sense->synset.lexFile == kAnimals))
+        return false;
     return sense && std::none_of(sense->synset.lemmas.begin(), sense->synset.lemmas.end(), [&](std::string_view lemma) {
                return lemma == singular;
            });

@@ -186,11 +186,14 @@ std::optional<WordKnowledge> WordKnowledge::load(const QString &wordList, const 
     // Built into the program: a broken list is a broken build, said at start.
     const std::optional<QByteArray> curated = readAll(QStringLiteral(":/names/field_relatives.txt"), error);
     std::optional<CuratedRelatives> relatives = curated ? readCuratedRelatives(view(*curated), error) : std::nullopt;
+    const std::optional<QByteArray> fieldList = readAll(QStringLiteral(":/names/field_words.txt"), error);
+    std::optional<CuratedRelatives> fieldWords = fieldList ? readFieldWords(view(*fieldList), error) : std::nullopt;
     const std::optional<QByteArray> pastimeList = readAll(QStringLiteral(":/names/pastimes.txt"), error);
     std::optional<Pastimes> pastimes = pastimeList ? readPastimes(view(*pastimeList), error) : std::nullopt;
-    if (!relatives || !pastimes)
+    if (!relatives || !fieldWords || !pastimes)
         return std::nullopt;
     data->curated = std::move(*relatives);
+    data->fieldWords = std::move(*fieldWords);
     data->pastimes = std::move(*pastimes);
     return WordKnowledge(std::move(data));
 }

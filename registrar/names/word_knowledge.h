@@ -55,6 +55,10 @@ public:
     // WordNet has none in the field ("footcare" for "podiatrist", "movies"
     // for "cinema"), best first; never the word itself or its other number.
     QStringList curatedRelatives(const QString &word) const;
+    // The words written down by hand that a business in the word's (or its
+    // singular's) field puts beside it, marked as field heads are: "-agency"
+    // after "marketing", "smile-" before "dentist"; best first.
+    QStringList fieldWords(const QString &word) const;
     // The people who do an activity, by WordNet's derivations ("cleaner" for
     // "cleaning", "preparer" for "preparation"); none for a word that names
     // no activity. Most used first.
