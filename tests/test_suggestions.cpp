@@ -420,6 +420,12 @@ void TestSuggestions::kinds_data()
         << "b2bmarketing" << QStringList{"b2bmarketingagency"} << QStringList{} << "^$" << false;
     QTest::newRow("a compound's thing is another business")
         << "signwriter" << QStringList{} << QStringList{} << "freelance|editing" << false;
+    QTest::newRow("a phrase's counted word keeps its number")
+        << "24hourpharmacyinchicago" << QStringList{"chicagopharmacy"} << QStringList{} << "(^|[^4])hour" << false;
+    QTest::newRow("a phrase's number keeps the noun it names")
+        << "route66toursinarizona" << QStringList{"arizonaroute66tours"} << QStringList{} << "(^|[^e])66" << false;
+    QTest::newRow("a phrase's head takes the words written for it, not WordNet's")
+        << "dogfriendlypubsinthecotswolds" << QStringList{"cotswoldspubs"} << QStringList{} << "saloon" << false;
     QTest::newRow("a plural WordNet files as a plant")
         << "clocks" << QStringList{"clockshop", "theclockshop"} << QStringList{} << "clocks(shop|store|co)$" << false;
     QTest::newRow("a phrase's head has its relatives too")

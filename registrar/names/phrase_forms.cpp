@@ -699,7 +699,12 @@ QList<PhraseForm> phraseForms(const QStringList &words, const WordKnowledge &kno
     // An activity's other words drift in a phrase ("training" for the "grooming" of
     // "dog grooming in san diego"): only a thing's relatives stand for it there.
     const bool activity = knowledge.namesWork(phrase->head) || knowledge.namesAnActivity(phrase->head);
-    for (const QString &relative : activity ? QStringList() : knowledge.closeRelatives(phrase->head)) {
+    // The words written down by hand for the head are the field's own; where there
+    // are some, WordNet's drift is left out: "pubs" are no "saloons", food no "nutrient".
+    QStringList relatives = knowledge.curatedRelatives(knowledge.singular(phrase->head));
+    if (relatives.isEmpty())
+        relatives = knowledge.closeRelatives(phrase->head);
+    for (const QString &relative : activity ? QStringList() : relatives) {
         // "familylawyer", never "familylawlaw" or "playguitarist".
         if (related >= kRelativesOfHead || words.contains(relative) || !knowledge.isNoun(relative)
             || knowledge.field({relative}) != headField)
@@ -712,6 +717,28 @@ QList<PhraseForm> phraseForms(const QStringList &words, const WordKnowledge &kno
         ++related;
     }
     QList<PhraseForm> result = forms.forms();
+    // A word a number counts keeps its number (no "chicagohourpharmacy" of
+    // "24 hour pharmacy in chicago", no "seatertaxi"; the head may stand alone),
+    // and a number that names the noun before it keeps that noun (no
+    // "arizona66tours" of "route 66 tours in arizona").
+    const auto isNumber = [](const QString &word) {
+        return std::all_of(word.begin(), word.end(), [](QChar c) { return c.isDigit(); });
+    };
+    QHash<QString, QString> comesAfter; // a word, and the one it needs right before it
+    for (qsizetype i = 0; i + 1 < words.size(); ++i) {
+        if (isNumber(words[i]) && words[i + 1] != phrase->head)
+            comesAfter.insert(words[i + 1], words[i]);
+        else if (isNumber(words[i + 1]) && !isGlueWord(words[i]) && knowledge.isNoun(words[i]))
+            comesAfter.insert(words[i + 1], words[i]);
+    }
+    result.removeIf([&](const PhraseForm &form) {
+        for (qsizetype i = 0; i < form.words.size(); ++i) {
+            const auto needed = comesAfter.constFind(form.words[i]);
+            if (needed != comesAfter.constEnd() && (i == 0 || form.words[i - 1] != *needed))
+                return true;
+        }
+        return false;
+    });
     // A phrase whose thing is one plain word and says little else still names
     // it, with its field's words: "websitepros", never a page of nothing.
     if (wholePhrase && result.size() < kFewestForms && knowledge.isNoun(phrase->head)) {
