@@ -39,6 +39,7 @@ private slots:
     void refusesInvalidLabels_data();
     void refusesInvalidLabels();
     void limit();
+    void fillersAfterGoodNames();
     void registrable_data();
     void registrable();
 
@@ -612,6 +613,22 @@ void TestSuggestions::limit()
     QCOMPARE(few.size(), 5);
     // A smaller limit gives the first labels of a larger one.
     QCOMPARE(suggestedLabels(QStringLiteral("shop"), *m_words, 50).mid(0, 5), few);
+}
+
+// A page that runs short of good .com names takes a few good labels' .net
+// before a filler's .com, but only a few: it still wants many labels.
+void TestSuggestions::fillersAfterGoodNames()
+{
+    qsizetype named = 0;
+    const QStringList labels = suggestedLabels(QStringLiteral("vortexa"), *m_words, 121, &named);
+    QVERIFY(named > 5 && named < labels.size());
+    const QStringList names = candidatesFor(QStringLiteral("vortexa"), &*m_words).mid(6);
+    const qsizetype firstFiller = names.indexOf(labels[named] + QLatin1String(".com"));
+    QVERIFY(firstFiller > 0);
+    const QStringList before = names.mid(0, firstFiller);
+    QCOMPARE(before.filter(QRegularExpression(QStringLiteral("\\.net$"))).size(), 5);
+    QVERIFY(before.contains(labels[1] + QLatin1String(".net")));
+    QVERIFY(before.contains(labels[named - 1] + QLatin1String(".com")));
 }
 
 // What each ending's registry sells, a row or more an ending; `refusal` is

@@ -16,34 +16,48 @@ namespace {
 constexpr int kMaxSuggestedLabels = 120;
 constexpr qsizetype kLabelsWithSecondEnding = 40; // .net, then .org, when .com runs short
 constexpr qsizetype kLabelsWithOtherEndings = 20;
+// A good label's .net reads far better than a filler's .com, but a page still
+// wants many labels and mostly .com: a few only go before the fillers.
+constexpr qsizetype kSecondEndingsBeforeFillers = 5;
 constexpr qsizetype kMaxAffixSuggestions = 12;
 
-// The suggested labels' A-labels, each once, without the typed one.
-QStringList asciiLabels(const QStringList &suggestions, const QString &ascii)
+// The suggested labels' A-labels, each once, without the typed one; `named`
+// becomes how many of them came from the first `named` suggestions.
+QStringList asciiLabels(const QStringList &suggestions, const QString &ascii, qsizetype &named)
 {
     QStringList labels;
-    for (const QString &suggested : suggestions) {
-        const std::optional<QString> suggestedAscii = asciiLabel(suggested);
-        if (suggestedAscii && *suggestedAscii != ascii && !labels.contains(*suggestedAscii))
+    qsizetype namedLabels = 0;
+    for (qsizetype i = 0; i < suggestions.size(); ++i) {
+        const std::optional<QString> suggestedAscii = asciiLabel(suggestions[i]);
+        if (suggestedAscii && *suggestedAscii != ascii && !labels.contains(*suggestedAscii)) {
             labels.append(*suggestedAscii);
+            namedLabels += i < named ? 1 : 0;
+        }
     }
+    named = namedLabels;
     return labels;
 }
 
-// .com first: every suggestion's .com before another ending of any, so a page
-// shows a label under two endings only when .com runs short.
-QStringList underEndings(const QStringList &labels)
+// .com first: the named labels' .com, then the best few of them under .net,
+// then the .com of those that only fill a page ("scarfnet"), which read far
+// worse than a good name's .net; then .net and .org for the best 40, and the
+// best 20 under the other endings. A page shows a label under two endings
+// only when .com runs short.
+QStringList underEndings(const QStringList &labels, qsizetype named)
 {
     QStringList names;
-    auto under = [&](const QString &ending, qsizetype count) {
-        for (const QString &suggested : labels.mid(0, count))
-            names.append(suggested + QLatin1Char('.') + ending);
+    auto under = [&](const QString &ending, qsizetype from, qsizetype to) {
+        for (qsizetype i = from; i < std::min(to, labels.size()); ++i)
+            names.append(labels[i] + QLatin1Char('.') + ending);
     };
-    under(QStringLiteral("com"), labels.size());
-    under(QStringLiteral("net"), kLabelsWithSecondEnding);
-    under(QStringLiteral("org"), kLabelsWithSecondEnding);
+    const qsizetype withNet = std::min(named, kSecondEndingsBeforeFillers);
+    under(QStringLiteral("com"), 0, named);
+    under(QStringLiteral("net"), 0, withNet);
+    under(QStringLiteral("com"), named, labels.size());
+    under(QStringLiteral("net"), withNet, kLabelsWithSecondEnding);
+    under(QStringLiteral("org"), 0, kLabelsWithSecondEnding);
     for (const QString &ending : kEndings.mid(3))
-        under(ending, kLabelsWithOtherEndings);
+        under(ending, 0, kLabelsWithOtherEndings);
     return names;
 }
 
@@ -93,9 +107,15 @@ QStringList candidatesFor(const QString &label, const WordKnowledge *words)
     QStringList names;
     for (const QString &ending : kEndings)
         names.append(*ascii + QLatin1Char('.') + ending);
-    QStringList suggested =
-        words ? underEndings(asciiLabels(suggestedLabels(label, *words, kMaxSuggestedLabels + 1), *ascii))
-              : affixedNames(label);
+    QStringList suggested;
+    if (words) {
+        qsizetype named = 0;
+        const QStringList labels =
+            asciiLabels(suggestedLabels(label, *words, kMaxSuggestedLabels + 1, &named), *ascii, named);
+        suggested = underEndings(labels, named); // after asciiLabels() has counted `named` again
+    } else {
+        suggested = affixedNames(label);
+    }
     // A suggestion its registry would not sell is no suggestion; the typed name
     // stays under every ending, so the page can say why it cannot be had there.
     return names + sellable(std::move(suggested));
@@ -105,7 +125,9 @@ QStringList candidatesForPhrase(const QString &text, const WordKnowledge *words)
 {
     if (!words)
         return {};
-    return sellable(underEndings(asciiLabels(phraseLabels(text, *words, kMaxSuggestedLabels), text)));
+    qsizetype named = 0;
+    const QStringList labels = asciiLabels(phraseLabels(text, *words, kMaxSuggestedLabels, &named), text, named);
+    return sellable(underEndings(labels, named));
 }
 
 } // namespace varnex::registrar

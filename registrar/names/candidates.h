@@ -9,8 +9,9 @@ class WordKnowledge;
 
 // The names to check for a label, in A-label form and rank order: the label
 // under every ending first. With word knowledge, then the suggested labels
-// (suggestedLabels()) under .com, then the best of them under .net and .org,
-// and fewer under the other endings; without it, up to
+// (suggestedLabels()) under .com, the best of them under .net before the .com
+// of those that only fill a page, then .org, and fewer under the other
+// endings; without it, up to
 // 12 suggestions made of the label with common prefixes and suffixes, .com
 // ones first. Suggestions are built on the Unicode label and kept only when
 // valid themselves and sold under their ending (whyNotRegistrable()). None for

@@ -81,6 +81,8 @@ constexpr double kCutScore = 44.0;
 constexpr double kAffixedCutPenalty = 3.0;
 // a core's affixed forms past its dozen come after every other core's;
 constexpr double kBeyondCapPenalty = 25.0;
+// and a label below this, past its core's dozen, only fills a page that runs short;
+constexpr double kFillsOnlyBelow = 30.0;
 // an ending that only sells, past a core's few, comes after the endings that name the business;
 constexpr double kSellingPenalty = 2.0;
 // of two affixes, the one earlier in the field's list reads better with most names;
@@ -149,7 +151,7 @@ public:
         readHyphens();
     }
 
-    QStringList run(int limit)
+    QStringList run(int limit, qsizetype *named)
     {
         const QStringList plain = plainAsciiForms(m_typed);
         if (m_typed.size() <= kMaxLength)
@@ -189,7 +191,15 @@ public:
                 labels.append(label);
         }
         std::erase_if(ranked, [&](const auto &entry) { return plain.contains(entry.first); });
-        return withHyphensSpread(ranked, labels, limit);
+        const QStringList result = withHyphensSpread(ranked, labels, limit);
+        if (named) {
+            const auto fills = std::find_if(result.begin(), result.end(), [&](const QString &label) {
+                const auto score = m_scores.constFind(label);
+                return score != m_scores.constEnd() && *score < kFillsOnlyBelow;
+            });
+            *named = fills - result.begin();
+        }
+        return result;
     }
 
 private:
@@ -924,19 +934,23 @@ private:
 
 } // namespace
 
-QStringList suggestedLabels(const QString &typedLabel, const WordKnowledge &words, int limit)
+QStringList suggestedLabels(const QString &typedLabel, const WordKnowledge &words, int limit, qsizetype *named)
 {
+    if (named)
+        *named = 0;
     if (limit <= 0 || !asciiLabel(typedLabel) || typedLabel != typedLabel.toLower())
         return {};
-    return Generator(typedLabel, words, true).run(limit);
+    return Generator(typedLabel, words, true).run(limit, named);
 }
 
-QStringList phraseLabels(const QString &text, const WordKnowledge &words, int limit)
+QStringList phraseLabels(const QString &text, const WordKnowledge &words, int limit, qsizetype *named)
 {
+    if (named)
+        *named = 0;
     static const QRegularExpression plain(QStringLiteral("^[a-z0-9](?:[a-z0-9-]*[a-z0-9])?$"));
     if (limit <= 0 || text.size() > kMaxTypedText || !plain.match(text).hasMatch())
         return {};
-    return Generator(text, words, false).run(limit);
+    return Generator(text, words, false).run(limit, named);
 }
 
 } // namespace varnex::registrar

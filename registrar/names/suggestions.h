@@ -18,12 +18,15 @@ namespace varnex::registrar {
 // short words ("meinfriseur"). Every label passes asciiLabel(); none but the
 // plain forms is longer than 20 characters, none holds a hyphen unless the
 // typed label does, and at most one in three does; none comes twice. At most
-// `limit` labels; none when the typed label is not a valid one.
-QStringList suggestedLabels(const QString &typedLabel, const WordKnowledge &words, int limit);
+// `limit` labels; none when the typed label is not a valid one. With `named`,
+// how many lead the list with the short words the keyword's field names at
+// full score; the rest only fill a page that runs short ("scarfnet").
+QStringList suggestedLabels(const QString &typedLabel, const WordKnowledge &words, int limit,
+                            qsizetype *named = nullptr);
 
 // For typed text too long to be a name (letters, digits and hyphens, up to
 // kMaxTypedText of them): the labels made of its words, cut like a long
 // phrase, never the text itself. None for other text.
-QStringList phraseLabels(const QString &text, const WordKnowledge &words, int limit);
+QStringList phraseLabels(const QString &text, const WordKnowledge &words, int limit, qsizetype *named = nullptr);
 
 } // namespace varnex::registrar
