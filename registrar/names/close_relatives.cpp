@@ -322,19 +322,31 @@ QStringList WordKnowledge::closeRelatives(const QString &word) const
     return relatives.ranked();
 }
 
+namespace {
+
+// A hand-written list's line for the word as typed, else for its singular.
+const std::vector<std::string> *listedFor(const CuratedRelatives &list, const std::string &typed,
+                                          const std::string &lemma)
+{
+    auto found = list.find(typed);
+    if (found == list.end())
+        found = list.find(lemma);
+    return found == list.end() ? nullptr : &found->second;
+}
+
+} // namespace
+
 QStringList WordKnowledge::curatedRelatives(const QString &word) const
 {
     if (!isAz(word))
         return {};
     const std::string typed = word.toStdString();
     const std::string lemma = m_data->singular(typed);
-    auto found = m_data->curated.find(typed);
-    if (found == m_data->curated.end())
-        found = m_data->curated.find(lemma);
-    if (found == m_data->curated.end())
+    const std::vector<std::string> *listed = listedFor(m_data->curated, typed, lemma);
+    if (!listed)
         return {};
     QStringList result;
-    for (const std::string &relative : found->second) {
+    for (const std::string &relative : *listed) {
         if (relative != typed && relative != lemma && m_data->singular(relative) != lemma)
             result.append(QString::fromStdString(relative));
     }
@@ -345,13 +357,12 @@ QStringList WordKnowledge::fieldWords(const QString &word) const
 {
     if (!isAz(word))
         return {};
-    auto found = m_data->fieldWords.find(word.toStdString());
-    if (found == m_data->fieldWords.end())
-        found = m_data->fieldWords.find(m_data->singular(word.toStdString()));
-    if (found == m_data->fieldWords.end())
+    const std::string typed = word.toStdString();
+    const std::vector<std::string> *listed = listedFor(m_data->fieldWords, typed, m_data->singular(typed));
+    if (!listed)
         return {};
     QStringList result;
-    for (const std::string &affix : found->second)
+    for (const std::string &affix : *listed)
         result.append(QString::fromStdString(affix));
     return result;
 }

@@ -658,7 +658,7 @@ private:
             const bool onThings = field == Field::Service && others([this](const QString &other) {
                                       return !(m_words.isAdjective(other) && !m_words.isNoun(other));
                                   });
-            if (own.isEmpty() && (tokens || onThings))
+            if (own.isEmpty() && words.size() > 1 && (tokens || onThings))
                 own = m_words.fieldWords(word);
             for (qsizetype i = own.size() - 1; i >= 0; --i) {
                 heads.removeAll(own[i]);
