@@ -17,15 +17,16 @@
 // (first_choices.h), and the share of hyphenated labels; every page's names
 // are printed, to be read by hand. With --held-out, the same for the 20
 // keywords of first_choices_held_out.tsv, which the first round of tuning
-// never saw; with --second-held-out to --twelfth-held-out, the 20 of
-// first_choices_held_out_2.tsv to _12.tsv, written before the second round,
+// never saw; with --second-held-out to --thirteenth-held-out, the 20 of
+// first_choices_held_out_2.tsv to _13.tsv, written before the second round,
 // before its last changes were judged, before the third to eighth, after the
-// eighth, before the ninth, and before the tenth.
+// eighth, before the ninth, before the tenth, and before the eleventh.
 //
 //   bench_suggestions [--resolvers | --pages] [--first-choices | --held-out | --second-held-out |
 //                     --third-held-out | --fourth-held-out | --fifth-held-out | --sixth-held-out |
 //                     --seventh-held-out | --eighth-held-out | --ninth-held-out | --tenth-held-out |
-//                     --eleventh-held-out | --twelfth-held-out] [--only]
+//                     --eleventh-held-out | --twelfth-held-out |
+//                     --thirteenth-held-out] [--only]
 //                    [--show KEYWORD...]
 //   --resolvers: only the resolver cases; --pages: no resolver cases; --only: only the keywords shown
 
@@ -560,6 +561,7 @@ int main(int argc, char *argv[])
         {"--tenth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_10},
         {"--eleventh-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_11},
         {"--twelfth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_12},
+        {"--thirteenth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_13},
         {"--first-choices", VARNEX_FIRST_CHOICES},
     };
     const auto chosen = std::find_if(std::begin(kLists), std::end(kLists),
