@@ -308,7 +308,7 @@ QStringList WordKnowledge::closeRelatives(const QString &word) const
     if (!m_data->isNoun(lemma) || livesInPlural(word)) // "glasses" are no glass
         lemma = typed;
     Relatives relatives(*m_data, lemma, typed);
-    if (const std::optional<Data::Sense> sense = m_data->mainNounSense(lemma)) {
+    if (const std::optional<Data::Sense> sense = m_data->typedNounSense(typed, lemma)) {
         const bool work = sense->synset.lexFile == kPeople && relatives.offerWork(sense->synset);
         relatives.offerSenseWords(sense->synset, Noun, sense->offset, kOwnSenses, kSameSense);
         relatives.offerDerived(sense->synset, work);

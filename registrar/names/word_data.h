@@ -109,6 +109,9 @@ struct WordKnowledge::Data {
     // the one WordNet says most about. An "-ing" word's activity before what
     // it makes ("knitting" the craft, not the knitwork).
     std::optional<Sense> mainNounSense(const std::string &lemma) const;
+    // The main sense of a noun as typed: a plural whose main sense nobody tagged
+    // and names a person is the thing of that name ("coasters" the mats).
+    std::optional<Sense> typedNounSense(const std::string &typed, const std::string &lemma) const;
     // The field a noun sense belongs to, from its lexicographer file and the
     // senses above it.
     Field fieldOf(const wordnet::Synset &synset) const;

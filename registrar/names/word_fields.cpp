@@ -93,6 +93,20 @@ std::optional<Data::Sense> Data::mainNounSense(const std::string &lemma) const
     return best;
 }
 
+std::optional<Data::Sense> Data::typedNounSense(const std::string &typed, const std::string &lemma) const
+{
+    std::optional<Sense> sense = mainNounSense(lemma);
+    // Things are typed in the plural, people seldom: of senses nobody tagged, "coasters"
+    // are the mats, not those who live on a coast.
+    if (!sense || sense->synset.lexFile != kPeople || sense->count != 0 || typed == lemma)
+        return sense;
+    for (const unsigned long offset : senses(Noun, lemma)) {
+        if (Synset synset = this->synset(Noun, offset); synset.lexFile == kArtifacts)
+            return Sense{Noun, offset, std::move(synset), 0};
+    }
+    return sense;
+}
+
 std::optional<Data::Sense> Data::activitySense(const std::string &lemma) const
 {
     const std::vector<unsigned long> offsets = senses(Noun, lemma);
@@ -332,7 +346,7 @@ Field WordKnowledge::field(const QStringList &typed) const
     content.removeIf([this](const QString &word) {
         return isGlueWord(word) || !isAz(word)
                || (!isWord(word) && !m_data->isNoun(m_data->singular(word.toStdString()))
-                   && !m_data->doingOfKnownWord(word.toStdString()));
+                   && !m_data->doingOfKnownWord(word.toStdString()) && !m_data->pastimes.contains(word.toStdString()));
     });
     if (content.isEmpty()) {
         // A word of another language, or none known: a made-up name.
@@ -355,7 +369,7 @@ Field WordKnowledge::field(const QStringList &typed) const
     while (head > 0 && !headsPhrase(content, head))
         --head;
     const std::string lemma = m_data->singular(content[head].toStdString());
-    const std::optional<Data::Sense> sense = m_data->mainNounSense(lemma);
+    const std::optional<Data::Sense> sense = m_data->typedNounSense(content[head].toStdString(), lemma);
     // A word English uses more as a verb is still the noun an "-ing" is done
     // to ("resume writing").
     // Nor does work done to it ("mold removal").

@@ -186,8 +186,8 @@ bool isWholeWord(const WordKnowledge::Data &data, const std::string &run)
 {
     if (run.size() < kMinPlainWord)
         return false;
-    if (data.doingOfKnownWord(run) || data.joinedPlace(run))
-        return true;
+    if (data.doingOfKnownWord(run) || data.joinedPlace(run) || data.pastimes.contains(run))
+        return true; // "orienteering" is no "orientee ring"
     const std::string singular = data.singular(run);
     for (const std::string &form : {run, singular}) {
         if (!data.indexLine(wordnet::Noun, form).empty() || !data.indexLine(wordnet::Adjective, form).empty())
@@ -252,6 +252,16 @@ void forEachRun(const std::string &text, Visit visit)
     }
 }
 
+// The ending an ordinal of the number takes: "1st", "2nd", "3rd", "11th", "50th".
+std::string ordinalEnding(const QString &number)
+{
+    const int last = number.back().digitValue();
+    const bool teen = number.size() > 1 && number.at(number.size() - 2) == QLatin1Char('1');
+    if (teen || last < 1 || last > 3)
+        return "th";
+    return last == 1 ? "st" : last == 2 ? "nd" : "rd";
+}
+
 } // namespace
 
 bool WordKnowledge::Data::doingOfKnownWord(std::string_view word) const
@@ -308,6 +318,17 @@ QStringList WordKnowledge::split(const QString &label) const
         }
         // A number's unit before a word goes with the number: "24h towing", not "24 hto wing";
         // so does a decade's "s": "1950s diner", not "1950 sdiner".
+        // An ordinal's ending goes with its number: "50th anniversary", "1st birthday".
+        if (unitPossible && !isWholeWord(*m_data, run) && run.size() > 2
+            && run.starts_with(ordinalEnding(words.last()))) {
+            const QStringList rest = cheapestPieces(*m_data, run.substr(2));
+            if (!rest.isEmpty()
+                && (isGlueWord(rest.first())
+                    || (rest.first().size() >= 3 && isWholeWord(*m_data, rest.first().toStdString())))) {
+                words.last() += QString::fromStdString(run.substr(0, 2));
+                run = run.substr(2);
+            }
+        }
         if (unitPossible && !isWholeWord(*m_data, run)) {
             for (const std::string_view unit : {"hr", "h", "d", "k", "g", "x", "p", "s"}) {
                 const std::string rest = run.substr(std::min(run.size(), unit.size()));
