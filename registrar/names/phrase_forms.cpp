@@ -41,6 +41,8 @@ const QStringList kLakeOrMount{"lake", "mount", "mt"};
 constexpr double kGenericDropped = -0.3;
 // the head's relative in its place ("familylawyer" for "family law attorney") says it less exactly.
 constexpr double kRelativeHead = -1.0;
+// the second of two modifiers that share a head ("snowboard" of "ski and snowboard rentals") came second.
+constexpr double kSecondModifier = -1.0;
 constexpr int kRelativesOfHead = 2;
 // Fewer forms than this leave a page short: the head alone joins them.
 constexpr qsizetype kFewestForms = 2;
@@ -139,9 +141,12 @@ struct Phrase {
     QStringList point;        // what follows the glue: "paris"
     QStringList other;        // a second thing joined with "and": "seasonal fruit"
     bool nearMe = false;
-    bool pointIsPlace = false;          // a city or region, however it was led to ("of the florida keys")
-    bool pointOwned = false;            // the asker's own ("for my wife"): kept, but no more the point than the thing
-    bool genericHead = false;           // "place": never without the noun before it
+    bool online = false;       // said last, how it is had: "spanish lessons for adults online"
+    QStringList sharing;       // a second modifier of the same head: "snowboard" of "ski and snowboard rentals"
+    bool workAsked = false;    // the head is work asked for with a verb: "repair" of "shoes repaired"
+    bool pointIsPlace = false; // a city or region, however it was led to ("of the florida keys")
+    bool pointOwned = false;   // the asker's own ("for my wife"): kept, but no more the point than the thing
+    bool genericHead = false;  // "place": never without the noun before it
     QHash<QString, QStringList> wholes; // "bedandbreakfast": words joined by "and" that WordNet knows as one
 };
 
@@ -196,6 +201,11 @@ public:
                 break;
             }
         }
+        // "online" said last is how the thing is had, of the thing, not of whom it is for ("adults online").
+        if (words.size() > 2 && words.last() == QLatin1String("online") && !isGlueWord(words[words.size() - 2])) {
+            phrase.online = true;
+            words.removeLast();
+        }
         // "bed and breakfast" is one thing, not a bed and a breakfast.
         for (qsizetype i = 0; i + 2 < words.size(); ++i) {
             const QStringList three = words.mid(i, 3);
@@ -247,6 +257,19 @@ public:
         }
         if (main == segments.size())
             return std::nullopt;
+        // Two modifiers joined before one head share it: "ski and snowboard rentals" are
+        // ski rentals and snowboard rentals, never "ski" and "rentals". Not after a
+        // plural, which is a thing of its own ("vegetables and seasonal fruit").
+        if (main + 1 < segments.size() && glues[main + 1] == QLatin1String("and") && segments[main + 1].size() > 1
+            && isNoun(segments[main + 1].last()) && !isPlural(segments[main].last())
+            && std::all_of(segments[main].begin(), segments[main].end(),
+                           [&](const QString &word) { return isNoun(word) && !m_knowledge.isAdjective(word); })) {
+            QStringList second = segments.takeAt(main + 1);
+            glues.removeAt(main + 1);
+            owned.removeAt(main + 1);
+            segments[main].append(second.takeLast());
+            phrase.sharing = second;
+        }
         for (qsizetype i = 0; i < main; ++i)
             phrase.intent += verbsOf(segments[i]);
         QStringList np = segments[main];
@@ -258,7 +281,9 @@ public:
         // noun as one word: "familyrun hotel", "woodfired pizza", never "runhotel".
         for (qsizetype i = 1; i < np.size(); ++i) {
             // "owned" is an adjective too, but after a noun it still makes one word with it: "familyowned".
-            const bool describes = isParticiple(np[i]) || (isVerbForm(np[i]) && hasNoun(np.mid(i + 1)));
+            // So does one said last of work to have done ("shoes repaired").
+            const bool describes = isParticiple(np[i]) || (isVerbForm(np[i]) && hasNoun(np.mid(i + 1)))
+                                   || (i + 1 == np.size() && !workOf(np[i]).isEmpty());
             if (!(isVerbOnly(np[i]) || describes) || !hasNoun(np.mid(0, i)))
                 continue;
             if (!isPlural(np[i - 1]) && hasNoun(np.mid(i + 1))) {
@@ -266,18 +291,23 @@ public:
                 --i;
                 continue;
             }
-            // Getting a thing "serviced" or "repaired" asks for its service or repair: "bikeservice".
+            // Getting a thing "serviced" or "repaired" asks for its service or repair: "bikeservice",
+            // never "service" alone.
             if (const QString work = workOf(np[i]); !work.isEmpty()) {
                 np[i] = work;
+                np[i - 1] = m_knowledge.singular(np[i - 1]); // "photorestoration" of "photos restored"
+                phrase.genericHead = true;
+                phrase.workAsked = true;
                 np.resize(i + 1);
                 break;
             }
             np.resize(i + 1);
             break;
         }
-        // The last noun heads it, or a last word that makes one noun with the one before ("kitchen sink").
+        // The last noun heads it, or a last word that makes one noun with the one before ("kitchen sink"),
+        // or the work asked for ("repair" of "shoes repaired").
         qsizetype head = np.size() - 1;
-        while (head > 0 && !isNoun(np[head]) && !m_knowledge.isCompound(np[head - 1], np[head]))
+        while (head > 0 && !phrase.genericHead && !isNoun(np[head]) && !m_knowledge.isCompound(np[head - 1], np[head]))
             --head;
         phrase.head = np[head];
         phrase.modifiers = np.mid(0, head);
@@ -384,11 +414,24 @@ private:
     // "service" of "serviced", "repair" of "repaired"; never "deliver" of "delivered".
     QString workOf(const QString &word) const
     {
-        if (!isParticiple(word))
+        if (!isVerbForm(word))
             return {};
         for (const QString &stem : {word.chopped(1), word.chopped(2)}) {
             if (m_knowledge.isNoun(stem) && m_knowledge.namesWork(stem))
                 return stem;
+        }
+        // Or the work its verb's noun names: "restoration" of "restored", "cleaning" of "cleaned".
+        for (const QString &stem : {word.chopped(2), word.chopped(1)}) {
+            if (!m_knowledge.isVerb(stem))
+                continue;
+            const QString bare = stem.endsWith(QLatin1Char('e')) ? stem.chopped(1) : stem;
+            if (m_knowledge.namesWork(stem)) // "repair", used more as a verb
+                return stem;
+            for (const QString &noun :
+                 {bare + QStringLiteral("ation"), stem + QStringLiteral("ment"), bare + QStringLiteral("ing")}) {
+                if (m_knowledge.isNoun(noun) && m_knowledge.namesWork(noun))
+                    return noun;
+            }
         }
         return {};
     }
@@ -420,13 +463,15 @@ public:
             // A lone word says too little of a phrase ("flights", "delivery"), but
             // what one learns takes a hobby's words well ("guitarlessons").
             // So does a person alone, who is named well with their field's words: "localelectrician".
-            if (np.size() > 1 || phrase.wholes.contains(np.first())) {
+            // The thing work is done to is no business of its own: no "familyphotoshop"
+            // of "family photos restored".
+            const bool workedOn = inner && phrase.workAsked;
+            if ((np.size() > 1 || phrase.wholes.contains(np.first())) && !workedOn) {
                 add(np, base);
                 // Without a head that only says "business" it is the work or thing itself, which
                 // takes the field's own words: "housecleaning" of "house cleaning service".
-                if (np.size() == 2 && isGeneric(np.last()) && !isGeneric(np.first())
-                    && (m_knowledge.isNoun(np.first()) || m_knowledge.namesAnActivity(np.first())))
-                    add({np.first()}, base + kGenericDropped);
+                if (np.size() == 2 && isGeneric(np.last()) && !isGeneric(np.first()) && namesAThing(np.first()))
+                    addWithout(np, {np.first()}, base + kGenericDropped);
             } else if (learns(phrase) || (isPerson(m_field) && describedOnly(phrase))) {
                 m_offeredBare = false;
                 add(np, base);
@@ -493,13 +538,28 @@ public:
                     add(np + point, base + less + kPointKept + kGlueDropped);
                 // A head that only says it is a business goes after a place: "chicagopizza" of
                 // "pizza place in chicago", "nashvilleguitar" of "guitar lessons".
-                if (placed && np.size() == 2 && isGeneric(np.last()) && m_knowledge.isNoun(np.first()))
-                    add(point + np.mid(0, np.size() - 1), base + less + kPointKept + kGenericDropped);
+                if (placed && np.size() == 2 && isGeneric(np.last()) && namesAThing(np.first()))
+                    addWithout(np, point + np.mid(0, np.size() - 1), base + less + kPointKept + kGenericDropped);
+                // So it does before whom it is for: "spanishforadults" of "spanish lessons for adults".
+                if (phrase.glue == QLatin1String("for") && !placed && np.size() == 2 && isGeneric(np.last())
+                    && namesAThing(np.first()))
+                    addWithout(np, QStringList{np.first(), phrase.glue} + point,
+                               base + less + kPointKept + kGenericDropped);
             }
             if (!phrase.other.isEmpty())
                 add(np + QStringList{QStringLiteral("and"), phrase.other.last()}, base + kMoreKept);
             if (phrase.nearMe)
                 add(np + QStringList{QStringLiteral("near"), QStringLiteral("me")}, base + kPointKept);
+            // Had online: "spanishlessonsonline", "onlinespanishlessons"; learnt online: "learnspanishonline".
+            if (phrase.online) {
+                const QString online = QStringLiteral("online");
+                add(np + QStringList{online}, base + kPointKept + kGlueDropped);
+                add(QStringList{online} + np, base + kPointKept);
+                if (np.size() == 2 && isGeneric(np.last()) && namesAThing(np.first()) && isLearnt(np.last())) {
+                    add({QStringLiteral("learn"), np.first(), online}, base + kPointKept);
+                    add({QStringLiteral("learn"), np.first()}, base + kPointKept - kGlueKept);
+                }
+            }
         }
     }
 
@@ -525,6 +585,20 @@ private:
         if (const auto whole = phrase.wholes.constFind(np.last()); whole != phrase.wholes.cend())
             return *m_fields.insert(np, *m_knowledge.fieldOfWhole(*whole));
         return *m_fields.insert(np, m_knowledge.field(np));
+    }
+
+    // A noun, an activity, or a word the dictionary lacks that the phrase was read with ("ballroomdance"):
+    // what a head that only says "business" is about.
+    bool namesAThing(const QString &word) const
+    {
+        return m_knowledge.isNoun(word) || m_knowledge.namesAnActivity(word) || !m_knowledge.isWord(word);
+    }
+
+    // A head that says the thing before it is learnt: "spanish lessons", "pottery classes".
+    bool isLearnt(const QString &head) const
+    {
+        static const QSet<QString> learnt{"lesson", "class", "course", "tuition", "tutoring"};
+        return learnt.contains(m_knowledge.singular(head));
     }
 
     // A head as common as "place", or one that says only that it is a business ("store", "lessons").
@@ -587,8 +661,7 @@ private:
             const bool generic = (phrase.genericHead || m_knowledge.commonness(head) >= kGenericHead
                                   || namesTheBusiness(QLatin1Char('-') + head)
                                   || namesTheBusiness(QLatin1Char('-') + m_knowledge.singular(head)))
-                                 && !before.isEmpty()
-                                 && (m_knowledge.isNoun(before.last()) || m_knowledge.namesAnActivity(before.last()));
+                                 && !before.isEmpty() && namesAThing(before.last());
             // An adjective before the thing a service is done to may say how the service is
             // done ("mobile dog grooming"): no "mobiledog"; before a compound it is the thing's
             // ("organic dog food").
@@ -607,6 +680,12 @@ private:
                     continue;
                 // Nor does a group or amount stand without the size that measures it: no "batchhotsauce".
                 if (start > 0 && start < before.size() && m_knowledge.measures(before[start - 1], before[start]))
+                    continue;
+                // Nor an adjective without the noun it is said of: "dog friendly", "gluten free", never
+                // "friendlypubs"; but "hot sauce" is a thing of its own.
+                if (start > 0 && start < before.size() && m_knowledge.isNoun(before[start - 1])
+                    && !m_knowledge.isAdjective(before[start - 1]) && m_knowledge.isAdjective(before[start])
+                    && !m_knowledge.isCompound(before[start], start + 1 < before.size() ? before[start + 1] : head))
                     continue;
                 double worth = 0;
                 for (const QString &modifier : before.mid(start))
@@ -628,6 +707,20 @@ private:
         if (phrase.innerHead >= 0)
             endingAt(phrase.modifiers.mid(0, phrase.innerHead), phrase.modifiers[phrase.innerHead], true);
         return nps;
+    }
+
+    // A form without the head that only said "business" names what the word before it
+    // does: "ballroomdancestudio", never "ballroomdancepros"; a lesson's subject is learnt.
+    void addWithout(const QStringList &np, const QStringList &words, double score)
+    {
+        const Field field = m_field;
+        const Field alone = m_knowledge.field({np.first()});
+        if (isLearnt(np.last()))
+            m_field = Field::Hobby;
+        else if (alone != Field::General)
+            m_field = alone;
+        add(words, score);
+        m_field = field;
     }
 
     void add(const QStringList &words, double score)
@@ -694,6 +787,12 @@ QList<PhraseForm> phraseForms(const QStringList &words, const WordKnowledge &kno
         return {};
     Forms forms(knowledge, maxLength);
     forms.addAll(*phrase, 0);
+    // The other modifier of a shared head, a little lower: "vailsnowboardrentals".
+    if (!phrase->sharing.isEmpty() && !phrase->modifiers.isEmpty()) {
+        Phrase second = *phrase;
+        second.modifiers.last() = phrase->sharing.join(QString());
+        forms.addAll(second, kSecondModifier);
+    }
     const Field headField = knowledge.field({phrase->head});
     int related = 0;
     // An activity's other words drift in a phrase ("training" for the "grooming" of
@@ -712,7 +811,9 @@ QList<PhraseForm> phraseForms(const QStringList &words, const WordKnowledge &kno
         Phrase replaced = *phrase;
         replaced.genericHead = knowledge.commonness(phrase->head) >= kGenericHead;
         // In the head's number: "organicveggies" for "organic vegetables".
-        replaced.head = knowledge.singular(phrase->head) != phrase->head ? knowledge.plural(relative) : relative;
+        replaced.head = knowledge.singular(phrase->head) != phrase->head && knowledge.takesPlural(relative)
+                            ? knowledge.plural(relative)
+                            : relative;
         forms.addAll(replaced, kRelativeHead);
         ++related;
     }
@@ -741,7 +842,7 @@ QList<PhraseForm> phraseForms(const QStringList &words, const WordKnowledge &kno
     });
     // A phrase whose thing is one plain word and says little else still names
     // it, with its field's words: "websitepros", never a page of nothing.
-    if (wholePhrase && result.size() < kFewestForms && knowledge.isNoun(phrase->head)) {
+    if (wholePhrase && result.size() < kFewestForms && knowledge.isNoun(phrase->head) && !phrase->genericHead) {
         const QStringList alone{phrase->head};
         if (std::none_of(result.begin(), result.end(), [&](const PhraseForm &form) { return form.words == alone; }))
             result.append({alone, kBase - 1.0, knowledge.field(alone), true, false});
