@@ -156,6 +156,11 @@ void TestSuggestions::split_data()
     QTest::newRow("a business's two-letter name") << "weddingdj" << QStringList{"wedding", "dj"};
     QTest::newRow("a unit before a verb's form") << "24htowing" << QStringList{"24h", "towing"};
     QTest::newRow("a decade") << "1950sdiner" << QStringList{"1950s", "diner"};
+    QTest::newRow("a pastime the dictionary lacks") << "orienteering" << QStringList{"orienteering"};
+    QTest::newRow("an ordinal") << "50thanniversarygifts" << QStringList{"50th", "anniversary", "gifts"};
+    QTest::newRow("an ordinal before glue") << "4thofjuly" << QStringList{"4th", "of", "july"};
+    QTest::newRow("no ordinal of a word") << "4thermostats" << QStringList{"4", "thermostats"};
+    QTest::newRow("no ordinal that disagrees") << "2thrones" << QStringList{"2", "thrones"};
     QTest::newRow("doing what a known word names") << "bouldering" << QStringList{"bouldering"};
     QTest::newRow("doing, of two words") << "chimneysweeping" << QStringList{"chimney", "sweeping"};
     QTest::newRow("a place of two words") << "groominginsandiego" << QStringList{"grooming", "in", "sandiego"};
@@ -408,8 +413,8 @@ void TestSuggestions::kinds_data()
                                            << "^(my|the|our|go|learn)?footballs($|club|hub|world)|fool" << false;
     QTest::newRow("adjective and noun") << "bestlawyer" << QStringList{"bestattorney"} << QStringList{"local"}
                                         << "lawyerbest|attorneybest" << false;
-    QTest::newRow("made-up brand") << "vortexa" << QStringList{} << QStringList{"get", "try", "app"}
-                                   << "vortexas$|axetrov" << true;
+    QTest::newRow("made-up brand") << "vortexa" << QStringList{"thevortexa", "hellovortexa"}
+                                   << QStringList{"get", "try", "app"} << "vortexas$|axetrov" << true;
     QTest::newRow("digits") << "24hourgym" << QStringList{"24hrgym", "247gym", "gym24"} << QStringList{"nearme"}
                             << "hour24|24.*24|gym24hour" << false;
     QTest::newRow("digits and a short form")
@@ -426,7 +431,23 @@ void TestSuggestions::kinds_data()
     QTest::newRow("a phrase's number keeps the noun it names")
         << "route66toursinarizona" << QStringList{"arizonaroute66tours"} << QStringList{} << "(^|[^e])66" << false;
     QTest::newRow("a phrase's head takes the words written for it, not WordNet's")
-        << "dogfriendlypubsinthecotswolds" << QStringList{"cotswoldspubs"} << QStringList{} << "saloon" << false;
+        << "dogfriendlypubsinthecotswolds" << QStringList{"cotswoldspubs"} << QStringList{}
+        << "saloon|^friendly|[^g]friendly" << false;
+    QTest::newRow("two modifiers share the head")
+        << "skiandsnowboardrentalsinvail" << QStringList{"vailskirentals", "vailsnowboardrentals"} << QStringList{}
+        << "skiandrentals|(ski|board)s?(in)?vail$" << false;
+    QTest::newRow("had online, learnt") << "spanishlessonsforadultsonline"
+                                        << QStringList{"spanishlessonsonline", "learnspanish", "spanishforadults"}
+                                        << QStringList{} << "adultsonline|spanish(pros|services?)$" << false;
+    QTest::newRow("work asked to be done") << "wherecanigetmyshoesrepairedinboston" << QStringList{"bostonshoerepair"}
+                                           << QStringList{} << "^(boston)?repair|footwears|shoesrepair" << false;
+    QTest::newRow("a practitioner, and the practice")
+        << "hypnotherapist" << QStringList{"thehypnotherapist", "hypnotherapyclinic", "hypnotherapists"}
+        << QStringList{"clinic"} << "^thehypnotherapy$|hypnotherapy(pros|services?)$" << false;
+    QTest::newRow("things typed in the plural, not people")
+        << "coasters" << QStringList{"coastershop", "thecoastershop"} << QStringList{"shop"}
+        << "^(my|local)?coast($|[^e])|nearme|group$" << false;
+    QTest::newRow("a plural in -ves") << "midwife" << QStringList{"midwives"} << QStringList{} << "midwifes" << false;
     QTest::newRow("a plural WordNet files as a plant")
         << "clocks" << QStringList{"clockshop", "theclockshop"} << QStringList{} << "clocks(shop|store|co)$" << false;
     QTest::newRow("a phrase's head has its relatives too")
@@ -453,8 +474,8 @@ void TestSuggestions::kinds_data()
     QTest::newRow("German care keeps no shop") << QString::fromUtf8("fußpflege") << QStringList{"meinefusspflege"}
                                                << QStringList{} << "(laden|shop|markt|haus|club)$" << false;
     QTest::newRow("a German word of her gender")
-        << "metzgerei" << QStringList{"meinemetzgerei", "deinemetzgerei", "meinmetzger"} << QStringList{"meine"}
-        << "^(mein|dein)metzgerei|metzgereis$|hq$|app$" << false;
+        << "metzgerei" << QStringList{"meinemetzgerei", "deinemetzgerei", "meinmetzger", "diemetzgerei"}
+        << QStringList{"meine"} << "^(mein|dein|der|das)metzgerei|metzgereis$|hq$|app$" << false;
     QTest::newRow("Spanish") << QString::fromUtf8("jardín") << QStringList{"jardin", "eljardin"} << QStringList{"mi"}
                              << "jar-din|dinjar|hq$|app$|artesanal|delbarrio" << false;
     QTest::newRow("a Spanish shop and its maker")

@@ -19,12 +19,13 @@ constexpr std::array kFieldHeads{
     // working alone is "the" one in town.
     FieldHeads{Field::Trade, "-pros local- -services emergency- 24hour- 247- -nearme my- the- -experts -co -company "
                              "mobile- city- -express -team -direct pro- best-"},
-    // A professional is chosen for trust: one's own, nearby (as one searches for them), a firm or office behind them.
-    FieldHeads{Field::Professional, "my- local- -nearme -group -office -online -studio -partners -services -pros "
-                                    "-team -experts city- -co the- best- top- -direct"},
-    // Someone who treats one: the practice, care, the family's own, nearby (as one searches for them).
-    FieldHeads{Field::Health, "-clinic -care my- local- -nearme family- -practice -health city- -center -group "
-                              "-office -team -online -experts best- -co"},
+    // A professional is chosen for trust: one's own, nearby (as one searches for them), "the" one in town, a
+    // firm or office behind them.
+    FieldHeads{Field::Professional, "my- local- the- -nearme -group -office -online -studio -partners -services "
+                                    "-pros -team -experts city- -co best- top- -direct"},
+    // Someone who treats one: the practice, care, the family's own, nearby (as one searches for them), "the" one.
+    FieldHeads{Field::Health, "-clinic -care my- local- -nearme the- family- -practice -health city- -center "
+                              "-group -office -team -online -experts best- -co"},
     // Work done for one: who does it well, the company, how near and how soon.
     FieldHeads{Field::Service, "-pros -services -service -co -experts -company local- -solutions pro- -express "
                                "-team -specialists city- best- -plus my- -group -nearme -direct"},
@@ -46,8 +47,8 @@ constexpr std::array kFieldHeads{
     // Something to eat or drink: the place that serves it, fresh, near, brought.
     FieldHeads{Field::Food, "-house -kitchen -co -bar fresh- my- the- -express -place -shop -corner -delivery "
                             "-spot -deli -direct -daily -lovers"},
-    // A thing people buy: where it is sold, the deal, the maker.
-    FieldHeads{Field::Product, "-shop -store -direct -deals -co -outlet buy- best- -online -depot -world "
+    // A thing people buy: where it is sold, the deal, made to order, the maker.
+    FieldHeads{Field::Product, "-shop -store -direct -deals -co -outlet buy- custom- best- -online -depot -world "
                                "-supply -company the- my- -zone -market -plus -express"},
     // A place one goes to: one's own, nearby, open late, in town.
     FieldHeads{Field::Place, "my- local- the- city- -nearme -online -express -plus -direct 24hour- -co "
@@ -55,9 +56,10 @@ constexpr std::array kFieldHeads{
     // A city or region: visiting it, its guides and tours, living there.
     FieldHeads{Field::Area, "visit- -guide -tours discover- explore- love- -trips -insider -local -travel "
                             "-events -living my- the- -today"},
-    // A made-up name is a brand: a call to act, an app, a company, a brandable ending.
-    FieldHeads{Field::Brand, "get- try- -hq -app use- -labs join- -co go- -hub -ly -ify -io hey- -tech my- the- "
-                             "meet- -group -online -studio -works"},
+    // A made-up name is a brand: a call to act, an app, a company, "the" one, a greeting; a brandable
+    // ending last, as raters seldom took one.
+    FieldHeads{Field::Brand, "get- try- -app -hq use- the- -co join- -labs go- -hub hello- hey- -tech my- "
+                             "meet- -group -online -studio -works -ly -ify -io"},
 };
 
 // A word of another language takes that language's few short words; "mein-"
@@ -67,9 +69,9 @@ struct LanguageHeads {
     const char *heads;
 };
 constexpr std::array kLanguageHeads{
-    // German: one's own, the shop, round the clock, the expert; "-welt" and
+    // German: one's own, the one ("diefahrschule"), the shop, round the clock, the expert; "-welt" and
     // "-online" read as filler to a German speaker, so they come late.
-    LanguageHeads{Field::German, "MY- -laden -24 -shop -profi -haus YOUR- -service -studio -team -online -zentrum "
+    LanguageHeads{Field::German, "MY- THE- -laden -24 -shop -profi -haus YOUR- -service -studio -team -online -zentrum "
                                  "-markt -welt -direkt -partner -meister -praxis"},
     LanguageHeads{Field::Spanish,
                   "mi- THE- -artesanal -delbarrio -online tu- -express -plus -pro mundo- -24h -24 -club "
@@ -185,7 +187,9 @@ Gender genderOf(Field language, const QString &word)
     case Field::German: // masculine and neuter alike take "mein"; "-eur" is a man's trade, "-ee" a drink
         return (endsWithAny(word, {"ei", "ung", "heit", "keit", "schaft", "ion", "tät", "ik", "ur", "enz", "anz"})
                 && !word.endsWith(QLatin1String("eur")))
-                       || (word.endsWith(QLatin1Char('e')) && !word.endsWith(QLatin1String("ee"))) // "die Schule"
+                       || (word.endsWith(QLatin1Char('e')) && !word.endsWith(QLatin1String("ee")) // "die Schule"
+                           && !endsWithAny(word, {"service", "käse", "kaese", "name", "ende", "auge", "gebäude",
+                                                  "gebaeude"})) // "der Bügelservice", "das Wochenende"
                    ? Gender::Feminine
                    : Gender::Masculine;
     case Field::Spanish:
@@ -207,7 +211,8 @@ QString agreed(const QString &head, Field language, Gender gender)
 {
     static const QHash<QString, std::array<const char *, 3>> forms{
         // German, Spanish, French; the feminine first, then the masculine.
-        {QStringLiteral("THE-"), {"", "la-|el-", "la-|le-"}},
+        // German's "der" and "das" are not told apart by the ending, "die" is.
+        {QStringLiteral("THE-"), {"die-|", "la-|el-", "la-|le-"}},
         {QStringLiteral("MY-"), {"meine-|mein-", "", "ma-|mon-"}},
         {QStringLiteral("YOUR-"), {"deine-|dein-", "", ""}},
     };

@@ -105,12 +105,13 @@ bool hasDigit(const QString &text)
 }
 
 // Whether a prefix reads well before a name with no ending: a bare "the-" only
-// before a person or a place ("thechiropractor", "thewalkinclinic"; no
-// "theguttercleaning", "thezumirka"), "our-" never ("ourknitclub", no "ourzumirka").
+// before a person, a place or a made-up name ("thechiropractor",
+// "thewalkinclinic", "thezumirka"; no "theguttercleaning"), "our-" never
+// ("ourknitclub", no "ourzumirka").
 bool standsBare(const QString &prefix, Field field)
 {
     if (prefix == QLatin1String("the-"))
-        return isPerson(field) || field == Field::Place;
+        return isPerson(field) || field == Field::Place || field == Field::Brand;
     return prefix != QLatin1String("our-");
 }
 
@@ -357,6 +358,10 @@ private:
                    || m_words.commonness(relative) >= kTooCommonRelative
                    || (!takesPeople && isPerson(m_words.field({relative})));
         });
+        // A compound's head takes the words written down for it where there are
+        // any, as a phrase's does: a signwriter is no "signauthor".
+        if (content.size() > 1 && !curated.isEmpty())
+            relatives.clear();
         // Of a person, a thing the list names and WordNet does not ("brick" of a
         // bricklayer) is what they work on: it takes their endings only.
         // So is any thing of a tradesman's, however found: "stonepros", never "247stone".
@@ -409,8 +414,9 @@ private:
             cores.append({replaced, kRelativeScore - kRelativeStep * double(r)});
             const bool doer = r == 0 && !doers.isEmpty() && relatives[r] == doers.first();
             cores.last().bothEnds = r == 0 && !doer;
-            // A person's work is sold as work: "weldingpros", not "myweldinggroup".
-            if (isPerson(m_field) && m_words.namesWork(relatives[r]))
+            // A person's work is sold as work: "weldingpros", not "myweldinggroup"; a
+            // practitioner's at a practice: "hypnotherapyclinic", never "hypnotherapypros".
+            if (isPerson(m_field) && m_field != Field::Health && m_words.namesWork(relatives[r]))
                 cores.last().field = Field::Service;
             if (workedOn.contains(relatives[r])) { // "brickpros", never "mybrick" or "emergencybrick"
                 asMaterial(cores.last());
@@ -494,6 +500,7 @@ private:
                 && !namesTheWordBefore(i)) {
                 cuts.append({{content[i], content.last()}, kCutScore - 0.1 * double(i), kAffixesPerNumberCore});
                 cuts.last().cut = true;
+                cuts.last().plural = isPlural(content.last()); // "50thgiftsonline", never "50thgiftsboxes"
             }
         return cuts;
     }
@@ -654,10 +661,16 @@ private:
             // boats" are no boat hire), and so is work a word is said of.
             const auto others = [&](auto test) { return std::all_of(words.begin(), words.end() - 1, test); };
             // "e", "3d", "b2b"; an unknown word may be a place ("sf"), which makes another business.
-            const bool tokens = others([](const QString &other) { return hasDigit(other) || other.size() == 1; });
+            const auto isToken = [](const QString &other) { return hasDigit(other) || other.size() == 1; };
+            const bool tokens = others(isToken);
             const bool onThings = field == Field::Service && others([this](const QString &other) {
                                       return !(m_words.isAdjective(other) && !m_words.isNoun(other));
                                   });
+            // After tokens, the longest listed rest's endings: "24hdogwalkingservices", never "paw24hdogwalking".
+            for (qsizetype i = 1; own.isEmpty() && i + 1 < words.size() && isToken(words[i - 1]); ++i) {
+                own = m_words.fieldWords(joined(words.mid(i)));
+                own.removeIf([](const QString &affix) { return affix.endsWith(QLatin1Char('-')); });
+            }
             if (own.isEmpty() && words.size() > 1 && (tokens || onThings))
                 own = m_words.fieldWords(word);
             for (qsizetype i = own.size() - 1; i >= 0; --i) {
@@ -700,7 +713,7 @@ private:
                 break;
             const QString &affix = heads[i];
             if (!fits(affix, core, field) || (core.endingsOnly && affix.endsWith(QLatin1Char('-')))
-                || !standsBare(affix, field))
+                || !standsBare(affix, field) || (affix == QLatin1String("the-") && !theOneOf(core, field)))
                 continue;
             double score = core.score - kAffixStep * double(i + 1) - (core.cut ? kAffixedCutPenalty : 0.0);
             // A pitch past the core's few waits behind its dozen, and only fills a page short of names.
@@ -719,6 +732,12 @@ private:
         }
         if (core.bothEnds)
             addBothEnds(core, heads, field);
+    }
+
+    // "the" alone goes before the person, not their work: "thedentist", never "thedentistry".
+    bool theOneOf(const Core &core, Field field) const
+    {
+        return !isPerson(field) || core.field || isPerson(m_words.field({core.words.last()}));
     }
 
     // The field's first few prefixes that read well before a name with an
@@ -770,6 +789,9 @@ private:
         if (hasDigit(word) && std::any_of(core.words.begin(), core.words.end(), hasDigit))
             return false;
         if (prefix) {
+            // Made to order is said of a thing by its one word: no "custompreownedboats".
+            if (word == QLatin1String("custom") && core.words.size() > 1)
+                return false;
             // A name that says the city says where: no "localromehotels", "cityromecheaphotels".
             if ((word == QLatin1String("local") || word == QLatin1String("city")) && namesAPlace(core))
                 return false;
