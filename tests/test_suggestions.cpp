@@ -363,6 +363,8 @@ void TestSuggestions::kinds_data()
         << "^(my|local|the|family|city|best)?foot(care)?$|^(emergency|my|local)foot|footcarecare" << false;
     QTest::newRow("hobby") << "knitting" << QStringList{"knit", "learntoknit"} << QStringList{"club", "lessons"}
                            << "knittings$" << false;
+    QTest::newRow("a pastime's verb no relative names")
+        << "sailing" << QStringList{"learntosail"} << QStringList{"club"} << "sailings$" << false;
     QTest::newRow("a craft WordNet files as a ware")
         << "pottery" << QStringList{"potterystudio", "potteryclasses"} << QStringList{"studio"}
         << "potteries|learnpotter$|potter(kits|supplies|classes)$" << false;

@@ -309,6 +309,13 @@ private:
             if (relative.endsWith(QLatin1Char('e')) && relative.chopped(1) == stem)
                 return relative; // "hike" for "hiking"
         }
+        // Or the verb WordNet knows by the stem where no relative names it: "sail", "swim", "dance".
+        constexpr qsizetype kShortestVerb = 3;
+        const bool doubled = stem.size() > kShortestVerb && stem.back() == stem.at(stem.size() - 2);
+        for (const QString &verb : {stem, stem + QLatin1Char('e'), doubled ? stem.chopped(1) : QString()}) {
+            if (verb.size() >= kShortestVerb && m_words.isVerb(verb))
+                return verb;
+        }
         return {};
     }
 
