@@ -154,6 +154,8 @@ void TestSuggestions::split_data()
     QTest::newRow("a rare long noun stays whole")
         << "ballroomdancelessons" << QStringList{"ballroom", "dance", "lessons"};
     QTest::newRow("a business's two-letter name") << "weddingdj" << QStringList{"wedding", "dj"};
+    QTest::newRow("a two-letter name before glue")
+        << "weddingdjinnewjersey" << QStringList{"wedding", "dj", "in", "new", "jersey"};
     QTest::newRow("a unit before a verb's form") << "24htowing" << QStringList{"24h", "towing"};
     QTest::newRow("a decade") << "1950sdiner" << QStringList{"1950s", "diner"};
     QTest::newRow("a pastime the dictionary lacks") << "orienteering" << QStringList{"orienteering"};
@@ -449,6 +451,11 @@ void TestSuggestions::kinds_data()
     QTest::newRow("things typed in the plural, not people")
         << "coasters" << QStringList{"coastershop", "thecoastershop"} << QStringList{"shop"}
         << "^(my|local)?coast($|[^e])|nearme|group$" << false;
+    QTest::newRow("a small count written out")
+        << "3-piecesuits" << QStringList{"threepiecesuits"} << QStringList{} << "suits?3|piece3" << false;
+    QTest::newRow("a Spanish word no list holds, plain too")
+        << QString::fromUtf8("tortillería") << QStringList{"latortilleria", "mitortilleria"} << QStringList{}
+        << "^tor($|[^t])|^tilleria|24hour|corner$|^(my|the)tortill" << false;
     QTest::newRow("a plural in -ves") << "midwife" << QStringList{"midwives"} << QStringList{} << "midwifes" << false;
     QTest::newRow("a plural WordNet files as a plant")
         << "clocks" << QStringList{"clockshop", "theclockshop"} << QStringList{} << "clocks(shop|store|co)$" << false;

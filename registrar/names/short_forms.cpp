@@ -15,6 +15,19 @@ constexpr double kHoursShorter = 0.7;
 constexpr double kRoundTheClock = 0.6;
 constexpr double kStem = 0.5;
 constexpr double kNumberAfter = 0.5;
+// A small count written out as it is said: "threepiecesuits", "sevenseatertaxi".
+constexpr double kSpelledOut = 0.6;
+
+// The word for a count of one to twelve, or none.
+QString spelledOut(const QString &word)
+{
+    static const QStringList counts{"one",   "two",   "three", "four", "five",   "six",
+                                    "seven", "eight", "nine",  "ten",  "eleven", "twelve"};
+    bool ok = false;
+    const int count = word.toInt(&ok);
+    return ok && word.front() != QLatin1Char('0') && count >= 1 && count <= counts.size() ? counts[count - 1]
+                                                                                          : QString();
+}
 
 bool isNumber(const QString &word)
 {
@@ -57,6 +70,8 @@ QList<ShortForm> shortForms(const QStringList &typedWords, const WordKnowledge &
             }
             if (words[i] == QLatin1String("24"))
                 forms.append({replaced(words, i, 2, QStringLiteral("247")), kRoundTheClock});
+        } else if (const QString count = spelledOut(words[i]); !count.isEmpty() && next.front().isLetter()) {
+            forms.append({replaced(words, i, 1, count), kSpelledOut});
         } else if (static const QRegularExpression decade(QStringLiteral("^1[89](\\d0s)$"));
                    decade.match(words[i]).hasMatch()) {
             // A decade as people say it: "50sdiner" for "1950s diner".

@@ -13,9 +13,9 @@ struct ShortForm {
     double penalty = 0;
 };
 
-// "24hr", "24h" and "247" for "24 hour"; "3dprint" for "3d printing"; a
-// leading number after the rest ("pharmacy24", "photobooth360"). None for
-// words without digits.
+// "24hr", "24h" and "247" for "24 hour"; "3dprint" for "3d printing"; a small
+// count written out ("threepiecesuits"); a leading number after the rest
+// ("pharmacy24", "photobooth360"). None for words without digits.
 QList<ShortForm> shortForms(const QStringList &words, const WordKnowledge &knowledge);
 
 } // namespace varnex::registrar

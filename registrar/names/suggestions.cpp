@@ -164,7 +164,8 @@ public:
         forms.append(m_typed);
         // A plain form of a word another language writes ("hoerakustik") is
         // still that language's, never a made-up name's.
-        const Field typedField = m_words.field(m_words.split(m_typed));
+        const QStringList typedWords = m_words.split(m_typed);
+        const Field typedField = m_words.field(typedWords);
         const bool foreign = typedField == Field::German || typedField == Field::Spanish || typedField == Field::French;
         // German writes "ö" as "oe" without it, the plain form German gives first:
         // "hoerakustik" takes affixes, "horakustik" stands alone.
@@ -176,7 +177,8 @@ public:
                             return callsOutAtAnyHour(word) || callsOutAtAnyHour(m_words.singular(word));
                         });
             m_field = form == m_typed ? typedField : m_words.field(words);
-            if (m_field == Field::Brand && foreign)
+            // Nor is the plain form of one such word English pieces: "tortilleria" is no "tor tiller ia".
+            if (foreign && (m_field == Field::Brand || (typedWords.size() == 1 && !m_hyphen)))
                 m_field = typedField;
             for (const Core &core : coresOf(form, words))
                 addAffixed(core);

@@ -71,8 +71,18 @@ double verbFormCost(const WordKnowledge::Data &data, std::string_view piece)
                                                                                                        : 0.0;
 }
 
+// A few two-letter names a business goes by: "wedding dj", "mobile rv", "tv mounting".
+bool isShortName(const QString &piece)
+{
+    static const QStringList names{"dj", "tv", "pc", "rv", "ev", "gp", "md"};
+    return names.contains(piece);
+}
+
 double pieceCost(const WordKnowledge::Data &data, std::string_view piece)
 {
+    // As common as glue: "wedding dj in", never "wedding djin" (a rare spelling of "jinn").
+    if (piece.size() == 2 && isShortName(QString::fromLatin1(piece.data(), qsizetype(piece.size()))))
+        return kGlueCost;
     if (piece.size() > 5 && piece.ends_with("ing") && data.splitWord(piece)) {
         const std::string_view stem = piece.substr(0, piece.size() - 3);
         if (!data.indexLine(wordnet::Verb, stem).empty()
@@ -131,11 +141,11 @@ void joinEndings(const WordKnowledge::Data &data, QStringList &pieces)
                              && data.splitWord(pieces[i + 1].toStdString());
         // "quillix" is one made-up name, not "quill" and a stray "ix"; but a
         // business goes by a few two-letter names: "wedding dj", "mobile rv".
-        static const QStringList shortNames{"dj", "tv", "pc", "rv", "ev", "gp", "md"};
         const bool stray = pieces[i].size() <= kStrayLetters && !data.splitWord(pieces[i].toStdString())
-                           && !shortNames.contains(pieces[i]);
+                           && !isShortName(pieces[i]);
         // Nor is "drelkano" a made-up "drelka" and "no": two letters end the unknown word before them.
-        const bool endOfUnknown = pieces[i].size() <= 2 && !data.splitWord(pieces[i - 1].toStdString());
+        const bool endOfUnknown = pieces[i].size() <= 2 && !data.splitWord(pieces[i - 1].toStdString())
+                                  && !isShortName(pieces[i - 1]);
         if ((pieces[i].size() == 1 || stray || endOfUnknown || isWordEnding(pieces[i])) && !isJoiningWord(pieces[i - 1])
             && !pronoun && !article) {
             pieces[i - 1] += pieces[i];
@@ -208,8 +218,9 @@ void joinCommonWords(const WordKnowledge::Data &data, QStringList &pieces)
         const std::string whole = (pieces[i - 1] + pieces[i]).toStdString();
         const bool known = data.common(whole) || !data.indexLine(wordnet::Noun, whole).empty()
                            || !data.indexLine(wordnet::Adjective, whole).empty();
+        // A business's short name stays one: "dj in", never "djin".
         if ((pieces[i - 1].size() <= kShortWord || pieces[i].size() <= kShortWord) && pieces[i - 1].size() > 1
-            && pieces[i].size() > 1 && known && data.splitWord(whole)) {
+            && pieces[i].size() > 1 && known && data.splitWord(whole) && !isShortName(pieces[i - 1])) {
             pieces[i - 1] += pieces[i];
             pieces.removeAt(i);
         } else {
