@@ -189,10 +189,13 @@ QString FormRules::malformedRule(const FirstChoices &reference, const QString &l
             return QStringLiteral("plural of a made-up name");
         if (reference.kind == QLatin1String("foreign") && endsWithAny(joined, typed, after)) {
             // Its language's own plural: one its list holds, or Spanish's by rule (the list holds
-            // few): "-s" after a vowel, "-es" after a consonant ("mercerías", "abogados").
+            // few): "-s" after a vowel, "-es" after a consonant ("mercerías", "abogados"), of a
+            // word the list holds or one only Spanish writes so ("tortillerías").
             const auto spanishPlural = [&](const QString &word) {
                 const bool vowel = QStringLiteral("aeiouáéíóú").contains(word.back());
-                return m_spanish.contains(word) && (after == QLatin1String("s")) == vowel;
+                const bool spanishOnly =
+                    std::any_of(word.begin(), word.end(), [](QChar c) { return QStringLiteral("áíóúñ").contains(c); });
+                return (m_spanish.contains(word) || spanishOnly) && (after == QLatin1String("s")) == vowel;
             };
             const bool ownPlural = std::any_of(typed.begin(), typed.end(), [&](const QString &word) {
                 return joined.endsWith(word + after) && (m_foreign.contains(word + after) || spanishPlural(word));
