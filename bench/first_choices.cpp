@@ -197,8 +197,12 @@ QString FormRules::malformedRule(const FirstChoices &reference, const QString &l
                     std::any_of(word.begin(), word.end(), [](QChar c) { return QStringLiteral("áíóúñ").contains(c); });
                 return (m_spanish.contains(word) || spanishOnly) && (after == QLatin1String("s")) == vowel;
             };
+            // As typed or in its plain form ("gestorias" of "gestorías").
             const bool ownPlural = std::any_of(typed.begin(), typed.end(), [&](const QString &word) {
-                return joined.endsWith(word + after) && (m_foreign.contains(word + after) || spanishPlural(word));
+                const QStringList forms = QStringList{word} + varnex::registrar::plainAsciiForms(word);
+                const bool ends = std::any_of(forms.begin(), forms.end(),
+                                              [&](const QString &form) { return joined.endsWith(form + after); });
+                return ends && (m_foreign.contains(word + after) || spanishPlural(word));
             });
             if (!ownPlural)
                 return QStringLiteral("English plural of a foreign word");
