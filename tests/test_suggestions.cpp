@@ -456,6 +456,13 @@ void TestSuggestions::kinds_data()
     QTest::newRow("a Spanish word no list holds, plain too")
         << QString::fromUtf8("tortillería") << QStringList{"latortilleria", "mitortilleria"} << QStringList{}
         << "^tor($|[^t])|^tilleria|24hour|corner$|^(my|the)tortill" << false;
+    QTest::newRow("work that mends a thing needs the thing")
+        << "samedaygaragedoorspringrepairinsaltlakecity" << QStringList{"slcspringrepair"} << QStringList{}
+        << "^(slc|saltlakecity)(spring)?$|^(slc|saltlakecity)?repair|garagedoorspring($|[^r])|dayg" << false;
+    QTest::newRow("no customer for the business")
+        << "dumpsterrental" << QStringList{"dumpsterhire"} << QStringList{"pros"} << "renters?$" << false;
+    QTest::newRow("a game's gear is sold, not played") << "darts" << QStringList{"dartboardshop"} << QStringList{"club"}
+                                                       << "dartboard(lessons|academy|coach)" << false;
     QTest::newRow("a plural in -ves") << "midwife" << QStringList{"midwives"} << QStringList{} << "midwifes" << false;
     QTest::newRow("a plural WordNet files as a plant")
         << "clocks" << QStringList{"clockshop", "theclockshop"} << QStringList{} << "clocks(shop|store|co)$" << false;

@@ -170,6 +170,14 @@ public:
         // a run of times goes where a word that says when leads it, or it says
         // nothing else. A time that says which thing stays ("day trip", "24 hour
         // pharmacy"), and so does a word that is no time there ("hot springs").
+        // "same day" is one word of a name: "samedayrepair", never "dayrepair".
+        for (qsizetype i = 0; i + 1 < words.size(); ++i) {
+            if ((words[i] == QLatin1String("same") || words[i] == QLatin1String("next"))
+                && m_knowledge.namesTime(words[i + 1])) {
+                words[i] += words.takeAt(i + 1);
+                m_wholes.insert(words[i], {});
+            }
+        }
         static const QSet<QString> onlyWhen{"today", "tonight", "tomorrow", "now", "asap"};
         for (qsizetype end = words.size(); end > 0;) {
             qsizetype start = end;
@@ -307,7 +315,8 @@ public:
         // The last noun heads it, or a last word that makes one noun with the one before ("kitchen sink"),
         // or the work asked for ("repair" of "shoes repaired").
         qsizetype head = np.size() - 1;
-        while (head > 0 && !phrase.genericHead && !isNoun(np[head]) && !m_knowledge.isCompound(np[head - 1], np[head]))
+        while (head > 0 && !phrase.genericHead && !isNoun(np[head]) && !m_knowledge.headsPhrase(np, head)
+               && !m_knowledge.isCompound(np[head - 1], np[head]))
             --head;
         phrase.head = np[head];
         phrase.modifiers = np.mid(0, head);
@@ -465,7 +474,7 @@ public:
             // So does a person alone, who is named well with their field's words: "localelectrician".
             // The thing work is done to is no business of its own: no "familyphotoshop"
             // of "family photos restored".
-            const bool workedOn = inner && phrase.workAsked;
+            const bool workedOn = inner && (phrase.workAsked || changesThing(phrase.head));
             if ((np.size() > 1 || phrase.wholes.contains(np.first())) && !workedOn) {
                 add(np, base);
                 // Without a head that only says "business" it is the work or thing itself, which
@@ -594,6 +603,15 @@ private:
         return m_knowledge.isNoun(word) || m_knowledge.namesAnActivity(word) || !m_knowledge.isWord(word);
     }
 
+    // Work that mends or changes a thing says nothing without it: no "slcrepair", and the thing
+    // alone is no business ("garagedoorspring" of "garage door spring repair").
+    bool changesThing(const QString &head) const
+    {
+        static const QSet<QString> work{"repair",      "removal",     "installation", "replacement",
+                                        "restoration", "maintenance", "inspection",   "servicing"};
+        return work.contains(m_knowledge.singular(head));
+    }
+
     // A head that says the thing before it is learnt: "spanish lessons", "pottery classes".
     bool isLearnt(const QString &head) const
     {
@@ -658,10 +676,11 @@ private:
             // A head as common as "place", or one that only says it is a business
             // ("store", "tours"), says nothing without the noun before it:
             // "pizzaplace", "recordstore", never "place" or "brooklynstore".
-            const bool generic = (phrase.genericHead || m_knowledge.commonness(head) >= kGenericHead
-                                  || namesTheBusiness(QLatin1Char('-') + head)
-                                  || namesTheBusiness(QLatin1Char('-') + m_knowledge.singular(head)))
-                                 && !before.isEmpty() && namesAThing(before.last());
+            const bool generic =
+                (phrase.genericHead || changesThing(head) || m_knowledge.commonness(head) >= kGenericHead
+                 || namesTheBusiness(QLatin1Char('-') + head)
+                 || namesTheBusiness(QLatin1Char('-') + m_knowledge.singular(head)))
+                && !before.isEmpty() && namesAThing(before.last());
             // An adjective before the thing a service is done to may say how the service is
             // done ("mobile dog grooming"): no "mobiledog"; before a compound it is the thing's
             // ("organic dog food").

@@ -411,7 +411,10 @@ private:
             });
         }
         // Work done for one is sold by who does it: "windowcleaner", "windowcleaners".
-        const QStringList doers = m_field == Field::Service ? m_words.doers(content[head]) : QStringList();
+        // Not who pays for it: a "renter" rents a dumpster, the business rents it out.
+        static const QStringList customers{"renter", "purchaser", "buyer", "lessee", "hirer", "borrower", "tenant"};
+        QStringList doers = m_field == Field::Service ? m_words.doers(content[head]) : QStringList();
+        doers.removeIf([](const QString &doer) { return customers.contains(doer); });
         if (!doers.isEmpty() && !content.contains(doers.first())) {
             relatives.removeAll(doers.first());
             relatives.prepend(doers.first());
@@ -432,8 +435,13 @@ private:
                 cores.last().material = m_field == Field::Trade; // but "footcarenearme" of a podiatrist
             }
             // A pastime's thing is no pastime: "falconclub", never "learnfalcon" or "gofalcon".
-            if (isPastime(m_field) && !m_words.namesWork(relatives[r]) && !isPastime(m_words.field({relatives[r]})))
+            if (isPastime(m_field) && !m_words.namesWork(relatives[r]) && !isPastime(m_words.field({relatives[r]}))) {
                 cores.last().endingsOnly = true;
+                // And gear is sold, not played: "dartboardshop", never "dartboardlessons"; but
+                // the pastime's own stem is the pastime ("knitclub").
+                if (m_words.field({relatives[r]}) == Field::Product && !content[head].startsWith(relatives[r]))
+                    cores.last().field = Field::Product;
+            }
             // Who takes up a pastime is named, not taught or sold: "potter", never "learnpotter" or "potterkits".
             if (isPastime(m_field) && isPerson(m_words.field({relatives[r]}))) {
                 cores.last().cap = 0;
