@@ -458,7 +458,8 @@ void TestSuggestions::kinds_data()
         << "^tor($|[^t])|^tilleria|24hour|corner$|^(my|the)tortill" << false;
     QTest::newRow("work that mends a thing needs the thing")
         << "samedaygaragedoorspringrepairinsaltlakecity" << QStringList{"slcspringrepair"} << QStringList{}
-        << "^(slc|saltlakecity)(spring)?$|^(slc|saltlakecity)?repair|garagedoorspring($|[^r])|dayg" << false;
+        << "^(slc|saltlakecity)(spring)?$|^(slc|saltlakecity)?repair|garagedoorspring($|[^r])|dayg|^(city|local|pro)slc"
+        << false;
     QTest::newRow("no customer for the business")
         << "dumpsterrental" << QStringList{"dumpsterhire"} << QStringList{"pros"} << "renters?$" << false;
     QTest::newRow("a game's gear is sold, not played") << "darts" << QStringList{"dartboardshop"} << QStringList{"club"}

@@ -100,4 +100,10 @@ QString placeShortForm(const QString &place)
     return QString::fromLatin1(found->second.data(), qsizetype(found->second.size()));
 }
 
+bool isPlaceShortForm(const QString &word)
+{
+    const std::string key = word.toStdString();
+    return std::any_of(kShortForms.begin(), kShortForms.end(), [&](const auto &entry) { return entry.second == key; });
+}
+
 } // namespace varnex::registrar

@@ -6,6 +6,7 @@
 #include "names/glue_words.h"
 #include "names/name_rules.h"
 #include "names/phrase_forms.h"
+#include "names/place_short_forms.h"
 #include "names/ranking.h"
 #include "names/short_forms.h"
 
@@ -812,6 +813,9 @@ private:
             // A name that says the city says where: no "localromehotels", "cityromecheaphotels".
             if ((word == QLatin1String("local") || word == QLatin1String("city")) && namesAPlace(core))
                 return false;
+            // Nor is a place a pro: no "proslcspringrepair".
+            if (word == QLatin1String("pro") && isPlace(core.words.first()))
+                return false;
             if (field == Field::Trade && !m_callOut
                 && (word == QLatin1String("emergency") || word == QLatin1String("24hour")
                     || word == QLatin1String("247")))
@@ -837,13 +841,19 @@ private:
         return !joinsIntoWord(last, word);
     }
 
-    // Asked for every core and every local-, city- and -nearme: each word is looked up once.
+    // Asked for every core and every local-, city- and -nearme: each word is looked up once;
+    // a short form locals write says where too ("slc").
     bool namesAPlace(const Core &core) const
     {
-        return std::any_of(core.words.begin(), core.words.end(), [this](const QString &word) {
-            const auto known = m_placeNames.constFind(word);
-            return known != m_placeNames.constEnd() ? *known : *m_placeNames.insert(word, m_words.isPlaceName(word));
-        });
+        return std::any_of(core.words.begin(), core.words.end(), [this](const QString &word) { return isPlace(word); });
+    }
+
+    bool isPlace(const QString &word) const
+    {
+        const auto known = m_placeNames.constFind(word);
+        return known != m_placeNames.constEnd()
+                   ? *known
+                   : *m_placeNames.insert(word, m_words.isPlaceName(word) || isPlaceShortForm(word));
     }
 
     bool joinsIntoWord(const QString &left, const QString &right) const
