@@ -141,11 +141,11 @@ void joinEndings(const WordKnowledge::Data &data, QStringList &pieces)
                              && data.splitWord(pieces[i + 1].toStdString());
         // "quillix" is one made-up name, not "quill" and a stray "ix"; but a
         // business goes by a few two-letter names: "wedding dj", "mobile rv".
-        const bool stray = pieces[i].size() <= kStrayLetters && !data.splitWord(pieces[i].toStdString())
-                           && !isShortName(pieces[i]);
+        const bool stray =
+            pieces[i].size() <= kStrayLetters && !data.splitWord(pieces[i].toStdString()) && !isShortName(pieces[i]);
         // Nor is "drelkano" a made-up "drelka" and "no": two letters end the unknown word before them.
-        const bool endOfUnknown = pieces[i].size() <= 2 && !data.splitWord(pieces[i - 1].toStdString())
-                                  && !isShortName(pieces[i - 1]);
+        const bool endOfUnknown =
+            pieces[i].size() <= 2 && !data.splitWord(pieces[i - 1].toStdString()) && !isShortName(pieces[i - 1]);
         if ((pieces[i].size() == 1 || stray || endOfUnknown || isWordEnding(pieces[i])) && !isJoiningWord(pieces[i - 1])
             && !pronoun && !article) {
             pieces[i - 1] += pieces[i];
