@@ -175,7 +175,7 @@ public:
             if ((words[i] == QLatin1String("same") || words[i] == QLatin1String("next"))
                 && m_knowledge.namesTime(words[i + 1])) {
                 words[i] += words.takeAt(i + 1);
-                m_wholes.insert(words[i], {});
+                m_joinedTimes.insert(words[i]);
             }
         }
         static const QSet<QString> onlyWhen{"today", "tonight", "tomorrow", "now", "asap"};
@@ -368,7 +368,10 @@ public:
     }
 
 private:
-    bool isNoun(const QString &word) const { return m_knowledge.isNoun(word) || m_wholes.contains(word); }
+    bool isNoun(const QString &word) const
+    {
+        return m_knowledge.isNoun(word) || m_wholes.contains(word) || m_joinedTimes.contains(word);
+    }
 
     // Whether the words end in a city or region's name: "rome", "downtown
     // portland", "lake tahoe", "the florida keys".
@@ -457,6 +460,7 @@ private:
 
     const WordKnowledge &m_knowledge;
     QHash<QString, QStringList> m_wholes; // of the phrase being read
+    QSet<QString> m_joinedTimes;          // "sameday": a noun of the phrase, though no whole WordNet knows
 };
 
 class Forms final {
@@ -591,8 +595,10 @@ private:
         const auto found = m_fields.constFind(np);
         if (found != m_fields.cend())
             return *found;
-        if (const auto whole = phrase.wholes.constFind(np.last()); whole != phrase.wholes.cend())
-            return *m_fields.insert(np, *m_knowledge.fieldOfWhole(*whole));
+        if (const auto whole = phrase.wholes.constFind(np.last()); whole != phrase.wholes.cend()) {
+            if (const std::optional<Field> field = m_knowledge.fieldOfWhole(*whole))
+                return *m_fields.insert(np, *field);
+        }
         return *m_fields.insert(np, m_knowledge.field(np));
     }
 

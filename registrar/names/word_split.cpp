@@ -3,6 +3,8 @@
 #include "names/glue_words.h"
 #include "names/word_data.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -72,16 +74,21 @@ double verbFormCost(const WordKnowledge::Data &data, std::string_view piece)
 }
 
 // A few two-letter names a business goes by: "wedding dj", "mobile rv", "tv mounting".
+bool isShortName(std::string_view piece)
+{
+    static constexpr std::array<std::string_view, 7> names{"dj", "tv", "pc", "rv", "ev", "gp", "md"};
+    return std::find(names.begin(), names.end(), piece) != names.end();
+}
+
 bool isShortName(const QString &piece)
 {
-    static const QStringList names{"dj", "tv", "pc", "rv", "ev", "gp", "md"};
-    return names.contains(piece);
+    return piece.size() == 2 && isShortName(piece.toStdString());
 }
 
 double pieceCost(const WordKnowledge::Data &data, std::string_view piece)
 {
     // As common as glue: "wedding dj in", never "wedding djin" (a rare spelling of "jinn").
-    if (piece.size() == 2 && isShortName(QString::fromLatin1(piece.data(), qsizetype(piece.size()))))
+    if (isShortName(piece))
         return kGlueCost;
     if (piece.size() > 5 && piece.ends_with("ing") && data.splitWord(piece)) {
         const std::string_view stem = piece.substr(0, piece.size() - 3);
@@ -327,8 +334,6 @@ QStringList WordKnowledge::split(const QString &label) const
             words.append(QString::fromStdString(run));
             return;
         }
-        // A number's unit before a word goes with the number: "24h towing", not "24 hto wing";
-        // so does a decade's "s": "1950s diner", not "1950 sdiner".
         // An ordinal's ending goes with its number: "50th anniversary", "1st birthday".
         if (unitPossible && !isWholeWord(*m_data, run) && run.size() > 2
             && run.starts_with(ordinalEnding(words.last()))) {
@@ -340,6 +345,8 @@ QStringList WordKnowledge::split(const QString &label) const
                 run = run.substr(2);
             }
         }
+        // A number's unit before a word goes with the number: "24h towing", not "24 hto wing";
+        // so does a decade's "s": "1950s diner", not "1950 sdiner".
         if (unitPossible && !isWholeWord(*m_data, run)) {
             for (const std::string_view unit : {"hr", "h", "d", "k", "g", "x", "p", "s"}) {
                 const std::string rest = run.substr(std::min(run.size(), unit.size()));
