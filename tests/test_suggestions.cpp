@@ -172,6 +172,8 @@ void TestSuggestions::split_data()
     QTest::newRow("no verb's -s form before a word") << "learnscubadiving" << QStringList{"learn", "scuba", "diving"};
     QTest::newRow("a made-up name, not an unknown word and a short one") << "belkano" << QStringList{"belkano"};
     QTest::newRow("a plural before glue") << "pantsinlondon" << QStringList{"pants", "in", "london"};
+    QTest::newRow("a plural before glue, not short words joined")
+        << "coffeebeansinseattle" << QStringList{"coffee", "beans", "in", "seattle"};
     QTest::newRow("the article between words") << "findagoodtailor" << QStringList{"find", "a", "good", "tailor"};
     QTest::newRow("a short word and the next make one") << "classesonline" << QStringList{"classes", "online"};
 }
@@ -457,9 +459,16 @@ void TestSuggestions::kinds_data()
         << QString::fromUtf8("tortillería") << QStringList{"latortilleria", "mitortilleria"} << QStringList{}
         << "^tor($|[^t])|^tilleria|24hour|corner$|^(my|the)tortill" << false;
     QTest::newRow("work that mends a thing needs the thing")
-        << "samedaygaragedoorspringrepairinsaltlakecity" << QStringList{"slcspringrepair"} << QStringList{}
+        << "samedaygaragedoorspringrepairinsaltlakecity" << QStringList{"slcspringrepair", "slcgaragedoorrepair"}
+        << QStringList{}
         << "^(slc|saltlakecity)(spring)?$|^(slc|saltlakecity)?repair|garagedoorspring($|[^r])|dayg|^(city|local|pro)slc"
         << false;
+    QTest::newRow("a compound in the plural, praised once")
+        << "bestcoffeebeansinseattle" << QStringList{"seattlecoffeebeans", "coffeebeansinseattle"} << QStringList{}
+        << "(^|[^n])sinseattle|(fresh|top|urban)best|^seattlebeans" << false;
+    QTest::newRow("a pastime by its short noun")
+        << "kidsswimminglessonsinsanantonio" << QStringList{"satxswimlessons", "sanantonioswim"} << QStringList{}
+        << "swimmingswim|swimswim" << false;
     QTest::newRow("no customer for the business")
         << "dumpsterrental" << QStringList{"dumpsterhire"} << QStringList{"pros"} << "renters?$" << false;
     QTest::newRow("a game's gear is sold, not played") << "darts" << QStringList{"dartboardshop"} << QStringList{"club"}
@@ -475,7 +484,7 @@ void TestSuggestions::kinds_data()
     QTest::newRow("a count stays before its noun")
         << "2persontent" << QStringList{"2persontentshop"} << QStringList{} << "tents?2$|^person" << false;
     QTest::newRow("no stem after a code")
-        << "k9training" << QStringList{} << QStringList{} << "k9train($|[^ie])|^9" << false;
+        << "k9training" << QStringList{} << QStringList{} << "k9train($|[^ie])|^9|knine" << false;
     QTest::newRow("typed hyphen") << "self-storage" << QStringList{"selfstorage"} << QStringList{"local"}
                                   << "^(my|your)-?self" << false;
     QTest::newRow("German") << QString::fromUtf8("fußball") << QStringList{"fussball", "meinfussball"}

@@ -717,6 +717,21 @@ private:
                     worth += worthOf(modifier);
                 nps.append({before.mid(start) + QStringList{head}, worth, inner});
             }
+            // The part a service is done to may go where the thing it belongs to is named by two
+            // nouns before it: "garagedoorrepair" of "garage door spring repair", as people say it;
+            // never with fewer ("waterrepair" of "water heater repair") or after an adjective.
+            constexpr qsizetype kPartAndWhole = 3;
+            if (!inner && before.size() >= kPartAndWhole
+                && std::all_of(
+                    before.end() - kPartAndWhole, before.end(),
+                    [&](const QString &word) { return m_knowledge.isNoun(word) && !m_knowledge.isAdjective(word); })
+                && namesAThing(before.last()) && namesAThing(before.at(before.size() - 2))) {
+                const QStringList whole = before.mid(before.size() - kPartAndWhole, kPartAndWhole - 1);
+                double worth = 0;
+                for (const QString &modifier : whole)
+                    worth += worthOf(modifier);
+                nps.append({whole + QStringList{head}, worth, inner});
+            }
             // Not past a noun or an activity that says what the head is: no "affordablecompany" of
             // "affordable moving company".
             // Nor into a compound: no "smallsauce" of "small batch hot sauce".

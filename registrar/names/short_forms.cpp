@@ -1,5 +1,6 @@
 #include "names/short_forms.h"
 
+#include <QHash>
 #include <QRegularExpression>
 
 namespace varnex::registrar {
@@ -17,6 +18,8 @@ constexpr double kStem = 0.5;
 constexpr double kNumberAfter = 0.5;
 // A small count written out as it is said: "threepiecesuits", "sevenseatertaxi".
 constexpr double kSpelledOut = 0.6;
+// "swimlessons" is how a swim school writes itself, a little below "swimminglessons".
+constexpr double kPastimeStem = 0.3;
 
 // The word for a count of one to twelve, or none.
 QString spelledOut(const QString &word)
@@ -49,6 +52,20 @@ QStringList replaced(QStringList words, qsizetype at, qsizetype count, const QSt
 
 } // namespace
 
+QString pastimeStem(const QString &word)
+{
+    static const QHash<QString, QString> stems{
+        {"swimming", "swim"},        {"surfing", "surf"},
+        {"kitesurfing", "kitesurf"}, {"windsurfing", "windsurf"},
+        {"diving", "dive"},          {"dancing", "dance"},
+        {"skating", "skate"},        {"skateboarding", "skateboard"},
+        {"skiing", "ski"},           {"snowboarding", "snowboard"},
+        {"kayaking", "kayak"},       {"paddleboarding", "paddleboard"},
+        {"snorkeling", "snorkel"},   {"snorkelling", "snorkel"},
+    };
+    return stems.value(word);
+}
+
 QList<ShortForm> shortForms(const QStringList &typedWords, const WordKnowledge &knowledge)
 {
     // "24h" and "24hr" are a number and its hours.
@@ -70,7 +87,9 @@ QList<ShortForm> shortForms(const QStringList &typedWords, const WordKnowledge &
             }
             if (words[i] == QLatin1String("24"))
                 forms.append({replaced(words, i, 2, QStringLiteral("247")), kRoundTheClock});
-        } else if (const QString count = spelledOut(words[i]); !count.isEmpty() && next.front().isLetter()) {
+        } else if (const QString count = spelledOut(words[i]);
+                   !count.isEmpty() && next.front().isLetter() && (i == 0 || words[i - 1].size() > 1)) {
+            // A count, not a number in a code: "f1", "k9" are never "fone", "knine".
             forms.append({replaced(words, i, 1, count), kSpelledOut});
         } else if (static const QRegularExpression decade(QStringLiteral("^1[89](\\d0s)$"));
                    decade.match(words[i]).hasMatch()) {
@@ -80,6 +99,14 @@ QList<ShortForm> shortForms(const QStringList &typedWords, const WordKnowledge &
                    && next.endsWith(QLatin1String("ing")) && knowledge.isWord(next.chopped(3))) {
             // After a number and its unit only, not in a code: "3dprint" is said, "k9train" is not.
             forms.append({replaced(words, i + 1, 1, next.chopped(3)), kStem});
+        }
+    }
+    // A pastime beside another word, by its short noun: "swimlessons", "kidsswim".
+    if (words.size() > 1) {
+        for (qsizetype i = 0; i < words.size(); ++i) {
+            const QString stem = pastimeStem(words[i]);
+            if (!stem.isEmpty() && (i == 0 || !knowledge.isCompound(words[i - 1], words[i])))
+                forms.append({replaced(words, i, 1, stem), kPastimeStem});
         }
     }
     // A leading number (and its "hour") after the rest: "pharmacy24", "photobooth360".

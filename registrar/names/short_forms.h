@@ -15,7 +15,13 @@ struct ShortForm {
 
 // "24hr", "24h" and "247" for "24 hour"; "3dprint" for "3d printing"; a small
 // count written out ("threepiecesuits"); a leading number after the rest
-// ("pharmacy24", "photobooth360"). None for words without digits.
+// ("pharmacy24", "photobooth360"); a pastime said by its short noun beside
+// another word ("swimlessons" for "swimming lessons").
 QList<ShortForm> shortForms(const QStringList &words, const WordKnowledge &knowledge);
+
+// The short noun a pastime's "-ing" word is said by in a business's name
+// ("swim" in "swimschool", "dive" in "diveshop"), or none: "fishcharters" and
+// "boxgym" name another thing, so the list is written by hand.
+QString pastimeStem(const QString &word);
 
 } // namespace varnex::registrar

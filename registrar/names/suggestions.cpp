@@ -364,7 +364,12 @@ private:
             const bool holdsTyped = std::any_of(content.begin(), content.end(), [&](const QString &word) {
                 return word != content[head] && (relative.contains(word) || word.contains(singular));
             });
-            return content.contains(relative) || holdsTyped || (!isPerson(m_field) && m_words.isAdjective(relative))
+            // A kind of the head says its own kind, which another typed word says already:
+            // no "dogpetgrooming" of "dog grooming".
+            const bool kindOfHead = head > 0 && relative.size() > content[head].size()
+                                    && m_words.singular(relative).endsWith(m_words.singular(content[head]));
+            return content.contains(relative) || holdsTyped || kindOfHead
+                   || (!isPerson(m_field) && m_words.isAdjective(relative))
                    || m_words.commonness(relative) >= kTooCommonRelative
                    || (!takesPeople && isPerson(m_words.field({relative})));
         });
@@ -550,8 +555,36 @@ private:
                 cores.append(singular);
             }
         }
+        addPastimeStems(forms, cores);
         addPhraseRelatives(forms, cores);
         return cores;
+    }
+
+    // The best few forms that hold a pastime, by its short noun as well:
+    // "satxswimlessons" beside "satxswimminglessons", "sanantonioswim".
+    void addPastimeStems(const QList<PhraseForm> &forms, QList<Core> &cores) const
+    {
+        constexpr int kFormsWithStems = 4;
+        constexpr double kStemStep = 0.3;
+        int done = 0;
+        for (const PhraseForm &form : forms) {
+            if (done >= kFormsWithStems)
+                break;
+            for (qsizetype i = 0; i < form.words.size() && form.words.size() > 1; ++i) {
+                const QString stem = pastimeStem(form.words[i]);
+                // "scuba diving" is a pastime of its own: no "scubadive".
+                if (stem.isEmpty() || (i > 0 && m_words.isCompound(form.words[i - 1], form.words[i])))
+                    continue;
+                Core core{form.words, form.score - kStemStep, form.takesAffixes ? kAffixesPerNumberCore : 0};
+                core.words[i] = stem;
+                core.cut = true;
+                core.field = form.field;
+                core.plural = isPlural(core.words.last());
+                cores.append(core);
+                ++done;
+                break;
+            }
+        }
     }
 
     // The best few forms of a phrase with a word written down by hand in the
@@ -689,8 +722,20 @@ private:
                 own = m_words.fieldWords(joined(words.mid(i)));
                 own.removeIf([](const QString &affix) { return affix.endsWith(QLatin1Char('-')); });
             }
-            if (own.isEmpty() && words.size() > 1 && (tokens || onThings))
+            // A kind the head is sold or done as is said by a token before it already, or by a
+            // word of the same thing: no "car4x4parts", "electricescooter", "autocardetailing".
+            if (own.isEmpty() && words.size() > 1 && (tokens || onThings)) {
                 own = m_words.fieldWords(word);
+                own.removeIf([&](const QString &affix) {
+                    if (!affix.endsWith(QLatin1Char('-')))
+                        return false;
+                    const QString kind = affix.chopped(1);
+                    return tokens || std::any_of(words.begin(), words.end() - 1, [&](const QString &other) {
+                               return m_words.curatedRelatives(other).contains(kind)
+                                      || m_words.curatedRelatives(kind).contains(other);
+                           });
+                });
+            }
             for (qsizetype i = own.size() - 1; i >= 0; --i) {
                 heads.removeAll(own[i]);
                 heads.prepend(own[i]);
@@ -822,6 +867,13 @@ private:
                 return false;
             // Nothing before "my" or "the": no "localmyshop".
             const QString &first = core.words.first();
+            // A name that starts with the best praises it once: whose it is may go before it
+            // ("mybestlawyer"), no more praise ("freshbestcoffeebeans", "topbestflights").
+            static const QSet<QString> whose{"the", "my", "our", "your", "local"};
+            const bool superlative = first == QLatin1String("best") || first == QLatin1String("top")
+                                     || (first.endsWith(QLatin1String("est")) && m_words.isAdjective(first));
+            if (superlative && !whose.contains(word))
+                return false;
             return !isGlueWord(first) && !joinsIntoWord(word, first);
         }
         if (core.prefixesOnly || (core.plural && !kPluralSuffixes.contains(affix)))

@@ -228,8 +228,15 @@ std::optional<Field> WordKnowledge::fieldOfWhole(const QStringList &words) const
 
 bool WordKnowledge::isCompound(const QString &first, const QString &second) const
 {
-    return isAz(first) && isAz(second)
-           && !m_data->indexLine(wordnet::Noun, (first + QLatin1Char('_') + second).toStdString()).empty();
+    if (!isAz(first) || !isAz(second))
+        return false;
+    // WordNet holds the singular: "coffee beans" are a compound as "coffee bean" is.
+    const std::string text = second.toStdString();
+    for (const std::string &form : {text, m_data->singular(text)}) {
+        if (!m_data->indexLine(wordnet::Noun, first.toStdString() + '_' + form).empty())
+            return true;
+    }
+    return false;
 }
 
 bool WordKnowledge::measures(const QString &adjective, const QString &noun) const

@@ -369,6 +369,9 @@ QStringList WordKnowledge::split(const QString &label) const
         joinRareStubs(*m_data, pieces);
         moveEndingS(*m_data, pieces);
         joinCommonWords(*m_data, pieces);
+        // The cheapest reading may hold short words that join into one before a
+        // plural's "s" and glue: "be an sin" is "bean sin", which is "beans in".
+        moveEndingS(*m_data, pieces);
         words += pieces;
     });
     // A letter after a number is its unit: "3d", "4k", "24h"; and a number after that
