@@ -466,6 +466,9 @@ void TestSuggestions::kinds_data()
     QTest::newRow("a compound in the plural, praised once")
         << "bestcoffeebeansinseattle" << QStringList{"seattlecoffeebeans", "coffeebeansinseattle"} << QStringList{}
         << "(^|[^n])sinseattle|(fresh|top|urban)best|^seattlebeans" << false;
+    QTest::newRow("no word misspelt, no the before care")
+        << "chiropractor" << QStringList{"thechiropractor", "chiroclinic"} << QStringList{"clinic"}
+        << "chiropractice|^the.*care$" << false;
     QTest::newRow("a pastime by its short noun")
         << "kidsswimminglessonsinsanantonio" << QStringList{"satxswimlessons", "sanantonioswim"} << QStringList{}
         << "swimmingswim|swimswim" << false;

@@ -143,6 +143,7 @@ struct Core {
     int selling = 0;            // endings that only sell at full score: the typed words' and a phrase form's few
     bool typed = false;         // the typed words as they stand
     bool related = false;       // another word in the typed one's place: "stone" of a stonemason
+    bool ownOverflow = false;   // past its cap by its field's own heads only, lower: before any filler
 };
 
 class Generator final {
@@ -464,6 +465,12 @@ private:
                 cores.last().field = Field::Professional;
             }
         }
+        // The best relative that takes the field's words at all takes them before the typed
+        // word's fillers: "upholsterycompany" before "upholstererbox" once the typed word's own are taken.
+        if (!cores.isEmpty() && !relatives.isEmpty() && cores.last().words[head] == relatives.first()) {
+            Core &best = cores.last();
+            best.ownOverflow = best.cap > 0 && best.bothEnds && !best.endingsOnly && !best.material;
+        }
         // A trade is named after what it works on too: "glasspros" for a glazier,
         // by a few of its endings, never "emergencyglass" or a bare "glass".
         // Of other people the definition names an instrument ("piano") or a
@@ -477,10 +484,11 @@ private:
             }
         }
         // The words written down for a business are its own word's: a stonemason's
-        // stone goes to no "stonequarry", sneakers' kicks to no boutique.
+        // stone goes to no "stonequarry", sneakers' kicks to no boutique; but a
+        // person's work has its own ("upholsteryrepairs", "weldingfabrication").
         if (content.size() == 1) {
             for (Core &core : cores)
-                core.related = true;
+                core.related = !(isPerson(m_field) && core.field == Field::Service);
         }
         return cores;
     }
@@ -771,10 +779,15 @@ private:
         const QStringList heads = headsOf(core.words, field, core.related);
         int used = 0;
         int selling = 0;
+        const QStringList own = core.ownOverflow ? headsFor(field) : QStringList();
         for (qsizetype i = 0; i < heads.size(); ++i) {
-            if (used >= core.cap && !core.overflow)
-                break;
             const QString &affix = heads[i];
+            if (used >= core.cap && !core.overflow) {
+                if (!core.ownOverflow)
+                    break;
+                if (!own.contains(affix))
+                    continue;
+            }
             if (!fits(affix, core, field) || (core.endingsOnly && affix.endsWith(QLatin1Char('-')))
                 || !standsBare(affix, field) || (affix == QLatin1String("the-") && !theOneOf(core, field)))
                 continue;
@@ -826,8 +839,18 @@ private:
             else if (!prefix && endings.size() < (isLanguage(field) ? kEndingsBothEndsForeign : kEndingsBothEnds))
                 endings.append(i);
         }
+        // "the" names one business: a team ("thelocksmithpros") or a shop, not lessons, kits or
+        // care ("thepotterykits", "thechiropractorcare").
+        const auto namesOne = [](const QString &ending) {
+            static const QSet<QString> many{"-lessons", "-classes", "-courses", "-kits",     "-supplies",
+                                            "-tours",   "-trips",   "-safaris", "-holidays", "-adventures",
+                                            "-care",    "-health",  "-rentals"};
+            return !many.contains(ending);
+        };
         for (const qsizetype p : prefixes) {
             for (const qsizetype e : endings) {
+                if (heads[p] == QLatin1String("the-") && !namesOne(heads[e]))
+                    continue;
                 const QStringList start = heads[p].chopped(1).split(QLatin1Char('-'));
                 // A relative's stand as far below the typed words' as the relative does: no
                 // "thedoorstore" before "thedoormatstore".
@@ -890,7 +913,21 @@ private:
             && (namesTheBusiness(QLatin1Char('-') + last)
                 || namesTheBusiness(QLatin1Char('-') + m_words.singular(last))))
             return false;
-        return !joinsIntoWord(last, word);
+        return !joinsIntoWord(last, word) && !misspellsWord(last, word);
+    }
+
+    // A word and an ending that all but spell a longer word read as that word misspelt:
+    // "chiro" and "-practice" as "chiropractic". Only where the longer word takes four
+    // letters of the ending or more and leaves one or two: "bikerentals" is no "biker".
+    bool misspellsWord(const QString &left, const QString &right) const
+    {
+        constexpr qsizetype kTaken = 4, kLeft = 2;
+        const QString whole = left + right;
+        for (qsizetype cut = std::max(left.size() + kTaken, whole.size() - kLeft); cut < whole.size(); ++cut) {
+            if (m_words.isWord(whole.left(cut)))
+                return true;
+        }
+        return false;
     }
 
     // Asked for every core and every local-, city- and -nearme: each word is looked up once;
