@@ -271,9 +271,11 @@ void TestSuggestions::rules()
         QVERIFY2(asciiLabel(label), qPrintable(label));
         QCOMPARE(label, label.toLower());
         QVERIFY2(withinLength(label, labelFor(typed).value_or(typed)), qPrintable(label));
-        // A hyphen only as typed, or between the typed words alone ("knife-sharpening").
+        // A hyphen only as typed, between the typed words alone ("knife-sharpening"),
+        // or before a made-up name's app ("xqzvk-app").
         QVERIFY2(typed.contains(QLatin1Char('-')) || !label.contains(QLatin1Char('-'))
-                     || QString(label).remove(QLatin1Char('-')) == typed,
+                     || QString(label).remove(QLatin1Char('-')) == typed || label == typed + QLatin1String("-app")
+                     || label == typed + QLatin1String("-hq"),
                  qPrintable(label));
         // Nor one that splits a word the typed text did not ("co-worker").
         const QStringList parts = label.split(QLatin1Char('-'));
@@ -419,7 +421,7 @@ void TestSuggestions::kinds_data()
                                            << "^(my|the|our|go|learn)?footballs($|club|hub|world)|fool" << false;
     QTest::newRow("adjective and noun") << "bestlawyer" << QStringList{"bestattorney"} << QStringList{"local"}
                                         << "lawyerbest|attorneybest" << false;
-    QTest::newRow("made-up brand") << "vortexa" << QStringList{"thevortexa", "hellovortexa"}
+    QTest::newRow("made-up brand") << "vortexa" << QStringList{"thevortexa", "hellovortexa", "vortexa-app"}
                                    << QStringList{"get", "try", "app"} << "vortexas$|axetrov" << true;
     QTest::newRow("digits") << "24hourgym" << QStringList{"24hrgym", "247gym", "gym24"} << QStringList{"nearme"}
                             << "hour24|24.*24|gym24hour" << false;

@@ -82,6 +82,8 @@ constexpr double kCutScore = 44.0;
 constexpr double kAffixedCutPenalty = 3.0;
 // a core's affixed forms past its dozen come after every other core's;
 constexpr double kBeyondCapPenalty = 25.0;
+// "zorvela-app" after the made-up name's dozen best joined forms.
+constexpr double kBrandHyphenStep = 1.0;
 // and a label below this, past its core's dozen, only fills a page that runs short;
 constexpr double kFillsOnlyBelow = 30.0;
 // an ending that only sells, past a core's few, comes after the endings that name the business;
@@ -805,6 +807,11 @@ private:
                 add(affix.chopped(1).split(QLatin1Char('-')), core.words, {}, score);
             else
                 add({}, core.words, affix.mid(1), score, core.typed && namesTheBusiness(affix) ? kBusinessRoom : 0);
+            // A made-up name's app and headquarters are written apart too, as people try them
+            // once the joined ones are taken: "zorvela-app", a little below the rest of its few.
+            if (field == Field::Brand && core.typed && !m_hyphen && core.words.size() == 1
+                && !hasDigit(core.words.first()) && (affix == QLatin1String("-app") || affix == QLatin1String("-hq")))
+                addLabel(joined(core.words) + affix, score - kBrandHyphenStep, true, 0, true);
         }
         if (core.bothEnds)
             addBothEnds(core, heads, field);
