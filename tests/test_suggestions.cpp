@@ -471,6 +471,11 @@ void TestSuggestions::kinds_data()
     QTest::newRow("no word misspelt, no the before care")
         << "chiropractor" << QStringList{"thechiropractor", "chiroclinic"} << QStringList{"clinic"}
         << "chiropractice|^the.*care$" << false;
+    QTest::newRow("work on a thing no list names")
+        << "hvacrepair" << QStringList{"hvacrepairpros"} << QStringList{"pros"} << "repairclub$" << false;
+    QTest::newRow("one word of a thing and its work") << "housecleaning" << QStringList{"housecleaningpros"}
+                                                      << QStringList{"pros"} << "cleanings$|cleaningclub$" << false;
+    QTest::newRow("care is work") << "lawncare" << QStringList{"lawncarepros"} << QStringList{"pros"} << "^$" << false;
     QTest::newRow("a pastime by its short noun")
         << "kidsswimminglessonsinsanantonio" << QStringList{"satxswimlessons", "sanantonioswim"} << QStringList{}
         << "swimmingswim|swimswim" << false;

@@ -915,8 +915,9 @@ private:
         if (isBrandableEnding(affix) && (field != Field::Brand || !readsWellWith(word, core.words.last())))
             return false;
         // A name that says the business already takes no second one: no "recordstoreshop", "yogastudioclub".
+        // But care is work as much as a business: "lawncarepros", "footcareclinic".
         const QString &last = core.words.last();
-        if (namesTheBusiness(affix) && core.words.size() > 1
+        if (namesTheBusiness(affix) && core.words.size() > 1 && last != QLatin1String("care")
             && (namesTheBusiness(QLatin1Char('-') + last)
                 || namesTheBusiness(QLatin1Char('-') + m_words.singular(last))))
             return false;

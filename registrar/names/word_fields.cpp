@@ -363,6 +363,10 @@ Field WordKnowledge::field(const QStringList &typed) const
         }
         return Field::Brand;
     }
+    // Work done to a thing no list names is work all the same: "hvac repair", "iphone repair".
+    if (content.size() == 1 && words.size() > 1 && words.last() == content.last()
+        && !isGlueWord(words.at(words.size() - 2)) && namesWork(content.last()))
+        return Field::Service;
     // A pastime written down by hand is one, whatever else WordNet files it as
     // ("pottery" the ware, "astronomy" the science, "bird watching").
     const std::string joined = content.join(QString()).toStdString();
@@ -404,6 +408,17 @@ Field WordKnowledge::field(const QStringList &typed) const
     Field field = sense ? m_data->fieldOf(sense->synset) : Field::General;
     if (field == Field::Trade || field == Field::Professional || field == Field::Health)
         field = businessOfListed(*m_data, lemma).value_or(field);
+    // One word the dictionary joins of a thing and the work done to it is that work:
+    // "housecleaning" is "house cleaning", a service.
+    constexpr qsizetype kShortestPart = 3;
+    const QString &word = content[head];
+    for (qsizetype at = kShortestPart;
+         field == Field::General && content.size() == 1 && at + kShortestPart <= word.size(); ++at) {
+        const QString thing = word.left(at), work = word.mid(at);
+        if (isNoun(thing) && isWord(work) && (namesWork(work) || namesAnActivity(work))
+            && this->field({thing, work}) == Field::Service)
+            return Field::Service;
+    }
     // A place named after what it offers is one to go to: "pizza place".
     return (field == Field::Area || (sense && sense->synset.lexFile == kLocations)) && head > 0 ? Field::Place : field;
 }
