@@ -476,6 +476,12 @@ void TestSuggestions::kinds_data()
     QTest::newRow("one word of a thing and its work") << "housecleaning" << QStringList{"housecleaningpros"}
                                                       << QStringList{"pros"} << "cleanings$|cleaningclub$" << false;
     QTest::newRow("care is work") << "lawncare" << QStringList{"lawncarepros"} << QStringList{"pros"} << "^$" << false;
+    QTest::newRow("no small thing for the thing")
+        << "usedbooks" << QStringList{} << QStringList{} << "booklet" << false;
+    QTest::newRow("two letters take no relative")
+        << "gamingpc" << QStringList{"gamingpcshop"} << QStringList{} << "microcomputer" << false;
+    QTest::newRow("no kind of the relative's own")
+        << "cakedecorating" << QStringList{"cakedecorator"} << QStringList{} << "painter" << false;
     QTest::newRow("a pastime by its short noun")
         << "kidsswimminglessonsinsanantonio" << QStringList{"satxswimlessons", "sanantonioswim"} << QStringList{}
         << "swimmingswim|swimswim" << false;

@@ -215,6 +215,11 @@ private:
         if (!isAz(word) || word.size() < kShortestRelative || !m_data.splitWord(word) || word == m_lemma
             || word == m_typed || word == m_plural || m_data.singular(word) == m_lemma)
             return;
+        // A small one of the word is another thing: no "booklet" for a book.
+        for (const std::string_view ending : {"let", "lets", "ette", "ettes", "ling", "lings"}) {
+            if (word.size() == m_lemma.size() + ending.size() && word.starts_with(m_lemma) && word.ends_with(ending))
+                return;
+        }
         // A verb's forms ("readying", "knitted") read as no name's word, unless the word is one itself.
         for (const std::string_view ending : {"ing", "ed"}) {
             if (word.ends_with(ending) && !m_typed.ends_with(ending) && !activity)
@@ -301,7 +306,9 @@ QStringList WordKnowledge::doers(const QString &activity) const
 
 QStringList WordKnowledge::closeRelatives(const QString &word) const
 {
-    if (!isAz(word))
+    // A business goes by its two letters ("pc", "tv", "dj"): no "microcomputer" in their place.
+    constexpr qsizetype kShortestWithRelatives = 3;
+    if (!isAz(word) || word.size() < kShortestWithRelatives)
         return {};
     const std::string typed = word.toStdString();
     std::string lemma = m_data->singular(typed);

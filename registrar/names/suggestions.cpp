@@ -732,19 +732,12 @@ private:
                 own = m_words.fieldWords(joined(words.mid(i)));
                 own.removeIf([](const QString &affix) { return affix.endsWith(QLatin1Char('-')); });
             }
-            // A kind the head is sold or done as is said by a token before it already, or by a
-            // word of the same thing: no "car4x4parts", "electricescooter", "autocardetailing".
+            // A kind the head is sold or done as is said by the word before it already, or
+            // reads as another kind beside it: no "car4x4parts", "petdoggrooming",
+            // "paintercakedecorator"; only the head's endings.
             if (own.isEmpty() && words.size() > 1 && (tokens || onThings)) {
                 own = m_words.fieldWords(word);
-                own.removeIf([&](const QString &affix) {
-                    if (!affix.endsWith(QLatin1Char('-')))
-                        return false;
-                    const QString kind = affix.chopped(1);
-                    return tokens || std::any_of(words.begin(), words.end() - 1, [&](const QString &other) {
-                               return m_words.curatedRelatives(other).contains(kind)
-                                      || m_words.curatedRelatives(kind).contains(other);
-                           });
-                });
+                own.removeIf([](const QString &affix) { return affix.endsWith(QLatin1Char('-')); });
             }
             for (qsizetype i = own.size() - 1; i >= 0; --i) {
                 heads.removeAll(own[i]);
