@@ -482,6 +482,12 @@ void TestSuggestions::kinds_data()
         << "gamingpc" << QStringList{"gamingpcshop"} << QStringList{} << "microcomputer" << false;
     QTest::newRow("no kind of the relative's own")
         << "cakedecorating" << QStringList{"cakedecorator"} << QStringList{} << "painter" << false;
+    QTest::newRow("one who works on the thing before")
+        << "dogwalkerinbrooklyn" << QStringList{"brooklyndogwalker", "dogwalkerpros"} << QStringList{}
+        << "^(brooklyn|bklyn)walker|walkerstore|walkerin" << false;
+    QTest::newRow("what is rented out is no business alone")
+        << "cheapcarrentalinmiami" << QStringList{"miamicarrental"} << QStringList{}
+        << "^car($|sales|repairs|shop|store)|classiccar|electriccar" << false;
     QTest::newRow("a pastime by its short noun")
         << "kidsswimminglessonsinsanantonio" << QStringList{"satxswimlessons", "sanantonioswim"} << QStringList{}
         << "swimmingswim|swimswim" << false;

@@ -483,7 +483,10 @@ public:
                 add(np, base);
                 // Without a head that only says "business" it is the work or thing itself, which
                 // takes the field's own words: "housecleaning" of "house cleaning service".
-                if (np.size() == 2 && isGeneric(np.last()) && !isGeneric(np.first()) && namesAThing(np.first()))
+                // But the thing rented out or mended alone is another business: no "car", "carsales"
+                // of "car rental".
+                if (np.size() == 2 && isGeneric(np.last()) && !isGeneric(np.first()) && namesAThing(np.first())
+                    && !changesThing(np.last()))
                     addWithout(np, {np.first()}, base + kGenericDropped);
             } else if (learns(phrase) || (isPerson(m_field) && describedOnly(phrase))) {
                 m_offeredBare = false;
@@ -613,8 +616,9 @@ private:
     // alone is no business ("garagedoorspring" of "garage door spring repair").
     bool changesThing(const QString &head) const
     {
-        static const QSet<QString> work{"repair",      "removal",     "installation", "replacement",
-                                        "restoration", "maintenance", "inspection",   "servicing"};
+        // What is rented out is no business alone either: no "miamicar" of "car rental in miami".
+        static const QSet<QString> work{"repair",      "removal",    "installation", "replacement", "restoration",
+                                        "maintenance", "inspection", "servicing",    "rental",      "hire"};
         return work.contains(m_knowledge.singular(head));
     }
 
@@ -682,9 +686,10 @@ private:
             // A head as common as "place", or one that only says it is a business
             // ("store", "tours"), says nothing without the noun before it:
             // "pizzaplace", "recordstore", never "place" or "brooklynstore".
+            // Nor one who works on it: "brooklyndogwalker", never "brooklynwalker".
             const bool generic =
                 (phrase.genericHead || changesThing(head) || m_knowledge.commonness(head) >= kGenericHead
-                 || namesTheBusiness(QLatin1Char('-') + head)
+                 || m_knowledge.namesWorkerOn(m_knowledge.singular(head)) || namesTheBusiness(QLatin1Char('-') + head)
                  || namesTheBusiness(QLatin1Char('-') + m_knowledge.singular(head)))
                 && !before.isEmpty() && namesAThing(before.last());
             // An adjective before the thing a service is done to may say how the service is

@@ -752,7 +752,8 @@ private:
             }
             return heads;
         }
-        // Work done for one is no stock of goods: no "phonerepairstore", though a repair shop is one;
+        // Work done for one is no stock of goods: no "phonerepairstore", though a repair shop is one
+        // (a craftsman keeps one, "luthiershop", where a notary or a tutor keeps none);
         // and it has customers, not members: no "guttercleaningclub".
         // Nor is anything but goods sold from stock: no "50sdinersupply", "f1ticketdepot".
         const bool work = field == Field::Service || isPerson(field);
@@ -760,7 +761,9 @@ private:
             field == Field::Product || field == Field::Food || field == Field::Craft || field == Field::Brand;
         for (const QString &affix : field == Field::Brand ? affixes() : plainWordAffixes()) {
             if (!heads.contains(affix) && (field == Field::Brand || !isBrandOnly(affix))
-                && !(work && (sellsGoods(affix) || affix == QLatin1String("-club"))) && (goods || !sellsGoods(affix)))
+                && !(work && (sellsGoods(affix) || affix == QLatin1String("-club")))
+                && !((field == Field::Professional || field == Field::Health) && affix == QLatin1String("-shop"))
+                && (goods || !sellsGoods(affix)))
                 heads.append(affix);
         }
         return heads;

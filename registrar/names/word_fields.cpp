@@ -192,6 +192,15 @@ bool WordKnowledge::namesWork(const QString &word) const
     return sense ? sense->synset.lexFile == kActs : namesAnActivity(word);
 }
 
+bool WordKnowledge::namesWorkerOn(const QString &word) const
+{
+    // Only where its own main sense is a thing: a "dealer" is a merchant one goes to.
+    const Field own = isAz(word) && word.endsWith(QLatin1String("er")) ? field({word}) : Field::Brand;
+    if (own != Field::Product && own != Field::General)
+        return false;
+    return doers(word.chopped(2) + QLatin1String("ing")).contains(word);
+}
+
 bool WordKnowledge::namesTime(const QString &word) const
 {
     if (!isAz(word))
@@ -408,6 +417,9 @@ Field WordKnowledge::field(const QStringList &typed) const
     Field field = sense ? m_data->fieldOf(sense->synset) : Field::General;
     if (field == Field::Trade || field == Field::Professional || field == Field::Health)
         field = businessOfListed(*m_data, lemma).value_or(field);
+    // One who works on the thing before: a "dog walker" walks dogs, no walking frame.
+    if (nounBefore && !isPerson(field) && namesWorkerOn(QString::fromStdString(lemma)))
+        return Field::Trade;
     // One word the dictionary joins of a thing and the work done to it is that work:
     // "housecleaning" is "house cleaning", a service.
     constexpr qsizetype kShortestPart = 3;

@@ -78,6 +78,9 @@ public:
     bool namesAnActivity(const QString &word) const;
     // Whether the word's main sense is something done: "repair", "cleaning", not "tune".
     bool namesWork(const QString &word) const;
+    // Whether the word is one who does work to a thing named before it, though its main
+    // sense is a thing: "walker" of "dog walker", "cleaner" of "window cleaner".
+    bool namesWorkerOn(const QString &word) const;
     // Whether the word's main sense is a time: "weekend", "tonight", "sundays".
     bool namesTime(const QString &word) const;
     // Whether WordNet knows the word as a verb at all: "plan", "fix", "build".
