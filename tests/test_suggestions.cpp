@@ -485,6 +485,8 @@ void TestSuggestions::kinds_data()
     QTest::newRow("one who works on the thing before")
         << "dogwalkerinbrooklyn" << QStringList{"brooklyndogwalker", "dogwalkerpros"} << QStringList{}
         << "^(brooklyn|bklyn)walker|walkerstore|walkerin" << false;
+    QTest::newRow("a compound's first half never alone")
+        << "mountainbiketours" << QStringList{"biketours"} << QStringList{} << "^mountaintours" << false;
     QTest::newRow("what is rented out is no business alone")
         << "cheapcarrentalinmiami" << QStringList{"miamicarrental"} << QStringList{}
         << "^car($|sales|repairs|shop|store)|classiccar|electriccar" << false;

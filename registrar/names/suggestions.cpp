@@ -518,10 +518,13 @@ private:
         const bool hasNumber = std::any_of(content.begin(), content.end(), [](const QString &word) {
             return std::any_of(word.begin(), word.end(), [](QChar c) { return c.isDigit(); });
         });
-        // Nor half of a word: no "handclothing" of "second hand clothing".
+        // Nor half of a word, nor a compound's first half alone: no "handclothing" of "second
+        // hand clothing", no "mountaintours" of "mountain bike tours" (but "biketours").
         const auto halfOfWord = [&](qsizetype i) {
             return (i > 0 && m_words.isWord(content[i - 1] + content[i]))
-                   || (i + 2 < content.size() && m_words.isWord(content[i] + content[i + 1]));
+                   || (i + 2 < content.size()
+                       && (m_words.isWord(content[i] + content[i + 1])
+                           || m_words.isCompound(content[i], content[i + 1])));
         };
         // A number after a word is its name's, never the thing's: no "66tours" of "route 66 tours".
         const auto namesTheWordBefore = [&](qsizetype i) {
