@@ -487,6 +487,8 @@ void TestSuggestions::kinds_data()
         << "^(brooklyn|bklyn)walker|walkerstore|walkerin" << false;
     QTest::newRow("a compound's first half never alone")
         << "mountainbiketours" << QStringList{"biketours"} << QStringList{} << "^mountaintours" << false;
+    QTest::newRow("open round the clock") << "emergencyvetopen24hours" << QStringList{"24houremergencyvet"}
+                                          << QStringList{} << "^(best|my|top)?24hours" << false;
     QTest::newRow("what is rented out is no business alone")
         << "cheapcarrentalinmiami" << QStringList{"miamicarrental"} << QStringList{}
         << "^car($|sales|repairs|shop|store)|classiccar|electriccar" << false;

@@ -150,6 +150,25 @@ struct Phrase {
     QHash<QString, QStringList> wholes; // "bedandbreakfast": words joined by "and" that WordNet knows as one
 };
 
+} // namespace
+
+QStringList withOpenHours(QStringList words, const WordKnowledge &knowledge)
+{
+    for (qsizetype i = 0; i + 2 < words.size(); ++i) {
+        if (words[i] == QLatin1String("open") && !words[i + 1].isEmpty() && words[i + 1].front().isDigit()
+            && knowledge.namesTime(words[i + 2])) {
+            const bool roundTheClock = words[i + 1] == QLatin1String("24");
+            words.remove(i, 3);
+            if (roundTheClock && !words.isEmpty())
+                words = QStringList{QStringLiteral("24"), QStringLiteral("hour")} + words;
+            break;
+        }
+    }
+    return words;
+}
+
+namespace {
+
 class Reader final {
 public:
     explicit Reader(const WordKnowledge &knowledge) : m_knowledge(knowledge) { }
@@ -178,6 +197,7 @@ public:
                 m_joinedTimes.insert(words[i]);
             }
         }
+        words = withOpenHours(words, m_knowledge);
         static const QSet<QString> onlyWhen{"today", "tonight", "tomorrow", "now", "asap"};
         for (qsizetype end = words.size(); end > 0;) {
             qsizetype start = end;

@@ -8,6 +8,10 @@
 namespace varnex::registrar {
 
 // A name made of some of a long phrase's words, and how well it keeps the point.
+// Open hours say round the clock or nothing a name needs: "emergency vet open 24 hours"
+// is a "24hour emergency vet", "shop open 7 days" a "shop"; never "24hours" alone.
+QStringList withOpenHours(QStringList words, const WordKnowledge &knowledge);
+
 struct PhraseForm {
     QStringList words;
     double score = 0;

@@ -218,6 +218,7 @@ private:
     {
         if (isLanguage(m_field))
             return foreignCores(form);
+        words = withOpenHours(words, m_words);
         while (words.size() > 1 && isGlueWord(words.first()) && !mayStartLabel(words.first()))
             words.removeFirst();
         while (words.size() > 1 && isGlueWord(words.last()))
