@@ -489,6 +489,9 @@ void TestSuggestions::kinds_data()
         << "mountainbiketours" << QStringList{"biketours"} << QStringList{} << "^mountaintours" << false;
     QTest::newRow("open round the clock") << "emergencyvetopen24hours" << QStringList{"24houremergencyvet"}
                                           << QStringList{} << "^(best|my|top)?24hours" << false;
+    QTest::newRow("no bare head beside a named one")
+        << "organicskincareproducts" << QStringList{"skincareproducts"} << QStringList{}
+        << "^(buy|best|custom)?products|merchandises" << false;
     QTest::newRow("what is rented out is no business alone")
         << "cheapcarrentalinmiami" << QStringList{"miamicarrental"} << QStringList{}
         << "^car($|sales|repairs|shop|store)|classiccar|electriccar" << false;

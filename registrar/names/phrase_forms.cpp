@@ -907,7 +907,12 @@ QList<PhraseForm> phraseForms(const QStringList &words, const WordKnowledge &kno
     });
     // A phrase whose thing is one plain word and says little else still names
     // it, with its field's words: "websitepros", never a page of nothing.
-    if (wholePhrase && result.size() < kFewestForms && knowledge.isNoun(phrase->head) && !phrase->genericHead) {
+    // Not where a form that keeps a word beside it takes the field's words: no bare
+    // "products" beside "skincareproducts".
+    const bool named = std::any_of(result.begin(), result.end(),
+                                   [](const PhraseForm &form) { return form.takesAffixes && form.words.size() > 1; });
+    if (wholePhrase && result.size() < kFewestForms && !named && knowledge.isNoun(phrase->head)
+        && !phrase->genericHead) {
         const QStringList alone{phrase->head};
         if (std::none_of(result.begin(), result.end(), [&](const PhraseForm &form) { return form.words == alone; }))
             result.append({alone, kBase - 1.0, knowledge.field(alone), true, false});
