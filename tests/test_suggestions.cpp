@@ -492,6 +492,9 @@ void TestSuggestions::kinds_data()
     QTest::newRow("no bare head beside a named one")
         << "organicskincareproducts" << QStringList{"skincareproducts"} << QStringList{}
         << "^(buy|best|custom)?products|merchandises" << false;
+    QTest::newRow("whose it is, before the thing")
+        << "handmadejewelryforwomen" << QStringList{"womensjewelry", "jewelryforwomen"} << QStringList{}
+        << "^womenjewel|womenhandmade" << false;
     QTest::newRow("what is rented out is no business alone")
         << "cheapcarrentalinmiami" << QStringList{"miamicarrental"} << QStringList{}
         << "^car($|sales|repairs|shop|store)|classiccar|electriccar" << false;

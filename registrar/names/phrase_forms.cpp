@@ -567,7 +567,12 @@ public:
                 // "romehotelsonline"; but a service's thing is no business of its own: no "bostonbagpipeshop".
                 m_takesAffixes = !inner;
                 // "kidstoys" reads well, but not as well as "toysforkids" does.
-                add(point + np, base + less + kPointKept + kPointFirst - (placed ? 0.0 : 1.0));
+                // Whose it is, as English says it before the thing: "womensjewelry", "kidstoys".
+                static const QSet<QString> plainPlurals{"women", "men", "children", "people"};
+                QStringList whose = point;
+                if (!placed && whose.size() == 1 && plainPlurals.contains(whose.first()))
+                    whose.first() += QLatin1Char('s');
+                add(whose + np, base + less + kPointKept + kPointFirst - (placed ? 0.0 : 1.0));
                 m_takesAffixes = false;
                 // Only a place reads without its glue: "hotelsrome", never "toyskids".
                 if (placed)
