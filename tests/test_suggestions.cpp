@@ -495,6 +495,9 @@ void TestSuggestions::kinds_data()
     QTest::newRow("whose it is, before the thing")
         << "handmadejewelryforwomen" << QStringList{"womensjewelry", "jewelryforwomen"} << QStringList{}
         << "^womenjewel|womenhandmade" << false;
+    QTest::newRow("one learns to do it, as a beginner")
+        << "learntocodeforbeginners" << QStringList{"learntocode", "codeforbeginners"} << QStringList{}
+        << "beginnerscode" << false;
     QTest::newRow("what is rented out is no business alone")
         << "cheapcarrentalinmiami" << QStringList{"miamicarrental"} << QStringList{}
         << "^car($|sales|repairs|shop|store)|classiccar|electriccar" << false;

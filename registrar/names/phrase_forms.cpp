@@ -526,6 +526,9 @@ public:
                 if (verb == QLatin1String("teach")) // one teaches what the pupil learns: "learnswimming"
                     verb = QStringLiteral("learn");
                 add(QStringList{verb} + np, base + kPointKept);
+                // One learns to do what is also done: "learntocode", "learntodraw".
+                if (verb == QLatin1String("learn") && np.size() == 1 && m_knowledge.isVerb(np.first()))
+                    add({verb, QStringLiteral("to"), np.first()}, base + kPointKept + kGlueKept);
                 if (!phrase.trailing.isEmpty())
                     add(QStringList{verb} + np + phrase.trailing, base + kPointKept + kMoreKept / 2);
             }
@@ -567,11 +570,15 @@ public:
                 // "romehotelsonline"; but a service's thing is no business of its own: no "bostonbagpipeshop".
                 m_takesAffixes = !inner;
                 // "kidstoys" reads well, but not as well as "toysforkids" does.
-                // Whose it is, as English says it before the thing: "womensjewelry", "kidstoys".
+                // Whose it is, as English says it before the thing: "womensjewelry", "kidstoys",
+                // and one of many for the rest: "beginnerguitar", "dogfood", "seniorfitness".
                 static const QSet<QString> plainPlurals{"women", "men", "children", "people"};
+                static const QSet<QString> saidInPlural{"kids", "couples", "twins"};
                 QStringList whose = point;
                 if (!placed && whose.size() == 1 && plainPlurals.contains(whose.first()))
                     whose.first() += QLatin1Char('s');
+                else if (!placed && whose.size() == 1 && !saidInPlural.contains(whose.first()))
+                    whose.first() = m_knowledge.singular(whose.first());
                 add(whose + np, base + less + kPointKept + kPointFirst - (placed ? 0.0 : 1.0));
                 m_takesAffixes = false;
                 // Only a place reads without its glue: "hotelsrome", never "toyskids".
