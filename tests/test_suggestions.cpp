@@ -172,6 +172,7 @@ void TestSuggestions::split_data()
     QTest::newRow("no verb's -s form before a word") << "learnscubadiving" << QStringList{"learn", "scuba", "diving"};
     QTest::newRow("a made-up name, not an unknown word and a short one") << "belkano" << QStringList{"belkano"};
     QTest::newRow("a plural before glue") << "pantsinlondon" << QStringList{"pants", "in", "london"};
+    QTest::newRow("two words that spell a plural") << "massagesforcouples" << QStringList{"massages", "for", "couples"};
     QTest::newRow("a plural before glue, not short words joined")
         << "coffeebeansinseattle" << QStringList{"coffee", "beans", "in", "seattle"};
     QTest::newRow("the article between words") << "findagoodtailor" << QStringList{"find", "a", "good", "tailor"};
@@ -498,6 +499,8 @@ void TestSuggestions::kinds_data()
     QTest::newRow("one learns to do it, as a beginner")
         << "learntocodeforbeginners" << QStringList{"learntocode", "codeforbeginners"} << QStringList{}
         << "beginnerscode" << false;
+    QTest::newRow("whom it is for keeps its number")
+        << "massageforcouples" << QStringList{} << QStringList{} << "forcouple($|[^s])" << false;
     QTest::newRow("what is rented out is no business alone")
         << "cheapcarrentalinmiami" << QStringList{"miamicarrental"} << QStringList{}
         << "^car($|sales|repairs|shop|store)|classiccar|electriccar" << false;

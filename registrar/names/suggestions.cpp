@@ -260,7 +260,12 @@ private:
         cores.first().plural = typedPlural;
         // A noun before an activity names a service, and a service has no plural: no "pestcontrols".
         const bool serviceActivity = m_field == Field::Service && content.size() > 1 && !typedPlural;
-        if (const std::optional<QString> other = serviceActivity ? std::nullopt : otherNumber(content.last())) {
+        // Nor is whom a name held together by glue is for counted again: no "massageforcouple",
+        // though "walkinclinics" are clinics.
+        const bool forWhom =
+            gluedWhole && (words.contains(QLatin1String("for")) || words.contains(QLatin1String("to")));
+        if (const std::optional<QString> other =
+                serviceActivity || forWhom ? std::nullopt : otherNumber(content.last())) {
             QStringList changed = content;
             changed.last() = *other;
             // Of a typed plural, the singular takes the field's endings in full ("candleshop").

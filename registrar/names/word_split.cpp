@@ -236,6 +236,23 @@ void joinCommonWords(const WordKnowledge::Data &data, QStringList &pieces)
     }
 }
 
+// Two words that spell a long noun's plural are that plural: "massages", never
+// "mass ages"; "chimney sweeping" stays, since "chimneysweeping" is no plural.
+void joinPlurals(const WordKnowledge::Data &data, QStringList &pieces)
+{
+    for (qsizetype i = 1; i < pieces.size();) {
+        const std::string whole = (pieces[i - 1] + pieces[i]).toStdString();
+        const std::string singular = data.singular(whole);
+        if (whole.size() >= kLongNoun && singular != whole && !data.indexLine(wordnet::Noun, singular).empty()
+            && data.indexLine(wordnet::Noun, pieces[i - 1].toStdString() + '_' + pieces[i].toStdString()).empty()) {
+            pieces[i - 1] += pieces[i];
+            pieces.removeAt(i);
+        } else {
+            ++i;
+        }
+    }
+}
+
 // "deliver sin portland" is "delivers in portland": a plural or a verb's "-s"
 // then glue reads before a word and a rarer word that starts with "s".
 void moveEndingS(const WordKnowledge::Data &data, QStringList &pieces)
@@ -369,6 +386,7 @@ QStringList WordKnowledge::split(const QString &label) const
         joinRareStubs(*m_data, pieces);
         moveEndingS(*m_data, pieces);
         joinCommonWords(*m_data, pieces);
+        joinPlurals(*m_data, pieces);
         // The cheapest reading may hold short words that join into one before a
         // plural's "s" and glue: "be an sin" is "bean sin", which is "beans in".
         moveEndingS(*m_data, pieces);
