@@ -501,6 +501,11 @@ void TestSuggestions::kinds_data()
         << "beginnerscode" << false;
     QTest::newRow("whom it is for keeps its number")
         << "massageforcouples" << QStringList{} << QStringList{} << "forcouple($|[^s])" << false;
+    QTest::newRow("no second place after a venue's own")
+        << "bubbletea" << QStringList{"bubbleteahouse"} << QStringList{} << "(house|room)(bar|house|kitchen|co)$"
+        << false;
+    QTest::newRow("no caretaker of a German house")
+        << QString::fromUtf8("möbelhaus") << QStringList{"meinmoebelhaus"} << QStringList{} << "hausmeister" << false;
     QTest::newRow("what is rented out is no business alone")
         << "cheapcarrentalinmiami" << QStringList{"miamicarrental"} << QStringList{}
         << "^car($|sales|repairs|shop|store)|classiccar|electriccar" << false;

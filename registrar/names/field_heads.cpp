@@ -170,6 +170,9 @@ bool headFits(const QString &head, const QString &word, Field language)
     if (head == QLatin1String("-artesanal") || head == QLatin1String("-delbarrio") || head == QLatin1String("-artisan")
         || head == QLatin1String("-duquartier"))
         return endsWithAny(word, {"ería", "eria", "erie"});
+    // "möbelhausmeister" reads as a caretaker's ("Hausmeister"), not the shop's master.
+    if (head == QLatin1String("-meister"))
+        return !word.endsWith(QLatin1String("haus"));
     if (head == QLatin1String("-praxis"))
         return word.contains(QLatin1String("arzt")) || word.contains(QLatin1String("therap"));
     return true;

@@ -922,6 +922,16 @@ private:
         // A name that says the business already takes no second one: no "recordstoreshop", "yogastudioclub".
         // But care is work as much as a business: "lawncarepros", "footcareclinic".
         const QString &last = core.words.last();
+        // Nor does one that ends in a business's word: no "bubbleteahousebar", "bubbletearoomhouse".
+        static const QStringList places{"house", "room", "shop", "bar", "store", "cafe", "studio", "kitchen", "hall"};
+        const bool endsInPlace = std::any_of(places.begin(), places.end(),
+                                             [&](const QString &place) {
+                                                 return last.size() > place.size() + 2 && last.endsWith(place)
+                                                        && m_words.isWord(last.chopped(place.size()));
+                                             })
+                                 && m_words.field({last}) == Field::Place; // a "birdhouseshop" sells birdhouses
+        if (namesTheBusiness(affix) && endsInPlace)
+            return false;
         if (namesTheBusiness(affix) && core.words.size() > 1 && last != QLatin1String("care")
             && (namesTheBusiness(QLatin1Char('-') + last)
                 || namesTheBusiness(QLatin1Char('-') + m_words.singular(last))))
