@@ -506,6 +506,8 @@ void TestSuggestions::kinds_data()
         << false;
     QTest::newRow("no caretaker of a German house")
         << QString::fromUtf8("möbelhaus") << QStringList{"meinmoebelhaus"} << QStringList{} << "hausmeister" << false;
+    QTest::newRow("whom it is for, before the thing and not its praise")
+        << "bestdogfoodforpuppies" << QStringList{"puppydogfood"} << QStringList{} << "puppybest" << false;
     QTest::newRow("what is rented out is no business alone")
         << "cheapcarrentalinmiami" << QStringList{"miamicarrental"} << QStringList{}
         << "^car($|sales|repairs|shop|store)|classiccar|electriccar" << false;

@@ -579,7 +579,10 @@ public:
                     whose.first() += QLatin1Char('s');
                 else if (!placed && whose.size() == 1 && !saidInPlural.contains(whose.first()))
                     whose.first() = m_knowledge.singular(whose.first());
-                add(whose + np, base + less + kPointKept + kPointFirst - (placed ? 0.0 : 1.0));
+                // Whom it is for goes before the thing, not before its praise: no "puppybestdogfood".
+                static const QSet<QString> praise{"best", "top", "cheap", "cheapest", "affordable", "good", "great"};
+                if (placed || !praise.contains(np.first()))
+                    add(whose + np, base + less + kPointKept + kPointFirst - (placed ? 0.0 : 1.0));
                 m_takesAffixes = false;
                 // Only a place reads without its glue: "hotelsrome", never "toyskids".
                 if (placed)
