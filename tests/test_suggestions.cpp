@@ -508,6 +508,8 @@ void TestSuggestions::kinds_data()
         << QString::fromUtf8("möbelhaus") << QStringList{"meinmoebelhaus"} << QStringList{} << "hausmeister" << false;
     QTest::newRow("whom it is for, before the thing and not its praise")
         << "bestdogfoodforpuppies" << QStringList{"puppydogfood"} << QStringList{} << "puppybest" << false;
+    QTest::newRow("a pastime that ends in s is one")
+        << "pilates" << QStringList{"pilatesstudio", "pilatesclub"} << QStringList{} << "pilate($|[^s])" << false;
     QTest::newRow("what is rented out is no business alone")
         << "cheapcarrentalinmiami" << QStringList{"miamicarrental"} << QStringList{}
         << "^car($|sales|repairs|shop|store)|classiccar|electriccar" << false;

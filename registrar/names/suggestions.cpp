@@ -256,7 +256,8 @@ private:
         withoutGlue.removeIf(isGlueWord);
         if (!withoutGlue.isEmpty() && withoutGlue != content && !gluedWhole)
             cores.append({withoutGlue, kAllWordsScore - kGlueDroppedPenalty}); // "pizzaplace" for "pizza in place"
-        const bool typedPlural = isPlural(content.last());
+        // A pastime that ends in "s" is one: "pilatesstudio", "dartsclub".
+        const bool typedPlural = isPlural(content.last()) && !isPastime(m_words.field({content.last()}));
         cores.first().plural = typedPlural;
         // A noun before an activity names a service, and a service has no plural: no "pestcontrols".
         const bool serviceActivity = m_field == Field::Service && content.size() > 1 && !typedPlural;
@@ -704,7 +705,8 @@ private:
     {
         if (m_field == Field::Brand)
             return std::nullopt;
-        if (m_words.livesInPlural(word))
+        // A pastime is one, however it ends: no "pilate" of "pilates", no "dart" club.
+        if (m_words.livesInPlural(word) || isPastime(m_words.field({word})))
             return std::nullopt;
         const QString singular = m_words.singular(word);
         if (singular != word)
