@@ -510,6 +510,8 @@ void TestSuggestions::kinds_data()
         << "bestdogfoodforpuppies" << QStringList{"puppydogfood"} << QStringList{} << "puppybest" << false;
     QTest::newRow("a pastime that ends in s is one")
         << "pilates" << QStringList{"pilatesstudio", "pilatesclub"} << QStringList{} << "pilate($|[^s])" << false;
+    QTest::newRow("only a place people go to at night is open all hours")
+        << "nailsalon" << QStringList{"localnailsalon"} << QStringList{} << "^24hour" << false;
     QTest::newRow("what is rented out is no business alone")
         << "cheapcarrentalinmiami" << QStringList{"miamicarrental"} << QStringList{}
         << "^car($|sales|repairs|shop|store)|classiccar|electriccar" << false;

@@ -294,6 +294,16 @@ bool callsOutAtAnyHour(const QString &word)
     return words.contains(word);
 }
 
+bool opensAtAnyHour(const QString &word)
+{
+    static const QSet<QString> words{"pharmacy",   "chemist", "drugstore",   "gym",         "fitness", "diner",
+                                     "laundromat", "laundry", "launderette", "supermarket", "grocery", "store",
+                                     "market",     "vet",     "veterinary",  "hospital",    "clinic",  "cafe",
+                                     "restaurant", "deli",    "motel",       "hotel",       "garage",  "petrol",
+                                     "gas",        "shop"};
+    return words.contains(word);
+}
+
 bool namesTheBusiness(const QString &affix)
 {
     static const QSet<QString> endings = [] {

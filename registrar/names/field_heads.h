@@ -45,6 +45,10 @@ bool onlySells(const QString &affix, Field field);
 // and "247-"; nobody wakes a blacksmith or a taxidermist at night.
 bool callsOutAtAnyHour(const QString &word);
 
+// A place people go to at any hour ("pharmacy", "gym", "diner"): only it takes
+// "24hour-"; nobody needs a nail salon or a tiny house at night.
+bool opensAtAnyHour(const QString &word);
+
 // Endings that make a made-up word of a word ("-ly", "-ify", "-io", "-ster"):
 // only a made-up name takes them.
 bool isBrandableEnding(const QString &affix);

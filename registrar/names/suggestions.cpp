@@ -180,6 +180,9 @@ public:
             m_callOut = m_callOut || std::any_of(words.begin(), words.end(), [&](const QString &word) {
                             return callsOutAtAnyHour(word) || callsOutAtAnyHour(m_words.singular(word));
                         });
+            m_openAllHours = m_openAllHours || std::any_of(words.begin(), words.end(), [&](const QString &word) {
+                                 return opensAtAnyHour(word) || opensAtAnyHour(m_words.singular(word));
+                             });
             m_field = form == m_typed ? typedField : m_words.field(words);
             // Nor is the plain form of one such word English pieces: "tortilleria" is no "tor tiller ia".
             if (foreign && (m_field == Field::Brand || (typedWords.size() == 1 && !m_hyphen)))
@@ -902,6 +905,8 @@ private:
                 && (word == QLatin1String("emergency") || word == QLatin1String("24hour")
                     || word == QLatin1String("247")))
                 return false;
+            if (field == Field::Place && !m_openAllHours && word == QLatin1String("24hour"))
+                return false;
             // Nothing before "my" or "the": no "localmyshop".
             const QString &first = core.words.first();
             // A name that starts with the best praises it once: whose it is may go before it
@@ -1091,7 +1096,8 @@ private:
     QSet<std::pair<QString, QString>> m_hyphenPairs;
     QSet<qsizetype> m_hyphenAfter;
     QStringList m_typedWords;
-    bool m_callOut = false; // the keyword names work people call in at any hour
+    bool m_callOut = false;      // the keyword names work people call in at any hour
+    bool m_openAllHours = false; // or a place people go to at any hour
     QHash<QString, double> m_scores;
 };
 
