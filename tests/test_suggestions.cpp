@@ -512,6 +512,8 @@ void TestSuggestions::kinds_data()
         << "pilates" << QStringList{"pilatesstudio", "pilatesclub"} << QStringList{} << "pilate($|[^s])" << false;
     QTest::newRow("only a place people go to at night is open all hours")
         << "nailsalon" << QStringList{"localnailsalon"} << QStringList{} << "^24hour" << false;
+    QTest::newRow("two English words, never German's join")
+        << "personalchef" << QStringList{"localpersonalchef"} << QStringList{} << "^(mein|dein)|laden$" << false;
     QTest::newRow("what is rented out is no business alone")
         << "cheapcarrentalinmiami" << QStringList{"miamicarrental"} << QStringList{}
         << "^car($|sales|repairs|shop|store)|classiccar|electriccar" << false;

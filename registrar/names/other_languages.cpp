@@ -181,14 +181,23 @@ std::optional<Field> OtherLanguages::languageOf(const QString &word,
 {
     if (size_t(word.size()) < kShortestWord)
         return std::nullopt;
-    for (const auto &[name, language] : kLists) {
-        if (lists(language, word))
-            return language;
-    }
     // German joins nouns at will, and its list holds few of the joins: two of
     // its words make one ("getränke" and "markt"). Long enough that no short
     // made-up name reads as two.
     constexpr qsizetype kShortestJoin = 9, kShortestPart = 4;
+    // A join its list holds of two English words reads as English: "personal chef", never
+    // German's "Personalchef" (the head of staff).
+    const auto twoEnglishWords = [&] {
+        for (qsizetype at = kShortestPart; word.size() >= kShortestJoin && at + kShortestPart <= word.size(); ++at) {
+            if (english(word.left(at)) && english(word.mid(at)))
+                return true;
+        }
+        return false;
+    };
+    for (const auto &[name, language] : kLists) {
+        if (lists(language, word))
+            return language == Field::German && twoEnglishWords() ? std::nullopt : std::optional<Field>(language);
+    }
     for (qsizetype at = kShortestPart; word.size() >= kShortestJoin && at + kShortestPart <= word.size(); ++at) {
         const QString first = word.left(at), second = word.mid(at);
         if (lists(Field::German, first) && lists(Field::German, second) && !(english(first) && english(second)))

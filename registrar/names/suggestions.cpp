@@ -400,7 +400,9 @@ private:
         };
         for (const QString &relative : curated + relatives) {
             const bool listedOnly = !relatives.contains(relative);
-            if (isPerson(m_field) && (listedOnly || m_field == Field::Trade) && isThing(relative)
+            // So is a thing the person's own word is made of: the "chimney" of a chimneysweep.
+            const bool ownThing = content[head].startsWith(relative) && content[head] != relative;
+            if (isPerson(m_field) && (listedOnly || ownThing || m_field == Field::Trade) && isThing(relative)
                 && !workedOn.contains(relative))
                 workedOn.append(relative);
         }
