@@ -514,6 +514,8 @@ void TestSuggestions::kinds_data()
         << "nailsalon" << QStringList{"localnailsalon"} << QStringList{} << "^24hour" << false;
     QTest::newRow("two English words, never German's join")
         << "personalchef" << QStringList{"localpersonalchef"} << QStringList{} << "^(mein|dein)|laden$" << false;
+    QTest::newRow("near me in a short keyword")
+        << "yogaclassesnearme" << QStringList{"yoganearme", "yogaclasses"} << QStringList{} << "[^r]me$|yogame" << false;
     QTest::newRow("what is rented out is no business alone")
         << "cheapcarrentalinmiami" << QStringList{"miamicarrental"} << QStringList{}
         << "^car($|sales|repairs|shop|store)|classiccar|electriccar" << false;

@@ -226,7 +226,10 @@ private:
             words.removeFirst();
         while (words.size() > 1 && isGlueWord(words.last()))
             words.removeLast();
-        if (joined(words).size() > kMaxLength || words.size() > kMaxShortWords)
+        // "near me" says where, as a place does: "yogaclassesnearme", never "yogame".
+        const bool nearMe = words.size() > 2 && words.last() == QLatin1String("me")
+                            && words.at(words.size() - 2) == QLatin1String("near");
+        if (joined(words).size() > kMaxLength || words.size() > kMaxShortWords || nearMe)
             return phraseCores(words, true);
         bool gluedWhole = false; // glue that is part of the name: no "walkclinic" for "walk in clinic"
         // A phrase held together by glue ("hotels in rome") is one too; one that makes no
