@@ -514,8 +514,12 @@ void TestSuggestions::kinds_data()
         << "nailsalon" << QStringList{"localnailsalon"} << QStringList{} << "^24hour" << false;
     QTest::newRow("two English words, never German's join")
         << "personalchef" << QStringList{"localpersonalchef"} << QStringList{} << "^(mein|dein)|laden$" << false;
-    QTest::newRow("near me in a short keyword")
-        << "yogaclassesnearme" << QStringList{"yoganearme", "yogaclasses"} << QStringList{} << "[^r]me$|yogame" << false;
+    QTest::newRow("near me in a short keyword") << "yogaclassesnearme" << QStringList{"yoganearme", "yogaclasses"}
+                                                << QStringList{} << "[^r]me$|yogame" << false;
+    QTest::newRow("cookies are cookies, jewelry has no plural")
+        << "vegancookies" << QStringList{"vegancookie"} << QStringList{} << "cooky" << false;
+    QTest::newRow("goods by the piece in a mass noun")
+        << "silverjewelry" << QStringList{"silverjewelryshop"} << QStringList{} << "jewelries" << false;
     QTest::newRow("what is rented out is no business alone")
         << "cheapcarrentalinmiami" << QStringList{"miamicarrental"} << QStringList{}
         << "^car($|sales|repairs|shop|store)|classiccar|electriccar" << false;

@@ -3,6 +3,8 @@
 
 #include "names/word_data.h"
 
+#include <unordered_set>
+
 namespace varnex::registrar {
 
 using namespace wordnet;
@@ -29,7 +31,9 @@ std::string WordKnowledge::Data::singular(const std::string &word) const
         return it->second;
     if (word.size() < 3 || word.ends_with("ss") || (!word.ends_with('s') && !word.ends_with("men")))
         return word;
-    static const std::array<std::pair<std::string_view, std::string_view>, 8> rules{{
+    // "cookies" are cookies before they are "cooky", WordNet's other spelling; "puppies" still puppies.
+    static const std::array<std::pair<std::string_view, std::string_view>, 9> rules{{
+        {"ies", "ie"},
         {"ies", "y"},
         {"ches", "ch"},
         {"shes", "sh"},
@@ -101,6 +105,14 @@ bool WordKnowledge::takesPlural(const QString &word) const
         return false;
     const std::string text = word.toStdString();
     if (m_data->mainlyAdjective(text) || m_data->pastimes.contains(text)) // no "potteries" for the craft
+        return false;
+    // Goods counted by the piece go by a mass noun, whatever the list holds as a verb's
+    // or a rare plural: no "silverjewelries", "petinsurances", "skincaremerchandises".
+    static const std::unordered_set<std::string_view> mass{
+        "jewelry",    "jewellery", "furniture", "clothing", "equipment",   "luggage",  "software",  "merchandise",
+        "apparel",    "produce",   "seafood",   "bedding",  "lighting",    "flooring", "machinery", "cutlery",
+        "stationery", "lingerie",  "insurance", "advice",   "information", "homework", "housework", "feedback"};
+    if (mass.contains(text) || text.ends_with("wear") || text.ends_with("ware"))
         return false;
     // "plumbings" and "knittings" read wrong: the activity has no plural; nor
     // has a sport or game ("footballs" for "5 a side football").
