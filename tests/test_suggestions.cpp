@@ -520,6 +520,8 @@ void TestSuggestions::kinds_data()
         << "vegancookies" << QStringList{"vegancookie"} << QStringList{} << "cooky" << false;
     QTest::newRow("goods by the piece in a mass noun")
         << "silverjewelry" << QStringList{"silverjewelryshop"} << QStringList{} << "jewelries" << false;
+    QTest::newRow("a compound that is a place")
+        << "golfcourse" << QStringList{"localgolfcourse"} << QStringList{} << "golfclass|coursepros" << false;
     QTest::newRow("what is rented out is no business alone")
         << "cheapcarrentalinmiami" << QStringList{"miamicarrental"} << QStringList{}
         << "^car($|sales|repairs|shop|store)|classiccar|electriccar" << false;

@@ -372,7 +372,14 @@ private:
         // against WordNet's drift, though an adjective is still praise and a person
         // still no relative of a thing. A word as common as "foot" or "light" says
         // nothing of a business alone.
-        QStringList curated = m_words.curatedRelatives(content[head]);
+        // The head of a compound WordNet lists is no word of its own there: no "golfclasses"
+        // of a "golf course", no "dogeats" of "dog food"; but a person's work is still theirs
+        // ("speechtherapy" of a speech therapist).
+        const bool compoundThing =
+            head > 0 && !isPerson(m_field) && m_words.isCompound(content[head - 1], content[head]);
+        if (compoundThing)
+            relatives.clear();
+        QStringList curated = compoundThing ? QStringList() : m_words.curatedRelatives(content[head]);
         // Nor one that holds another typed word already, or that one holds: no
         // "homehomestaging", no "eyebrowbrows" of "eyebrow threading".
         curated.removeIf([&](const QString &relative) {

@@ -376,6 +376,13 @@ Field WordKnowledge::field(const QStringList &typed) const
     if (content.size() == 1 && words.size() > 1 && words.last() == content.last()
         && !isGlueWord(words.at(words.size() - 2)) && namesWork(content.last()))
         return Field::Service;
+    // Two words WordNet knows as one place are that place: a "golf course" is no course of
+    // lessons.
+    if (content.size() == 2) {
+        const QStringList whole{content[0], QString::fromStdString(m_data->singular(content[1].toStdString()))};
+        if (const std::optional<Field> own = fieldOfWhole(whole); own == Field::Place)
+            return *own;
+    }
     // A pastime written down by hand is one, whatever else WordNet files it as
     // ("pottery" the ware, "astronomy" the science, "bird watching").
     const std::string joined = content.join(QString()).toStdString();
