@@ -522,6 +522,9 @@ void TestSuggestions::kinds_data()
         << "silverjewelry" << QStringList{"silverjewelryshop"} << QStringList{} << "jewelries" << false;
     QTest::newRow("a compound that is a place")
         << "golfcourse" << QStringList{"localgolfcourse"} << QStringList{} << "golfclass|coursepros" << false;
+    QTest::newRow("a number keeps the work it names")
+        << "3dprintingservice" << QStringList{"3dprintservice"} << QStringList{} << "3dservice" << false;
+    QTest::newRow("a leaf's plural") << "brightleaf" << QStringList{} << QStringList{} << "leafs($|club|co$)" << false;
     QTest::newRow("what is rented out is no business alone")
         << "cheapcarrentalinmiami" << QStringList{"miamicarrental"} << QStringList{}
         << "^car($|sales|repairs|shop|store)|classiccar|electriccar" << false;

@@ -554,8 +554,12 @@ private:
         };
         for (qsizetype i = 0; i + 1 < content.size(); ++i)
             // The other word is a noun or a number, never an adjective alone with the head ("bestplace").
+            // Nor a number with a head that only says "business": no "3dservice" of "3d printing service".
             if ((hasNumber ? content[i].front().isDigit() : m_words.isNoun(content[i])) && !halfOfWord(i)
-                && !namesTheWordBefore(i)) {
+                && !namesTheWordBefore(i)
+                && !(hasNumber
+                     && (namesTheBusiness(QLatin1Char('-') + content.last())
+                         || namesTheBusiness(QLatin1Char('-') + m_words.singular(content.last()))))) {
                 cuts.append({{content[i], content.last()}, kCutScore - 0.1 * double(i), kAffixesPerNumberCore});
                 cuts.last().cut = true;
                 cuts.last().plural = isPlural(content.last()); // "50thgiftsonline", never "50thgiftsboxes"

@@ -72,9 +72,11 @@ std::string WordKnowledge::Data::plural(const std::string &word) const
     if (!mainlyNoun(word) || singular(word) != word)
         return word;
     const std::string regular = regularPlural(word);
-    // The list's plural, unless the rule's is a word too; but "midwifes" and "knifes" are the verb's.
+    // The list's plural, unless the rule's is a word too; but "midwifes", "knifes" and "leafs"
+    // are the verb's.
     if (const auto it = pluralOf.find(word);
-        it != pluralOf.end() && (!find(regular) || (it->second.ends_with("ves") && regular.ends_with("fes"))))
+        it != pluralOf.end()
+        && (!find(regular) || (it->second.ends_with("ves") && (regular.ends_with("fes") || regular.ends_with("fs")))))
         return it->second;
     // WordNet reads "women" back by rule, so the list does not hold it.
     if (word.ends_with("man") && !find(regular)) {
