@@ -525,6 +525,8 @@ void TestSuggestions::kinds_data()
     QTest::newRow("a number keeps the work it names")
         << "3dprintingservice" << QStringList{"3dprintservice"} << QStringList{} << "3dservice" << false;
     QTest::newRow("a leaf's plural") << "brightleaf" << QStringList{} << QStringList{} << "leafs($|club|co$)" << false;
+    QTest::newRow("the singular in use") << "vases" << QStringList{"vaseshop"} << QStringList{} << "vas($|[^e])"
+                                         << false;
     QTest::newRow("what is rented out is no business alone")
         << "cheapcarrentalinmiami" << QStringList{"miamicarrental"} << QStringList{}
         << "^car($|sales|repairs|shop|store)|classiccar|electriccar" << false;

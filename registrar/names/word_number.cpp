@@ -44,15 +44,21 @@ std::string WordKnowledge::Data::singular(const std::string &word) const
         {"s", ""},
     }};
     // A word WordNet holds as a noun ("news") is no plural of a word it holds only otherwise ("new").
+    // Of two nouns the rules give, the one in use: "vases" are vases, not the rare "vas".
     const bool wordIsNoun = isNoun(word);
+    std::string found;
     for (const auto &[ending, replacement] : rules) {
         if (!word.ends_with(ending))
             continue;
         const std::string base = word.substr(0, word.size() - ending.size()) + std::string(replacement);
-        if (isNoun(base) || (!wordIsNoun && find(base)))
-            return base;
+        if (isNoun(base) || (!wordIsNoun && find(base))) {
+            if (found.empty())
+                found = base;
+            else if (usage(base) > usage(found))
+                return base;
+        }
     }
-    return word;
+    return found.empty() ? word : found;
 }
 
 bool WordKnowledge::Data::mainlyNoun(const std::string &word) const
