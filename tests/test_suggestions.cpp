@@ -527,6 +527,9 @@ void TestSuggestions::kinds_data()
     QTest::newRow("a leaf's plural") << "brightleaf" << QStringList{} << QStringList{} << "leafs($|club|co$)" << false;
     QTest::newRow("the singular in use") << "vases" << QStringList{"vaseshop"} << QStringList{} << "vas($|[^e])"
                                          << false;
+    QTest::newRow("a Spanish phrase typed as one word")
+        << QString::fromUtf8("clínicadental") << QStringList{"laclinicadental"} << QStringList{} << "^el|dentales"
+        << false;
     QTest::newRow("what is rented out is no business alone")
         << "cheapcarrentalinmiami" << QStringList{"miamicarrental"} << QStringList{}
         << "^car($|sales|repairs|shop|store)|classiccar|electriccar" << false;

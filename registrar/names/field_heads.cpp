@@ -249,11 +249,11 @@ const QStringList &headsFor(Field field)
     return found == lists.end() ? none : *found;
 }
 
-QStringList languageHeads(Field language, const QString &word)
+QStringList languageHeads(Field language, const QString &word, const QString &genderWord)
 {
     QStringList heads;
     const bool worker = namesAWorker(language, word);
-    Gender gender = genderOf(language, word);
+    Gender gender = genderOf(language, genderWord.isEmpty() ? word : genderWord);
     // "ostéopathe", "dentiste": either, and "mon", "le" by custom.
     if (gender == Gender::Unknown && worker)
         gender = Gender::Masculine;

@@ -16,7 +16,8 @@ const QStringList &headsFor(Field field);
 // For a word of another language, that language's own few, with the article
 // or possessive that fits the word's likely gender ("la panaderia", "el
 // abogado", "meine bäckerei"), then words that read alike in every language.
-QStringList languageHeads(Field language, const QString &word);
+// A phrase's gender is its first word's: `genderWord` ("clinica" of "clinicadental").
+QStringList languageHeads(Field language, const QString &word, const QString &genderWord = {});
 
 // Whether a head reads right after a word of another language: no "-laden"
 // after a shop word ("bäckerei"), no "-club" after a shop or a service, a

@@ -656,13 +656,35 @@ private:
 
     // A word of another language: itself, the plural its own list holds
     // ("abogados"), and that language's affixes.
+    // The first word of a foreign phrase typed as one ("clinica" of "clínica dental"), found
+    // on the typed form, whose list holds it with its accents; the same length of a plain form.
+    QString leadingWord(const QString &form) const
+    {
+        // German names a join by its last word, which its ending already says.
+        if (!isLanguage(m_field) || m_field == Field::German || form.size() != m_typed.size())
+            return {};
+        constexpr qsizetype kShortestWord = 4, kShortestRest = 3;
+        if (m_words.listedIn(m_field, m_typed))
+            return {};
+        // Two words of the language, or one and an English one: "clínica" and "dental", never
+        // "gestor" and a stray "ía".
+        for (qsizetype at = m_typed.size() - kShortestRest; at >= kShortestWord; --at) {
+            const QString rest = m_typed.mid(at);
+            if (m_words.listedIn(m_field, m_typed.left(at))
+                && (m_words.listedIn(m_field, rest) || m_words.isWord(rest)))
+                return form.left(at);
+        }
+        return {};
+    }
+
     QList<Core> foreignCores(const QString &form) const
     {
         QList<Core> cores{{{form}, kAllWordsScore}};
         cores.first().overflow = true;
         cores.first().bothEnds = true;
         cores.first().selling = kSellingPerTypedCore;
-        if (m_field != Field::German) {
+        // A phrase's plural is its first word's, which a name seldom says: no "clinicadentales".
+        if (m_field != Field::German && leadingWord(form).isEmpty()) {
             QString plural;
             for (const QString &ending : {QStringLiteral("s"), QStringLiteral("es")}) {
                 if (m_words.listedIn(m_field, form + ending)) {
@@ -742,7 +764,7 @@ private:
     QStringList headsOf(const QStringList &words, Field field, bool related) const
     {
         const QString &word = words.last();
-        QStringList heads = isLanguage(field) ? languageHeads(field, word) : headsFor(field);
+        QStringList heads = isLanguage(field) ? languageHeads(field, word, leadingWord(word)) : headsFor(field);
         if (!isLanguage(field) && field != Field::Brand && !related) {
             QStringList own = m_words.fieldWords(joined(words)); // "photobooth" before "booth"
             // Of a compound, only work done to its first words is still that work's
@@ -855,7 +877,9 @@ private:
     // "meinfriseurladen"; no "mycandledirect", no "localelectricalhouse".
     void addBothEnds(const Core &core, const QStringList &heads, Field field)
     {
-        const QStringList ownHeads = isLanguage(field) ? languageHeads(field, core.words.last()) : headsFor(field);
+        const QStringList ownHeads = isLanguage(field)
+                                         ? languageHeads(field, core.words.last(), leadingWord(core.words.last()))
+                                         : headsFor(field);
         QList<qsizetype> prefixes, endings;
         for (qsizetype i = 0; i < heads.size(); ++i) {
             const bool prefix = heads[i].endsWith(QLatin1Char('-'));
