@@ -530,6 +530,8 @@ void TestSuggestions::kinds_data()
     QTest::newRow("a Spanish phrase typed as one word")
         << QString::fromUtf8("clínicadental") << QStringList{"laclinicadental"} << QStringList{} << "^el|dentales"
         << false;
+    QTest::newRow("a decade says no kind")
+        << "80sarcade" << QStringList{"retro80sarcade"} << QStringList{} << "^$" << false;
     QTest::newRow("what is rented out is no business alone")
         << "cheapcarrentalinmiami" << QStringList{"miamicarrental"} << QStringList{}
         << "^car($|sales|repairs|shop|store)|classiccar|electriccar" << false;

@@ -785,11 +785,17 @@ private:
                 own.removeIf([](const QString &affix) { return affix.endsWith(QLatin1Char('-')); });
             }
             // A kind the head is sold or done as is said by the word before it already, or
-            // reads as another kind beside it: no "car4x4parts", "petdoggrooming",
-            // "paintercakedecorator"; only the head's endings.
+            // reads as another kind beside it: no "car4x4parts", "electricescooter",
+            // "petdoggrooming", "paintercakedecorator"; only the head's endings. A number or a
+            // decade says no kind: "retro80sarcade" stays.
+            const bool kindSaid = onThings || others([](const QString &other) {
+                                      static const QRegularExpression kind(QStringLiteral("^(.|\\d+x\\d+)$"));
+                                      return kind.match(other).hasMatch();
+                                  });
             if (own.isEmpty() && words.size() > 1 && (tokens || onThings)) {
                 own = m_words.fieldWords(word);
-                own.removeIf([](const QString &affix) { return affix.endsWith(QLatin1Char('-')); });
+                if (kindSaid)
+                    own.removeIf([](const QString &affix) { return affix.endsWith(QLatin1Char('-')); });
             }
             for (qsizetype i = own.size() - 1; i >= 0; --i) {
                 heads.removeAll(own[i]);
