@@ -654,8 +654,6 @@ private:
         }
     }
 
-    // A word of another language: itself, the plural its own list holds
-    // ("abogados"), and that language's affixes.
     // The first word of a foreign phrase typed as one ("clinica" of "clínica dental"), found
     // on the typed form, whose list holds it with its accents; the same length of a plain form.
     QString leadingWord(const QString &form) const
@@ -677,6 +675,8 @@ private:
         return {};
     }
 
+    // A word of another language: itself, the plural its own list holds
+    // ("abogados"), and that language's affixes.
     QList<Core> foreignCores(const QString &form) const
     {
         QList<Core> cores{{{form}, kAllWordsScore}};
@@ -861,10 +861,11 @@ private:
                 add(affix.chopped(1).split(QLatin1Char('-')), core.words, {}, score);
             else
                 add({}, core.words, affix.mid(1), score, core.typed && namesTheBusiness(affix) ? kBusinessRoom : 0);
-            // A made-up name's app and headquarters are written apart too, as people try them
-            // once the joined ones are taken: "zorvela-app", a little below the rest of its few.
+            // A made-up name's app is written apart too, as people try it once the joined one is
+            // taken: "zorvela-app", a little below the rest of its few. One only: it takes a
+            // joined label's place on the page.
             if (field == Field::Brand && core.typed && !m_hyphen && core.words.size() == 1
-                && !hasDigit(core.words.first()) && (affix == QLatin1String("-app") || affix == QLatin1String("-hq")))
+                && !hasDigit(core.words.first()) && affix == QLatin1String("-app"))
                 addLabel(joined(core.words) + affix, score - kBrandHyphenStep, true, 0, true);
         }
         if (core.bothEnds)
@@ -972,10 +973,9 @@ private:
             return false;
         if (isBrandableEnding(affix) && (field != Field::Brand || !readsWellWith(word, core.words.last())))
             return false;
-        // A name that says the business already takes no second one: no "recordstoreshop", "yogastudioclub".
-        // But care is work as much as a business: "lawncarepros", "footcareclinic".
+        // A name that says the business already takes no second one: no "recordstoreshop", "yogastudioclub";
+        // nor does one that ends in a business's word: no "bubbleteahousebar", "bubbletearoomhouse".
         const QString &last = core.words.last();
-        // Nor does one that ends in a business's word: no "bubbleteahousebar", "bubbletearoomhouse".
         static const QStringList places{"house", "room", "shop", "bar", "store", "cafe", "studio", "kitchen", "hall"};
         const bool endsInPlace = std::any_of(places.begin(), places.end(),
                                              [&](const QString &place) {
@@ -985,6 +985,7 @@ private:
                                  && m_words.field({last}) == Field::Place; // a "birdhouseshop" sells birdhouses
         if (namesTheBusiness(affix) && endsInPlace)
             return false;
+        // But care is work as much as a business: "lawncarepros", "footcareclinic".
         if (namesTheBusiness(affix) && core.words.size() > 1 && last != QLatin1String("care")
             && (namesTheBusiness(QLatin1Char('-') + last)
                 || namesTheBusiness(QLatin1Char('-') + m_words.singular(last))))
