@@ -108,10 +108,13 @@ void checkSuggestions(const QString &label, const QStringList &suggested)
         const qsizetype bound = typedAndBusiness(suggestion, QStringList(plainForms) << label.toLower()) ? 22 : 20;
         const qsizetype allowed = label.size() <= 20 ? std::max<qsizetype>(bound, label.size() + 5) : bound;
         check(suggestion.size() <= allowed || plainForms.contains(suggestion), "suggestion no longer than allowed");
-        // A hyphen only as typed, or between the typed words alone ("knife-sharpening").
+        // A hyphen only as typed, between the typed words alone ("knife-sharpening"), or
+        // before a made-up name's app ("vortexa-app").
         const QString joinedWords = QString(suggestion).remove(u'-');
         check(label.contains(u'-') || !suggestion.contains(u'-') || joinedWords == label.toLower()
-                  || plainForms.contains(joinedWords),
+                  || plainForms.contains(joinedWords)
+                  || (suggestion.endsWith(QLatin1String("-app"))
+                      && (suggestion.chopped(4) == label.toLower() || plainForms.contains(suggestion.chopped(4)))),
               "no hyphen unless typed");
     }
 }
