@@ -556,10 +556,7 @@ private:
             // The other word is a noun or a number, never an adjective alone with the head ("bestplace").
             // Nor a number with a head that only says "business": no "3dservice" of "3d printing service".
             if ((hasNumber ? content[i].front().isDigit() : m_words.isNoun(content[i])) && !halfOfWord(i)
-                && !namesTheWordBefore(i)
-                && !(hasNumber
-                     && (namesTheBusiness(QLatin1Char('-') + content.last())
-                         || namesTheBusiness(QLatin1Char('-') + m_words.singular(content.last()))))) {
+                && !namesTheWordBefore(i) && !(hasNumber && saysBusiness(content.last()))) {
                 cuts.append({{content[i], content.last()}, kCutScore - 0.1 * double(i), kAffixesPerNumberCore});
                 cuts.last().cut = true;
                 cuts.last().plural = isPlural(content.last()); // "50thgiftsonline", never "50thgiftsboxes"
@@ -974,21 +971,11 @@ private:
         if (isBrandableEnding(affix) && (field != Field::Brand || !readsWellWith(word, core.words.last())))
             return false;
         // A name that says the business already takes no second one: no "recordstoreshop", "yogastudioclub";
-        // nor does one that ends in a business's word: no "bubbleteahousebar", "bubbletearoomhouse".
-        const QString &last = core.words.last();
-        static const QStringList places{"house", "room", "shop", "bar", "store", "cafe", "studio", "kitchen", "hall"};
-        const bool endsInPlace = std::any_of(places.begin(), places.end(),
-                                             [&](const QString &place) {
-                                                 return last.size() > place.size() + 2 && last.endsWith(place)
-                                                        && m_words.isWord(last.chopped(place.size()));
-                                             })
-                                 && m_words.field({last}) == Field::Place; // a "birdhouseshop" sells birdhouses
-        if (namesTheBusiness(affix) && endsInPlace)
-            return false;
+        // nor does a venue that ends in a business's word: no "bubbleteahousebar", "bubbletearoomhouse".
         // But care is work as much as a business: "lawncarepros", "footcareclinic".
-        if (namesTheBusiness(affix) && core.words.size() > 1 && last != QLatin1String("care")
-            && (namesTheBusiness(QLatin1Char('-') + last)
-                || namesTheBusiness(QLatin1Char('-') + m_words.singular(last))))
+        const QString &last = core.words.last();
+        if (namesTheBusiness(affix)
+            && (endsInPlace(last) || (core.words.size() > 1 && last != QLatin1String("care") && saysBusiness(last))))
             return false;
         return !joinsIntoWord(last, word) && !misspellsWord(last, word);
     }
@@ -1020,6 +1007,25 @@ private:
         return known != m_placeNames.constEnd()
                    ? *known
                    : *m_placeNames.insert(word, m_words.isPlaceName(word) || isPlaceShortForm(word));
+    }
+
+    // A venue whose word ends in a business's own: "coffeehouse", "tearoom"; a "birdhouse" is
+    // a thing sold, which keeps its shop.
+    bool endsInPlace(const QString &word) const
+    {
+        static const QStringList places{"house", "room", "shop", "bar", "store", "cafe", "studio", "kitchen", "hall"};
+        return std::any_of(places.begin(), places.end(),
+                           [&](const QString &place) {
+                               return word.size() > place.size() + 2 && word.endsWith(place)
+                                      && m_words.isWord(word.chopped(place.size()));
+                           })
+               && m_words.field({word}) == Field::Place;
+    }
+
+    // A word that only says it is a business, in either number: "store", "services".
+    bool saysBusiness(const QString &word) const
+    {
+        return namesTheBusiness(QLatin1Char('-') + word) || namesTheBusiness(QLatin1Char('-') + m_words.singular(word));
     }
 
     bool joinsIntoWord(const QString &left, const QString &right) const
