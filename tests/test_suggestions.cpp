@@ -363,12 +363,15 @@ void TestSuggestions::kinds_data()
         << "^bike(direct|deals|online|hub)$|^bicycle(online|hub|world|zone)$" << false;
     QTest::newRow("trade's activity") << "plumbing" << QStringList{"plumber"} << QStringList{"pros"} << "plumbings$"
                                       << false;
-    QTest::newRow("health") << "dentist" << QStringList{"dentistry"} << QStringList{"clinic", "care"} << "^$" << false;
+    QTest::newRow("health, near me only after a noun")
+        << "dentist" << QStringList{"dentistry"} << QStringList{"clinic", "care"} << "dentalnearme" << false;
     QTest::newRow("relatives written down by hand")
         << "podiatrist" << QStringList{"podiatry", "footcareclinic"} << QStringList{"clinic"}
         << "^(my|local|the|family|city|best)?foot(care)?$|^(emergency|my|local)foot|footcarecare" << false;
     QTest::newRow("hobby") << "knitting" << QStringList{"knit", "learntoknit"} << QStringList{"club", "lessons"}
                            << "knittings$" << false;
+    QTest::newRow("a ball game is played")
+        << "badminton" << QStringList{"playbadminton"} << QStringList{"club"} << "badmintons$" << false;
     QTest::newRow("a pastime's verb no relative names")
         << "sailing" << QStringList{"learntosail"} << QStringList{"club"} << "sailings$" << false;
     QTest::newRow("a craft WordNet files as a ware")
@@ -398,7 +401,7 @@ void TestSuggestions::kinds_data()
     QTest::newRow("a trade called out at night")
         << "locksmith" << QStringList{"emergencylocksmith", "247locksmith"} << QStringList{"pros"} << "^$" << false;
     QTest::newRow("a trade nobody calls at night")
-        << "blacksmith" << QStringList{} << QStringList{"pros"} << "^(emergency|24hour|247)" << false;
+        << "bricklayer" << QStringList{} << QStringList{"pros"} << "^(emergency|24hour|247)" << false;
     QTest::newRow("writing a thing the verb names too")
         << "resumewriting" << QStringList{"resumewriter", "resumewritingservice"} << QStringList{"pros"}
         << "resumewritings$" << false;
@@ -644,11 +647,28 @@ void TestSuggestions::kinds_data()
         << false;
     QTest::newRow("a tradesman's material is not looked for near one")
         << "stonemason" << QStringList{"stonepros"} << QStringList{"nearme"} << "stone(nearme|quarry)" << false;
-    QTest::newRow("a German school is feminine and keeps no shop")
-        << "fahrschule" << QStringList{"meinefahrschule"} << QStringList{"24"}
-        << "(laden|markt|shop|haus)$|^(mein|dein)fahr" << false;
+    QTest::newRow("a German school is feminine, an academy too, and keeps no shop or English twin")
+        << "fahrschule" << QStringList{"meinefahrschule", "fahrakademie"} << QStringList{"24"}
+        << "(laden|markt|shop|haus|direct|center)$|^(mein|dein)fahrschule" << false;
+    QTest::newRow("a German doctor keeps a practice")
+        << "zahnarzt" << QStringList{"zahnarztpraxis"} << QStringList{"praxis"} << "(laden|markt|shop|haus|meister)$"
+        << false;
+    QTest::newRow("a French phrase typed as one, its long word clipped, no shop of a service")
+        << "dépannageinformatique" << QStringList{"depannageinfo", "ledepannageinfo"} << QStringList{"24"}
+        << "(boutique|club|maison|atelier)$" << false;
+    QTest::newRow("a maker by hand, at a studio, of the stuff's noun")
+        << "woodcarver" << QStringList{"thewoodcarver", "woodcarverstudio"} << QStringList{"workshop"}
+        << "pros$|^mobile|nearme|wooden" << false;
     QTest::newRow("a lake by its own name")
         << "cheapkayakrentalsnearlaketahoe" << QStringList{"tahoekayakrentals"} << QStringList{} << "district" << false;
+    QTest::newRow("hiring out is a service")
+        << "vanhire" << QStringList{"vanhirepros"} << QStringList{"pros"} << "(shop|store|outlet|depot)$|^buy" << false;
+    QTest::newRow("a Spanish noun, then an adjective the list lacks")
+        << "cerveceríaartesanal" << QStringList{"lacerveceriaartesanal"} << QStringList{} << "^el|artesanales$"
+        << false;
+    QTest::newRow("a delivery says what it brings")
+        << "pizzadeliveryinleeds" << QStringList{"leedspizzadelivery"} << QStringList{}
+        << "^[a-z]*leedsdelivery|^delivery(in)?leeds" << false;
     QTest::newRow("a phrase that names its city")
         << "cheaphotelsinrome" << QStringList{"romehotels", "hotelsinrome", "theromehotels"} << QStringList{}
         << "(local|city)[a-z]*rome|romenearme|rome[a-z]*nearme" << false;

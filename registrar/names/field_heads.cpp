@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
 #include <array>
 
 namespace varnex::registrar {
@@ -26,6 +27,10 @@ constexpr std::array kFieldHeads{
     // Someone who treats one: the practice, care, the family's own, nearby (as one searches for them), "the" one.
     FieldHeads{Field::Health, "-clinic -care my- local- -nearme the- family- -practice -health city- -center "
                               "-group -office -team -online -experts best- -co"},
+    // A maker by hand is known by name ("the" potter in town), works at a studio or a workshop,
+    // and shows and sells the work; nobody calls one out, so no "-pros", "mobile-" or "-nearme".
+    FieldHeads{Field::Artisan, "the- -studio -workshop -co -shop my- local- -designs -gallery -atelier -company "
+                               "-online -crafts best-"},
     // Work done for one: who does it well, the company, how near and how soon.
     FieldHeads{Field::Service, "-pros -services -service -co -experts -company local- -solutions pro- -express "
                                "-team -specialists city- best- -plus my- -group -nearme -direct"},
@@ -86,10 +91,11 @@ bool endsWithAny(const QString &word, std::initializer_list<const char *> ending
                        [&](const char *ending) { return word.endsWith(QString::fromUtf8(ending)); });
 }
 
-// A German word for an office, school, agency, practice or care: "reisebüro", "fahrschule", "fußpflege".
+// A German word for an office, school, agency, practice or care: "reisebüro", "fahrschule", "fußpflege",
+// "tanzakademie".
 bool germanService(const QString &word)
 {
-    return endsWithAny(word, {"büro", "buero", "buro", "dienst", "schule", "beratung", "agentur", "kanzlei",
+    return endsWithAny(word, {"büro", "buero", "buro", "dienst", "schule", "akademie", "beratung", "agentur", "kanzlei",
                               "vermittlung", "versicherung", "praxis", "pflege", "therapie"});
 }
 
@@ -114,6 +120,19 @@ bool namesAWorker(Field language, const QString &word)
         return endsWithAny(word, {"ista", "ero", "era", "ador", "adora", "ólogo", "ologo", "óloga", "ologa", "abogado",
                                   "abogada", "médico", "medico"});
     return false;
+}
+
+// A French or Spanish phrase that names an office, an agency, a clinic or a repair service
+// by its first word ("agence immobilière", "clínica dental", "dépannage informatique"), whose
+// customers neither shop nor join; a German doctor's or therapist's practice ("zahnarzt").
+bool namesAnOffice(Field language, const QString &word)
+{
+    if (language == Field::German)
+        return word.contains(QLatin1String("arzt")) || word.contains(QLatin1String("therap"));
+    static const QStringList offices{"agence",     "agencia",     "clinica",    "clínica",   "clinique",  "cabinet",
+                                     "despacho",   "consultorio", "oficina",    "bureau",    "dépannage", "depannage",
+                                     "réparation", "reparation",  "reparación", "reparacion"};
+    return std::any_of(offices.begin(), offices.end(), [&](const QString &office) { return word.startsWith(office); });
 }
 
 // A French practitioner, who keeps a "cabinet": a doctor, a therapist, a lawyer, an architect.
@@ -148,6 +167,13 @@ bool headFits(const QString &head, const QString &word, Field language)
                                        "-point",    "-hub",     "-net",    "-box",  "-plus",   "-online",    "-express",
                                        "-tienda",   "mundo-",   "-total",  "-hoy",  "-centro", "-duquartier"};
     if (shopWords.contains(head) && namesAWorker(language, word))
+        return false;
+    // Nor does an office, a clinic or a practice keep a shop or a club, nor a doctor a master
+    // craftsman's title: no "agenceimmoboutique", "clinicadentaltienda", "zahnarztladen",
+    // "zahnarztmeister".
+    static const QStringList shopOrClub{"-boutique", "-atelier", "-maison", "-shop",  "-club",
+                                        "-tienda",   "-laden",   "-haus",   "-markt", "-meister"};
+    if (shopOrClub.contains(head) && namesAnOffice(language, word))
         return false;
     // A German word that already ends in its shop, studio or hall takes no second one:
     // no "küchenstudioladen", "getränkemarktshop".
@@ -275,6 +301,9 @@ QStringList languageHeads(Field language, const QString &word, const QString &ge
             }
         }
     }
+    // A doctor is found at the practice, named right after one's own: "zahnarztpraxis".
+    if (language == Field::German && namesAnOffice(language, word) && heads.removeAll(QStringLiteral("-praxis")) > 0)
+        heads.insert(std::min<qsizetype>(1, heads.size()), QStringLiteral("-praxis"));
     return heads;
 }
 

@@ -203,6 +203,15 @@ std::optional<Field> OtherLanguages::languageOf(const QString &word,
         if (lists(Field::German, first) && lists(Field::German, second) && !(english(first) && english(second)))
             return Field::German;
     }
+    // A Spanish or French phrase reaches us typed as one, its space taken out:
+    // "dépannageinformatique" is two French words, though neither language joins them.
+    for (const Field language : {Field::Spanish, Field::French}) {
+        for (qsizetype at = kShortestPart; word.size() >= kShortestJoin && at + kShortestPart <= word.size(); ++at) {
+            const QString first = word.left(at), second = word.mid(at);
+            if (lists(language, first) && lists(language, second) && !english(first) && !english(second))
+                return language;
+        }
+    }
     // A word no list holds, written with letters only one of these languages
     // uses, is that language's all the same ("hörakustik"), no made-up name.
     static const std::pair<Field, QString> kLetters[] = {
@@ -216,6 +225,18 @@ std::optional<Field> OtherLanguages::languageOf(const QString &word,
             return language.first;
     }
     return std::nullopt;
+}
+
+QStringList kindredJoins(Field language, const QString &word)
+{
+    // A school is an academy or a centre just as well; the stem must say what of ("tanz",
+    // "sprach"), so no bare "schule" takes them.
+    constexpr qsizetype kShortestStem = 3;
+    static const QString school = QStringLiteral("schule");
+    if (language != Field::German || !word.endsWith(school) || word.size() < school.size() + kShortestStem)
+        return {};
+    const QString stem = word.chopped(school.size());
+    return {stem + QStringLiteral("akademie"), stem + QStringLiteral("zentrum")};
 }
 
 } // namespace varnex::registrar

@@ -3,6 +3,7 @@
 #include "names/word_field.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -40,5 +41,10 @@ public:
 private:
     std::array<std::vector<std::uint32_t>, 3> m_hashes; // German, Spanish, French; sorted
 };
+
+// The same kind of place named by a German join's kindred last words, best
+// first: "sprachakademie", "sprachzentrum" for "sprachschule", as a school of
+// languages or of dance goes by any of them. None for a word with no such last word.
+QStringList kindredJoins(Field language, const QString &word);
 
 } // namespace varnex::registrar

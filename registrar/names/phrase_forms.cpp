@@ -721,9 +721,11 @@ private:
             // A head as common as "place", or one that only says it is a business
             // ("store", "tours"), says nothing without the noun before it:
             // "pizzaplace", "recordstore", never "place" or "brooklynstore".
-            // Nor one who works on it: "brooklyndogwalker", never "brooklynwalker".
+            // Nor one who works on it: "brooklyndogwalker", never "brooklynwalker"; nor what
+            // brings it: "bristolsushidelivery", never "bristoldelivery".
             const bool generic =
-                (phrase.genericHead || changesThing(head) || m_knowledge.commonness(head) >= kGenericHead
+                (phrase.genericHead || changesThing(head) || m_knowledge.singular(head) == QLatin1String("delivery")
+                 || m_knowledge.commonness(head) >= kGenericHead
                  || m_knowledge.namesWorkerOn(m_knowledge.singular(head)) || namesTheBusiness(QLatin1Char('-') + head)
                  || namesTheBusiness(QLatin1Char('-') + m_knowledge.singular(head)))
                 && !before.isEmpty() && namesAThing(before.last());

@@ -66,6 +66,36 @@ QString pastimeStem(const QString &word)
     return stems.value(word);
 }
 
+QString clippedForeignWord(Field language, const QString &word)
+{
+    // Each word in its accented and its plain spelling, as either may be typed.
+    static const QHash<QString, QString> german{
+        {"informatik", "info"}, {"immobilien", "immo"},  {"fotografie", "foto"},
+        {"automobil", "auto"},  {"restaurant", "resto"},
+    };
+    static const QHash<QString, QString> spanish{
+        {"informática", "info"}, {"informatica", "info"}, {"inmobiliaria", "inmo"},
+        {"fotografía", "foto"},  {"fotografia", "foto"},  {"automóviles", "auto"},
+        {"automoviles", "auto"}, {"bicicletas", "bici"},  {"bicicleta", "bici"},
+    };
+    static const QHash<QString, QString> french{
+        {"informatique", "info"},  {"immobilière", "immo"},   {"immobiliere", "immo"}, {"immobilier", "immo"},
+        {"photographie", "photo"}, {"restaurant", "resto"},   {"vétérinaire", "veto"}, {"veterinaire", "veto"},
+        {"ordinateur", "ordi"},    {"appartement", "appart"}, {"automobile", "auto"},  {"publicité", "pub"},
+        {"publicite", "pub"},
+    };
+    switch (language) {
+    case Field::German:
+        return german.value(word);
+    case Field::Spanish:
+        return spanish.value(word);
+    case Field::French:
+        return french.value(word);
+    default:
+        return {};
+    }
+}
+
 QList<ShortForm> shortForms(const QStringList &typedWords, const WordKnowledge &knowledge)
 {
     // "24h" and "24hr" are a number and its hours.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "names/word_field.h"
 #include "names/word_knowledge.h"
 
 #include <QList>
@@ -23,5 +24,10 @@ QList<ShortForm> shortForms(const QStringList &words, const WordKnowledge &knowl
 // ("swim" in "swimschool", "dive" in "diveshop"), or none: "fishcharters" and
 // "boxgym" name another thing, so the list is written by hand.
 QString pastimeStem(const QString &word);
+
+// The clipped form German, Spanish or French writes a long word by in a
+// business's name ("depannageinfo", "agenceimmo", "fotoestudio"), or none:
+// written by hand, as which words are clipped is custom, not rule.
+QString clippedForeignWord(Field language, const QString &word);
 
 } // namespace varnex::registrar

@@ -5,6 +5,7 @@
 #include "names/field_heads.h"
 #include "names/glue_words.h"
 #include "names/name_rules.h"
+#include "names/other_languages.h"
 #include "names/phrase_forms.h"
 #include "names/place_short_forms.h"
 #include "names/ranking.h"
@@ -352,8 +353,10 @@ private:
             relatives.removeIf([this](const QString &relative) { return isPerson(m_words.field({relative})); });
         }
         // An adjective names a field only for the people in it ("electricalpros");
-        // of anything else it reads as praise or size: no "theastronomicalhouse".
-        if (!isPerson(m_field))
+        // of anything else it reads as praise or size: no "theastronomicalhouse". A
+        // maker's stuff is said by its noun: "woodstudio", never "woodenstudio".
+        const bool adjectivesDrift = !isPerson(m_field) || m_field == Field::Artisan;
+        if (adjectivesDrift)
             relatives.removeIf([this](const QString &relative) { return m_words.isAdjective(relative); });
         // In a phrase only a noun of the head's own field takes its place:
         // "24hourdrugstore", never "windowclean" or "bestlawlaw".
@@ -392,7 +395,7 @@ private:
             const bool kindOfHead = head > 0 && relative.size() > content[head].size()
                                     && m_words.singular(relative).endsWith(m_words.singular(content[head]));
             return content.contains(relative) || holdsTyped || kindOfHead
-                   || (!isPerson(m_field) && m_words.isAdjective(relative))
+                   || (adjectivesDrift && m_words.isAdjective(relative))
                    || m_words.commonness(relative) >= kTooCommonRelative
                    || (!takesPeople && isPerson(m_words.field({relative})));
         });
@@ -412,7 +415,7 @@ private:
             const bool listedOnly = !relatives.contains(relative);
             // So is a thing the person's own word is made of: the "chimney" of a chimneysweep.
             const bool ownThing = content[head].startsWith(relative) && content[head] != relative;
-            if (isPerson(m_field) && (listedOnly || ownThing || m_field == Field::Trade) && isThing(relative)
+            if (isPerson(m_field) && (listedOnly || ownThing || worksMaterial()) && isThing(relative)
                 && !workedOn.contains(relative))
                 workedOn.append(relative);
         }
@@ -458,12 +461,13 @@ private:
             const bool doer = r == 0 && !doers.isEmpty() && relatives[r] == doers.first();
             cores.last().bothEnds = r == 0 && !doer;
             // A person's work is sold as work: "weldingpros", not "myweldinggroup"; a
-            // practitioner's at a practice: "hypnotherapyclinic", never "hypnotherapypros".
+            // practitioner's at a practice: "hypnotherapyclinic", never "hypnotherapypros"; a
+            // maker's is a craft: "glassblowingstudio".
             if (isPerson(m_field) && m_field != Field::Health && m_words.namesWork(relatives[r]))
-                cores.last().field = Field::Service;
+                cores.last().field = m_field == Field::Artisan ? Field::Craft : Field::Service;
             if (workedOn.contains(relatives[r])) { // "brickpros", never "mybrick" or "emergencybrick"
                 asMaterial(cores.last());
-                cores.last().material = m_field == Field::Trade; // but "footcarenearme" of a podiatrist
+                cores.last().material = worksMaterial(); // but "footcarenearme" of a podiatrist
             }
             // A pastime's thing is no pastime: "falconclub", never "learnfalcon" or "gofalcon".
             if (isPastime(m_field) && !m_words.namesWork(relatives[r]) && !isPastime(m_words.field({relatives[r]}))) {
@@ -499,7 +503,7 @@ private:
         // by a few of its endings, never "emergencyglass" or a bare "glass".
         // Of other people the definition names an instrument ("piano") or a
         // field ("skeleton" of the osteopath), no business.
-        if (content.size() == 1 && m_field == Field::Trade) {
+        if (content.size() == 1 && worksMaterial()) {
             if (const QString material = m_words.workedOn(content[head]);
                 !material.isEmpty() && !relatives.contains(material)) {
                 cores.append({{material}, kRelativeScore - kRelativeStep * kRelativesPerWord});
@@ -512,10 +516,13 @@ private:
         // person's work has its own ("upholsteryrepairs", "weldingfabrication").
         if (content.size() == 1) {
             for (Core &core : cores)
-                core.related = !(isPerson(m_field) && core.field == Field::Service);
+                core.related = !(isPerson(m_field) && (core.field == Field::Service || core.field == Field::Craft));
         }
         return cores;
     }
+
+    // A tradesman or a maker is named after the stuff worked too: "stonepros", "glassstudio".
+    bool worksMaterial() const { return m_field == Field::Trade || m_field == Field::Artisan; }
 
     // What a person works on takes a few of their endings only, never stands bare.
     static void asMaterial(Core &core)
@@ -662,11 +669,18 @@ private:
         if (m_words.listedIn(m_field, m_typed))
             return {};
         // Two words of the language, or one and an English one: "clínica" and "dental", never
-        // "gestor" and a stray "ía".
+        // "gestor" and a stray "ía". The lists hold few adjectives, so a long noun may be
+        // followed by one they lack, told by its ending: "cervecería" and "artesanal".
+        constexpr qsizetype kShortestUnlisted = 5;
+        static const QStringList adjectiveEndings{"al",   "ar",  "ico", "ica",  "ivo",  "iva",  "oso",  "osa", "ante",
+                                                  "ente", "ano", "ana", "ique", "aire", "elle", "ière", "iere"};
         for (qsizetype at = m_typed.size() - kShortestRest; at >= kShortestWord; --at) {
-            const QString rest = m_typed.mid(at);
-            if (m_words.listedIn(m_field, m_typed.left(at))
-                && (m_words.listedIn(m_field, rest) || m_words.isWord(rest)))
+            const QString lead = m_typed.left(at), rest = m_typed.mid(at);
+            const bool unlistedAdjective = lead.size() >= kShortestUnlisted && rest.size() >= kShortestUnlisted
+                                           && std::any_of(adjectiveEndings.begin(), adjectiveEndings.end(),
+                                                          [&](const QString &ending) { return rest.endsWith(ending); });
+            if (m_words.listedIn(m_field, lead)
+                && (m_words.listedIn(m_field, rest) || m_words.isWord(rest) || unlistedAdjective))
                 return form.left(at);
         }
         return {};
@@ -696,6 +710,17 @@ private:
             if (!plural.isEmpty())
                 cores.append({{plural}, kAllWordsScore - kNumberPenalty, 0});
         }
+        // A school by the other names its kind goes by: "sprachakademie", "tanzstudio".
+        const QStringList kindred = kindredJoins(m_field, form);
+        for (qsizetype k = 0; k < kindred.size(); ++k)
+            cores.append({{kindred[k]}, kRelativeScore - kRelativeStep * double(k), kAffixesPerNumberCore});
+        // A long word as the language clips it in names: "depannageinfo", "agenceimmo",
+        // "immomakler"; often the only forms short enough to take an affix. Plain letters
+        // only: a name cut short for ease is typed without accents.
+        if (const QString clipped = clippedForm(form); !clipped.isEmpty() && isAsciiText(clipped)) {
+            cores.append({{clipped}, kShortFormScore});
+            cores.last().overflow = true;
+        }
         // The maker of a shop's goods, or a maker's shop: "elpanadero", "leboulanger", "meinemetzgerei".
         const QStringList family = m_words.shopAndMaker(m_field, form);
         for (qsizetype r = 0; r < family.size() && r < kRelativesPerWord; ++r) {
@@ -707,6 +732,30 @@ private:
             }
         }
         return cores;
+    }
+
+    // The typed phrase with its second word clipped ("dépannage informatique"), or else its
+    // first ("photographie" of a French phrase, "immobilien" of a German join); none when
+    // neither is a word the language clips.
+    QString clippedForm(const QString &form) const
+    {
+        constexpr qsizetype kShortestRest = 4;
+        const QString lead = m_field == Field::German ? QString() : leadingWord(form);
+        if (!lead.isEmpty()) {
+            const QString rest = form.mid(lead.size());
+            if (const QString clipped = clippedForeignWord(m_field, rest); !clipped.isEmpty())
+                return lead + clipped;
+            if (const QString clipped = clippedForeignWord(m_field, lead); !clipped.isEmpty())
+                return clipped + rest;
+            return {};
+        }
+        // German joins its words: the first of them clipped, where the rest is a word of its own.
+        for (qsizetype at = form.size() - kShortestRest; m_field == Field::German && at > 0; --at) {
+            const QString clipped = clippedForeignWord(m_field, form.left(at));
+            if (!clipped.isEmpty() && m_words.listedIn(m_field, form.mid(at)))
+                return clipped + form.mid(at);
+        }
+        return {};
     }
 
     // The plural of a Spanish noun by the rules of the language: a vowel takes
@@ -799,10 +848,23 @@ private:
                 heads.prepend(own[i]);
             }
         }
+        // A ball game is played as well as learnt: "playbadminton", right after its lessons.
+        if (field == Field::Hobby && words.size() == 1 && m_words.isPlayedAtSport(word)
+            && !heads.contains(QLatin1String("play-"))) {
+            const qsizetype lessons = heads.indexOf(QLatin1String("-lessons"));
+            heads.insert(lessons < 0 ? qsizetype(0) : lessons + 1, QStringLiteral("play-"));
+        }
         if (isLanguage(field)) {
-            for (const char *neutral : {"-online", "-shop", "-plus", "-pro", "-club", "-express", "-center", "-team",
-                                        "-city", "-point", "-hub", "-direct", "-net", "-box"}) {
-                if (!heads.contains(QLatin1String(neutral)) && headFits(QLatin1String(neutral), word, field))
+            // Words other languages take from English as they are; not "center" or "city", which each
+            // says its own way, nor "direct" beside the language's own: no "depannageinfocenter",
+            // "sprachschuledirect" beside "sprachschuledirekt".
+            const bool ownDirect =
+                heads.contains(QLatin1String("-direkt")) || heads.contains(QLatin1String("-directo"));
+            for (const char *neutral : {"-online", "-shop", "-plus", "-pro", "-club", "-express", "-team", "-point",
+                                        "-hub", "-direct", "-net", "-box"}) {
+                if (!heads.contains(QLatin1String(neutral))
+                    && !(ownDirect && QLatin1String(neutral) == QLatin1String("-direct"))
+                    && headFits(QLatin1String(neutral), word, field))
                     heads.append(QLatin1String(neutral));
             }
             return heads;
@@ -934,6 +996,9 @@ private:
             return false;
         // One number a name: no "24hour360photobooth".
         if (hasDigit(word) && std::any_of(core.words.begin(), core.words.end(), hasDigit))
+            return false;
+        // "Near me" follows a noun: "pediatricsnearme", never "pediatricnearme".
+        if (affix == QLatin1String("-nearme") && m_words.isAdjective(core.words.last()))
             return false;
         if (prefix) {
             // Made to order is said of a thing by its one word: no "custompreownedboats".

@@ -9,6 +9,7 @@ enum class Field {
     Trade,        // a skilled worker called in: electrician, locksmith, mechanic
     Professional, // another person one hires: accountant, lawyer, photographer
     Health,       // a person who treats one: dentist, physiotherapist
+    Artisan,      // a maker by hand at a workshop: glassblower, potter, luthier
     Service,      // an activity done for one: roofing, cleaning, tree removal
     Hobby,        // a sport learnt at a club: archery, fencing, surfing
     Outdoors,     // a pursuit out of doors, on trips with gear: hiking, fishing, birdwatching
@@ -26,10 +27,10 @@ enum class Field {
     French,
 };
 
-// A person one hires or is treated by, whose field's words name them: "localelectrician".
+// A person one hires, is treated by or buys from, whose field's words name them: "localelectrician".
 constexpr bool isPerson(Field field)
 {
-    return field == Field::Trade || field == Field::Professional || field == Field::Health;
+    return field == Field::Trade || field == Field::Professional || field == Field::Health || field == Field::Artisan;
 }
 
 // A pastime of any kind: done for its own sake, learnt, no plural ("knittings").

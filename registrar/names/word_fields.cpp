@@ -184,10 +184,33 @@ bool WordKnowledge::namesAnActivity(const QString &word) const
            || !m_data->indexLine(wordnet::Verb, stem + "e").empty();
 }
 
+bool WordKnowledge::isPlayedAtSport(const QString &word) const
+{
+    if (!isAz(word))
+        return false;
+    const std::optional<Data::Sense> sense = m_data->mainNounSense(word.toStdString());
+    if (!sense)
+        return false;
+    Synset at = sense->synset;
+    for (int step = 0; step < kMostSteps && !at.lemmas.empty(); ++step) {
+        if (at.lexFile == kActs && at.lemmas.front() == "athletic_game")
+            return true;
+        const auto up = std::find_if(at.pointers.begin(), at.pointers.end(),
+                                     [](const Synset::Pointer &p) { return p.symbol == "@"; });
+        if (up == at.pointers.end())
+            return false;
+        at = m_data->synset(up->pos, up->offset);
+    }
+    return false;
+}
+
 bool WordKnowledge::namesWork(const QString &word) const
 {
     if (!isAz(word))
         return false;
+    // "Car hire" is the service, though WordNet's hire is first the person taken on.
+    if (word == QLatin1String("hire"))
+        return true;
     const std::optional<Data::Sense> sense = m_data->mainNounSense(word.toStdString());
     return sense ? sense->synset.lexFile == kActs : namesAnActivity(word);
 }
@@ -221,6 +244,8 @@ bool WordKnowledge::headsPhrase(const QStringList &words, qsizetype at) const
         return true;
     if (at == 0 || !isAz(word) || !isNoun(words[at - 1]))
         return false;
+    if (word == QLatin1String("hire")) // "van hire", whose first sense in WordNet is the person taken on
+        return true;
     const std::vector<unsigned long> offsets = m_data->senses(wordnet::Noun, word.toStdString());
     return !offsets.empty() && m_data->synset(wordnet::Noun, offsets.front()).lexFile == kActs;
 }
@@ -417,12 +442,25 @@ Field WordKnowledge::field(const QStringList &typed) const
     // Doing something WordNet knows only as a verb ("mowing", "towing") is work done for one.
     if (!sense && namesAnActivity(content[head]))
         return Field::Service;
+    // A maker by hand is filed with the tradesmen called in to mend things, or has no sense
+    // of its own; the list says which, as WordNet's "craftsman" holds the carpenter too.
+    static const QStringList byHand{
+        "glassblower", "glassmaker",  "potter",      "ceramicist",    "luthier",      "woodcarver",  "woodturner",
+        "silversmith", "goldsmith",   "blacksmith",  "bladesmith",    "knifemaker",   "bookbinder",  "milliner",
+        "hatter",      "hatmaker",    "saddler",     "leatherworker", "weaver",       "basketmaker", "candlemaker",
+        "soapmaker",   "watchmaker",  "clockmaker",  "engraver",      "calligrapher", "sculptor",    "jeweler",
+        "jeweller",    "guitarmaker", "violinmaker", "bowyer",        "lampworker"};
+    if (byHand.contains(QString::fromStdString(lemma)))
+        return Field::Artisan;
     // A car for hire sells rides, not cars: "7 seater taxi" is a service.
     static const QStringList forHire{"taxi", "cab", "minicab", "limo", "limousine", "shuttle", "pedicab", "rickshaw"};
     if (forHire.contains(QString::fromStdString(lemma)))
         return Field::Service;
+    // So is hiring a thing out: "van hire" is work done for one, not the person taken on.
+    if (nounBefore && lemma == "hire")
+        return Field::Service;
     Field field = sense ? m_data->fieldOf(sense->synset) : Field::General;
-    if (field == Field::Trade || field == Field::Professional || field == Field::Health)
+    if (isPerson(field))
         field = businessOfListed(*m_data, lemma).value_or(field);
     // One who works on the thing before: a "dog walker" walks dogs, no walking frame.
     if (nounBefore && !isPerson(field) && namesWorkerOn(QString::fromStdString(lemma)))

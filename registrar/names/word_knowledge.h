@@ -83,6 +83,8 @@ public:
     bool namesWorkerOn(const QString &word) const;
     // Whether the word's main sense is a time: "weekend", "tonight", "sundays".
     bool namesTime(const QString &word) const;
+    // A game played at sport, on a court or a field ("badminton", "golf"), which one plays as well as learns.
+    bool isPlayedAtSport(const QString &word) const;
     // Whether WordNet knows the word as a verb at all: "plan", "fix", "build".
     bool isVerb(const QString &word) const;
     // Whether words[at] heads what the words before it name: a noun, an
