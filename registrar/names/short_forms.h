@@ -26,7 +26,7 @@ QList<ShortForm> shortForms(const QStringList &words, const WordKnowledge &knowl
 QString pastimeStem(const QString &word);
 
 // The clipped form German, Spanish or French writes a long word by in a
-// business's name ("depannageinfo", "agenceimmo", "fotoestudio"), or none:
+// business's name ("depannageinfo", "agenceimmo", "immomakler"), or none:
 // written by hand, as which words are clipped is custom, not rule.
 QString clippedForeignWord(Field language, const QString &word);
 

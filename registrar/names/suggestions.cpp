@@ -710,7 +710,7 @@ private:
             if (!plural.isEmpty())
                 cores.append({{plural}, kAllWordsScore - kNumberPenalty, 0});
         }
-        // A school by the other names its kind goes by: "sprachakademie", "tanzstudio".
+        // A school by the other names its kind goes by: "sprachakademie", "tanzzentrum".
         const QStringList kindred = kindredJoins(m_field, form);
         for (qsizetype k = 0; k < kindred.size(); ++k)
             cores.append({{kindred[k]}, kRelativeScore - kRelativeStep * double(k), kAffixesPerNumberCore});
