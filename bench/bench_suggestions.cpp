@@ -17,11 +17,12 @@
 // (first_choices.h), and the share of hyphenated labels; every page's names
 // are printed, to be read by hand. With --held-out, the same for the 20
 // keywords of first_choices_held_out.tsv, which the first round of tuning
-// never saw; with --second-held-out to --seventeenth-held-out, the 20 of
-// first_choices_held_out_2.tsv to _17.tsv, written before the second round,
+// never saw; with --second-held-out to --eighteenth-held-out, the 20 of
+// first_choices_held_out_2.tsv to _18.tsv, written before the second round,
 // before its last changes were judged, before the third to eighth, after the
 // eighth, before the ninth, before the tenth, before the eleventh, after it,
-// before the twelfth, after it, and before the thirteenth.
+// before the twelfth, after it, before the thirteenth, and before the
+// fourteenth.
 //
 //   bench_suggestions [--resolvers | --pages] [--first-choices | --held-out | --second-held-out |
 //                     --third-held-out | --fourth-held-out | --fifth-held-out | --sixth-held-out |
@@ -29,7 +30,7 @@
 //                     --eleventh-held-out | --twelfth-held-out |
 //                     --thirteenth-held-out | --fourteenth-held-out |
 //                     --fifteenth-held-out | --sixteenth-held-out |
-//                     --seventeenth-held-out] [--only]
+//                     --seventeenth-held-out | --eighteenth-held-out] [--only]
 //                    [--show KEYWORD...]
 //   --resolvers: only the resolver cases; --pages: no resolver cases; --only: only the keywords shown
 
@@ -569,6 +570,7 @@ int main(int argc, char *argv[])
         {"--fifteenth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_15},
         {"--sixteenth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_16},
         {"--seventeenth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_17},
+        {"--eighteenth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_18},
         {"--first-choices", VARNEX_FIRST_CHOICES},
     };
     const auto chosen = std::find_if(std::begin(kLists), std::end(kLists),
