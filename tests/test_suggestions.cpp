@@ -618,8 +618,12 @@ void TestSuggestions::kinds_data()
         << "familyrunhotelnearthescottishborders" << QStringList{"familyrunhotel"} << QStringList{}
         << "^(my|the)?(run|household)|familyrun$" << false;
     QTest::newRow("one thing joined by and")
-        << "cosybedandbreakfastnearthelakedistrict" << QStringList{"bedandbreakfast", "mybedandbreakfast"}
+        << "cosybedandbreakfastnearthelakedistrict" << QStringList{"bedandbreakfast", "thebedandbreakfast"}
         << QStringList{} << "bed(shop|store|co)|districtbed|cosybed$|breakfast(bar|kitchen)" << false;
+    QTest::newRow("one's own is one thing")
+        << "cattrees" << QStringList{"cattree"} << QStringList{"shop"} << "^my.*s$" << false;
+    QTest::newRow("a relative of the head is no kind of the whole")
+        << "juicecleanse" << QStringList{"juicecleansebar"} << QStringList{} << "juicery" << false;
     QTest::newRow("a word only WordNet knows") << "saddler" << QStringList{"mysaddler"} << QStringList{"my"}
                                                << "^(get|try|use)saddler|saddler(ify|io|ly)$" << false;
     QTest::newRow("a person's topic only by their own name")

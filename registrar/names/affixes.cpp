@@ -113,12 +113,25 @@ const QStringList &plainWordAffixes()
                                "-daily",  "-land",  "-craft", "-life",  "-works", "-hub",  "-now",  "-hq",
                                "smart-",  "true-",  "real-",  "easy-",  "happy-", "go-",   "-bros", "-den",
                                "-way",    "just-",  "pure-",  "good-",  "big-",   "one-",  "all-"};
+        // A brand's playful words, and a venue or a landscape, say nothing of a real
+        // word's trade or say another ("tennispalooza", "pediatricianpad",
+        // "bedandbreakfastbar"): they only fill a page that has nothing else.
+        const QStringList playful{
+            "-pad",      "-nest",   "-yard",  "-path",   "-side",    "-street", "-town",  "-nation", "-planet",
+            "-republic", "-squad",  "-tribe", "-forge",  "-foundry", "-mill",   "-made",  "-mart",   "-bazaar",
+            "-genie",    "-wise",   "-savvy", "-geek",   "-nerd",    "-buddy",  "-pal",   "-mate",   "-joy",
+            "-love",     "-mind",   "-sense", "-genius", "-boost",   "-rise",   "-flow",  "-wave",   "-spark",
+            "-bloom",    "-nova",   "-vista", "-ville",  "-verse",   "-sphere", "-scape", "-topia",  "-palooza",
+            "-fest",     "-party",  "-era",   "-quest",  "-cloud",   "-logic",  "-trip",  "-tour",   "-journey",
+            "-room",     "-lounge", "-table", "-bar",    "-cafe",    "-garden", "-farm",  "-field",  "-grove",
+            "-haven",    "-harbor", "-port",  "-bay",    "-peak",    "-summit", "-ridge", "-valley", "-river",
+            "-lake",     "-island", "-shore", "-north",  "-south",   "-east",   "-west"};
         QStringList ordered = first;
         for (const QString &affix : affixes()) {
-            if (!first.contains(affix) && !last.contains(affix))
+            if (!first.contains(affix) && !last.contains(affix) && !playful.contains(affix))
                 ordered.append(affix);
         }
-        return ordered + last;
+        return ordered + last + playful;
     }();
     return list;
 }

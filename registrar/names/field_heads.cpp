@@ -19,21 +19,21 @@ constexpr std::array kFieldHeads{
     // A skilled worker is called in when something breaks: who is good, near, fast, at any hour; one
     // working alone is "the" one in town.
     FieldHeads{Field::Trade, "-pros local- -services emergency- 24hour- 247- -nearme my- the- -experts -co -company "
-                             "mobile- city- -express -team -direct pro- best-"},
-    // A professional is chosen for trust: one's own, nearby (as one searches for them), "the" one in town, a
-    // firm or office behind them.
-    FieldHeads{Field::Professional, "my- local- the- -nearme -group -office -online -studio -partners -services "
-                                    "-pros -team -experts city- -co best- top- -direct"},
-    // Someone who treats one: the practice, care, the family's own, nearby (as one searches for them), "the" one.
-    FieldHeads{Field::Health, "-clinic -care my- local- -nearme the- family- -practice -health city- -center "
-                              "-group -office -team -online -experts best- -co"},
+                             "mobile- city- -express -direct pro- best-"},
+    // A professional is chosen for trust: "the" one in town, nearby, one's own, as one searches for them, a
+    // firm behind them; an office is where one is, not who.
+    FieldHeads{Field::Professional, "the- local- my- -nearme -group -online -studio -partners -services "
+                                    "-pros -experts -office city- -co best- top- -direct"},
+    // Someone who treats one: the practice, care, "the" one, nearby, the family's own, as one searches for them.
+    FieldHeads{Field::Health, "-clinic -care the- local- my- -nearme family- -practice -health city- -center "
+                              "-group -office -online -experts best- -co"},
     // A maker by hand is known by name ("the" potter in town), works at a studio or a workshop,
     // and shows and sells the work; nobody calls one out, so no "-pros", "mobile-" or "-nearme".
     FieldHeads{Field::Artisan, "the- -studio -workshop -co -shop my- local- -designs -gallery -atelier -company "
                                "-online -crafts best-"},
     // Work done for one: who does it well, the company, how near and how soon.
     FieldHeads{Field::Service, "-pros -services -service -co -experts -company local- -solutions pro- -express "
-                               "-team -specialists city- best- -plus my- -group -nearme -direct"},
+                               "-specialists city- best- -plus my- -group -nearme -direct"},
     // A sport: where people meet and learn it, and get their gear.
     FieldHeads{Field::Hobby, "-club -academy -lessons learn- -school go- -camp -gear -shop -center "
                              "-world -studio -coach -trips -zone -lovers -central the- -guide"},
@@ -61,9 +61,9 @@ constexpr std::array kFieldHeads{
     // A city or region: visiting it, its guides and tours, living there.
     FieldHeads{Field::Area, "visit- -guide -tours discover- explore- love- -trips -insider -local -travel "
                             "-events -living my- the- -today"},
-    // A made-up name is a brand: a call to act, an app, a company, "the" one, a greeting; a brandable
-    // ending last, as raters seldom took one.
-    FieldHeads{Field::Brand, "get- try- -app -hq use- the- -co join- -labs go- -hub hello- hey- -tech my- "
+    // A made-up name is a brand: a call to act, an app, a company, "the" one, one's own, a greeting; a
+    // hub and a brandable ending late, as raters seldom took one.
+    FieldHeads{Field::Brand, "get- try- -app -hq use- the- -co join- -labs go- my- hello- hey- -tech -hub "
                              "meet- -group -online -studio -works -ly -ify -io"},
 };
 

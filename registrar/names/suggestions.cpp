@@ -32,6 +32,7 @@ constexpr qsizetype kAffixRoom = 5;
 // longer: "guttercleaningservice" and "carpetcleaningexperts" are what a
 // person tries first for a two-word service.
 constexpr qsizetype kBusinessRoom = 2;
+constexpr qsizetype kStemOfHead = 3;     // "tan" of "tanning", which "suntan" ends in
 constexpr int kRelativesPerWord = 3;     // close relatives of the head noun, each a core of its own
 constexpr int kTooCommonRelative = 100;  // used this often in the corpus, a word means too much to stand for a field
 constexpr int kAffixesPerCore = 12;      // each core's affixed forms at full score, so checked labels cover several
@@ -41,7 +42,7 @@ constexpr int kSellingPerPhraseForm = 1; // "dogfooddirect"
 constexpr int kPrefixesOfMaker = 3;      // "elpanadero", "mipanadero", "tupanadero"
 constexpr int kAffixedPhraseForms = 5;   // the best cuts of a long phrase take affixes
 constexpr int kAffixesPerPhraseForm = 8;
-constexpr int kPrefixesBothEnds = 3;        // the field's first prefixes ("local-"), and "the-" and "my-" ...
+constexpr int kPrefixesBothEnds = 3;        // a language's first prefixes ("mein-"), and "the-" ...
 constexpr int kEndingsBothEnds = 8;         // ... with its first endings ("-shop", "-store")
 constexpr int kEndingsBothEndsForeign = 12; // a word of another language has fewer affixes of its own
 constexpr qsizetype kHyphenatedShare = 4;   // a typed hyphen in one label of four at most: the others say it joined
@@ -50,10 +51,14 @@ constexpr qsizetype kMaxLabels = 20000;     // what one typed label may make, wh
 // others want the singular ("candleshop", not "candlesshop").
 const QStringList kPluralSuffixes{"-online", "-direct", "-express", "-now",   "-plus",  "-club",
                                   "-hub",    "-zone",   "-today",   "-world", "-galore"};
-// Prefixes that read well before a name that has an ending too: an article, a
-// possessive, a place, praise ("thecandleshop", "localelectricianpros"); not a
-// verb ("learnknitclub", "buycandleco").
-const QStringList kPrefixesBeforeBoth{"the-", "my-", "our-", "local-", "city-", "best-"};
+// The one English prefix that reads well before a name that has an ending too:
+// "thecandleshop", "thelocksmithpros". Whose it is and where each read well
+// alone ("mylocksmith", "localelectrician") but as filler stacked
+// ("mycopywritergroup", "localelectricianpros"), so those come late, only
+// ahead of a page's last fillers; praise and a verb never ("bestcandleshop",
+// "learnknitclub", "buycandleco").
+const QStringList kPrefixesBeforeBoth{"the-"};
+const QStringList kPrefixesLateBoth{"local-", "my-"};
 
 // The score of a label, higher first. Each term in one sentence:
 // the typed name in plain letters ("cafe" for "café") is what the user typed, so it comes right after it;
@@ -72,6 +77,8 @@ constexpr double kRelativeStep = 0.3;
 // a prefix and an ending together ("localcandleshop") come once every core's own forms are in: the
 // next thing a person tries when those are taken;
 constexpr double kBothEndsScore = 45.5;
+// whose it is or where, with an ending too ("mylocksmithpros"), only ahead of the fillers below;
+constexpr double kLateBothEndsScore = 35.0;
 // how to start a pastime ("learntoknit") is asked right after where to learn it ("learnknitting");
 constexpr double kLearnToScore = kAllWordsScore - 0.45;
 // the typed words set apart by hyphens ("knife-sharpening") are tried once the joined words' best forms are taken;
@@ -134,7 +141,7 @@ struct Core {
     QStringList words;
     double score = 0;
     int cap = kAffixesPerCore;
-    bool plural = false;        // "candles": "mycandles" and "candlesdirect", but "candleshop"
+    bool plural = false;        // "candles": "candlesdirect", but "candleshop"
     bool overflow = false;      // affixed past its cap too, lower
     bool cut = false;           // drops a typed word: its affixed forms after the bare cuts
     std::optional<Field> field; // its own, for a cut of a long phrase; else the keyword's
@@ -346,6 +353,11 @@ private:
         while (head > 0 && !m_words.headsPhrase(content, head))
             --head;
         QList<Core> cores;
+        // A head that another word follows is held by it: no "juicerycleanse" of a "juice cleanse";
+        // only where the rest says where ("flights" to "paris") does it stand alone.
+        if (std::any_of(content.begin() + head + 1, content.end(),
+                        [this](const QString &word) { return !isPlace(word); }))
+            return cores;
         QStringList relatives = m_words.closeRelatives(content[head]);
         // A person only for an activity or another person ("plumber" for "plumbing"), not for a thing ("bicyclist").
         const bool takesPeople = m_field == Field::Service || isPastime(m_field) || isPerson(m_field);
@@ -392,8 +404,16 @@ private:
             });
             // A kind of the head says its own kind, which another typed word says already:
             // no "dogpetgrooming" of "dog grooming".
-            const bool kindOfHead = head > 0 && relative.size() > content[head].size()
-                                    && m_words.singular(relative).endsWith(m_words.singular(content[head]));
+            // Nor a kind of its work in one word, where a typed word says the kind: no "spraysuntan".
+            const auto endsInHead = [&] {
+                const QString &typed = content[head];
+                for (qsizetype kept = kStemOfHead; kept <= typed.size(); ++kept) {
+                    if (relative.size() >= kept + kStemOfHead && relative.endsWith(typed.left(kept)))
+                        return true;
+                }
+                return m_words.singular(relative).endsWith(m_words.singular(typed)) && relative.size() > typed.size();
+            };
+            const bool kindOfHead = head > 0 && endsInHead();
             return content.contains(relative) || holdsTyped || kindOfHead
                    || (adjectivesDrift && m_words.isAdjective(relative))
                    || m_words.commonness(relative) >= kTooCommonRelative
@@ -937,10 +957,10 @@ private:
         return !isPerson(field) || core.field || isPerson(m_words.field({core.words.last()}));
     }
 
-    // The field's first few prefixes that read well before a name with an
-    // ending, and "the", "my" and "our", with the first few of its own endings
-    // that name the business: "thecandleshop", "localelectricianpros",
-    // "meinfriseurladen"; no "mycandledirect", no "localelectricalhouse".
+    // "The" in English (and, late, "local" and "my"), a language's first few
+    // prefixes, with the first few of the field's own endings that name the
+    // business: "thecandleshop", "thelocksmithpros", "meinfriseurladen"; no
+    // "thecandledirect".
     void addBothEnds(const Core &core, const QStringList &heads, Field field)
     {
         const QStringList ownHeads = isLanguage(field)
@@ -953,9 +973,9 @@ private:
                 (ownHeads.isEmpty() || ownHeads.contains(heads[i])) && endsPrefixedName(heads[i], field);
             if (!fits(heads[i], core, field) || (!prefix && !business))
                 continue;
-            const bool possessive = heads[i] == QLatin1String("the-") || heads[i] == QLatin1String("my-")
-                                    || heads[i] == QLatin1String("our-");
-            if (prefix && !isLanguage(field) && !kPrefixesBeforeBoth.contains(heads[i]))
+            const bool possessive = heads[i] == QLatin1String("the-");
+            if (prefix && !isLanguage(field) && !kPrefixesBeforeBoth.contains(heads[i])
+                && !kPrefixesLateBoth.contains(heads[i]))
                 continue;
             if (prefix && (prefixes.size() < kPrefixesBothEnds || possessive))
                 prefixes.append(i);
@@ -972,15 +992,25 @@ private:
         };
         for (const qsizetype p : prefixes) {
             for (const qsizetype e : endings) {
-                if (heads[p] == QLatin1String("the-") && !namesOne(heads[e]))
+                // "The" of a person's work is the person's: "thewelderpros", no "theweldingpros".
+                if (heads[p] == QLatin1String("the-") && (!namesOne(heads[e]) || worksOfPerson(core)))
                     continue;
                 const QStringList start = heads[p].chopped(1).split(QLatin1Char('-'));
                 // A relative's stand as far below the typed words' as the relative does: no
                 // "thedoorstore" before "thedoormatstore".
+                const double base =
+                    !isLanguage(field) && kPrefixesLateBoth.contains(heads[p]) ? kLateBothEndsScore : kBothEndsScore;
                 add(start, core.words, heads[e].mid(1),
-                    kBothEndsScore - (kAllWordsScore - core.score) - kAffixStep * double(p + e));
+                    base - (kAllWordsScore - core.score) - kAffixStep * double(p + e));
             }
         }
+    }
+
+    // Whether a core on a person's field names the work, not the person: "welding" of
+    // "welder". A practice's own words ("dental") name the practice, so they are kept.
+    bool worksOfPerson(const Core &core) const
+    {
+        return isPerson(m_field) && m_field != Field::Health && !isPerson(m_words.field({core.words.last()}));
     }
 
     // Whether an affix reads well with a core: no word twice ("mymyshop",
@@ -1001,6 +1031,13 @@ private:
         if (affix == QLatin1String("-nearme") && m_words.isAdjective(core.words.last()))
             return false;
         if (prefix) {
+            // One's own is one person or thing, as typed: "mylocksmith", never "mylocksmiths"
+            // or, of a cut of a phrase, "mybristoldelivery".
+            if (word == QLatin1String("my") && (core.plural || core.cut) && !m_typed.startsWith(QLatin1String("my")))
+                return false;
+            // Nor is a person's work: "mywelder", no "mywelding".
+            if (word == QLatin1String("my") && worksOfPerson(core))
+                return false;
             // Made to order is said of a thing by its one word: no "custompreownedboats".
             if (word == QLatin1String("custom") && core.words.size() > 1)
                 return false;
@@ -1028,6 +1065,9 @@ private:
             return !isGlueWord(first) && !joinsIntoWord(word, first);
         }
         if (core.prefixesOnly || (core.plural && !kPluralSuffixes.contains(affix)))
+            return false;
+        // A tradesman's group is of people: no "weldinggroup" (a firm's "legalgroup" is fine).
+        if (affix == QLatin1String("-group") && m_field == Field::Trade && worksOfPerson(core))
             return false;
         // A cut of a phrase says where already: no "romehotelnearme".
         // Nor is a material looked for near one: "stonemasonnearme", never "stonenearme".
