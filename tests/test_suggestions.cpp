@@ -143,6 +143,7 @@ void TestSuggestions::split_data()
     QTest::newRow("no ending as a word") << "cheapable" << QStringList{"cheapable"};
     QTest::newRow("no rare stub in a made-up name") << "thehoskeni" << QStringList{"the", "hoskeni"};
     QTest::newRow("no glue word before a made-up name") << "ofrindu" << QStringList{"ofrindu"};
+    QTest::newRow("no glue word ends a phrase") << "tuskora" << QStringList{"tuskora"};
     QTest::newRow("plural inside") << "friendsopenlate" << QStringList{"friends", "open", "late"};
     QTest::newRow("hyphen") << "my-shop" << QStringList{"my", "shop"};
     QTest::newRow("digits") << "shop24" << QStringList{"shop", "24"};
@@ -572,7 +573,9 @@ void TestSuggestions::kinds_data()
                                                << QStringList{} << "(laden|shop|markt|haus|club)$" << false;
     QTest::newRow("a German word of her gender")
         << "metzgerei" << QStringList{"meinemetzgerei", "deinemetzgerei", "meinmetzger", "diemetzgerei"}
-        << QStringList{"meine"} << "^(mein|dein|der|das)metzgerei|metzgereis$|hq$|app$" << false;
+        << QStringList{"meine"}
+        << "^(mein|dein|der|das)metzgerei|^(die|meine|deine)metzgerei(shop|haus|studio|markt)|metzgereis$|hq$|app$"
+        << false;
     QTest::newRow("Spanish") << QString::fromUtf8("jardín") << QStringList{"jardin", "eljardin"} << QStringList{"mi"}
                              << "jar-din|dinjar|hq$|app$|artesanal|delbarrio" << false;
     QTest::newRow("a Spanish shop and its maker")
@@ -581,6 +584,9 @@ void TestSuggestions::kinds_data()
     QTest::newRow("a French worker keeps no shop")
         << QString::fromUtf8("électricien") << QStringList{"lelectricien", "votreelectricien"} << QStringList{}
         << "^leelectricien|(boutique|atelier|maison|shop|club)$" << false;
+    QTest::newRow("a French phrase's gender is its first word's")
+        << QString::fromUtf8("caveàvins") << QStringList{"lacaveavins", "macaveavins"} << QStringList{}
+        << "^(le|mon)cave" << false;
     QTest::newRow("a French shop's verb is no maker")
         << QString::fromUtf8("crêperie") << QStringList{"lacreperie"} << QStringList{} << "creper($|[^i])" << false;
     QTest::newRow("a French practitioner keeps a cabinet")
@@ -595,6 +601,8 @@ void TestSuggestions::kinds_data()
     QTest::newRow("an activity that heads a compound stands alone beside its point")
         << "learnscubadivinginthefloridakeys" << QStringList{"floridakeysdiving", "learnscubadiving"} << QStringList{}
         << "(^|[^s])cuba" << false;
+    QTest::newRow("a compound noun in a phrase stays whole")
+        << "dogdaycareinaustin" << QStringList{"austindogdaycare"} << QStringList{} << "day$|^dog$" << false;
     QTest::newRow("a compound in a phrase stays whole")
         << "organicdogfooddelivery" << QStringList{"organicdogfood", "dogfooddelivery"} << QStringList{}
         << "^(local|my|the|pro|city|best|organic)?food" << false;

@@ -226,7 +226,7 @@ Gender genderOf(Field language, const QString &word)
                                                                                   : Gender::Masculine;
     case Field::French:
         if (endsWithAny(word, {"ie", "ion", "ette", "ique", "ance", "ence", "té", "ure", "ade", "elle", "esse", "ée",
-                               "che", "ise", "ère"}))
+                               "che", "ise", "ère", "ave"}))
             return Gender::Feminine;
         return endsWithAny(word, {"age", "isme", "ment", "eau"}) || !word.endsWith(QLatin1Char('e')) ? Gender::Masculine
                                                                                                      : Gender::Unknown;

@@ -345,8 +345,10 @@ public:
         // peppers") says nothing of the thing: no "hotsaucemade".
         if (!phrase.trailing.isEmpty() && main + 1 < segments.size() && !isNoun(phrase.trailing.last()))
             phrase.trailing.removeLast();
+        // A compound noun is one head, no work done to its first word: "day care" is no care of a day.
         if (!phrase.modifiers.isEmpty() && isNoun(phrase.modifiers.last())
-            && m_knowledge.field({phrase.modifiers.last(), phrase.head}) == Field::Service)
+            && m_knowledge.field({phrase.modifiers.last(), phrase.head}) == Field::Service
+            && !m_knowledge.isCompound(phrase.modifiers.last(), phrase.head))
             phrase.innerHead = phrase.modifiers.size() - 1;
         // What the thing comes "with" ("with cheap oil changes and wheel alignment")
         // is what it has, neither its point nor a second thing: the point is further on ("in phoenix").
@@ -589,7 +591,11 @@ public:
                     add(np + point, base + less + kPointKept + kGlueDropped);
                 // A head that only says it is a business goes after a place: "chicagopizza" of
                 // "pizza place in chicago", "nashvilleguitar" of "guitar lessons".
-                if (placed && np.size() == 2 && isGeneric(np.last()) && namesAThing(np.first()))
+                // A compound noun stays whole, unless its first word is the work: no "austinday" of
+                // "day care in austin", but "chicagomoving" of "moving company in chicago".
+                if (placed && np.size() == 2 && isGeneric(np.last()) && namesAThing(np.first())
+                    && (!m_knowledge.isCompound(np.first(), np.last()) || m_knowledge.namesWork(np.first())
+                        || m_knowledge.namesAnActivity(np.first())))
                     addWithout(np, point + np.mid(0, np.size() - 1), base + less + kPointKept + kGenericDropped);
                 // So it does before whom it is for: "spanishforadults" of "spanish lessons for adults".
                 if (phrase.glue == QLatin1String("for") && !placed && np.size() == 2 && isGeneric(np.last())

@@ -699,8 +699,14 @@ private:
             const bool unlistedAdjective = lead.size() >= kShortestUnlisted && rest.size() >= kShortestUnlisted
                                            && std::any_of(adjectiveEndings.begin(), adjectiveEndings.end(),
                                                           [&](const QString &ending) { return rest.endsWith(ending); });
+            // Or one that a linking word joins to another: "cave" of "cave à vins".
+            static const QStringList linking{"à", "a", "au", "aux", "de", "du", "des", "del", "con", "en"};
+            const bool linked = std::any_of(linking.begin(), linking.end(), [&](const QString &link) {
+                const QString after = rest.mid(link.size());
+                return rest.startsWith(link) && after.size() >= kShortestRest && m_words.listedIn(m_field, after);
+            });
             if (m_words.listedIn(m_field, lead)
-                && (m_words.listedIn(m_field, rest) || m_words.isWord(rest) || unlistedAdjective))
+                && (m_words.listedIn(m_field, rest) || m_words.isWord(rest) || unlistedAdjective || linked))
                 return form.left(at);
         }
         return {};
@@ -992,6 +998,8 @@ private:
         };
         for (const qsizetype p : prefixes) {
             for (const qsizetype e : endings) {
+                if (field == Field::German && !agreesInGerman(heads[p], heads[e]))
+                    continue;
                 // "The" of a person's work is the person's: "thewelderpros", no "theweldingpros".
                 if (heads[p] == QLatin1String("the-") && (!namesOne(heads[e]) || worksOfPerson(core)))
                     continue;
@@ -1004,6 +1012,18 @@ private:
                     base - (kAllWordsScore - core.score) - kAffixStep * double(p + e));
             }
         }
+    }
+
+    // A German join takes the gender of its last word: "meinbäckereiladen" (der Laden),
+    // "diebäckereiwelt" (die Welt), never "diebäckereishop"; "-24" and "-online" keep the word's.
+    static bool agreesInGerman(const QString &prefix, const QString &ending)
+    {
+        static const QSet<QString> feminine{"-welt", "-praxis", "-werkstatt", "-manufaktur", "-schule", "-akademie"};
+        static const QSet<QString> none{"-24", "-online", "-direkt"};
+        if (none.contains(ending))
+            return true;
+        const bool femininePrefix = prefix.endsWith(QLatin1String("e-")) && prefix != QLatin1String("the-");
+        return femininePrefix == feminine.contains(ending);
     }
 
     // Whether a core on a person's field names the work, not the person: "welding" of

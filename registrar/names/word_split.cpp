@@ -196,6 +196,15 @@ void joinGlueIntoName(const WordKnowledge::Data &data, QStringList &pieces)
         pieces = QStringList{pieces.join(QString())};
 }
 
+// Nor does a phrase end in an article, a possessive or "and", "of", "or": "tuskora"
+// is a name, not a "tusk" "or" "a".
+void joinDanglingGlue(QStringList &pieces)
+{
+    static const QStringList dangling{"a", "an", "and", "the", "of", "or", "my", "our", "your"};
+    if (pieces.size() > 1 && dangling.contains(pieces.last()) && !pieces.first().front().isDigit())
+        pieces = QStringList{pieces.join(QString())};
+}
+
 // A run a reader takes as one word: an English noun or adjective WordNet
 // knows, or its plural ("headphones"), doing what a known word names
 // ("bouldering"), or a German, Spanish or French word that is no English one.
@@ -383,6 +392,7 @@ QStringList WordKnowledge::split(const QString &label) const
         QStringList pieces = cheapestPieces(*m_data, run);
         joinEndings(*m_data, pieces);
         joinGlueIntoName(*m_data, pieces);
+        joinDanglingGlue(pieces);
         joinRareStubs(*m_data, pieces);
         moveEndingS(*m_data, pieces);
         joinCommonWords(*m_data, pieces);
