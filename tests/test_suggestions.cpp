@@ -574,7 +574,8 @@ void TestSuggestions::kinds_data()
     QTest::newRow("a German word of her gender")
         << "metzgerei" << QStringList{"meinemetzgerei", "deinemetzgerei", "meinmetzger", "diemetzgerei"}
         << QStringList{"meine"}
-        << "^(mein|dein|der|das)metzgerei|^(die|meine|deine)metzgerei(shop|haus|studio|markt)|metzgereis$|hq$|app$"
+        << "^(mein|dein|der|das)metzgerei(24|online)?$|^(die|meine|deine)metzgerei(shop|haus|studio|markt)|metzgereis$|"
+           "hq$|app$"
         << false;
     QTest::newRow("Spanish") << QString::fromUtf8("jardín") << QStringList{"jardin", "eljardin"} << QStringList{"mi"}
                              << "jar-din|dinjar|hq$|app$|artesanal|delbarrio" << false;

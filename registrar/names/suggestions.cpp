@@ -998,12 +998,13 @@ private:
         };
         for (const qsizetype p : prefixes) {
             for (const qsizetype e : endings) {
-                if (field == Field::German && !agreesInGerman(heads[p], heads[e]))
+                const QString prefix = field == Field::German ? agreedInGerman(heads[p], heads[e]) : heads[p];
+                if (prefix.isEmpty())
                     continue;
                 // "The" of a person's work is the person's: "thewelderpros", no "theweldingpros".
                 if (heads[p] == QLatin1String("the-") && (!namesOne(heads[e]) || worksOfPerson(core)))
                     continue;
-                const QStringList start = heads[p].chopped(1).split(QLatin1Char('-'));
+                const QStringList start = prefix.chopped(1).split(QLatin1Char('-'));
                 // A relative's stand as far below the typed words' as the relative does: no
                 // "thedoorstore" before "thedoormatstore".
                 const double base =
@@ -1015,15 +1016,23 @@ private:
     }
 
     // A German join takes the gender of its last word: "meinbäckereiladen" (der Laden),
-    // "diebäckereiwelt" (die Welt), never "diebäckereishop"; "-24" and "-online" keep the word's.
-    static bool agreesInGerman(const QString &prefix, const QString &ending)
+    // "meinebäckereiwelt" (die Welt), never "diebäckereishop" ("der" and "das" are not
+    // told apart, so no article); "-24" and "-online" keep the word's.
+    static QString agreedInGerman(const QString &prefix, const QString &ending)
     {
         static const QSet<QString> feminine{"-welt", "-praxis", "-werkstatt", "-manufaktur", "-schule", "-akademie"};
         static const QSet<QString> none{"-24", "-online", "-direkt"};
         if (none.contains(ending))
-            return true;
-        const bool femininePrefix = prefix.endsWith(QLatin1String("e-")) && prefix != QLatin1String("the-");
-        return femininePrefix == feminine.contains(ending);
+            return prefix;
+        const bool femininePrefix = prefix.endsWith(QLatin1String("e-"));
+        if (femininePrefix == feminine.contains(ending))
+            return prefix;
+        // One's own shop is said with the shop's gender ("meinbäckereiladen"); other joins of a
+        // feminine word ("fahrschulestudio") read clumsily with it, so they take none.
+        static const QSet<QString> shops{"-laden", "-shop", "-haus", "-markt"};
+        if (prefix == QLatin1String("die-") || (femininePrefix && !shops.contains(ending)))
+            return {};
+        return femininePrefix ? prefix.chopped(2) + QLatin1Char('-') : prefix.chopped(1) + QLatin1String("e-");
     }
 
     // Whether a core on a person's field names the work, not the person: "welding" of
