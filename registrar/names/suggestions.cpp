@@ -979,11 +979,11 @@ private:
                 (ownHeads.isEmpty() || ownHeads.contains(heads[i])) && endsPrefixedName(heads[i], field);
             if (!fits(heads[i], core, field) || (!prefix && !business))
                 continue;
-            const bool possessive = heads[i] == QLatin1String("the-");
+            const bool article = heads[i] == QLatin1String("the-");
             if (prefix && !isLanguage(field) && !kPrefixesBeforeBoth.contains(heads[i])
                 && !kPrefixesLateBoth.contains(heads[i]))
                 continue;
-            if (prefix && (prefixes.size() < kPrefixesBothEnds || possessive))
+            if (prefix && (prefixes.size() < kPrefixesBothEnds || article))
                 prefixes.append(i);
             else if (!prefix && endings.size() < (isLanguage(field) ? kEndingsBothEndsForeign : kEndingsBothEnds))
                 endings.append(i);
