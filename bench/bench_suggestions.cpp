@@ -17,12 +17,12 @@
 // (first_choices.h), and the share of hyphenated labels; every page's names
 // are printed, to be read by hand. With --held-out, the same for the 20
 // keywords of first_choices_held_out.tsv, which the first round of tuning
-// never saw; with --second-held-out to --eighteenth-held-out, the 20 of
-// first_choices_held_out_2.tsv to _18.tsv, written before the second round,
+// never saw; with --second-held-out to --nineteenth-held-out, the 20 of
+// first_choices_held_out_2.tsv to _19.tsv, written before the second round,
 // before its last changes were judged, before the third to eighth, after the
 // eighth, before the ninth, before the tenth, before the eleventh, after it,
-// before the twelfth, after it, before the thirteenth, and before the
-// fourteenth.
+// before the twelfth, after it, before the thirteenth, before the
+// fourteenth and before the fifteenth.
 //
 //   bench_suggestions [--resolvers | --pages] [--first-choices | --held-out | --second-held-out |
 //                     --third-held-out | --fourth-held-out | --fifth-held-out | --sixth-held-out |
@@ -30,7 +30,8 @@
 //                     --eleventh-held-out | --twelfth-held-out |
 //                     --thirteenth-held-out | --fourteenth-held-out |
 //                     --fifteenth-held-out | --sixteenth-held-out |
-//                     --seventeenth-held-out | --eighteenth-held-out] [--only]
+//                     --seventeenth-held-out | --eighteenth-held-out |
+//                     --nineteenth-held-out] [--only]
 //                    [--show KEYWORD...]
 //   --resolvers: only the resolver cases; --pages: no resolver cases; --only: only the keywords shown
 
@@ -571,6 +572,7 @@ int main(int argc, char *argv[])
         {"--sixteenth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_16},
         {"--seventeenth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_17},
         {"--eighteenth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_18},
+        {"--nineteenth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_19},
         {"--first-choices", VARNEX_FIRST_CHOICES},
     };
     const auto chosen = std::find_if(std::begin(kLists), std::end(kLists),
