@@ -362,6 +362,13 @@ void TestSuggestions::kinds_data()
     QTest::newRow("product, a pitch or two only on the typed word")
         << "bicycle" << QStringList{"bike"} << QStringList{"shop", "store"}
         << "^bike(direct|deals|online|hub)$|^bicycle(online|hub|world|zone)$" << false;
+    QTest::newRow("one who does what a verb says, though no list holds the word")
+        << "scaffolder" << QStringList{"scaffolderpros", "scaffoldingpros"} << QStringList{"pros"}
+        << "^(get|try|use)|app$|hq$" << false;
+    QTest::newRow("what a shop sells is sold as goods") << "fishmonger" << QStringList{"freshseafood", "seafoodshop"}
+                                                        << QStringList{} << "^(the|local|city)seafood" << false;
+    QTest::newRow("no plural of what is had, not counted")
+        << "music" << QStringList{"musicshop"} << QStringList{} << "musics($|club|shop)|net$|web$" << false;
     QTest::newRow("trade's activity") << "plumbing" << QStringList{"plumber"} << QStringList{"pros"} << "plumbings$"
                                       << false;
     QTest::newRow("health, near me only after a noun")
@@ -637,6 +644,9 @@ void TestSuggestions::kinds_data()
                                                << "^(get|try|use)saddler|saddler(ify|io|ly)$" << false;
     QTest::newRow("a person's topic only by their own name")
         << "lawyer" << QStringList{"attorney"} << QStringList{"my"} << "jurisprudence" << false;
+    QTest::newRow("a place keeps the noun that says its kind")
+        << "indoortrampolineparkforkidsinleeds" << QStringList{"leedstrampolinepark"} << QStringList{}
+        << "^(the)?leedspark|^park" << false;
     QTest::newRow("a business word needs what it sells")
         << "secondhandbookstoreinportland" << QStringList{"portlandbookstore"} << QStringList{}
         << "portlandstore|^storeportland|^(my|the)?store" << false;

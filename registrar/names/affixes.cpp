@@ -112,26 +112,32 @@ const QStringList &plainWordAffixes()
         const QStringList last{"-online", "-house", "-team",  "-point", "-plus",  "-spot", "-base", "-place",
                                "-daily",  "-land",  "-craft", "-life",  "-works", "-hub",  "-now",  "-hq",
                                "smart-",  "true-",  "real-",  "easy-",  "happy-", "go-",   "-bros", "-den",
-                               "-way",    "just-",  "pure-",  "good-",  "big-",   "one-",  "all-"};
+                               "-way",    "just-",  "pure-",  "good-",  "big-",   "one-",  "all-",  "-group"};
         // A brand's playful words, and a venue or a landscape, say nothing of a real
         // word's trade or say another ("tennispalooza", "pediatricianpad",
-        // "bedandbreakfastbar"): they only fill a page that has nothing else.
+        // "bedandbreakfastbar"): they only fill a page that has nothing else. So do
+        // the web's words, which read as an ending typed twice ("glassblowernet.com").
         const QStringList playful{
-            "-pad",      "-nest",   "-yard",  "-path",   "-side",    "-street", "-town",  "-nation", "-planet",
-            "-republic", "-squad",  "-tribe", "-forge",  "-foundry", "-mill",   "-made",  "-mart",   "-bazaar",
-            "-genie",    "-wise",   "-savvy", "-geek",   "-nerd",    "-buddy",  "-pal",   "-mate",   "-joy",
-            "-love",     "-mind",   "-sense", "-genius", "-boost",   "-rise",   "-flow",  "-wave",   "-spark",
-            "-bloom",    "-nova",   "-vista", "-ville",  "-verse",   "-sphere", "-scape", "-topia",  "-palooza",
-            "-fest",     "-party",  "-era",   "-quest",  "-cloud",   "-logic",  "-trip",  "-tour",   "-journey",
-            "-room",     "-lounge", "-table", "-bar",    "-cafe",    "-garden", "-farm",  "-field",  "-grove",
-            "-haven",    "-harbor", "-port",  "-bay",    "-peak",    "-summit", "-ridge", "-valley", "-river",
-            "-lake",     "-island", "-shore", "-north",  "-south",   "-east",   "-west"};
-        QStringList ordered = first;
+            "-net",   "-web",    "-link",    "-pad",      "-nest",   "-yard",  "-path",   "-side",    "-street",
+            "-town",  "-nation", "-planet",  "-republic", "-squad",  "-tribe", "-forge",  "-foundry", "-mill",
+            "-made",  "-mart",   "-bazaar",  "-genie",    "-wise",   "-savvy", "-geek",   "-nerd",    "-buddy",
+            "-pal",   "-mate",   "-joy",     "-love",     "-mind",   "-sense", "-genius", "-boost",   "-rise",
+            "-flow",  "-wave",   "-spark",   "-bloom",    "-nova",   "-vista", "-ville",  "-verse",   "-sphere",
+            "-scape", "-topia",  "-palooza", "-fest",     "-party",  "-era",   "-quest",  "-cloud",   "-logic",
+            "-trip",  "-tour",   "-journey", "-room",     "-lounge", "-table", "-bar",    "-cafe",    "-garden",
+            "-farm",  "-field",  "-grove",   "-haven",    "-harbor", "-port",  "-bay",    "-peak",    "-summit",
+            "-ridge", "-valley", "-river",   "-lake",     "-island", "-shore", "-north",  "-south",   "-east",
+            "-west"};
+        // A brand's praise before a real word reads as a slogan ("primecattrees",
+        // "instantcattrees"): after every ending raters took as good or seldom did.
+        QStringList ordered = first, ending, praise;
+        for (const QString &affix : last)
+            (affix.endsWith(QLatin1Char('-')) ? praise : ending).append(affix);
         for (const QString &affix : affixes()) {
             if (!first.contains(affix) && !last.contains(affix) && !playful.contains(affix))
-                ordered.append(affix);
+                (affix.endsWith(QLatin1Char('-')) ? praise : ordered).append(affix);
         }
-        return ordered + last + playful;
+        return ordered + ending + praise + playful;
     }();
     return list;
 }

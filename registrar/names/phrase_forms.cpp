@@ -741,7 +741,28 @@ private:
             const bool serviceAdjective = inner && !before.isEmpty() && m_knowledge.isAdjective(before.last())
                                           && !m_knowledge.isCompound(before.last(), head)
                                           && !m_knowledge.namesAnActivity(head) && !m_knowledge.namesWork(head);
-            for (qsizetype start = before.size() - (generic ? 1 : 0); start >= 0; --start) {
+            // A noun just before a thing's or a place's head says what kind it is and stays with it:
+            // "trampoline park", "laser tag arena"; never "leedspark" or "tampaarena". A person
+            // ("wedding photographer"), work or an activity ("truck rental", "scuba diving") still
+            // reads alone, as does a place after whom it is for or what describes it ("family
+            // campground", "second hand bookstore", "24 hour pharmacy", "family owned bakery").
+            static const QSet<QString> whom{"family", "kids",  "kid",   "children", "child",  "women", "men",
+                                            "adults", "adult", "teens", "seniors",  "senior", "baby",  "couples"};
+            const bool kindOfThing = !inner && !head.endsWith(QLatin1String("ing")) && !m_knowledge.namesWork(head)
+                                     && !m_knowledge.namesAnActivity(head) && !changesThing(head)
+                                     && !isPerson(m_knowledge.field({head}));
+            const auto counted = [](const QString &word) {
+                return std::any_of(word.begin(), word.end(), [](QChar c) { return c.isDigit(); });
+            };
+            const auto saysKind = [&](const QString &modifier) {
+                const QString previous = before.size() > 1 ? before[before.size() - 2] : QString();
+                return namesAThing(modifier) && !m_knowledge.describes(modifier) && !counted(modifier)
+                       && !modifier.endsWith(QLatin1String("ed")) && !whom.contains(modifier) && !counted(previous)
+                       && !(!previous.isEmpty() && m_knowledge.describes(previous + modifier));
+            };
+            const qsizetype kindStart =
+                kindOfThing && !before.isEmpty() && saysKind(before.last()) ? before.size() - 1 : before.size();
+            for (qsizetype start = std::min(before.size() - (generic ? 1 : 0), kindStart); start >= 0; --start) {
                 if (serviceAdjective && start < before.size())
                     continue;
                 // A compound stays whole: "dog food delivery" is no "food delivery"; but an activity

@@ -485,6 +485,16 @@ private:
             // maker's is a craft: "glassblowingstudio".
             if (isPerson(m_field) && m_field != Field::Health && m_words.namesWork(relatives[r]))
                 cores.last().field = m_field == Field::Artisan ? Field::Craft : Field::Service;
+            // What a shop or a tradesman sells is sold as goods: "flowershop", "freshmeats", never
+            // "localflowers" or "themeats" of a florist or a butcher.
+            // A tradesman's stuff is what he works on, though: "glasspros".
+            else if ((isPerson(m_field) || m_field == Field::Place) && m_field != Field::Trade
+                     && !m_words.namesWork(relatives[r]) && !workedOn.contains(relatives[r])) {
+                if (const Field own = m_words.field({relatives[r]}); own == Field::Product || own == Field::Food) {
+                    cores.last().field = own;
+                    cores.last().bothEnds = false;
+                }
+            }
             if (workedOn.contains(relatives[r])) { // "brickpros", never "mybrick" or "emergencybrick"
                 asMaterial(cores.last());
                 cores.last().material = worksMaterial(); // but "footcarenearme" of a podiatrist

@@ -80,6 +80,9 @@ struct WordKnowledge::Data {
     bool splitWord(std::string_view word) const;
     // An "-ing" no list holds, of a noun or verb WordNet knows: "bouldering" (word_split.cpp).
     bool doingOfKnownWord(std::string_view word) const;
+    // One who does what a verb WordNet knows names, no list holding the word:
+    // "scaffolder", "groomer", "groomers" (word_split.cpp).
+    bool doerOfKnownVerb(std::string_view word) const;
     // A place WordNet names in two words, joined, one of them in no word list:
     // "sandiego", "lasvegas" (word_split.cpp).
     bool joinedPlace(std::string_view word) const;

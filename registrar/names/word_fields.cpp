@@ -333,6 +333,11 @@ bool WordKnowledge::isAdjective(const QString &word) const
     return isAz(word) && m_data->mainlyAdjective(word.toStdString());
 }
 
+bool WordKnowledge::describes(const QString &word) const
+{
+    return isAz(word) && !m_data->indexLine(wordnet::Adjective, word.toStdString()).empty();
+}
+
 bool WordKnowledge::isNoun(const QString &word) const
 {
     if (!isAz(word))
@@ -387,7 +392,8 @@ Field WordKnowledge::field(const QStringList &typed) const
     content.removeIf([this](const QString &word) {
         return isGlueWord(word) || !isAz(word)
                || (!isWord(word) && !m_data->isNoun(m_data->singular(word.toStdString()))
-                   && !m_data->doingOfKnownWord(word.toStdString()) && !m_data->pastimes.contains(word.toStdString()));
+                   && !m_data->doingOfKnownWord(word.toStdString()) && !m_data->doerOfKnownVerb(word.toStdString())
+                   && !m_data->pastimes.contains(word.toStdString()));
     });
     if (content.isEmpty()) {
         // A word of another language, or none known: a made-up name.
@@ -459,6 +465,9 @@ Field WordKnowledge::field(const QStringList &typed) const
     // So is hiring a thing out: "van hire" is work done for one, not the person taken on.
     if (nounBefore && lemma == "hire")
         return Field::Service;
+    // One who does work no list names is called in for it: "scaffolder", "groomer".
+    if (!sense && m_data->doerOfKnownVerb(lemma))
+        return Field::Trade;
     Field field = sense ? m_data->fieldOf(sense->synset) : Field::General;
     if (isPerson(field))
         field = businessOfListed(*m_data, lemma).value_or(field);

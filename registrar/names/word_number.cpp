@@ -115,11 +115,14 @@ bool WordKnowledge::takesPlural(const QString &word) const
     if (m_data->mainlyAdjective(text) || m_data->pastimes.contains(text)) // no "potteries" for the craft
         return false;
     // Goods counted by the piece go by a mass noun, whatever the list holds as a verb's
-    // or a rare plural: no "silverjewelries", "petinsurances", "skincaremerchandises".
+    // or a rare plural: no "silverjewelries", "petinsurances", "skincaremerchandises";
     static const std::unordered_set<std::string_view> mass{
-        "jewelry",    "jewellery", "furniture", "clothing", "equipment",   "luggage",  "software",  "merchandise",
-        "apparel",    "produce",   "seafood",   "bedding",  "lighting",    "flooring", "machinery", "cutlery",
-        "stationery", "lingerie",  "insurance", "advice",   "information", "homework", "housework", "feedback"};
+        "jewelry", "jewellery", "furniture", "clothing", "equipment", "luggage", "software", "merchandise", "apparel",
+        "produce", "seafood", "bedding", "lighting", "flooring", "machinery", "cutlery", "stationery", "lingerie",
+        "insurance", "advice", "information", "homework", "housework", "feedback",
+        // and what is had, not counted, though the list holds a rare plural: no "musics", "fitnesses"
+        "music", "fitness", "wellness", "nutrition", "research", "knowledge", "health", "wealth", "traffic", "weather",
+        "luck", "fun", "safety", "security"};
     if (mass.contains(text) || text.ends_with("wear") || text.ends_with("ware"))
         return false;
     // "plumbings" and "knittings" read wrong: the activity has no plural; nor

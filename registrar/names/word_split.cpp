@@ -212,8 +212,8 @@ bool isWholeWord(const WordKnowledge::Data &data, const std::string &run)
 {
     if (run.size() < kMinPlainWord)
         return false;
-    if (data.doingOfKnownWord(run) || data.joinedPlace(run) || data.pastimes.contains(run))
-        return true; // "orienteering" is no "orientee ring"
+    if (data.doingOfKnownWord(run) || data.doerOfKnownVerb(run) || data.joinedPlace(run) || data.pastimes.contains(run))
+        return true; // "orienteering" is no "orientee ring", "groomer" no "g roomer"
     const std::string singular = data.singular(run);
     for (const std::string &form : {run, singular}) {
         if (!data.indexLine(wordnet::Noun, form).empty() || !data.indexLine(wordnet::Adjective, form).empty())
@@ -325,6 +325,28 @@ bool WordKnowledge::Data::doingOfKnownWord(std::string_view word) const
             return true;
     }
     return false;
+}
+
+bool WordKnowledge::Data::doerOfKnownVerb(std::string_view word) const
+{
+    // Four letters before the ending at least, as for "-ing": "groom" in "groomer".
+    constexpr size_t kShortestStem = 4;
+    if (word.ends_with("s"))
+        word.remove_suffix(1);
+    if (word.size() < kShortestStem + 2 || !word.ends_with("er") || splitWord(word))
+        return false;
+    const std::string stem(word.substr(0, word.size() - 2));
+    // A stem of two words is read as two: "shop fitter", not "shopfit" done.
+    for (size_t at = kMinPlainWord; at + kMinPlainWord <= stem.size(); ++at) {
+        if (splitWord(std::string_view(stem).substr(0, at)) && splitWord(std::string_view(stem).substr(at)))
+            return false;
+    }
+    // "baker" of "bake" drops the verb's "e"; "shopper" doubles its last letter.
+    std::vector<std::string> forms{stem, stem + "e"};
+    if (stem.size() > kShortestStem && stem.back() == stem[stem.size() - 2])
+        forms.push_back(stem.substr(0, stem.size() - 1));
+    return std::any_of(forms.begin(), forms.end(),
+                       [&](const std::string &form) { return !indexLine(wordnet::Verb, form).empty(); });
 }
 
 bool WordKnowledge::Data::joinedPlace(std::string_view word) const
