@@ -394,6 +394,10 @@ private:
             head > 0 && !isPerson(m_field) && m_words.isCompound(content[head - 1], content[head]);
         if (compoundThing)
             relatives.clear();
+        // Nor is the head of a person WordNet lists whole another person: a "funeral director"
+        // is no "funeralmanager", though his work is still his.
+        if (head > 0 && isPerson(m_field) && m_words.isCompound(content[head - 1], content[head]))
+            relatives.removeIf([this](const QString &relative) { return !m_words.namesWork(relative); });
         QStringList curated = compoundThing ? QStringList() : m_words.curatedRelatives(content[head]);
         // Nor one that holds another typed word already, or that one holds: no
         // "homehomestaging", no "eyebrowbrows" of "eyebrow threading".
