@@ -365,6 +365,9 @@ void TestSuggestions::kinds_data()
     QTest::newRow("one who does what a verb says, though no list holds the word")
         << "scaffolder" << QStringList{"scaffolderpros", "scaffoldingpros"} << QStringList{"pros"}
         << "^(get|try|use)|app$|hq$" << false;
+    QTest::newRow("a thing listed whole is sold, one or many")
+        << "cuttingboards" << QStringList{"cuttingboardshop", "cuttingboard"} << QStringList{"shop"}
+        << "boardsshop|boardsco$" << false;
     QTest::newRow("a person listed whole keeps the head")
         << "funeraldirector" << QStringList{"thefuneraldirector"} << QStringList{} << "manager" << false;
     QTest::newRow("what a shop sells is sold as goods") << "fishmonger" << QStringList{"freshseafood", "seafoodshop"}

@@ -304,6 +304,14 @@ bool WordKnowledge::livesInPlural(const QString &word) const
     // it means: theirs is the plural of "clock".
     if (sense && (sense->synset.lexFile == kPlants || sense->synset.lexFile == kAnimals))
         return false;
+    // Nor is a sense nobody was seen to use ("boards", the stage) where the singular is a
+    // common noun: "cutting boards" are boards; "pants" and "sunglasses" stay as they are.
+    // An index line ends in its senses' offsets, after how many of them were seen tagged.
+    const std::vector<std::string_view> index = wordnet::fields(m_data->indexLine(wordnet::Noun, plural));
+    const size_t senseCount = index.size() > 2 ? wordnet::number(index[2]) : 0;
+    const bool neverSeen = index.size() > senseCount + 1 && wordnet::number(index[index.size() - senseCount - 1]) == 0;
+    if (neverSeen && m_data->common(singular) && m_data->mainlyNoun(singular))
+        return false;
     return sense && std::none_of(sense->synset.lemmas.begin(), sense->synset.lemmas.end(), [&](std::string_view lemma) {
                return lemma == singular;
            });
@@ -407,11 +415,12 @@ Field WordKnowledge::field(const QStringList &typed) const
     if (content.size() == 1 && words.size() > 1 && words.last() == content.last()
         && !isGlueWord(words.at(words.size() - 2)) && namesWork(content.last()))
         return Field::Service;
-    // Two words WordNet knows as one place are that place: a "golf course" is no course of
-    // lessons.
+    // Two words WordNet knows as one place or thing are that: a "golf course" is no course of
+    // lessons, a "cutting board" no committee.
     if (content.size() == 2) {
         const QStringList whole{content[0], QString::fromStdString(m_data->singular(content[1].toStdString()))};
-        if (const std::optional<Field> own = fieldOfWhole(whole); own == Field::Place)
+        if (const std::optional<Field> own = fieldOfWhole(whole);
+            own == Field::Place || own == Field::Product || own == Field::Food)
             return *own;
     }
     // A pastime written down by hand is one, whatever else WordNet files it as
