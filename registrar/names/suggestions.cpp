@@ -897,11 +897,11 @@ private:
         if (isLanguage(field)) {
             // Words other languages take from English as they are; not "center" or "city", which each
             // says its own way, nor "direct" beside the language's own: no "depannageinfocenter",
-            // "sprachschuledirect" beside "sprachschuledirekt".
+            // "sprachschuledirect" beside "sprachschuledirekt"; nor "net", an ending typed twice.
             const bool ownDirect =
                 heads.contains(QLatin1String("-direkt")) || heads.contains(QLatin1String("-directo"));
             for (const char *neutral : {"-online", "-shop", "-plus", "-pro", "-club", "-express", "-team", "-point",
-                                        "-hub", "-direct", "-net", "-box"}) {
+                                        "-hub", "-direct", "-box"}) {
                 if (!heads.contains(QLatin1String(neutral))
                     && !(ownDirect && QLatin1String(neutral) == QLatin1String("-direct"))
                     && headFits(QLatin1String(neutral), word, field))
