@@ -649,6 +649,11 @@ void TestSuggestions::kinds_data()
                                                << "^(get|try|use)saddler|saddler(ify|io|ly)$" << false;
     QTest::newRow("a person's topic only by their own name")
         << "lawyer" << QStringList{"attorney"} << QStringList{"my"} << "jurisprudence" << false;
+    QTest::newRow("when it is open is no part of the thing")
+        << "emergencyvetopensundayinleeds" << QStringList{"leedsvet", "leedsemergencyvet"} << QStringList{}
+        << "open|sunday" << false;
+    QTest::newRow("a place and a two-word thing, a little long")
+        << "weddingvenuesincornwall" << QStringList{"cornwallweddingvenues"} << QStringList{} << "^cornwall$" << false;
     QTest::newRow("a place keeps the noun that says its kind")
         << "indoortrampolineparkforkidsinleeds" << QStringList{"leedstrampolinepark"} << QStringList{}
         << "^(the)?leedspark|^park" << false;

@@ -314,6 +314,14 @@ public:
                                    || (i + 1 == np.size() && !workOf(np[i]).isEmpty());
             if (!(isVerbOnly(np[i]) || describes) || !hasNoun(np.mid(0, i)))
                 continue;
+            // When it is done says nothing of the thing: "vet open sunday" is a vet, no "vetopensunday".
+            const QStringList rest = np.mid(i + 1);
+            if (!rest.isEmpty() && std::all_of(rest.begin(), rest.end(), [this](const QString &word) {
+                    return m_knowledge.namesTime(word);
+                })) {
+                np.resize(i);
+                break;
+            }
             if (!isPlural(np[i - 1]) && hasNoun(np.mid(i + 1))) {
                 np[i - 1] += np.takeAt(i);
                 --i;
@@ -834,7 +842,9 @@ private:
 
     void add(const QStringList &words, double score)
     {
-        if (words.join(QString()).size() > m_maxLength)
+        // A form may run a little longer, to be offered bare: "cornwallweddingvenues".
+        constexpr qsizetype kBareRoom = 2;
+        if (words.join(QString()).size() > m_maxLength + kBareRoom)
             return;
         for (PhraseForm &form : m_forms) {
             if (form.words == words) {

@@ -26,7 +26,8 @@ struct PhraseForm {
 // fits ("flightstoparis"), that first ("parisflights") or without the glue
 // ("cheapflightsparis"), after the verb it was asked with ("learnguitar"),
 // or nearby ("attorneynearme"). Never adjectives alone. Each within
-// `maxLength` letters, the one that keeps the most of the point first; the
+// `maxLength` letters (or two more, to be offered bare:
+// "cornwallweddingvenues"), the one that keeps the most of the point first; the
 // head's close relatives of its own field in its place ("familylawyer"), a
 // little lower. For text that is `wholePhrase` (not glue inside a short
 // name, "walk in clinic"), a head that makes almost no form stands alone.

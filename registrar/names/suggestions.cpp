@@ -30,7 +30,7 @@ constexpr qsizetype kMaxShortWords = 4; // more words than this make a long phra
 constexpr qsizetype kAffixRoom = 5;
 // The typed words with an ending that names their business may run a little
 // longer: "guttercleaningservice" and "carpetcleaningexperts" are what a
-// person tries first for a two-word service.
+// person tries first for a two-word service; so may a phrase's words bare.
 constexpr qsizetype kBusinessRoom = 2;
 constexpr qsizetype kStemOfHead = 3;     // "tan" of "tanning", which "suntan" ends in
 constexpr int kRelativesPerWord = 3;     // close relatives of the head noun, each a core of its own
@@ -611,7 +611,8 @@ private:
         const QList<PhraseForm> forms = phraseForms(words, m_words, kMaxLength, wholePhrase);
         int affixed = 0;
         for (const PhraseForm &form : forms) {
-            const bool takesAffixes = form.takesAffixes && affixed < kAffixedPhraseForms;
+            const bool takesAffixes =
+                form.takesAffixes && affixed < kAffixedPhraseForms && joined(form.words).size() <= kMaxLength;
             affixed += takesAffixes ? 1 : 0;
             Core core{form.words, form.score, takesAffixes ? kAffixesPerPhraseForm : 0};
             core.cut = true;
@@ -929,7 +930,7 @@ private:
     void addAffixed(const Core &core)
     {
         if (core.offeredBare)
-            add({}, core.words, {}, core.score);
+            add({}, core.words, {}, core.score, core.cut ? kBusinessRoom : 0);
         const Field field = core.field.value_or(m_field);
         const QStringList heads = headsOf(core.words, field, core.related);
         int used = 0;
