@@ -77,8 +77,9 @@ constexpr double kRelativeStep = 0.3;
 // a prefix and an ending together ("localcandleshop") come once every core's own forms are in: the
 // next thing a person tries when those are taken;
 constexpr double kBothEndsScore = 45.5;
-// whose it is or where, with an ending too ("mylocksmithpros"), only ahead of the fillers below;
-constexpr double kLateBothEndsScore = 35.0;
+// whose it is or where, with an ending too ("mylocksmithpros"), only ahead of the fillers below,
+// and, like them, after the best labels' other endings: raters took few of them ("mywatercolorkits");
+constexpr double kLateBothEndsScore = 29.5;
 // how to start a pastime ("learntoknit") is asked right after where to learn it ("learnknitting");
 constexpr double kLearnToScore = kAllWordsScore - 0.45;
 // the typed words set apart by hyphens ("knife-sharpening") are tried once the joined words' best forms are taken;
