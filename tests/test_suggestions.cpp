@@ -649,6 +649,16 @@ void TestSuggestions::kinds_data()
                                                << "^(get|try|use)saddler|saddler(ify|io|ly)$" << false;
     QTest::newRow("a person's topic only by their own name")
         << "lawyer" << QStringList{"attorney"} << QStringList{"my"} << "jurisprudence" << false;
+    QTest::newRow("a long noun only WordNet holds is one word")
+        << "weddingofficiant" << QStringList{"theweddingofficiant"} << QStringList{} << "^(best|top)?i?c?iant" << false;
+    QTest::newRow("so many for so many is one token")
+        << "2-for-1pizza" << QStringList{"2for1pizza", "2for1pizzeria"} << QStringList{} << "^1|^2pizza" << false;
+    QTest::newRow("a noun that names a thing too says its kind")
+        << "escaperoomindenver" << QStringList{"denverescaperoom"} << QStringList{}
+        << "^(the|best)?denverroom|^roomi?n?denver" << false;
+    QTest::newRow("no cut drops the word a thing is named after")
+        << "bouncehouserental" << QStringList{"bouncehousehire"} << QStringList{} << "^houserental|^bouncerental"
+        << false;
     QTest::newRow("when it is open is no part of the thing")
         << "emergencyvetopensundayinleeds" << QStringList{"leedsvet", "leedsemergencyvet"} << QStringList{}
         << "open|sunday" << false;

@@ -95,8 +95,10 @@ bool endsWithAny(const QString &word, std::initializer_list<const char *> ending
 // "tanzakademie".
 bool germanService(const QString &word)
 {
-    return endsWithAny(word, {"büro", "buero", "buro", "dienst", "schule", "akademie", "beratung", "agentur", "kanzlei",
-                              "vermittlung", "versicherung", "praxis", "pflege", "therapie"});
+    return endsWithAny(word, {"büro",       "buero",     "buro",      "dienst",      "schule",       "akademie",
+                              "beratung",   "agentur",   "kanzlei",   "vermittlung", "versicherung", "praxis",
+                              "pflege",     "therapie",  "reinigung", "service",     "reparatur",    "verleih",
+                              "vermietung", "betreuung", "transport", "umzug"});
 }
 
 // A German word for a shop, studio or hall: "küchenstudio", "getränkemarkt", "brauhaus".

@@ -301,7 +301,14 @@ public:
         for (qsizetype i = 0; i < main; ++i)
             phrase.intent += verbsOf(segments[i]);
         QStringList np = segments[main];
-        while (np.size() > 1 && isVerbOnly(np.first()))
+        // A verb one asks with ("learn guitar", "rent cars"); one that names a thing too says
+        // what kind the thing is: an "escape room" is no room one escapes.
+        static const QSet<QString> asking{
+            "buy",   "rent",  "hire",  "book", "find",  "order", "get",  "sell",  "repair", "fix",   "clean", "build",
+            "make",  "watch", "visit", "join", "start", "ship",  "send", "print", "design", "move",  "store", "install",
+            "paint", "plan",  "cook",  "bake", "grow",  "sign",  "play", "lease", "learn",  "teach", "train"};
+        while (np.size() > 1 && isVerbOnly(np.first())
+               && (asking.contains(np.first()) || !m_knowledge.namesToo(np.first())))
             phrase.intent.append(np.takeFirst());
         // A verb after the things starts what is said of them ("flowers
         // delivered same day"): the head is the thing's noun, and only that verb
@@ -764,9 +771,9 @@ private:
             };
             const auto saysKind = [&](const QString &modifier) {
                 const QString previous = before.size() > 1 ? before[before.size() - 2] : QString();
-                return namesAThing(modifier) && !m_knowledge.describes(modifier) && !counted(modifier)
-                       && !modifier.endsWith(QLatin1String("ed")) && !whom.contains(modifier) && !counted(previous)
-                       && !(!previous.isEmpty() && m_knowledge.describes(previous + modifier));
+                return (namesAThing(modifier) || m_knowledge.namesToo(modifier)) && !m_knowledge.describes(modifier)
+                       && !counted(modifier) && !modifier.endsWith(QLatin1String("ed")) && !whom.contains(modifier)
+                       && !counted(previous) && !(!previous.isEmpty() && m_knowledge.describes(previous + modifier));
             };
             const qsizetype kindStart =
                 kindOfThing && !before.isEmpty() && saysKind(before.last()) ? before.size() - 1 : before.size();

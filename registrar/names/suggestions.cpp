@@ -594,11 +594,18 @@ private:
         const auto namesTheWordBefore = [&](qsizetype i) {
             return i > 0 && content[i].front().isDigit() && content[i - 1].front().isLetter();
         };
+        // Nor a word without the noun before it that WordNet does not list with it, which may make
+        // it another thing: a bounce house is no house ("houserental"); a mountain bike is a bike.
+        const auto kindBefore = [&](qsizetype i) {
+            const QString &before = i > 0 ? content[i - 1] : QString();
+            return i > 0 && m_words.namesToo(before) && !m_words.describes(before) && !before.front().isDigit()
+                   && !m_words.isCompound(before, content[i]);
+        };
         for (qsizetype i = 0; i + 1 < content.size(); ++i)
             // The other word is a noun or a number, never an adjective alone with the head ("bestplace").
             // Nor a number with a head that only says "business": no "3dservice" of "3d printing service".
             if ((hasNumber ? content[i].front().isDigit() : m_words.isNoun(content[i])) && !halfOfWord(i)
-                && !namesTheWordBefore(i) && !(hasNumber && saysBusiness(content.last()))) {
+                && !kindBefore(i) && !namesTheWordBefore(i) && !(hasNumber && saysBusiness(content.last()))) {
                 cuts.append({{content[i], content.last()}, kCutScore - 0.1 * double(i), kAffixesPerNumberCore});
                 cuts.last().cut = true;
                 cuts.last().plural = isPlural(content.last()); // "50thgiftsonline", never "50thgiftsboxes"

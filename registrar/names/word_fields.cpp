@@ -341,6 +341,11 @@ bool WordKnowledge::isAdjective(const QString &word) const
     return isAz(word) && m_data->mainlyAdjective(word.toStdString());
 }
 
+bool WordKnowledge::namesToo(const QString &word) const
+{
+    return isAz(word) && !m_data->indexLine(wordnet::Noun, word.toStdString()).empty();
+}
+
 bool WordKnowledge::describes(const QString &word) const
 {
     return isAz(word) && !m_data->indexLine(wordnet::Adjective, word.toStdString()).empty();

@@ -107,6 +107,7 @@ public:
     bool isNoun(const QString &word) const;      // used as a noun at least as much as otherwise
     bool isAdjective(const QString &word) const; // used as an adjective more than otherwise
     bool describes(const QString &word) const;   // used as an adjective at all ("cosy", "vintage")
+    bool namesToo(const QString &word) const;    // used as a noun at all ("escape", "buy")
     // Whether a reader takes the word's plural: a countable noun, not an
     // activity ("plumbing"), a mass noun ("fitness") or an adjective.
     bool takesPlural(const QString &word) const;

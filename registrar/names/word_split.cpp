@@ -96,6 +96,9 @@ double pieceCost(const WordKnowledge::Data &data, std::string_view piece)
             || !data.indexLine(wordnet::Verb, std::string(stem) + "e").empty())
             return kVerbFormCost;
     }
+    // A long noun WordNet alone holds is a word all the same: "wedding officiant", never "off ic i ant".
+    if (!data.splitWord(piece) && piece.size() >= kLongNoun && !data.indexLine(wordnet::Noun, piece).empty())
+        return kLongNounCost;
     if (!data.splitWord(piece))
         return data.joinedPlace(piece) ? kJoinedPlaceCost : kUnknownCost + kUnknownLetterCost * double(piece.size());
     // WordNet counts no glue word's uses, yet "in" and "on" are among the commonest
@@ -435,6 +438,13 @@ QStringList WordKnowledge::split(const QString &label) const
             words.removeAt(i);
         } else {
             ++i;
+        }
+    }
+    // An offer of so many for so many is one token: "2 for 1 pizza" is a "2for1" pizza, never a "1pizza".
+    for (qsizetype i = 0; i + 2 < words.size(); ++i) {
+        if (words[i].front().isDigit() && words[i + 1] == QLatin1String("for") && words[i + 2].front().isDigit()) {
+            words[i] += words[i + 1] + words[i + 2];
+            words.remove(i + 1, 2);
         }
     }
     return words.isEmpty() ? QStringList{label} : words;
