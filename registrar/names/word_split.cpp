@@ -309,6 +309,16 @@ std::string ordinalEnding(const QString &number)
     return last == 1 ? "st" : last == 2 ? "nd" : "rd";
 }
 
+// Whether a stem reads as two words of the list: "chimney" and "sweep".
+bool twoWords(const WordKnowledge::Data &data, std::string_view stem)
+{
+    for (size_t at = kMinPlainWord; at + kMinPlainWord <= stem.size(); ++at) {
+        if (data.splitWord(stem.substr(0, at)) && data.splitWord(stem.substr(at)))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 bool WordKnowledge::Data::doingOfKnownWord(std::string_view word) const
@@ -319,10 +329,8 @@ bool WordKnowledge::Data::doingOfKnownWord(std::string_view word) const
         return false;
     const std::string stem(word.substr(0, word.size() - 3));
     // A stem of two words is read as two: "chimney sweeping", not "chimneysweep" doing.
-    for (size_t at = kMinPlainWord; at + kMinPlainWord <= stem.size(); ++at) {
-        if (splitWord(std::string_view(stem).substr(0, at)) && splitWord(std::string_view(stem).substr(at)))
-            return false;
-    }
+    if (twoWords(*this, stem))
+        return false;
     for (const std::string &form : {stem, stem + "e"}) {
         if (!indexLine(wordnet::Noun, form).empty() || !indexLine(wordnet::Verb, form).empty())
             return true;
@@ -339,11 +347,9 @@ bool WordKnowledge::Data::doerOfKnownVerb(std::string_view word) const
     if (word.size() < kShortestStem + 2 || !word.ends_with("er") || splitWord(word))
         return false;
     const std::string stem(word.substr(0, word.size() - 2));
-    // A stem of two words is read as two: "shop fitter", not "shopfit" done.
-    for (size_t at = kMinPlainWord; at + kMinPlainWord <= stem.size(); ++at) {
-        if (splitWord(std::string_view(stem).substr(0, at)) && splitWord(std::string_view(stem).substr(at)))
-            return false;
-    }
+    // So is the doer's: "shop fitter", not "shopfit" done.
+    if (twoWords(*this, stem))
+        return false;
     // "baker" of "bake" drops the verb's "e"; "shopper" doubles its last letter.
     std::vector<std::string> forms{stem, stem + "e"};
     if (stem.size() > kShortestStem && stem.back() == stem[stem.size() - 2])
