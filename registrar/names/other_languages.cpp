@@ -198,9 +198,12 @@ std::optional<Field> OtherLanguages::languageOf(const QString &word,
         if (lists(language, word))
             return language == Field::German && twoEnglishWords() ? std::nullopt : std::optional<Field>(language);
     }
-    for (qsizetype at = kShortestPart; word.size() >= kShortestJoin && at + kShortestPart <= word.size(); ++at) {
+    // Nor is a join that reads as two English words anywhere German's: "laptop stand", never
+    // German's "Laptops" and "Tand".
+    for (qsizetype at = kShortestPart;
+         !twoEnglishWords() && word.size() >= kShortestJoin && at + kShortestPart <= word.size(); ++at) {
         const QString first = word.left(at), second = word.mid(at);
-        if (lists(Field::German, first) && lists(Field::German, second) && !(english(first) && english(second)))
+        if (lists(Field::German, first) && lists(Field::German, second))
             return Field::German;
     }
     // A Spanish or French phrase reaches us typed as one, its space taken out:
