@@ -310,6 +310,15 @@ public:
         while (np.size() > 1 && isVerbOnly(np.first())
                && (asking.contains(np.first()) || !m_knowledge.namesToo(np.first())))
             phrase.intent.append(np.takeFirst());
+        // What one asks to rent is rented out, and named so with its place: "denvercarrental" of
+        // "rent a car in denver", never "denvercar".
+        const bool hires = phrase.intent.contains(QLatin1String("hire"));
+        static const QSet<QString> rentedOut{"rental", "rentals", "hire", "lease", "rent"};
+        if ((hires || phrase.intent.contains(QLatin1String("rent"))) && !np.isEmpty() && isNoun(np.last())
+            && !rentedOut.contains(np.last())) {
+            np.last() = m_knowledge.singular(np.last());
+            np.append(hires ? QStringLiteral("hire") : QStringLiteral("rental"));
+        }
         // A verb after the things starts what is said of them ("flowers
         // delivered same day"): the head is the thing's noun, and only that verb
         // follows it. After one thing and before a noun, the two describe that
@@ -531,7 +540,7 @@ public:
                 m_offeredBare = true;
             }
             // What is asked to be rented is rented out: "campervanrentals".
-            if (rents(phrase) && !np.last().startsWith(QLatin1String("rental")))
+            if (rents(phrase) && !np.last().startsWith(QLatin1String("rental")) && np.last() != QLatin1String("hire"))
                 add(np + QStringList{QStringLiteral("rentals")}, base + kMoreKept);
             m_takesAffixes = false;
             if (!phrase.trailing.isEmpty())
