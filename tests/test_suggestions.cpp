@@ -659,6 +659,11 @@ void TestSuggestions::kinds_data()
     QTest::newRow("no cut drops the word a thing is named after")
         << "bouncehouserental" << QStringList{"bouncehousehire"} << QStringList{} << "^houserental|^bouncerental"
         << false;
+    QTest::newRow("what one asks to rent is rented out, where it is")
+        << "rentacarindenver" << QStringList{"denvercarrental"} << QStringList{}
+        << "^(denvercar|carindenver|denverauto)$" << false;
+    QTest::newRow("two English words are no German join")
+        << "laptopstand" << QStringList{"laptopstandshop"} << QStringList{} << "^(mein|dein)|laden$|24$" << false;
     QTest::newRow("when it is open is no part of the thing")
         << "emergencyvetopensundayinleeds" << QStringList{"leedsvet", "leedsemergencyvet"} << QStringList{}
         << "open|sunday" << false;
