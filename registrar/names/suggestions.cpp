@@ -129,7 +129,9 @@ bool standsBare(const QString &prefix, Field field)
 
 bool sellsGoods(const QString &affix)
 {
-    static const QStringList goods{"-store", "-outlet", "-supply", "-depot", "-mart", "-market", "-bazaar"};
+    // A box, a kit or a maker is goods too: no "escaperoomkit", "stampcollectingmaker".
+    static const QStringList goods{"-store", "-outlet", "-supply", "-depot",  "-mart",    "-market", "-bazaar",
+                                   "-box",   "-kit",    "-maker",  "-makers", "-factory", "-builder"};
     return goods.contains(affix);
 }
 
