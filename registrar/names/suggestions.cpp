@@ -481,10 +481,12 @@ private:
             relatives.prepend(doers.first());
         }
         relatives = relatives.mid(0, kRelativesPerWord);
+        QList<Core> singulars;
         for (qsizetype r = 0; r < relatives.size(); ++r) {
             QStringList replaced = content;
             replaced[head] = relatives[r];
             cores.append({replaced, kRelativeScore - kRelativeStep * double(r)});
+            const qsizetype relativeCore = cores.size() - 1;
             const bool doer = r == 0 && !doers.isEmpty() && relatives[r] == doers.first();
             cores.last().bothEnds = r == 0 && !doer;
             // A person's work is sold as work: "weldingpros", not "myweldinggroup"; a
@@ -529,6 +531,21 @@ private:
                 cores.last().prefixesOnly = true;
                 cores.last().field = Field::Professional;
             }
+            // Goods named in the plural take their endings in the singular, as typed ones do:
+            // "candleshop", never "candlesshop", for candle making.
+            const Field relativeField = m_words.field({relatives[r]});
+            if (!doer && isPlural(relatives[r]) && cores[relativeCore].cap > 0
+                && (relativeField == Field::Product || relativeField == Field::Food)) {
+                Core singular = cores[relativeCore];
+                cores[relativeCore].plural = true;
+                singular.words[head] = m_words.singular(relatives[r]);
+                singular.score -= kNumberPenalty;
+                singular.offeredBare = false;
+                singular.endingsOnly = true;
+                singular.bothEnds = false;
+                singular.ownOverflow = false;
+                singulars.append(singular);
+            }
         }
         // The best relative that takes the field's words at all takes them before the typed
         // word's fillers: "upholsterycompany" before "upholstererbox" once the typed word's own are taken.
@@ -536,6 +553,7 @@ private:
             Core &best = cores.last();
             best.ownOverflow = best.cap > 0 && best.bothEnds && !best.endingsOnly && !best.material;
         }
+        cores += singulars;
         // A trade is named after what it works on too: "glasspros" for a glazier,
         // by a few of its endings, never "emergencyglass" or a bare "glass".
         // Of other people the definition names an instrument ("piano") or a
