@@ -372,6 +372,8 @@ void TestSuggestions::kinds_data()
         << "funeraldirector" << QStringList{"thefuneraldirector"} << QStringList{} << "manager" << false;
     QTest::newRow("goods named in the plural take endings in the singular")
         << "candlemaking" << QStringList{"candleshop"} << QStringList{} << "candles(shop|store|co)$" << false;
+    QTest::newRow("a person named with another word keeps to people and work")
+        << "makeupartist" << QStringList{"themakeupartist"} << QStringList{} << "artwork" << false;
     QTest::newRow("what a shop sells is sold as goods") << "fishmonger" << QStringList{"freshseafood", "seafoodshop"}
                                                         << QStringList{} << "^(the|local|city)seafood" << false;
     QTest::newRow("no plural of what is had, not counted")

@@ -449,6 +449,14 @@ private:
 
         relatives.removeIf([&](const QString &relative) { return curated.contains(relative); });
         relatives = curated + relatives;
+        // A person named with another word is still a person or their work, never a thing of
+        // theirs: "makeupartistry", no "makeupartwork".
+        if (head > 0 && isPerson(m_field))
+            relatives.removeIf([&](const QString &relative) {
+                return !isPerson(m_words.field({relative})) && !m_words.namesWork(relative)
+                       && !m_words.namesAnActivity(relative);
+            });
+
         // A thing that starts a compound is another thing: no "door" for "doormats", "book" for "bookends".
         if (!isPerson(m_field)) {
             constexpr qsizetype kShortestRest = 3;
