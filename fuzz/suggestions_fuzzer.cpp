@@ -104,8 +104,10 @@ void checkSuggestions(const QString &label, const QStringList &suggested)
         check(suggestion == suggestion.toLower(), "suggestion in lower case");
         // The typed name in plain letters may be as long as the typed name makes it; a
         // typed name of up to 20 characters may take an affix of five more, and with an
-        // ending that names its business it may run to 22.
-        const qsizetype bound = typedAndBusiness(suggestion, QStringList(plainForms) << label.toLower()) ? 22 : 20;
+        // ending that names its business it may run to 22; so may a form of a longer
+        // one, a phrase's, offered bare ("cornwallweddingvenues").
+        const qsizetype bound =
+            label.size() > 20 || typedAndBusiness(suggestion, QStringList(plainForms) << label.toLower()) ? 22 : 20;
         const qsizetype allowed = label.size() <= 20 ? std::max<qsizetype>(bound, label.size() + 5) : bound;
         check(suggestion.size() <= allowed || plainForms.contains(suggestion), "suggestion no longer than allowed");
         // A hyphen only as typed, between the typed words alone ("knife-sharpening"), or
@@ -144,7 +146,8 @@ void checkPhrase(const QString &text)
     for (const QString &name : candidates) {
         const qsizetype dot = name.indexOf(u'.');
         check(dot > 0 && isValidLabel(name.left(dot)), "a valid name of a phrase");
-        check(varnex::registrar::displayName(name.left(dot)).size() <= 20, "a phrase's name is short");
+        // 20 letters, or 22 for a form offered bare ("sanfranciscovegetables").
+        check(varnex::registrar::displayName(name.left(dot)).size() <= 22, "a phrase's name is short");
         check(name.left(dot) != text, "never the phrase itself");
         check(text.contains(u'-') || !name.left(dot).contains(u'-'), "no hyphen unless typed");
     }
