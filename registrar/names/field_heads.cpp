@@ -191,10 +191,10 @@ bool headFits(const QString &head, const QString &word, Field language)
     // no "reisebueroladen", "fahrschulmarkt".
     if (head == QLatin1String("-markt") || head == QLatin1String("-shop") || head == QLatin1String("-haus"))
         return !germanService(word);
-    // Nor does a person keep a shop by that name: no "abogadotienda", "boulangerboutique".
     // A shop sells, it serves no one: no "carniceriaservicios", "marisqueriaservicios".
     if (head == QLatin1String("-servicios"))
         return !endsWithAny(word, {"ería", "eria"});
+    // Nor does a person keep a shop by that name: no "abogadotienda", "boulangerboutique".
     if (head == QLatin1String("-tienda") || head == QLatin1String("-boutique"))
         return !endsWithAny(word, {"ería", "eria", "erie", "ado", "ero", "ista", "or", "ier", "er", "eur", "iste"});
     // Made by hand, round the corner: what a bakery or a butcher's is proud of, not a lawyer.

@@ -456,7 +456,6 @@ private:
                 return !isPerson(m_words.field({relative})) && !m_words.namesWork(relative)
                        && !m_words.namesAnActivity(relative);
             });
-
         // A thing that starts a compound is another thing: no "door" for "doormats", "book" for "bookends".
         if (!isPerson(m_field)) {
             constexpr qsizetype kShortestRest = 3;
@@ -502,9 +501,8 @@ private:
             // maker's is a craft: "glassblowingstudio".
             if (isPerson(m_field) && m_field != Field::Health && m_words.namesWork(relatives[r]))
                 cores.last().field = m_field == Field::Artisan ? Field::Craft : Field::Service;
-            // What a shop or a tradesman sells is sold as goods: "flowershop", "freshmeats", never
-            // "localflowers" or "themeats" of a florist or a butcher.
-            // A tradesman's stuff is what he works on, though: "glasspros".
+            // What a shop or a merchant sells is sold as goods: "freshseafood", "seafoodshop", never
+            // "localseafood" of a fishmonger; a tradesman's stuff is what he works on ("glasspros").
             else if ((isPerson(m_field) || m_field == Field::Place) && m_field != Field::Trade
                      && !m_words.namesWork(relatives[r]) && !workedOn.contains(relatives[r])) {
                 if (const Field own = m_words.field({relatives[r]}); own == Field::Product || own == Field::Food) {

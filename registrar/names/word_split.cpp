@@ -96,11 +96,12 @@ double pieceCost(const WordKnowledge::Data &data, std::string_view piece)
             || !data.indexLine(wordnet::Verb, std::string(stem) + "e").empty())
             return kVerbFormCost;
     }
-    // A long noun WordNet alone holds is a word all the same: "wedding officiant", never "off ic i ant".
-    if (!data.splitWord(piece) && piece.size() >= kLongNoun && !data.indexLine(wordnet::Noun, piece).empty())
-        return kLongNounCost;
-    if (!data.splitWord(piece))
+    if (!data.splitWord(piece)) {
+        // A long noun WordNet alone holds is a word all the same: "wedding officiant", never "off ic i ant".
+        if (piece.size() >= kLongNoun && !data.indexLine(wordnet::Noun, piece).empty())
+            return kLongNounCost;
         return data.joinedPlace(piece) ? kJoinedPlaceCost : kUnknownCost + kUnknownLetterCost * double(piece.size());
+    }
     // WordNet counts no glue word's uses, yet "in" and "on" are among the commonest
     // words there are: "pants in london", not "pant sin london".
     if (piece.size() > 1 && isJoiningWord(QString::fromLatin1(piece.data(), qsizetype(piece.size()))))
