@@ -17,12 +17,12 @@
 // (first_choices.h), and the share of hyphenated labels; every page's names
 // are printed, to be read by hand. With --held-out, the same for the 20
 // keywords of first_choices_held_out.tsv, which the first round of tuning
-// never saw; with --second-held-out to --twentieth-held-out, the 20 of
-// first_choices_held_out_2.tsv to _20.tsv, written before the second round,
+// never saw; with --second-held-out to --twenty-first-held-out, the 20 of
+// first_choices_held_out_2.tsv to _21.tsv, written before the second round,
 // before its last changes were judged, before the third to eighth, after the
 // eighth, before the ninth, before the tenth, before the eleventh, after it,
 // before the twelfth, after it, before the thirteenth, before the
-// fourteenth, before the fifteenth and during it.
+// fourteenth, before the fifteenth, during it and before the sixteenth.
 //
 //   bench_suggestions [--resolvers | --pages] [--first-choices | --held-out | --second-held-out |
 //                     --third-held-out | --fourth-held-out | --fifth-held-out | --sixth-held-out |
@@ -31,7 +31,8 @@
 //                     --thirteenth-held-out | --fourteenth-held-out |
 //                     --fifteenth-held-out | --sixteenth-held-out |
 //                     --seventeenth-held-out | --eighteenth-held-out |
-//                     --nineteenth-held-out | --twentieth-held-out] [--only]
+//                     --nineteenth-held-out | --twentieth-held-out |
+//                     --twenty-first-held-out] [--only]
 //                    [--show KEYWORD...]
 //   --resolvers: only the resolver cases; --pages: no resolver cases; --only: only the keywords shown
 
@@ -574,6 +575,7 @@ int main(int argc, char *argv[])
         {"--eighteenth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_18},
         {"--nineteenth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_19},
         {"--twentieth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_20},
+        {"--twenty-first-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_21},
         {"--first-choices", VARNEX_FIRST_CHOICES},
     };
     const auto chosen = std::find_if(std::begin(kLists), std::end(kLists),
