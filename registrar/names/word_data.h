@@ -120,6 +120,9 @@ struct WordKnowledge::Data {
     Field fieldOf(const wordnet::Synset &synset) const;
     // The first noun sense that is an activity, among the usual few.
     std::optional<Sense> activitySense(const std::string &lemma) const;
+    // Whether a verb's noun names the act nearly as often as the thing it is
+    // most used for: "wash" (a coat of paint, and washing).
+    bool namesActToo(const std::string &lemma) const;
     // Whether a word is used as an adjective more than as a noun ("cheap", "best").
     bool mainlyAdjective(const std::string &word) const;
 

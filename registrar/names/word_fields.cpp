@@ -118,6 +118,15 @@ std::optional<Data::Sense> Data::activitySense(const std::string &lemma) const
     return std::nullopt;
 }
 
+bool Data::namesActToo(const std::string &lemma) const
+{
+    if (indexLine(Verb, lemma).empty())
+        return false;
+    const std::optional<Sense> act = activitySense(lemma);
+    const std::optional<Sense> main = mainNounSense(lemma);
+    return act && main && act->count > 0 && 2 * act->count >= main->count;
+}
+
 Field Data::fieldOf(const Synset &sense) const
 {
     Synset at = sense;
@@ -246,8 +255,11 @@ bool WordKnowledge::headsPhrase(const QStringList &words, qsizetype at) const
         return false;
     if (word == QLatin1String("hire")) // "van hire", whose first sense in WordNet is the person taken on
         return true;
+    // An act, or a thing as often as an act: "car wash".
     const std::vector<unsigned long> offsets = m_data->senses(wordnet::Noun, word.toStdString());
-    return !offsets.empty() && m_data->synset(wordnet::Noun, offsets.front()).lexFile == kActs;
+    return !offsets.empty()
+           && (m_data->synset(wordnet::Noun, offsets.front()).lexFile == kActs
+               || m_data->namesActToo(word.toStdString()));
 }
 
 std::optional<Field> WordKnowledge::fieldOfWhole(const QStringList &words) const
@@ -449,8 +461,10 @@ Field WordKnowledge::field(const QStringList &typed) const
                             && (isNoun(content[head - 1])
                                 || ((content[head].endsWith(QLatin1String("ing")) || namesWork(content[head]))
                                     && m_data->isNoun(m_data->singular(content[head - 1].toStdString()))));
-    if (nounBefore && (!sense || !isConcrete(sense->synset.lexFile))) {
-        if (const std::optional<Data::Sense> activity = m_data->activitySense(lemma)) {
+    // After such a noun, an act is the work done to it, and so is a word that names the
+    // work nearly as often as a thing: a "car wash" washes cars, no coat of paint.
+    if (const std::optional<Data::Sense> activity = nounBefore ? m_data->activitySense(lemma) : std::nullopt) {
+        if (!sense || !isConcrete(sense->synset.lexFile) || m_data->namesActToo(lemma)) {
             const Field field = m_data->fieldOf(activity->synset);
             return field == Field::General ? Field::Service : field;
         }
