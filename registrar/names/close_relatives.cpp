@@ -304,6 +304,41 @@ QStringList WordKnowledge::doers(const QString &activity) const
     return result;
 }
 
+QString WordKnowledge::doerByForm(const QString &word) const
+{
+    if (!isAz(word))
+        return {};
+    const std::string base = m_data->singular(word.toStdString());
+    std::vector<std::string> verbs;
+    if (base.ends_with("ing")) {
+        const std::string stem = base.substr(0, base.size() - 3);
+        verbs = {stem, stem + "e"};
+        if (stem.size() > 2 && stem.back() == stem[stem.size() - 2]) // "shopping"
+            verbs.push_back(stem.substr(0, stem.size() - 1));
+        if (stem.ends_with('y')) // "tying"
+            verbs.push_back(stem.substr(0, stem.size() - 1) + "ie");
+    } else {
+        verbs = {base};
+    }
+    const auto isPerson = [this](const std::string &noun) {
+        const std::vector<unsigned long> senses = m_data->senses(Noun, noun);
+        if (senses.empty()) // "gamer": the list holds it, WordNet does not
+            return m_data->splitWord(noun);
+        return std::any_of(senses.begin(), senses.end(),
+                           [&](unsigned long offset) { return m_data->synset(Noun, offset).lexFile == kPeople; });
+    };
+    for (const std::string &verb : verbs) {
+        if (verb.size() < 3 || m_data->indexLine(Verb, verb).empty())
+            continue;
+        const std::string doer = verb.ends_with('e') ? verb + "r" : verb + "er";
+        for (const std::string &form : {doer, verb + "or"}) {
+            if (isPerson(form))
+                return QString::fromStdString(form);
+        }
+    }
+    return {};
+}
+
 QStringList WordKnowledge::closeRelatives(const QString &word) const
 {
     // A business goes by its two letters ("pc", "tv", "dj"): no "microcomputer" in their place.

@@ -297,10 +297,41 @@ private:
         for (const ShortForm &shorter : shortForms(withoutGlue, m_words))
             cores.append({shorter.words, kShortFormScore - shorter.penalty});
         cores += relativeCores(content);
+        // Who takes up a pastime of two words is named by the last one's doer:
+        // "crossstitcher", "boardgamers".
+        if (const QStringList doer = isPastime(m_field) ? pastimeDoer(content) : QStringList(); !doer.isEmpty()) {
+            cores.append({doer, kRelativeScore, 0});
+            QStringList doers = doer;
+            doers.last() = m_words.plural(doer.last());
+            cores.append({doers, kRelativeScore - kNumberPenalty, 0});
+        }
         cores += cutsOf(withoutGlue);
         if (const QString verb = verbOfPastime(content); !verb.isEmpty())
             cores.append({{QStringLiteral("learn"), QStringLiteral("to"), verb}, kLearnToScore, 0});
         return cores;
+    }
+
+    // The pastime's words with its last one's doer in its place, where that
+    // names one: "cross stitcher" of "cross stitch", typed as one word too.
+    QStringList pastimeDoer(const QStringList &content) const
+    {
+        if (content.size() > 1) {
+            const QString doer = m_words.doerByForm(content.last());
+            if (doer.isEmpty())
+                return {};
+            QStringList named = content;
+            named.last() = doer;
+            return named;
+        }
+        constexpr qsizetype kShortestPart = 3;
+        const QString &word = content.first();
+        for (qsizetype at = kShortestPart; at + kShortestPart < word.size(); ++at) {
+            if (!m_words.isWord(word.left(at)))
+                continue;
+            if (const QString doer = m_words.doerByForm(word.mid(at)); !doer.isEmpty())
+                return {word.left(at), doer};
+        }
+        return {};
     }
 
     // Two or three typed words, a hyphen between each ("knife-sharpening",

@@ -63,6 +63,10 @@ public:
     // "cleaning", "preparer" for "preparation"); none for a word that names
     // no activity. Most used first.
     QStringList doers(const QString &activity) const;
+    // One who takes up what a verb names, by its form: "stitcher" of "stitch"
+    // or "stitching", "gamer" of "games", "tier" of "tying"; a person WordNet
+    // knows, or a word of the list WordNet lacks. Empty where none reads.
+    QString doerByForm(const QString &word) const;
     // What a tradesman works on, as WordNet's definition names it: "glass"
     // for "glazier", "pipe" for "plumber"; a thing, a substance or a process
     // that is no mere kind of thing ("equipment"), or empty.
