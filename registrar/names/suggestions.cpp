@@ -700,7 +700,47 @@ private:
         }
         addPastimeStems(forms, cores);
         addPhraseRelatives(forms, cores);
+        addPhrasePlurals(forms, cores);
         return cores;
+    }
+
+    // The best few forms whose head is one thing or place, in the plural too, as
+    // a business has many: "denverescaperooms" beside "denverescaperoom". Not
+    // work done: no "sushideliveries".
+    void addPhrasePlurals(const QList<PhraseForm> &forms, QList<Core> &cores) const
+    {
+        constexpr int kFormsWithPlurals = 2;
+        int done = 0;
+        for (const PhraseForm &form : forms) {
+            if (done >= kFormsWithPlurals)
+                break;
+            const QString &head = form.words.last();
+            // Nor what one does with it, or how: no "learnguitars", "onlineguitars".
+            const QString &first = form.words.first();
+            if (!form.offeredBare || form.words.size() < 2 || isPlace(head) || saysWhere(head)
+                || ((m_words.isVerb(first) || m_words.isAdjective(first)) && !m_words.isNoun(first))
+                || std::any_of(form.words.begin(), form.words.end(), isGlueWord))
+                continue;
+            ++done;
+            const std::optional<QString> plural = otherNumber(head);
+            if (!plural || m_words.singular(head) != head || m_words.namesWork(head) || m_words.namesAnActivity(head))
+                continue;
+            Core core{form.words, form.score - kNumberPenalty, 0};
+            core.words.last() = *plural;
+            core.cut = true;
+            core.field = form.field;
+            core.plural = true;
+            cores.append(core);
+        }
+    }
+
+    // Whether a typed word comes after one that says where: "district" of "in the lake district".
+    bool saysWhere(const QString &word) const
+    {
+        static const QSet<QString> where{"in", "at", "near", "around", "across", "through"};
+        const qsizetype at = m_typedWords.indexOf(word);
+        return at > 0 && std::any_of(m_typedWords.begin(), m_typedWords.begin() + at,
+                                     [](const QString &before) { return where.contains(before); });
     }
 
     // The best few forms that hold a pastime, by its short noun as well:
