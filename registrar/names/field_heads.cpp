@@ -52,9 +52,9 @@ constexpr std::array kFieldHeads{
     // Something to eat or drink: the place that serves it, fresh, near, brought.
     FieldHeads{Field::Food, "-house -kitchen -co -bar fresh- my- the- -express -place -shop -corner -delivery "
                             "-spot -deli -direct -daily -lovers"},
-    // A thing people buy: where it is sold, the deal, made to order, the maker.
-    FieldHeads{Field::Product, "-shop -store -direct -deals -co -outlet buy- custom- best- -online -depot -world "
-                               "-supply -company the- my- -zone -market -plus -express"},
+    // A thing people buy: where it is sold, the deal, "the" one to have, made to order, the maker.
+    FieldHeads{Field::Product, "-shop -store -direct -deals -co the- -outlet buy- custom- best- -online -depot "
+                               "-world -supply -company my- -zone -market -plus -express"},
     // A place one goes to: one's own, nearby, open late, in town.
     FieldHeads{Field::Place, "my- local- the- city- -nearme -online -express -plus -direct 24hour- -co "
                              "-house -central -corner -point best- -world"},

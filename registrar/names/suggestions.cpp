@@ -117,13 +117,13 @@ bool hasDigit(const QString &text)
 }
 
 // Whether a prefix reads well before a name with no ending: a bare "the-" only
-// before a person, a place or a made-up name ("thechiropractor",
-// "thewalkinclinic", "thezumirka"; no "theguttercleaning"), "our-" never
-// ("ourknitclub", no "ourzumirka").
+// before a person, a place, a thing sold or a made-up name ("thechiropractor",
+// "thewalkinclinic", "thestandingdesk", "thezumirka"; no "theguttercleaning"),
+// "our-" never ("ourknitclub", no "ourzumirka").
 bool standsBare(const QString &prefix, Field field)
 {
     if (prefix == QLatin1String("the-"))
-        return isPerson(field) || field == Field::Place || field == Field::Brand;
+        return isPerson(field) || field == Field::Place || field == Field::Product || field == Field::Brand;
     return prefix != QLatin1String("our-");
 }
 
@@ -1049,7 +1049,11 @@ private:
                 if (!own.contains(affix))
                     continue;
             }
-            if (!fits(affix, core, field) || (core.endingsOnly && affix.endsWith(QLatin1Char('-')))
+            // A plural's singular takes no prefix, but "the" names one piece of goods:
+            // "thetotebag", no "thetotebags".
+            const bool prefixAllowed =
+                affix == QLatin1String("the-") && field == Field::Product ? !core.plural : !core.endingsOnly;
+            if (!fits(affix, core, field) || (affix.endsWith(QLatin1Char('-')) && !prefixAllowed)
                 || !standsBare(affix, field) || (affix == QLatin1String("the-") && !theOneOf(core, field)))
                 continue;
             double score = core.score - kAffixStep * double(i + 1) - (core.cut ? kAffixedCutPenalty : 0.0);
@@ -1187,8 +1191,9 @@ private:
             // Nor is a person's work: "mywelder", no "mywelding".
             if (word == QLatin1String("my") && worksOfPerson(core))
                 return false;
-            // Made to order is said of a thing by its one word: no "custompreownedboats".
-            if (word == QLatin1String("custom") && core.words.size() > 1)
+            // Made to order is said of a thing by its noun: "customtotebags", no "custompreownedboats".
+            if (word == QLatin1String("custom") && core.words.size() > 1
+                && (core.words.size() > 2 || !m_words.isNoun(core.words.first())))
                 return false;
             // A name that says the city says where: no "localromehotels", "cityromecheaphotels".
             if ((word == QLatin1String("local") || word == QLatin1String("city")) && namesAPlace(core))
