@@ -370,6 +370,18 @@ void TestSuggestions::kinds_data()
         << "boardsshop|boardsco$" << false;
     QTest::newRow("a person listed whole keeps the head")
         << "funeraldirector" << QStringList{"thefuneraldirector"} << QStringList{} << "manager" << false;
+    QTest::newRow("work named as often as a thing is the work after what it is done to")
+        << "carwash" << QStringList{"localcarwash", "carwashexpress"} << QStringList{}
+        << "carwash(store|depot|outlet|supply)$" << false;
+    QTest::newRow("who takes up a pastime of two words")
+        << "crossstitch" << QStringList{"crossstitcher", "crossstitchers"} << QStringList{"club"} << "crossstitchs$"
+        << false;
+    QTest::newRow("goods are the one, and made to order by their noun")
+        << "totebags" << QStringList{"thetotebag", "customtotebags"} << QStringList{"shop"} << "^thetotebags$"
+        << false;
+    QTest::newRow("a phrase's thing in the plural, never its place or its verb")
+        << "escaperoomforcorporateteambuildingindenver" << QStringList{"denverescaperooms"} << QStringList{}
+        << "denvers$|buildings$" << false;
     QTest::newRow("goods named in the plural take endings in the singular")
         << "candlemaking" << QStringList{"candleshop"} << QStringList{} << "candles(shop|store|co)$" << false;
     QTest::newRow("a person named with another word keeps to people and work")
