@@ -170,8 +170,9 @@ public:
     QStringList run(int limit, qsizetype *named)
     {
         const QStringList plain = plainAsciiForms(m_typed);
-        if (m_typed.size() <= kMaxLength)
-            m_maxLength = std::max(kMaxLength, m_typed.size() + kAffixRoom);
+        // By its letters: typed hyphens make a name no longer to say ("all-you-can-eatbuffet").
+        if (const qsizetype letters = m_typed.size() - m_typed.count(QLatin1Char('-')); letters <= kMaxLength)
+            m_maxLength = std::max(kMaxLength, letters + kAffixRoom);
         for (const QString &form : plain)
             addLabel(form, kPlainFormScore, false);
         // Word knowledge reads the plain form best; the typed form keeps its own affixes.
@@ -240,14 +241,23 @@ private:
         // "near me" says where, as a place does: "yogaclassesnearme", never "yogame".
         const bool nearMe = words.size() > 2 && words.last() == QLatin1String("me")
                             && words.at(words.size() - 2) == QLatin1String("near");
-        if (joined(words).size() > kMaxLength || words.size() > kMaxShortWords || nearMe)
-            return phraseCores(words, true);
+        const auto takesAffixes = [](const QList<Core> &cores) {
+            return std::any_of(cores.begin(), cores.end(), [](const Core &core) { return core.cap > 0; });
+        };
+        const bool longPhrase = words.size() > kMaxShortWords || nearMe;
+        if (joined(words).size() > kMaxLength || longPhrase) {
+            QList<Core> cores = phraseCores(words, true);
+            // Words that fit one label and make no phrase's forms are a name as they stand:
+            // "all you can eat buffet".
+            if (joined(words).size() > kMaxLength || takesAffixes(cores))
+                return cores;
+        }
         bool gluedWhole = false; // glue that is part of the name: no "walkclinic" for "walk in clinic"
         // A phrase held together by glue ("hotels in rome") is one too; one that makes no
         // phrase's forms ("walk in clinic", "fish and chips") is kept as its words are.
-        if (std::any_of(words.begin() + 1, words.end() - 1, [](const QString &word) { return isGlueWord(word); })) {
-            const QList<Core> cores = phraseCores(words, false);
-            if (std::any_of(cores.begin(), cores.end(), [](const Core &core) { return core.cap > 0; }))
+        if (longPhrase
+            || std::any_of(words.begin() + 1, words.end() - 1, [](const QString &word) { return isGlueWord(word); })) {
+            if (const QList<Core> cores = longPhrase ? QList<Core>() : phraseCores(words, false); takesAffixes(cores))
                 return cores;
             // What the whole names, or else its last word: a clinic.
             m_field = m_words.fieldOfWhole(words).value_or(m_words.field({words.last()}));
