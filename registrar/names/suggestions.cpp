@@ -934,14 +934,7 @@ private:
     bool isPlural(const QString &word) const { return m_words.singular(word) != word && !m_words.livesInPlural(word); }
 
     // An "-ing" word of a verb: "mounting", "sharpening".
-    bool isDoing(const QString &word) const
-    {
-        if (!word.endsWith(QLatin1String("ing")) || word.size() < 6)
-            return false;
-        const QString stem = word.chopped(3);
-        return m_words.isVerb(stem) || m_words.isVerb(stem + QLatin1Char('e'))
-               || (stem.size() > 3 && stem.back() == stem.at(stem.size() - 2) && m_words.isVerb(stem.chopped(1)));
-    }
+    bool isDoing(const QString &word) const { return m_words.isDoing(word); }
 
     // The plural of a countable noun, the singular of a plural.
     std::optional<QString> otherNumber(const QString &word) const

@@ -39,6 +39,7 @@ constexpr std::array kMarkers{
     Marker{kPeople, "health_professional", Field::Health},  // dentist, nurse
     Marker{kPeople, "therapist", Field::Health},            // physiotherapist: one who treats one too
     Marker{kPeople, "merchant", Field::Place},              // florist, grocer: one goes to their shop
+    Marker{kPeople, "spiritual_being", Field::Product},     // a gnome, an angel: no one to hire, a figure sold
     Marker{kArtifacts, "establishment", Field::Place},      // shop, pharmacy, restaurant
     Marker{kArtifacts, "building", Field::Place},           // hotel
     Marker{kArtifacts, "room", Field::Place},               // studio, booth
@@ -181,6 +182,15 @@ std::optional<Field> WordKnowledge::language(const QString &word) const
 bool WordKnowledge::listedIn(Field language, const QString &word) const
 {
     return m_data->otherLanguages.lists(language, word);
+}
+
+bool WordKnowledge::isDoing(const QString &word) const
+{
+    if (!word.endsWith(QLatin1String("ing")) || word.size() < 6)
+        return false;
+    const QString stem = word.chopped(3);
+    return isVerb(stem) || isVerb(stem + QLatin1Char('e'))
+           || (stem.size() > 3 && stem.back() == stem.at(stem.size() - 2) && isVerb(stem.chopped(1)));
 }
 
 bool WordKnowledge::namesAnActivity(const QString &word) const
@@ -471,7 +481,7 @@ Field WordKnowledge::field(const QStringList &typed) const
     }
     // So is the "-ing" of a verb done to a thing, whatever else the word names:
     // "tv mounting" is work, not a bracket.
-    if (nounBefore && content[head].endsWith(QLatin1String("ing")) && isVerb(content[head].chopped(3)))
+    if (nounBefore && isDoing(content[head]))
         return Field::Service;
     // Doing something WordNet knows only as a verb ("mowing", "towing") is work done for one.
     if (!sense && namesAnActivity(content[head]))

@@ -63,6 +63,8 @@ public:
     // "cleaning", "preparer" for "preparation"); none for a word that names
     // no activity. Most used first.
     QStringList doers(const QString &activity) const;
+    // Whether a word is the "-ing" of a verb: "mounting", "baking", "wrapping".
+    bool isDoing(const QString &word) const;
     // One who takes up what a verb names, by its form: "stitcher" of "stitch"
     // or "stitching", "gamer" of "games", "tier" of "tying"; a person WordNet
     // knows, or a word of the list WordNet lacks. Empty where none reads.
