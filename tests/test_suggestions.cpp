@@ -382,6 +382,15 @@ void TestSuggestions::kinds_data()
     QTest::newRow("a phrase's thing in the plural, never its place or its verb")
         << "escaperoomforcorporateteambuildingindenver" << QStringList{"denverescaperooms"} << QStringList{}
         << "denvers$|buildings$" << false;
+    QTest::newRow("the -ing of a verb that doubles its last letter is work")
+        << "carwrapping" << QStringList{"localcarwrapping"} << QStringList{"pros"} << "wrapper(market|depot|store)"
+        << false;
+    QTest::newRow("a creature of legend is a figure sold, no one to hire")
+        << "gardengnomes" << QStringList{"thegardengnome", "gardengnomeshop"} << QStringList{}
+        << "gnome(pros|office|partners|services)" << false;
+    QTest::newRow("words of a fixed phrase, hyphens typed, make a full page")
+        << "all-you-can-eatbuffet" << QStringList{"allyoucaneatbuffet", "theallyoucaneatbuffet"} << QStringList{}
+        << "^(you|can|eat)" << false;
     QTest::newRow("goods named in the plural take endings in the singular")
         << "candlemaking" << QStringList{"candleshop"} << QStringList{} << "candles(shop|store|co)$" << false;
     QTest::newRow("a person named with another word keeps to people and work")
