@@ -391,6 +391,8 @@ void TestSuggestions::kinds_data()
     QTest::newRow("words of a fixed phrase, hyphens typed, make a full page")
         << "all-you-can-eatbuffet" << QStringList{"allyoucaneatbuffet", "theallyoucaneatbuffet"} << QStringList{}
         << "^(you|can|eat)" << false;
+    QTest::newRow("a cut keeps an adjective's compound whole")
+        << "hottubrepair" << QStringList{"hottubrepairpros"} << QStringList{"pros"} << "^tub" << false;
     QTest::newRow("goods named in the plural take endings in the singular")
         << "candlemaking" << QStringList{"candleshop"} << QStringList{} << "candles(shop|store|co)$" << false;
     QTest::newRow("a person named with another word keeps to people and work")

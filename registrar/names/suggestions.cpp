@@ -650,9 +650,12 @@ private:
             return std::any_of(word.begin(), word.end(), [](QChar c) { return c.isDigit(); });
         });
         // Nor half of a word, nor a compound's first half alone: no "handclothing" of "second
-        // hand clothing", no "mountaintours" of "mountain bike tours" (but "biketours").
+        // hand clothing", no "mountaintours" of "mountain bike tours" (but "biketours"); nor the
+        // noun a compound's adjective makes another thing: a hot tub is no tub ("tubrepair").
         const auto halfOfWord = [&](qsizetype i) {
-            return (i > 0 && m_words.isWord(content[i - 1] + content[i]))
+            return (i > 0
+                    && (m_words.isWord(content[i - 1] + content[i])
+                        || (m_words.describes(content[i - 1]) && m_words.isCompound(content[i - 1], content[i]))))
                    || (i + 2 < content.size()
                        && (m_words.isWord(content[i] + content[i + 1])
                            || m_words.isCompound(content[i], content[i + 1])));
