@@ -377,8 +377,7 @@ void TestSuggestions::kinds_data()
         << "crossstitch" << QStringList{"crossstitcher", "crossstitchers"} << QStringList{"club"} << "crossstitchs$"
         << false;
     QTest::newRow("goods are the one, and made to order by their noun")
-        << "totebags" << QStringList{"thetotebag", "customtotebags"} << QStringList{"shop"} << "^thetotebags$"
-        << false;
+        << "totebags" << QStringList{"thetotebag", "customtotebags"} << QStringList{"shop"} << "^thetotebags$" << false;
     QTest::newRow("a phrase's thing in the plural, never its place or its verb")
         << "escaperoomforcorporateteambuildingindenver" << QStringList{"denverescaperooms"} << QStringList{}
         << "denvers$|buildings$" << false;

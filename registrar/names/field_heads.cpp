@@ -98,7 +98,7 @@ bool germanService(const QString &word)
     return endsWithAny(word, {"büro",       "buero",     "buro",      "dienst",      "schule",       "akademie",
                               "beratung",   "agentur",   "kanzlei",   "vermittlung", "versicherung", "praxis",
                               "pflege",     "therapie",  "reinigung", "service",     "reparatur",    "verleih",
-                              "vermietung", "betreuung", "transport", "umzug", "verwaltung"});
+                              "vermietung", "betreuung", "transport", "umzug",       "verwaltung"});
 }
 
 // A German word for a shop, studio or hall: "küchenstudio", "getränkemarkt", "brauhaus".

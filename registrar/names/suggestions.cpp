@@ -752,8 +752,9 @@ private:
     {
         static const QSet<QString> where{"in", "at", "near", "around", "across", "through"};
         const qsizetype at = m_typedWords.indexOf(word);
-        return at > 0 && std::any_of(m_typedWords.begin(), m_typedWords.begin() + at,
-                                     [](const QString &before) { return where.contains(before); });
+        return at > 0 && std::any_of(m_typedWords.begin(), m_typedWords.begin() + at, [](const QString &before) {
+                   return where.contains(before);
+               });
     }
 
     // The best few forms that hold a pastime, by its short noun as well:
