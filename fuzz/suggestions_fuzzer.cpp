@@ -103,12 +103,13 @@ void checkSuggestions(const QString &label, const QStringList &suggested)
         check(varnex::registrar::asciiLabel(suggestion) == ascii, "suggestion round-trips");
         check(suggestion == suggestion.toLower(), "suggestion in lower case");
         // The typed name in plain letters may be as long as the typed name makes it; a
-        // typed name of up to 20 characters may take an affix of five more, and with an
-        // ending that names its business it may run to 22; so may a form of a longer
-        // one, a phrase's, offered bare ("cornwallweddingvenues").
+        // typed name of up to 20 letters (its hyphens not counted) may take an affix of
+        // five more, and with an ending that names its business it may run to 22; so may
+        // a form of a longer one, a phrase's, offered bare ("cornwallweddingvenues").
         const qsizetype bound =
             label.size() > 20 || typedAndBusiness(suggestion, QStringList(plainForms) << label.toLower()) ? 22 : 20;
-        const qsizetype allowed = label.size() <= 20 ? std::max<qsizetype>(bound, label.size() + 5) : bound;
+        const qsizetype letters = label.size() - label.count(u'-');
+        const qsizetype allowed = letters <= 20 ? std::max<qsizetype>(bound, letters + 5) : bound;
         check(suggestion.size() <= allowed || plainForms.contains(suggestion), "suggestion no longer than allowed");
         // A hyphen only as typed, between the typed words alone ("knife-sharpening"), or
         // before a made-up name's app ("vortexa-app").
