@@ -392,6 +392,8 @@ void TestSuggestions::kinds_data()
         << "^(you|can|eat)" << false;
     QTest::newRow("a cut keeps an adjective's compound whole")
         << "hottubrepair" << QStringList{"hottubrepairpros"} << QStringList{"pros"} << "^tub" << false;
+    QTest::newRow("a person only WordNet knows has a plural; the client's own is one")
+        << "doula" << QStringList{"doulas", "yourdoula"} << QStringList{} << "^(your|my)doulas$" << false;
     QTest::newRow("goods named in the plural take endings in the singular")
         << "candlemaking" << QStringList{"candleshop"} << QStringList{} << "candles(shop|store|co)$" << false;
     QTest::newRow("a person named with another word keeps to people and work")

@@ -18,11 +18,11 @@ struct FieldHeads {
 constexpr std::array kFieldHeads{
     // A skilled worker is called in when something breaks: who is good, near, fast, at any hour; one
     // working alone is "the" one in town.
-    FieldHeads{Field::Trade, "-pros local- -services emergency- 24hour- 247- -nearme my- the- -experts -co -company "
-                             "mobile- city- -express -direct pro- best-"},
-    // A professional is chosen for trust: "the" one in town, nearby, one's own, as one searches for them, a
-    // firm behind them; an office is where one is, not who.
-    FieldHeads{Field::Professional, "the- local- my- -nearme -group -online -studio -partners -services "
+    FieldHeads{Field::Trade, "-pros local- -services emergency- 24hour- 247- -nearme my- the- your- -experts -co "
+                             "-company mobile- city- -express -direct pro- best-"},
+    // A professional is chosen for trust: "the" one in town, nearby, one's own or the client's, as one
+    // searches for them, a firm behind them; an office is where one is, not who.
+    FieldHeads{Field::Professional, "the- local- my- your- -nearme -group -online -studio -partners -services "
                                     "-pros -experts -office city- -co best- top- -direct"},
     // Someone who treats one: the practice, care, "the" one, nearby, the family's own, as one searches for them.
     FieldHeads{Field::Health, "-clinic -care the- local- my- -nearme family- -practice -health city- -center "

@@ -1191,12 +1191,13 @@ private:
         if (affix == QLatin1String("-nearme") && m_words.isAdjective(core.words.last()))
             return false;
         if (prefix) {
-            // One's own is one person or thing, as typed: "mylocksmith", never "mylocksmiths"
-            // or, of a cut of a phrase, "mybristoldelivery".
-            if (word == QLatin1String("my") && (core.plural || core.cut) && !m_typed.startsWith(QLatin1String("my")))
+            // One's own (or the client's) is one person or thing, as typed: "mylocksmith", never
+            // "mylocksmiths", "yourcaterers" or, of a cut of a phrase, "mybristoldelivery".
+            const bool ownOne = word == QLatin1String("my") || word == QLatin1String("your");
+            if (ownOne && (core.plural || core.cut) && !m_typed.startsWith(word))
                 return false;
             // Nor is a person's work: "mywelder", no "mywelding".
-            if (word == QLatin1String("my") && worksOfPerson(core))
+            if (ownOne && worksOfPerson(core))
                 return false;
             // Made to order is said of a thing by its noun: "customtotebags", no "custompreownedboats".
             if (word == QLatin1String("custom") && core.words.size() > 1

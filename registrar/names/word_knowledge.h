@@ -122,8 +122,9 @@ public:
     // A plural that names a thing of its own, not many of its singular:
     // "sunglasses", "glasses", "arts"; no "sunglassshop".
     bool livesInPlural(const QString &word) const;
-    // The plural, when the word list holds it: a made-up word ("zentrova")
-    // or a mass noun ("fitness") has none a reader would accept.
+    // The plural, when the word list holds it, or of a person only WordNet
+    // knows ("doulas"): a made-up word ("zentrova") or a mass noun ("fitness")
+    // has none a reader would accept.
     std::optional<QString> listedPlural(const QString &word) const;
 
     struct Data;

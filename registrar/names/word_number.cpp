@@ -138,12 +138,16 @@ bool WordKnowledge::takesPlural(const QString &word) const
 
 std::optional<QString> WordKnowledge::listedPlural(const QString &word) const
 {
-    if (!isAz(word) || !m_data->find(word.toStdString()))
+    if (!isAz(word))
         return std::nullopt;
     const QString other = plural(word);
-    if (other == word || !m_data->find(other.toStdString()))
+    if (other == word)
         return std::nullopt;
-    return other;
+    if (m_data->find(word.toStdString()))
+        return m_data->find(other.toStdString()) ? std::optional<QString>(other) : std::nullopt;
+    // A person only WordNet knows counts as any person does: "doulas", "arborists".
+    const std::optional<Data::Sense> sense = m_data->mainNounSense(word.toStdString());
+    return sense && sense->synset.lexFile == kPeople ? std::optional<QString>(other) : std::nullopt;
 }
 
 } // namespace varnex::registrar
