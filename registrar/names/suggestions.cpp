@@ -937,9 +937,6 @@ private:
     // A plural with a singular of its own: "candles", not "sunglasses" (a "sunglass" is a burning lens).
     bool isPlural(const QString &word) const { return m_words.singular(word) != word && !m_words.livesInPlural(word); }
 
-    // An "-ing" word of a verb: "mounting", "sharpening".
-    bool isDoing(const QString &word) const { return m_words.isDoing(word); }
-
     // The plural of a countable noun, the singular of a plural.
     std::optional<QString> otherNumber(const QString &word) const
     {
@@ -952,7 +949,7 @@ private:
         if (singular != word)
             return singular;
         // Doing something has no plural, whatever else the word names: no "tvmountings".
-        if (isDoing(word))
+        if (m_words.isDoing(word))
             return std::nullopt;
         return m_words.takesPlural(word) ? m_words.listedPlural(word) : std::nullopt;
     }
