@@ -108,9 +108,12 @@ void checkSuggestions(const QString &label, const QStringList &suggested)
         // a form of a longer one, a phrase's, offered bare ("cornwallweddingvenues").
         const qsizetype bound =
             label.size() > 20 || typedAndBusiness(suggestion, QStringList(plainForms) << label.toLower()) ? 22 : 20;
+        // Letters on both sides: a name set apart by the typed hyphens ("m-on-l-i-free")
+        // is no longer to say than the same name joined.
         const qsizetype letters = label.size() - label.count(u'-');
         const qsizetype allowed = letters <= 20 ? std::max<qsizetype>(bound, letters + 5) : bound;
-        check(suggestion.size() <= allowed || plainForms.contains(suggestion), "suggestion no longer than allowed");
+        check(suggestion.size() - suggestion.count(u'-') <= allowed || plainForms.contains(suggestion),
+              "suggestion no longer than allowed");
         // A hyphen only as typed, between the typed words alone ("knife-sharpening"), or
         // before a made-up name's app ("vortexa-app").
         const QString joinedWords = QString(suggestion).remove(u'-');
