@@ -394,7 +394,7 @@ std::optional<Field> businessOfListed(const WordKnowledge::Data &data, const std
         return std::nullopt;
     std::optional<Field> business;
     for (const std::string &relative : listed->second) {
-        const std::optional<WordKnowledge::Data::Sense> its = data.mainNounSense(relative);
+        const std::optional<WordKnowledge::Data::Sense> its = data.mainNounSense(data.singular(relative));
         if (!its)
             continue;
         const Field field = data.fieldOf(its->synset);
@@ -408,6 +408,33 @@ std::optional<Field> businessOfListed(const WordKnowledge::Data &data, const std
                               return data.fieldOf(data.synset(wordnet::Noun, offset)) == *business;
                           });
     return ownSense ? business : std::nullopt;
+}
+
+// Named for the one who practises: "videographer", "audiologist".
+bool namesPractitioner(const std::string &lemma)
+{
+    return lemma.ends_with("ist") || lemma.ends_with("grapher");
+}
+
+// The field of a word only the lists written by hand hold, by its relatives there:
+// "ramen" is food as its "noodles" are, a "strimmer" a product as a "trimmer" is. A
+// practitioner's relative is a person; a thing's relative read as a person is another
+// word of that spelling ("panini", the grammarian, of "toastie"). Relatives WordNet
+// lacks say nothing.
+std::optional<Field> fieldOfHandWritten(const WordKnowledge::Data &data, const std::string &lemma)
+{
+    const bool practitioner = namesPractitioner(lemma);
+    if (const auto listed = data.curated.find(lemma); listed != data.curated.end()) {
+        for (const std::string &relative : listed->second) {
+            const std::optional<WordKnowledge::Data::Sense> its = data.mainNounSense(data.singular(relative));
+            if (!its)
+                continue;
+            const Field field = data.fieldOf(its->synset);
+            if (field != Field::General && isPerson(field) == practitioner)
+                return field;
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -428,7 +455,8 @@ Field WordKnowledge::field(const QStringList &typed) const
         return isGlueWord(word) || !isAz(word)
                || (!isWord(word) && !m_data->isNoun(m_data->singular(word.toStdString()))
                    && !m_data->doingOfKnownWord(word.toStdString()) && !m_data->doerOfKnownVerb(word.toStdString())
-                   && !m_data->pastimes.contains(word.toStdString()));
+                   && !m_data->pastimes.contains(word.toStdString())
+                   && !(m_data->handWrittenWord(word.toStdString()) && !language(word)));
     });
     if (content.isEmpty()) {
         // A word of another language, or none known: a made-up name.
@@ -438,9 +466,12 @@ Field WordKnowledge::field(const QStringList &typed) const
         }
         return Field::Brand;
     }
-    // Work done to a thing no list names is work all the same: "hvac repair", "iphone repair".
-    if (content.size() == 1 && words.size() > 1 && words.last() == content.last()
-        && !isGlueWord(words.at(words.size() - 2)) && namesWork(content.last()))
+    // Work done to a thing no dictionary names is work all the same: "hvac repair", "iphone repair".
+    const bool onUnknown = std::all_of(content.begin(), content.end() - 1, [this](const QString &word) {
+        return m_data->handWrittenWord(word.toStdString());
+    });
+    if (onUnknown && words.size() > 1 && words.last() == content.last() && !isGlueWord(words.at(words.size() - 2))
+        && namesWork(content.last()))
         return Field::Service;
     // Two words WordNet knows as one place or thing are that: a "golf course" is no course of
     // lessons, a "cutting board" no committee.
@@ -468,7 +499,7 @@ Field WordKnowledge::field(const QStringList &typed) const
     // to ("resume writing").
     // Nor does work done to it ("mold removal").
     const bool nounBefore = head > 0
-                            && (isNoun(content[head - 1])
+                            && (isNoun(content[head - 1]) || m_data->handWrittenWord(content[head - 1].toStdString())
                                 || ((content[head].endsWith(QLatin1String("ing")) || namesWork(content[head]))
                                     && m_data->isNoun(m_data->singular(content[head - 1].toStdString()))));
     // After such a noun, an act is the work done to it, and so is a word that names the
@@ -507,6 +538,18 @@ Field WordKnowledge::field(const QStringList &typed) const
     if (!sense && m_data->doerOfKnownVerb(lemma))
         return Field::Trade;
     Field field = sense ? m_data->fieldOf(sense->synset) : Field::General;
+    if (!sense && m_data->handWrittenWord(lemma)) {
+        // Else it is what the longest word it ends in is ("e commerce", "co working",
+        // "hypno therapist"); one who practises is a professional at least.
+        constexpr qsizetype kShortestRest = 4;
+        const QString whole = QString::fromStdString(lemma);
+        std::optional<Field> listed = fieldOfHandWritten(*m_data, lemma);
+        for (qsizetype at = 1; !listed && whole.size() - at >= kShortestRest; ++at) {
+            if (isWord(whole.mid(at)) && this->field({whole.mid(at)}) != Field::General)
+                listed = this->field({whole.left(at), whole.mid(at)});
+        }
+        field = listed.value_or(namesPractitioner(lemma) ? Field::Professional : Field::General);
+    }
     if (isPerson(field))
         field = businessOfListed(*m_data, lemma).value_or(field);
     // One who works on the thing before: a "dog walker" walks dogs, no walking frame.

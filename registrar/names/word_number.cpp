@@ -145,9 +145,12 @@ std::optional<QString> WordKnowledge::listedPlural(const QString &word) const
         return std::nullopt;
     if (m_data->find(word.toStdString()))
         return m_data->find(other.toStdString()) ? std::optional<QString>(other) : std::nullopt;
-    // A person only WordNet knows counts as any person does: "doulas", "arborists".
+    // A person only WordNet knows counts as any person does: "doulas", "arborists"; so
+    // does one only the lists written by hand know: "hypnotherapists".
     const std::optional<Data::Sense> sense = m_data->mainNounSense(word.toStdString());
-    return sense && sense->synset.lexFile == kPeople ? std::optional<QString>(other) : std::nullopt;
+    const bool person = sense ? sense->synset.lexFile == kPeople
+                              : m_data->handWrittenWord(word.toStdString()) && isPerson(field({word}));
+    return person ? std::optional<QString>(other) : std::nullopt;
 }
 
 } // namespace varnex::registrar

@@ -85,6 +85,35 @@ bool isShortName(const QString &piece)
     return piece.size() == 2 && isShortName(piece.toStdString());
 }
 
+// Whether a run reads as words of the list of three letters or more, the last maybe
+// glue: "car wash", "bed and breakfast", "how to"; never "ra men", "gel a to" or
+// "cow or king".
+bool listWords(const WordKnowledge::Data &data, std::string_view run)
+{
+    std::vector<bool> reads(run.size() + 1, false); // whether the run's first letters do, so many of them
+    reads[0] = true;
+    for (size_t end = kMinPlainWord; end <= run.size(); ++end) {
+        for (size_t start = 0; start + kMinPlainWord <= end && !reads[end]; ++start)
+            reads[end] = reads[start] && end - start < run.size() && data.splitWord(run.substr(start, end - start));
+    }
+    for (size_t glue = 2; glue < run.size(); ++glue) {
+        const std::string_view last = run.substr(run.size() - glue);
+        if (reads[run.size() - glue] && isGlueWord(QString::fromLatin1(last.data(), qsizetype(last.size()))))
+            return true;
+    }
+    return reads[run.size()];
+}
+
+// Whether a stem reads as two words of the list: "chimney" and "sweep".
+bool twoWords(const WordKnowledge::Data &data, std::string_view stem)
+{
+    for (size_t at = kMinPlainWord; at + kMinPlainWord <= stem.size(); ++at) {
+        if (data.splitWord(stem.substr(0, at)) && data.splitWord(stem.substr(at)))
+            return true;
+    }
+    return false;
+}
+
 double pieceCost(const WordKnowledge::Data &data, std::string_view piece)
 {
     // As common as glue: "wedding dj in", never "wedding djin" (a rare spelling of "jinn").
@@ -98,7 +127,8 @@ double pieceCost(const WordKnowledge::Data &data, std::string_view piece)
     }
     if (!data.splitWord(piece)) {
         // A long noun WordNet alone holds is a word all the same: "wedding officiant", never "off ic i ant".
-        if (piece.size() >= kLongNoun && !data.indexLine(wordnet::Noun, piece).empty())
+        if ((piece.size() >= kLongNoun && !data.indexLine(wordnet::Noun, piece).empty())
+            || data.handWrittenWord(piece))
             return kLongNounCost;
         return data.joinedPlace(piece) ? kJoinedPlaceCost : kUnknownCost + kUnknownLetterCost * double(piece.size());
     }
@@ -138,6 +168,14 @@ QStringList cheapestPieces(const WordKnowledge::Data &data, const std::string &r
     return pieces;
 }
 
+// A piece a reader knows as a word: of the list, or one only the lists written by hand
+// hold ("stagdo in", never "stagdoin").
+bool knownPiece(const WordKnowledge::Data &data, const QString &piece)
+{
+    const std::string text = piece.toStdString();
+    return data.splitWord(text) || data.handWrittenWord(text);
+}
+
 // A lone letter after a word, a few letters that make no word, or an ending
 // such as "able" on its own, is part of the word before it: "vortexa" is one
 // made-up word, not "vortex a".
@@ -148,15 +186,14 @@ void joinEndings(const WordKnowledge::Data &data, QStringList &pieces)
         // two known words ("find a good"), where it is the article, not the end of "finda".
         const bool pronoun = pieces[i] == QLatin1String("i") && i + 1 < pieces.size();
         const bool article = pieces[i] == QLatin1String("a") && i + 1 < pieces.size()
-                             && data.splitWord(pieces[i - 1].toStdString())
-                             && data.splitWord(pieces[i + 1].toStdString());
+                             && knownPiece(data, pieces[i - 1]) && knownPiece(data, pieces[i + 1]);
         // "quillix" is one made-up name, not "quill" and a stray "ix"; but a
         // business goes by a few two-letter names: "wedding dj", "mobile rv".
         const bool stray =
-            pieces[i].size() <= kStrayLetters && !data.splitWord(pieces[i].toStdString()) && !isShortName(pieces[i]);
+            pieces[i].size() <= kStrayLetters && !knownPiece(data, pieces[i]) && !isShortName(pieces[i]);
         // Nor is "drelkano" a made-up "drelka" and "no": two letters end the unknown word before them.
         const bool endOfUnknown =
-            pieces[i].size() <= 2 && !data.splitWord(pieces[i - 1].toStdString()) && !isShortName(pieces[i - 1]);
+            pieces[i].size() <= 2 && !knownPiece(data, pieces[i - 1]) && !isShortName(pieces[i - 1]);
         if ((pieces[i].size() == 1 || stray || endOfUnknown || isWordEnding(pieces[i])) && !isJoiningWord(pieces[i - 1])
             && !pronoun && !article) {
             pieces[i - 1] += pieces[i];
@@ -174,7 +211,7 @@ void joinRareStubs(const WordKnowledge::Data &data, QStringList &pieces)
 {
     constexpr qsizetype kShortWord = 3;
     const auto unknown = [&](const QString &piece) {
-        return !piece.front().isDigit() && !data.splitWord(piece.toStdString());
+        return !piece.front().isDigit() && !knownPiece(data, piece);
     };
     const auto rareStub = [&](const QString &piece) {
         return piece.size() <= kShortWord && !isJoiningWord(piece) && data.splitWord(piece.toStdString())
@@ -196,7 +233,7 @@ void joinRareStubs(const WordKnowledge::Data &data, QStringList &pieces)
 void joinGlueIntoName(const WordKnowledge::Data &data, QStringList &pieces)
 {
     if (pieces.size() == 2 && isJoiningWord(pieces[0]) && !mayStartLabel(pieces[0]) && !pieces[1].front().isDigit()
-        && !data.splitWord(pieces[1].toStdString()))
+        && !knownPiece(data, pieces[1]))
         pieces = QStringList{pieces.join(QString())};
 }
 
@@ -216,7 +253,8 @@ bool isWholeWord(const WordKnowledge::Data &data, const std::string &run)
 {
     if (run.size() < kMinPlainWord)
         return false;
-    if (data.doingOfKnownWord(run) || data.doerOfKnownVerb(run) || data.joinedPlace(run) || data.pastimes.contains(run))
+    if (data.doingOfKnownWord(run) || data.doerOfKnownVerb(run) || data.joinedPlace(run) || data.pastimes.contains(run)
+        || data.handWrittenWord(run))
         return true; // "orienteering" is no "orientee ring", "groomer" no "g roomer"
     const std::string singular = data.singular(run);
     for (const std::string &form : {run, singular}) {
@@ -310,17 +348,16 @@ std::string ordinalEnding(const QString &number)
     return last == 1 ? "st" : last == 2 ? "nd" : "rd";
 }
 
-// Whether a stem reads as two words of the list: "chimney" and "sweep".
-bool twoWords(const WordKnowledge::Data &data, std::string_view stem)
-{
-    for (size_t at = kMinPlainWord; at + kMinPlainWord <= stem.size(); ++at) {
-        if (data.splitWord(stem.substr(0, at)) && data.splitWord(stem.substr(at)))
-            return true;
-    }
-    return false;
-}
-
 } // namespace
+
+bool WordKnowledge::Data::handWrittenWord(std::string_view word) const
+{
+    constexpr size_t kShortest = 4;
+    if (word.size() < kShortest || splitWord(word))
+        return false;
+    const std::string key(word);
+    return (curated.contains(key) || fieldWords.contains(key)) && !listWords(*this, word);
+}
 
 bool WordKnowledge::Data::doingOfKnownWord(std::string_view word) const
 {
