@@ -1116,12 +1116,14 @@ private:
             else if (!prefix && endings.size() < (isLanguage(field) ? kEndingsBothEndsForeign : kEndingsBothEnds))
                 endings.append(i);
         }
-        // "the" names one business: a team ("thelocksmithpros") or a shop, not lessons, kits or
-        // care ("thepotterykits", "thechiropractorcare").
+        // "the" names one business by what a person calls it: a shop, a company, a club
+        // ("thecandleshop", "thelocksmithco"); not lessons, kits or care ("thepotterykits",
+        // "thechiropractorcare"), nor a team, a room or a firm's partners, which raters took
+        // as filler ("thelocksmithpros", "thepotterystudio", "thelawyeroffice").
         const auto namesOne = [](const QString &ending) {
-            static const QSet<QString> many{"-lessons", "-classes", "-courses", "-kits",     "-supplies",
-                                            "-tours",   "-trips",   "-safaris", "-holidays", "-adventures",
-                                            "-care",    "-health",  "-rentals"};
+            static const QSet<QString> many{"-lessons",  "-classes", "-courses",  "-kits",   "-supplies", "-tours",
+                                            "-trips",    "-safaris", "-holidays", "-adventures", "-care",  "-health",
+                                            "-rentals",  "-pros",    "-experts",  "-partners", "-office", "-studio"};
             return !many.contains(ending);
         };
         for (const qsizetype p : prefixes) {
