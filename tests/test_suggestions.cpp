@@ -370,6 +370,15 @@ void TestSuggestions::kinds_data()
         << "boardsshop|boardsco$" << false;
     QTest::newRow("a person listed whole keeps the head")
         << "funeraldirector" << QStringList{"thefuneraldirector"} << QStringList{} << "manager" << false;
+    QTest::newRow("a word only the lists written by hand hold is read whole, in its relatives' field")
+        << "gelato" << QStringList{"gelatobar", "gelatoshop"} << QStringList{}
+        << "^(the|my|best|buy)?gels?(shop|store|co|direct|deals)?$" << false;
+    QTest::newRow("one who practises is a person, one or many")
+        << "sonographer" << QStringList{"sonographers", "thesonographer"} << QStringList{}
+        << "(shop|store|outlet|deals)$" << false;
+    QTest::newRow("the before a firm, never a team or a room, and a performer for hire")
+        << "magician" << QStringList{"magicianforhire", "themagicianco"} << QStringList{}
+        << "^the\\w+(pros|experts|studio|partners|office)$|magicianhire$" << false;
     QTest::newRow("work named as often as a thing is the work after what it is done to")
         << "carwash" << QStringList{"localcarwash", "carwashexpress"} << QStringList{}
         << "carwash(store|depot|outlet|supply)$" << false;
