@@ -305,14 +305,16 @@ void joinPlurals(const WordKnowledge::Data &data, QStringList &pieces)
 }
 
 // "deliver sin portland" is "delivers in portland": a plural or a verb's "-s"
-// then glue reads before a word and a rarer word that starts with "s".
-void moveEndingS(const WordKnowledge::Data &data, QStringList &pieces)
+// then glue reads before a word and a rarer word that starts with "s"; so does
+// a past's "-d": "replaced in houston", never "replace din".
+void moveEnding(const WordKnowledge::Data &data, QStringList &pieces)
 {
     for (qsizetype i = 1; i < pieces.size(); ++i) {
         const QString glue = pieces[i].mid(1);
-        if (pieces[i].startsWith(QLatin1Char('s')) && glue.size() > 1 && isJoiningWord(glue)
-            && data.splitWord((pieces[i - 1] + QLatin1Char('s')).toStdString())) {
-            pieces[i - 1] += QLatin1Char('s');
+        const QChar ending = pieces[i].front();
+        if ((ending == QLatin1Char('s') || ending == QLatin1Char('d')) && glue.size() > 1 && isJoiningWord(glue)
+            && data.splitWord((pieces[i - 1] + ending).toStdString())) {
+            pieces[i - 1] += ending;
             pieces[i] = glue;
         }
     }
@@ -463,12 +465,15 @@ QStringList WordKnowledge::split(const QString &label) const
         joinGlueIntoName(*m_data, pieces);
         joinDanglingGlue(pieces);
         joinRareStubs(*m_data, pieces);
-        moveEndingS(*m_data, pieces);
+        // A made-up name the stubs joined takes the letters after it too: "lomvarin", never
+        // "lomvar in".
+        joinEndings(*m_data, pieces);
+        moveEnding(*m_data, pieces);
         joinCommonWords(*m_data, pieces);
         joinPlurals(*m_data, pieces);
         // The cheapest reading may hold short words that join into one before a
         // plural's "s" and glue: "be an sin" is "bean sin", which is "beans in".
-        moveEndingS(*m_data, pieces);
+        moveEnding(*m_data, pieces);
         words += pieces;
     });
     // A letter after a number is its unit: "3d", "4k", "24h"; and a number after that
