@@ -402,6 +402,14 @@ private:
         if (std::any_of(content.begin() + head + 1, content.end(),
                         [this](const QString &word) { return !isPlace(word); }))
             return cores;
+        // A head after a bound prefix or a number's unit names a kind of its own, which another
+        // word for the head is not: a "pre-workout" is no "preexercise", "35 mm film" no "35mmmovie".
+        static const QStringList boundPrefixes{"pre", "post", "anti", "non", "semi", "multi", "mid"};
+        constexpr qsizetype kLongestUnit = 2;
+        const bool afterUnit = head > 1 && content[head - 1].size() <= kLongestUnit && hasDigit(content[head - 2])
+                               && !hasDigit(content[head - 1]);
+        if (head > 0 && (boundPrefixes.contains(content[head - 1]) || afterUnit))
+            return cores;
         QStringList relatives = m_words.closeRelatives(content[head]);
         // A person only for an activity or another person ("plumber" for "plumbing"), not for a thing ("bicyclist").
         const bool takesPeople = m_field == Field::Service || isPastime(m_field) || isPerson(m_field);
