@@ -836,8 +836,13 @@ private:
         constexpr qsizetype kShortestUnlisted = 5;
         static const QStringList adjectiveEndings{"al",   "ar",  "ico", "ica",  "ivo",  "iva",  "oso",  "osa", "ante",
                                                   "ente", "ano", "ana", "ique", "aire", "elle", "ière", "iere"};
+        // Nor a word and a shop's or a trade's ending the list holds as a word of its own:
+        // "hamburguesería" is one word, never "hamburgues" and "ería".
+        static const QStringList wordEndings{"ería", "eria", "erie", "ero", "era"};
         for (qsizetype at = m_typed.size() - kShortestRest; at >= kShortestWord; --at) {
             const QString lead = m_typed.left(at), rest = m_typed.mid(at);
+            if (wordEndings.contains(rest))
+                continue;
             const bool unlistedAdjective = lead.size() >= kShortestUnlisted && rest.size() >= kShortestUnlisted
                                            && std::any_of(adjectiveEndings.begin(), adjectiveEndings.end(),
                                                           [&](const QString &ending) { return rest.endsWith(ending); });
