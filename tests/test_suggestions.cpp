@@ -144,6 +144,10 @@ void TestSuggestions::split_data()
     QTest::newRow("no rare stub in a made-up name") << "thehoskeni" << QStringList{"the", "hoskeni"};
     QTest::newRow("no glue word before a made-up name") << "ofrindu" << QStringList{"ofrindu"};
     QTest::newRow("no glue word ends a phrase") << "tuskora" << QStringList{"tuskora"};
+    QTest::newRow("no letters after a made-up name the stubs joined") << "nolvarik" << QStringList{"nolvarik"};
+    QTest::newRow("a word only our own lists hold") << "ramenbar" << QStringList{"ramen", "bar"};
+    QTest::newRow("a past before glue") << "roofreplacedindallas"
+                                        << QStringList{"roof", "replaced", "in", "dallas"};
     QTest::newRow("plural inside") << "friendsopenlate" << QStringList{"friends", "open", "late"};
     QTest::newRow("hyphen") << "my-shop" << QStringList{"my", "shop"};
     QTest::newRow("digits") << "shop24" << QStringList{"shop", "24"};
@@ -379,6 +383,10 @@ void TestSuggestions::kinds_data()
     QTest::newRow("the before a firm, never a team or a room, and a performer for hire")
         << "magician" << QStringList{"magicianforhire", "themagicianco"} << QStringList{}
         << "^the\\w+(pros|experts|studio|partners|office)$|magicianhire$" << false;
+    QTest::newRow("a Spanish shop's ending is its own, and feminine")
+        << "vermutería" << QStringList{"lavermuteria"} << QStringList{} << "^el" << false;
+    QTest::newRow("a bound prefix's head has no other word")
+        << "post-workout" << QStringList{"postworkoutco"} << QStringList{} << "exercise" << false;
     QTest::newRow("work named as often as a thing is the work after what it is done to")
         << "carwash" << QStringList{"localcarwash", "carwashexpress"} << QStringList{}
         << "carwash(store|depot|outlet|supply)$" << false;
