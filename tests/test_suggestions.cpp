@@ -146,8 +146,7 @@ void TestSuggestions::split_data()
     QTest::newRow("no glue word ends a phrase") << "tuskora" << QStringList{"tuskora"};
     QTest::newRow("no letters after a made-up name the stubs joined") << "nolvarik" << QStringList{"nolvarik"};
     QTest::newRow("a word only our own lists hold") << "ramenbar" << QStringList{"ramen", "bar"};
-    QTest::newRow("a past before glue") << "roofreplacedindallas"
-                                        << QStringList{"roof", "replaced", "in", "dallas"};
+    QTest::newRow("a past before glue") << "roofreplacedindallas" << QStringList{"roof", "replaced", "in", "dallas"};
     QTest::newRow("plural inside") << "friendsopenlate" << QStringList{"friends", "open", "late"};
     QTest::newRow("hyphen") << "my-shop" << QStringList{"my", "shop"};
     QTest::newRow("digits") << "shop24" << QStringList{"shop", "24"};

@@ -1134,9 +1134,9 @@ private:
         // "thechiropractorcare"), nor a team, a room or a firm's partners, which raters took
         // as filler ("thelocksmithpros", "thepotterystudio", "thelawyeroffice").
         const auto namesOne = [](const QString &ending) {
-            static const QSet<QString> many{"-lessons",  "-classes", "-courses",  "-kits",   "-supplies", "-tours",
-                                            "-trips",    "-safaris", "-holidays", "-adventures", "-care",  "-health",
-                                            "-rentals",  "-pros",    "-experts",  "-partners", "-office", "-studio"};
+            static const QSet<QString> many{"-lessons", "-classes", "-courses",  "-kits",       "-supplies", "-tours",
+                                            "-trips",   "-safaris", "-holidays", "-adventures", "-care",     "-health",
+                                            "-rentals", "-pros",    "-experts",  "-partners",   "-office",   "-studio"};
             return !many.contains(ending);
         };
         for (const qsizetype p : prefixes) {

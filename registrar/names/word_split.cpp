@@ -127,8 +127,7 @@ double pieceCost(const WordKnowledge::Data &data, std::string_view piece)
     }
     if (!data.splitWord(piece)) {
         // A long noun WordNet alone holds is a word all the same: "wedding officiant", never "off ic i ant".
-        if ((piece.size() >= kLongNoun && !data.indexLine(wordnet::Noun, piece).empty())
-            || data.handWrittenWord(piece))
+        if ((piece.size() >= kLongNoun && !data.indexLine(wordnet::Noun, piece).empty()) || data.handWrittenWord(piece))
             return kLongNounCost;
         return data.joinedPlace(piece) ? kJoinedPlaceCost : kUnknownCost + kUnknownLetterCost * double(piece.size());
     }
@@ -185,12 +184,11 @@ void joinEndings(const WordKnowledge::Data &data, QStringList &pieces)
         // "can i buy": "i" between words is a word of its own; so is "a" between
         // two known words ("find a good"), where it is the article, not the end of "finda".
         const bool pronoun = pieces[i] == QLatin1String("i") && i + 1 < pieces.size();
-        const bool article = pieces[i] == QLatin1String("a") && i + 1 < pieces.size()
-                             && knownPiece(data, pieces[i - 1]) && knownPiece(data, pieces[i + 1]);
+        const bool article = pieces[i] == QLatin1String("a") && i + 1 < pieces.size() && knownPiece(data, pieces[i - 1])
+                             && knownPiece(data, pieces[i + 1]);
         // "quillix" is one made-up name, not "quill" and a stray "ix"; but a
         // business goes by a few two-letter names: "wedding dj", "mobile rv".
-        const bool stray =
-            pieces[i].size() <= kStrayLetters && !knownPiece(data, pieces[i]) && !isShortName(pieces[i]);
+        const bool stray = pieces[i].size() <= kStrayLetters && !knownPiece(data, pieces[i]) && !isShortName(pieces[i]);
         // Nor is "drelkano" a made-up "drelka" and "no": two letters end the unknown word before them.
         const bool endOfUnknown =
             pieces[i].size() <= 2 && !knownPiece(data, pieces[i - 1]) && !isShortName(pieces[i - 1]);
@@ -210,9 +208,7 @@ void joinEndings(const WordKnowledge::Data &data, QStringList &pieces)
 void joinRareStubs(const WordKnowledge::Data &data, QStringList &pieces)
 {
     constexpr qsizetype kShortWord = 3;
-    const auto unknown = [&](const QString &piece) {
-        return !piece.front().isDigit() && !knownPiece(data, piece);
-    };
+    const auto unknown = [&](const QString &piece) { return !piece.front().isDigit() && !knownPiece(data, piece); };
     const auto rareStub = [&](const QString &piece) {
         return piece.size() <= kShortWord && !isJoiningWord(piece) && data.splitWord(piece.toStdString())
                && data.usage(piece.toStdString()) == 0;
