@@ -386,6 +386,8 @@ void TestSuggestions::kinds_data()
         << "vermutería" << QStringList{"lavermuteria"} << QStringList{} << "^el" << false;
     QTest::newRow("a bound prefix's head has no other word")
         << "post-workout" << QStringList{"postworkoutco"} << QStringList{} << "exercise" << false;
+    QTest::newRow("a repair is a thing's service and its doctor too")
+        << "furnacerepair" << QStringList{"furnaceservice", "furnacedoctor"} << QStringList{} << "furnacefix" << false;
     QTest::newRow("work named as often as a thing is the work after what it is done to")
         << "carwash" << QStringList{"localcarwash", "carwashexpress"} << QStringList{}
         << "carwash(store|depot|outlet|supply)$" << false;
