@@ -78,9 +78,9 @@ struct WordKnowledge::Data {
     bool common(std::string_view word) const;
     // Whether a piece of a label may stand as a word of it.
     bool splitWord(std::string_view word) const;
-    // A word only the lists written by hand hold, unless it reads as two words of the
-    // list: "ramen", never "ra men"; "gelato", never "gel a to"; "carwash" is still
-    // "car wash" (word_split.cpp).
+    // A word only the lists written by hand hold, unless it reads as words of the list of
+    // three letters or more, the last maybe glue: "ramen", never "ra men"; "gelato", never
+    // "gel a to"; "carwash" is still "car wash", "howto" "how to" (word_split.cpp).
     bool handWrittenWord(std::string_view word) const;
     // An "-ing" no list holds, of a noun or verb WordNet knows: "bouldering" (word_split.cpp).
     bool doingOfKnownWord(std::string_view word) const;
