@@ -52,9 +52,10 @@ constexpr std::array kFieldHeads{
     // Something to eat or drink: the place that serves it, fresh, near, brought.
     FieldHeads{Field::Food, "-house -kitchen -co -bar fresh- my- the- -express -place -shop -corner -delivery "
                             "-spot -deli -direct -daily -lovers"},
-    // A thing people buy: where it is sold, the deal, "the" one to have, made to order, the maker.
-    FieldHeads{Field::Product, "-shop -store -direct -deals -co the- -outlet buy- custom- best- -online -depot "
-                               "-world -supply -company my- -zone -market -plus -express"},
+    // A thing people buy: where it is sold, "the" one to have, bought online, made to order, the
+    // maker; a deal late, and no "-world", "-zone", "-plus" or "-express", which raters took for filler.
+    FieldHeads{Field::Product, "-shop -store -direct -co the- -online buy- custom- best- -outlet -supply "
+                               "-company -depot -market my- -deals"},
     // A place one goes to: one's own, nearby, open late, in town.
     FieldHeads{Field::Place, "my- local- the- city- -nearme -online -express -plus -direct 24hour- -co "
                              "-house -central -corner -point best- -world"},
@@ -113,10 +114,14 @@ bool germanPlace(const QString &word)
 bool namesAWorker(Field language, const QString &word)
 {
     if (language == Field::French) {
-        if (endsWithAny(word, {"atelier", "quartier", "papier", "chantier"}))
+        // A woman's trade, typed with its accent or without ("infirmiere"); but a nursery,
+        // a boiler and a river are things.
+        if (endsWithAny(word, {"atelier", "quartier", "papier", "chantier", "pépinière", "pepiniere", "chaudière",
+                               "chaudiere", "rivière", "riviere"}))
             return false;
-        return endsWithAny(word, {"iste", "ien", "ienne", "eur", "euse", "ier", "ière", "er", "logue", "pathe", "peute",
-                                  "ecte", "aire", "avocat", "comptable", "médecin", "medecin", "kiné", "kine"});
+        return endsWithAny(word, {"iste",   "ien",       "ienne",   "eur",     "euse",  "ier",  "ière",
+                                  "iere",   "er",        "logue",   "pathe",   "peute", "ecte", "aire",
+                                  "avocat", "comptable", "médecin", "medecin", "kiné",  "kine"});
     }
     if (language == Field::Spanish)
         return endsWithAny(word, {"ista", "ero", "era", "ador", "adora", "ólogo", "ologo", "óloga", "ologa", "abogado",

@@ -63,6 +63,19 @@ int likelyRank(int lexFile)
     return int(it - kLikelyFiles.begin());
 }
 
+// Things are typed in the plural: "key chains", "flip flops", "snow globes" are the
+// things one buys, though the words' main senses are a series, a reversal and the earth.
+// Never where the word names an act first ("services", "lessons").
+bool pluralOfThing(const Data &data, const std::string &lemma)
+{
+    const std::optional<Data::Sense> main = data.mainNounSense(lemma);
+    if (!main || main->synset.lexFile == kActs || data.fieldOf(main->synset) != Field::General)
+        return false;
+    const std::vector<unsigned long> offsets = data.senses(Noun, lemma);
+    return std::any_of(offsets.begin(), offsets.begin() + std::min(offsets.size(), kUsualSenses),
+                       [&](unsigned long offset) { return data.synset(Noun, offset).lexFile == kArtifacts; });
+}
+
 } // namespace
 
 std::optional<Data::Sense> Data::mainNounSense(const std::string &lemma) const
@@ -276,7 +289,9 @@ std::optional<Field> WordKnowledge::fieldOfWhole(const QStringList &words) const
 {
     if (!std::all_of(words.begin(), words.end(), [](const QString &word) { return isAz(word); }))
         return std::nullopt;
-    const std::optional<Data::Sense> sense = m_data->mainNounSense(words.join(QLatin1Char('_')).toStdString());
+    std::optional<Data::Sense> sense = m_data->mainNounSense(words.join(QLatin1Char('_')).toStdString());
+    if (!sense) // WordNet writes some with a hyphen: "flip-flop"
+        sense = m_data->mainNounSense(words.join(QLatin1Char('-')).toStdString());
     if (!sense)
         return std::nullopt;
     return m_data->fieldOf(sense->synset);
@@ -538,6 +553,8 @@ Field WordKnowledge::field(const QStringList &typed) const
     if (!sense && m_data->doerOfKnownVerb(lemma))
         return Field::Trade;
     Field field = sense ? m_data->fieldOf(sense->synset) : Field::General;
+    if (field == Field::General && sense && content[head].toStdString() != lemma && pluralOfThing(*m_data, lemma))
+        field = Field::Product;
     if (!sense && m_data->handWrittenWord(lemma)) {
         // Else it is what the longest word it ends in is ("e commerce", "co working",
         // "hypno therapist"); one who practises is a professional at least.

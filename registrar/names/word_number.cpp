@@ -122,7 +122,9 @@ bool WordKnowledge::takesPlural(const QString &word) const
         "insurance", "advice", "information", "homework", "housework", "feedback",
         // and what is had, not counted, though the list holds a rare plural: no "musics", "fitnesses"
         "music", "fitness", "wellness", "nutrition", "research", "knowledge", "health", "wealth", "traffic", "weather",
-        "luck", "fun", "safety", "security"};
+        "luck", "fun", "safety", "security",
+        // and a genre one enjoys, not its works: no "standupcomedies"
+        "comedy", "poetry"};
     if (mass.contains(text) || text.ends_with("wear") || text.ends_with("ware"))
         return false;
     // "plumbings" and "knittings" read wrong: the activity has no plural; nor

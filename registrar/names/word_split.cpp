@@ -224,6 +224,20 @@ void joinRareStubs(const WordKnowledge::Data &data, QStringList &pieces)
     }
 }
 
+// Nor is a reading whose every known word is of one or two letters: "dorvilta" is a
+// made-up name, not "do", "rv" and an unknown "ilta"; "vorlisa" no "v", "or" and "lisa".
+void joinShortWordsIntoName(const WordKnowledge::Data &data, QStringList &pieces)
+{
+    constexpr qsizetype kShortestName = 6, kShortWord = 2;
+    if (pieces.size() < 2 || pieces.join(QString()).size() < kShortestName)
+        return;
+    const bool anyLongWord = std::any_of(pieces.begin(), pieces.end(), [&](const QString &piece) {
+        return piece.size() > kShortWord && knownPiece(data, piece);
+    });
+    if (!anyLongWord)
+        pieces = QStringList{pieces.join(QString())};
+}
+
 // Nor is a run of a joining word and one unknown piece a phrase: "ofrindu" is a
 // name, not "of" a "rindu"; "the" and "my" may still start one ("thezumirka").
 void joinGlueIntoName(const WordKnowledge::Data &data, QStringList &pieces)
@@ -457,6 +471,7 @@ QStringList WordKnowledge::split(const QString &label) const
             return;
         }
         QStringList pieces = cheapestPieces(*m_data, run);
+        joinShortWordsIntoName(*m_data, pieces);
         joinEndings(*m_data, pieces);
         joinGlueIntoName(*m_data, pieces);
         joinDanglingGlue(pieces);
