@@ -17,13 +17,13 @@
 // (first_choices.h), and the share of hyphenated labels; every page's names
 // are printed, to be read by hand. With --held-out, the same for the 20
 // keywords of first_choices_held_out.tsv, which the first round of tuning
-// never saw; with --second-held-out to --twenty-fifth-held-out, the 20 of
-// first_choices_held_out_2.tsv to _25.tsv, written before the second round,
+// never saw; with --second-held-out to --twenty-sixth-held-out, the 20 of
+// first_choices_held_out_2.tsv to _26.tsv, written before the second round,
 // before its last changes were judged, before the third to eighth, after the
 // eighth, before the ninth, before the tenth, before the eleventh, after it,
 // before the twelfth, after it, before the thirteenth, before the
 // fourteenth, before the fifteenth, during it, before the sixteenth, during
-// it, before the seventeenth, during it and before the eighteenth.
+// it, before the seventeenth, during it, before the eighteenth and during it.
 //
 //   bench_suggestions [--resolvers | --pages] [--first-choices | --held-out | --second-held-out |
 //                     --third-held-out | --fourth-held-out | --fifth-held-out | --sixth-held-out |
@@ -35,7 +35,7 @@
 //                     --nineteenth-held-out | --twentieth-held-out |
 //                     --twenty-first-held-out | --twenty-second-held-out |
 //                     --twenty-third-held-out | --twenty-fourth-held-out |
-//                     --twenty-fifth-held-out] [--only]
+//                     --twenty-fifth-held-out | --twenty-sixth-held-out] [--only]
 //                    [--show KEYWORD...]
 //   --resolvers: only the resolver cases; --pages: no resolver cases; --only: only the keywords shown
 
@@ -583,6 +583,7 @@ int main(int argc, char *argv[])
         {"--twenty-third-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_23},
         {"--twenty-fourth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_24},
         {"--twenty-fifth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_25},
+        {"--twenty-sixth-held-out", VARNEX_FIRST_CHOICES_HELD_OUT_26},
         {"--first-choices", VARNEX_FIRST_CHOICES},
     };
     const auto chosen = std::find_if(std::begin(kLists), std::end(kLists),
