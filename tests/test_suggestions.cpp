@@ -324,6 +324,8 @@ void TestSuggestions::relevance_data()
     QTest::newRow("a name near the longest")
         << "secondhand clothing" << QStringList{"secondhandcloth", "secondhandapparel"} << QStringList{}
         << QStringList{};
+    QTest::newRow("a city's short form only for that city")
+        << "lobsterrollsinportlandmaine" << QStringList{"lobster"} << QStringList{"pdx"} << QStringList{};
     QTest::newRow("long phrase") << "bestpizzaplaceinnewyorkcityforfamilies"
                                  << QStringList{"pizza", "place", "york", "city", "families", "best"}
                                  << QStringList{"inyorknew"} << QStringList{};
@@ -390,10 +392,16 @@ void TestSuggestions::kinds_data()
     QTest::newRow("a repair is a thing's service and its doctor too")
         << "furnacerepair" << QStringList{"furnaceservice", "furnacedoctor"} << QStringList{} << "furnacefix" << false;
     QTest::newRow("things typed in the plural are goods, whatever the words' first senses")
-        << "flipflops" << QStringList{"flipflopstore"} << QStringList{"shop"} << "^$" << false;
+        << "flipflops" << QStringList{"flipflopstore"} << QStringList{"shop"} << "(club|studio)$" << false;
+    QTest::newRow("goods take no filler pitch")
+        << "candles" << QStringList{} << QStringList{"shop"} << "(express|world|zone|plus)$" << false;
     QTest::newRow("a genre has no plural") << "standupcomedy" << QStringList{} << QStringList{} << "comedies" << false;
     QTest::newRow("a French worker typed without the accent keeps no shop")
         << "infirmière" << QStringList{} << QStringList{} << "boutique|maison|atelier" << false;
+    QTest::newRow("a studio only for one who works at one")
+        << "dogbreeder" << QStringList{"thedogbreeder"} << QStringList{} << "studio" << false;
+    QTest::newRow("beauty as a good has no plural")
+        << "k-beauty" << QStringList{} << QStringList{} << "beauties" << false;
     QTest::newRow("work named as often as a thing is the work after what it is done to")
         << "carwash" << QStringList{"localcarwash", "carwashexpress"} << QStringList{}
         << "carwash(store|depot|outlet|supply)$" << false;

@@ -583,8 +583,12 @@ public:
                 points.append({{own}, kPlaceAlone});
             // And by the short form locals write: "pdx" of "portland", "obx" of "the outer banks".
             QString shortForm = placed ? placeShortFormOf(phrase.point) : QString();
-            if (placed && city != phrase.point.end() && !placeShortForm(*city).isEmpty())
-                shortForm = placeShortForm(*city);
+            if (placed && city != phrase.point.end() && !placeShortForm(*city).isEmpty()) {
+                // The state or country typed after the city says which one it is: no "pdx" of
+                // "portland maine".
+                const qsizetype after = city - phrase.point.begin() + 1;
+                shortForm = placeShortForm(*city, phrase.point.mid(after).join(QString()));
+            }
             if (!shortForm.isEmpty())
                 points.append({{shortForm}, kPlaceShort});
             for (const auto &[point, less] : points) {

@@ -87,15 +87,32 @@ constexpr auto kShortForms = std::to_array<std::pair<std::string_view, std::stri
 
 static_assert(std::is_sorted(kShortForms.begin(), kShortForms.end()));
 
+// Cities whose name another city shares, and where the short form is written:
+// "pdx" is Portland, Oregon's, not Maine's; "mcr" is the English Manchester.
+constexpr auto kHomes = std::to_array<std::pair<std::string_view, std::string_view>>({
+    {"manchester", "england"},
+    {"manchester", "uk"},
+    {"melbourne", "australia"},
+    {"melbourne", "victoria"},
+    {"portland", "oregon"},
+    {"sydney", "australia"},
+    {"sydney", "nsw"},
+});
+
 } // namespace
 
-QString placeShortForm(const QString &place)
+QString placeShortForm(const QString &place, const QString &region)
 {
-    const std::string key = place.toStdString();
+    const std::string city = place.toStdString(), typedRegion = region.toStdString();
+    const bool shared = std::any_of(kHomes.begin(), kHomes.end(), [&](const auto &home) { return home.first == city; });
+    if (shared && !region.isEmpty() && std::none_of(kHomes.begin(), kHomes.end(), [&](const auto &home) {
+            return home.first == city && home.second == typedRegion;
+        }))
+        return {};
     const auto found =
-        std::lower_bound(kShortForms.begin(), kShortForms.end(), std::string_view(key),
+        std::lower_bound(kShortForms.begin(), kShortForms.end(), std::string_view(city),
                          [](const auto &entry, std::string_view wanted) { return entry.first < wanted; });
-    if (found == kShortForms.end() || found->first != key)
+    if (found == kShortForms.end() || found->first != city)
         return {};
     return QString::fromLatin1(found->second.data(), qsizetype(found->second.size()));
 }

@@ -1196,6 +1196,15 @@ private:
         // No word twice, nor a longer one inside another: "24hour24hourgym" (but "la" in "boulangerie" is no word).
         if (core.words.contains(word) || ((word.size() >= 4 || hasDigit(word)) && joined(core.words).contains(word)))
             return false;
+        // Goods have buyers, not members, and a shop, not a world: raters took every "candlesclub",
+        // "candlesexpress" and "candlesworld" for filler.
+        static const QSet<QString> fillingGoods{"-club", "-express", "-world", "-zone", "-plus"};
+        if (field == Field::Product && fillingGoods.contains(affix))
+            return false;
+        // A studio is where an artist or a designer works; a nanny, a breeder or a fitter keeps none.
+        if (const Field own = affix == QLatin1String("-studio") ? m_words.field({core.words.last()}) : Field::General;
+            (own == Field::Trade || own == Field::Professional) && !m_words.worksAtStudio(core.words.last()))
+            return false;
         // One number a name: no "24hour360photobooth".
         if (hasDigit(word) && std::any_of(core.words.begin(), core.words.end(), hasDigit))
             return false;

@@ -367,6 +367,31 @@ bool WordKnowledge::isPlaceName(const QString &word) const
            && m_data->fieldOf(sense->synset) == Field::Area;
 }
 
+bool WordKnowledge::worksAtStudio(const QString &word) const
+{
+    if (!isAz(word))
+        return false;
+    const std::string lemma = m_data->singular(word.toStdString());
+    // "-grapher" and "-designer" say it whatever sense WordNet gives first ("web designer").
+    if (lemma.ends_with("grapher") || lemma.ends_with("designer"))
+        return true;
+    const std::optional<Data::Sense> sense = m_data->mainNounSense(lemma);
+    if (!sense || sense->synset.lexFile != kPeople)
+        return false;
+    static constexpr std::array<std::string_view, 3> creative{"artist", "architect", "designer"};
+    Synset at = sense->synset;
+    for (int step = 0; step < kMostSteps && !at.lemmas.empty(); ++step) {
+        if (std::find(creative.begin(), creative.end(), at.lemmas.front()) != creative.end())
+            return true;
+        const auto up = std::find_if(at.pointers.begin(), at.pointers.end(),
+                                     [](const Synset::Pointer &p) { return p.symbol == "@"; });
+        if (up == at.pointers.end())
+            return false;
+        at = m_data->synset(up->pos, up->offset);
+    }
+    return false;
+}
+
 QStringList WordKnowledge::shopAndMaker(Field language, const QString &word) const
 {
     const std::vector<QString> found = m_data->otherLanguages.shopAndMaker(language, word);

@@ -105,6 +105,9 @@ public:
     // Whether an adjective of size measures the group or amount after it
     // ("small batch", "large group"), so the two go together.
     bool measures(const QString &adjective, const QString &noun) const;
+    // Whether the person works at a studio: an artist, an architect, a designer or a
+    // photographer; not a nanny, a breeder or a fitter.
+    bool worksAtStudio(const QString &word) const;
     // Whether the word names one city or region ("rome", "texas"), not a kind of place.
     bool isPlaceName(const QString &word) const;
     // A shop's maker and a maker's shop in that language ("panadero" for

@@ -123,8 +123,8 @@ bool WordKnowledge::takesPlural(const QString &word) const
         // and what is had, not counted, though the list holds a rare plural: no "musics", "fitnesses"
         "music", "fitness", "wellness", "nutrition", "research", "knowledge", "health", "wealth", "traffic", "weather",
         "luck", "fun", "safety", "security",
-        // and a genre one enjoys, not its works: no "standupcomedies"
-        "comedy", "poetry"};
+        // and a genre one enjoys, not its works: no "standupcomedies", "kbeauties"
+        "comedy", "poetry", "beauty"};
     if (mass.contains(text) || text.ends_with("wear") || text.ends_with("ware"))
         return false;
     // "plumbings" and "knittings" read wrong: the activity has no plural; nor
