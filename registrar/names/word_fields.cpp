@@ -63,6 +63,23 @@ int likelyRank(int lexFile)
     return int(it - kLikelyFiles.begin());
 }
 
+// Whether the sense or one of its broader senses, up the first broader one each
+// time, is one `isIt` names: a "ballplayer" under "athlete", a "muralist" under "artist".
+template <typename IsIt>
+bool underBroader(const Data &data, Synset at, IsIt isIt)
+{
+    for (int step = 0; step < kMostSteps && !at.lemmas.empty(); ++step) {
+        if (isIt(at))
+            return true;
+        const auto up = std::find_if(at.pointers.begin(), at.pointers.end(),
+                                     [](const Synset::Pointer &p) { return p.symbol == "@"; });
+        if (up == at.pointers.end())
+            return false;
+        at = data.synset(up->pos, up->offset);
+    }
+    return false;
+}
+
 // Things are typed in the plural: "key chains", "flip flops", "snow globes" are the
 // things one buys, though the words' main senses are a series, a reversal and the earth.
 // Never where the word names an act first ("services", "lessons").
@@ -223,17 +240,8 @@ bool WordKnowledge::isPlayedAtSport(const QString &word) const
     const std::optional<Data::Sense> sense = m_data->mainNounSense(word.toStdString());
     if (!sense)
         return false;
-    Synset at = sense->synset;
-    for (int step = 0; step < kMostSteps && !at.lemmas.empty(); ++step) {
-        if (at.lexFile == kActs && at.lemmas.front() == "athletic_game")
-            return true;
-        const auto up = std::find_if(at.pointers.begin(), at.pointers.end(),
-                                     [](const Synset::Pointer &p) { return p.symbol == "@"; });
-        if (up == at.pointers.end())
-            return false;
-        at = m_data->synset(up->pos, up->offset);
-    }
-    return false;
+    return underBroader(*m_data, sense->synset,
+                        [](const Synset &at) { return at.lexFile == kActs && at.lemmas.front() == "athletic_game"; });
 }
 
 bool WordKnowledge::namesWork(const QString &word) const
@@ -379,17 +387,9 @@ bool WordKnowledge::worksAtStudio(const QString &word) const
     if (!sense || sense->synset.lexFile != kPeople)
         return false;
     static constexpr std::array<std::string_view, 3> creative{"artist", "architect", "designer"};
-    Synset at = sense->synset;
-    for (int step = 0; step < kMostSteps && !at.lemmas.empty(); ++step) {
-        if (std::find(creative.begin(), creative.end(), at.lemmas.front()) != creative.end())
-            return true;
-        const auto up = std::find_if(at.pointers.begin(), at.pointers.end(),
-                                     [](const Synset::Pointer &p) { return p.symbol == "@"; });
-        if (up == at.pointers.end())
-            return false;
-        at = m_data->synset(up->pos, up->offset);
-    }
-    return false;
+    return underBroader(*m_data, sense->synset, [](const Synset &at) {
+        return std::find(creative.begin(), creative.end(), at.lemmas.front()) != creative.end();
+    });
 }
 
 QStringList WordKnowledge::shopAndMaker(Field language, const QString &word) const
