@@ -127,8 +127,11 @@ double pieceCost(const WordKnowledge::Data &data, std::string_view piece)
     }
     if (!data.splitWord(piece)) {
         // A long noun WordNet alone holds is a word all the same: "wedding officiant", never "off ic i ant".
-        if ((piece.size() >= kLongNoun && !data.indexLine(wordnet::Noun, piece).empty()) || data.handWrittenWord(piece))
+        if (data.handWrittenWord(piece))
             return kLongNounCost;
+        // and one no shorter words spell: "takeaway", never "take away".
+        if (piece.size() >= kLongNoun && !data.indexLine(wordnet::Noun, piece).empty())
+            return kLeastWordCost;
         return data.joinedPlace(piece) ? kJoinedPlaceCost : kUnknownCost + kUnknownLetterCost * double(piece.size());
     }
     // WordNet counts no glue word's uses, yet "in" and "on" are among the commonest
@@ -232,7 +235,8 @@ void joinShortWordsIntoName(const WordKnowledge::Data &data, QStringList &pieces
     if (pieces.size() < 2 || pieces.join(QString()).size() < kShortestName)
         return;
     const bool anyLongWord = std::any_of(pieces.begin(), pieces.end(), [&](const QString &piece) {
-        return piece.size() > kShortWord && knownPiece(data, piece);
+        return piece.size() > kShortWord
+               && (knownPiece(data, piece) || !data.indexLine(wordnet::Noun, piece.toStdString()).empty());
     });
     if (!anyLongWord)
         pieces = QStringList{pieces.join(QString())};
@@ -500,9 +504,11 @@ QStringList WordKnowledge::split(const QString &label) const
             ++i;
         }
     }
-    // An offer of so many for so many is one token: "2 for 1 pizza" is a "2for1" pizza, never a "1pizza".
+    // An offer of so many for so many is one token, and so is a thing that is two in one: "2 for 1
+    // pizza" is a "2for1" pizza, "2 in 1 laptops" are "2in1" laptops; never a "1pizza" or "1laptops".
     for (qsizetype i = 0; i + 2 < words.size(); ++i) {
-        if (words[i].front().isDigit() && words[i + 1] == QLatin1String("for") && words[i + 2].front().isDigit()) {
+        if (words[i].front().isDigit() && (words[i + 1] == QLatin1String("for") || words[i + 1] == QLatin1String("in"))
+            && words[i + 2].front().isDigit()) {
             words[i] += words[i + 1] + words[i + 2];
             words.remove(i + 1, 2);
         }
