@@ -126,10 +126,11 @@ double pieceCost(const WordKnowledge::Data &data, std::string_view piece)
             return kVerbFormCost;
     }
     if (!data.splitWord(piece)) {
-        // A long noun WordNet alone holds is a word all the same: "wedding officiant", never "off ic i ant".
+        // A word only the lists written by hand hold costs what two common words do ("ramen bar").
         if (data.handWrittenWord(piece))
             return kLongNounCost;
-        // and one no shorter words spell: "takeaway", never "take away".
+        // A long noun WordNet alone holds reads whole, before any words that spell it:
+        // "wedding officiant", never "off ic i ant"; "takeaway", never "take away".
         if (piece.size() >= kLongNoun && !data.indexLine(wordnet::Noun, piece).empty())
             return kLeastWordCost;
         return data.joinedPlace(piece) ? kJoinedPlaceCost : kUnknownCost + kUnknownLetterCost * double(piece.size());
