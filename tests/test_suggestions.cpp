@@ -147,6 +147,8 @@ void TestSuggestions::split_data()
     QTest::newRow("no letters after a made-up name the stubs joined") << "nolvarik" << QStringList{"nolvarik"};
     QTest::newRow("a word only our own lists hold") << "ramenbar" << QStringList{"ramen", "bar"};
     QTest::newRow("a made-up name, not short words and a stub") << "dorvilta" << QStringList{"dorvilta"};
+    QTest::newRow("a made-up name, not a lone letter and a word with a stray one")
+        << "ostrivel" << QStringList{"ostrivel"};
     QTest::newRow("two in one is one token") << "2in1laptops" << QStringList{"2in1", "laptops"};
     QTest::newRow("a long noun WordNet alone holds, not two words that spell it")
         << "indiantakeaway" << QStringList{"indian", "takeaway"};

@@ -478,6 +478,9 @@ QStringList WordKnowledge::split(const QString &label) const
         QStringList pieces = cheapestPieces(*m_data, run);
         joinShortWordsIntoName(*m_data, pieces);
         joinEndings(*m_data, pieces);
+        // Once stray letters have joined their words, a lone letter may be all that is left
+        // beside an unknown one: "ostrivel", never "o" and a "strive" with an "l".
+        joinShortWordsIntoName(*m_data, pieces);
         joinGlueIntoName(*m_data, pieces);
         joinDanglingGlue(pieces);
         joinRareStubs(*m_data, pieces);
